@@ -1,0 +1,55 @@
+// The two 16-byte image-file layouts and the safe save and open of image files.
+//
+// Both layouts are exactly 16 bytes with no header: word 0 then word 1, each least significant byte
+// first. The raw ("NSS") layout stores the words as read; the MAME layout passes each word through
+// InvertMirror64, so each PROM bit is stored inverted, most significant bit first.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "PromImage.h"
+
+namespace quarrow {
+
+enum class ImageFileLayout { Mame, Nss };
+
+inline constexpr std::size_t kImageFileSize = 16;
+using ImageFileBytes = std::array<std::uint8_t, kImageFileSize>;
+
+ImageFileBytes EncodeImageFile(const PromImage& image, ImageFileLayout layout);
+
+// Uses the first 16 of the given bytes; bytes that are missing count as zero before conversion, so a
+// short MAME-layout file reads as all ones past its end.
+PromImage DecodeImageFile(std::span<const std::uint8_t> bytes, ImageFileLayout layout);
+
+// Outcome of a file operation. On failure `reason` says why, in the system's words where there are
+// some; the caller already knows the path and puts the two together for the person.
+struct FileStatus {
+  bool ok = true;
+  std::string reason;
+
+  explicit operator bool() const { return ok; }
+  static FileStatus Failure(std::string why) { return {false, std::move(why)}; }
+};
+
+// Writes the image to a temporary file in the target's folder and renames it over the target, so an
+// existing file is either replaced whole or left exactly as it was. No temporary file is left behind.
+FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& image,
+                         ImageFileLayout layout);
+
+// Reads at most the first 16 bytes of a regular file and decodes them. Anything that is not a
+// regular file (a folder, FIFO or device) is refused without blocking. `image` changes only on
+// success.
+FileStatus OpenImageFile(const std::filesystem::path& path, ImageFileLayout layout, PromImage& image);
+
+// Reads at most the first 16 bytes of a regular file as they stand; `bytes` receives them (0..16).
+FileStatus ReadImageFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes);
+
+}  // namespace quarrow

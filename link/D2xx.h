@@ -1,0 +1,71 @@
+// The D2XX-shaped seam between the tool and a programmer library: the few operations the tool uses,
+// declared here in our own words. Back ends: libftdi1 (Linux), ftd2xx.dll loaded at run time
+// (Windows), and a simulated FT232R with an RP5H01 on its pins.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace quarrow {
+
+using FT_HANDLE = void*;
+using FT_STATUS = std::uint32_t;
+
+// Status values the tool distinguishes; every other non-zero value is some other failure.
+inline constexpr FT_STATUS FT_OK = 0;
+inline constexpr FT_STATUS FT_INVALID_HANDLE = 1;
+inline constexpr FT_STATUS FT_DEVICE_NOT_FOUND = 2;
+inline constexpr FT_STATUS FT_DEVICE_NOT_OPENED = 3;
+inline constexpr FT_STATUS FT_IO_ERROR = 4;
+inline constexpr FT_STATUS FT_INVALID_PARAMETER = 6;
+inline constexpr FT_STATUS FT_OTHER_ERROR = 18;
+
+inline constexpr std::uint32_t FT_DEVICE_232R = 5;         // Type of an FT232R
+inline constexpr std::uint32_t FT_OPEN_BY_SERIAL_NUMBER = 1;
+inline constexpr std::uint8_t FT_BITMODE_ASYNC_BITBANG = 1;
+
+// One attached device as the library lists it. The strings are zero-terminated within their fields
+// when the library behaves; code that reads them must not rely on it.
+struct FT_DEVICE_LIST_INFO_NODE {
+  std::uint32_t Flags = 0;
+  std::uint32_t Type = 0;
+  std::uint32_t ID = 0;
+  std::uint32_t LocId = 0;
+  char SerialNumber[16] = {};
+  char Description[64] = {};
+  FT_HANDLE ftHandle = nullptr;
+};
+
+class ID2xx {
+ public:
+  virtual ~ID2xx() = default;
+
+  virtual FT_STATUS FT_CreateDeviceInfoList(std::uint32_t* count) = 0;
+  // Fills records 0..*count-1 of the list made by the last FT_CreateDeviceInfoList; `count` holds
+  // the capacity of `list` on entry and the number filled on return.
+  virtual FT_STATUS FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* list, std::uint32_t* count) = 0;
+  // Opens the device whose serial number is `serial` (flag FT_OPEN_BY_SERIAL_NUMBER).
+  virtual FT_STATUS FT_OpenEx(const char* serial, std::uint32_t flags, FT_HANDLE* handle) = 0;
+  // Opens the device at `index` of the last device list: for devices without a serial number.
+  virtual FT_STATUS FT_Open(int index, FT_HANDLE* handle) = 0;
+  virtual FT_STATUS FT_Close(FT_HANDLE handle) = 0;
+  virtual FT_STATUS FT_SetBitMode(FT_HANDLE handle, std::uint8_t mask, std::uint8_t mode) = 0;
+  virtual FT_STATUS FT_SetBaudRate(FT_HANDLE handle, std::uint32_t baud) = 0;
+  virtual FT_STATUS FT_SetTimeouts(FT_HANDLE handle, std::uint32_t readMs, std::uint32_t writeMs) = 0;
+  virtual FT_STATUS FT_ResetDevice(FT_HANDLE handle) = 0;
+  virtual FT_STATUS FT_Write(FT_HANDLE handle, const void* data, std::uint32_t size,
+                             std::uint32_t* written) = 0;
+  // Reads the instantaneous levels of D0..D7.
+  virtual FT_STATUS FT_GetBitMode(FT_HANDLE handle, std::uint8_t* pins) = 0;
+
+  // The back end's own words for the last failure (for example libftdi's error string and what to
+  // do about it), or empty. Not part of D2XX; the person needs more than a status number.
+  virtual std::string LastErrorText() const { return {}; }
+};
+
+// The back end the program uses for the whole run.
+extern ID2xx* g_d2xx;
+// The connected programmer's handle: null until a successful open.
+extern FT_HANDLE g_ftHandle;
+
+}  // namespace quarrow

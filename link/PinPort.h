@@ -1,0 +1,28 @@
+// The two pin operations through which the read-out reaches the programmer, and the program-wide
+// port and pin byte that the read-out uses.
+#pragma once
+
+#include <cstdint>
+
+namespace quarrow {
+
+// FT232R bit-bang pins as the programmer wires them to the RP5H01.
+inline constexpr std::uint8_t kPinClock = 0x01;  // D0: PROM clock
+inline constexpr std::uint8_t kPinReset = 0x02;  // D1: PROM reset
+inline constexpr std::uint8_t kPinData = 0x10;   // D4: PROM data out
+
+class IPinPort {
+ public:
+  virtual ~IPinPort() = default;
+  // Drives D0..D7 to the bits of `value`. Returns false when the programmer did not take the byte.
+  virtual bool WritePins(std::uint8_t value) = 0;
+  // Stores the instantaneous levels of D0..D7 in `value`; on failure `value` keeps what it held.
+  virtual bool ReadPins(std::uint8_t& value) = 0;
+};
+
+// The port the program's reads use, and the one-byte pin buffer that every pin write sends and every
+// pin read replaces. Code that can take them as parameters does.
+extern IPinPort* g_pinPort;
+extern std::uint8_t g_pinByte;
+
+}  // namespace quarrow
