@@ -1,1 +1,328 @@
-// placeholder: being written
+// The D2XX operations over libftdi1: each open device has a libftdi context of its own; listing runs
+// on a separate context that never claims a device, so it can run while a device is in use.
+#include "LibFtdiD2xx.h"
+
+#include <ftdi.h>
+#include <libusb.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "SystemD2xx.h"
+
+namespace quarrow {
+
+namespace {
+
+constexpr int kFtdiVendor = 0x0403;
+constexpr int kFt232rProduct = 0x6001;
+constexpr std::uint32_t kFlagOpened = 1;  // D2XX's FT_FLAGS_OPENED
+
+// D2XX device types of the chips that share 0403:6001, told apart by bcdDevice as D2XX does.
+std::uint32_t TypeForRelease(std::uint16_t bcdDevice) {
+  switch (bcdDevice) {
+    case 0x0600: return FT_DEVICE_232R;
+    case 0x0400: return 0;  // FT232BM
+    case 0x0200: return 1;  // FT232AM
+    default: return 3;      // unknown
+  }
+}
+
+// Copies `text` into a fixed record field, cut so the terminator always fits.
+template <std::size_t N>
+void CopyField(char (&field)[N], const std::string& text) {
+  std::memset(field, 0, N);
+  std::memcpy(field, text.data(), std::min(text.size(), N - 1));
+}
+
+const char* FtdiText(ftdi_context* ctx) {
+  const char* text = ctx ? ftdi_get_error_string(ctx) : nullptr;
+  return text ? text : "no further detail";
+}
+
+constexpr const char* kPermissionHint =
+    "permission denied opening the USB device: install the udev rule 70-quarrow.rules (see README) "
+    "and re-plug the programmer, or run as root";
+
+}  // namespace
+
+std::unique_ptr<ID2xx> CreateSystemD2xx() { return std::make_unique<LibFtdiD2xx>(); }
+
+LibFtdiD2xx::LibFtdiD2xx() = default;
+
+LibFtdiD2xx::~LibFtdiD2xx() {
+  std::lock_guard lock(mutex_);
+  // Open handles belong to the listing context's libusb context, so they go first.
+  for (auto& [id, open] : open_) CloseOpen(open);
+  open_.clear();
+  ClearList();
+  if (listCtx_) ftdi_free(listCtx_);
+}
+
+FT_STATUS LibFtdiD2xx::Fail(FT_STATUS status, std::string text) {
+  lastError_ = std::move(text);
+  return status;
+}
+
+FT_STATUS LibFtdiD2xx::FailCall(FT_STATUS status, const char* what, ftdi_context* ctx, int rc) {
+  return Fail(status, std::string(what) + " failed (libftdi " + std::to_string(rc) +
+                          "): " + FtdiText(ctx));
+}
+
+std::string LibFtdiD2xx::LastErrorText() const {
+  std::lock_guard lock(mutex_);
+  return lastError_;
+}
+
+void LibFtdiD2xx::ClearList() {
+  for (auto& listed : list_) libusb_unref_device(listed.dev);
+  list_.clear();
+}
+
+void LibFtdiD2xx::CloseOpen(Open& open) {
+  // ftdi_usb_close releases the interface, which is where libusb re-attaches ftdi_sio.
+  ftdi_usb_close(open.ctx);
+  ftdi_free(open.ctx);
+  libusb_unref_device(open.dev);
+  open.ctx = nullptr;
+  open.dev = nullptr;
+}
+
+FT_STATUS LibFtdiD2xx::FT_CreateDeviceInfoList(std::uint32_t* count) {
+  if (!count) return FT_INVALID_PARAMETER;
+  std::lock_guard lock(mutex_);
+  *count = 0;
+  ClearList();
+  if (!listCtx_ && !(listCtx_ = ftdi_new())) {
+    return Fail(FT_OTHER_ERROR, "cannot start libftdi: ftdi_new failed (is libusb usable here?)");
+  }
+
+  ftdi_device_list* found = nullptr;
+  const int rc = ftdi_usb_find_all(listCtx_, &found, kFtdiVendor, kFt232rProduct);
+  if (rc < 0) {
+    FT_STATUS status = FailCall(FT_OTHER_ERROR, "listing USB devices", listCtx_, rc);
+    ftdi_list_free(&found);
+    return status;
+  }
+
+  for (ftdi_device_list* item = found; item; item = item->next) {
+    Listed listed;
+    listed.dev = libusb_ref_device(item->dev);
+    libusb_device_descriptor desc{};
+    libusb_get_device_descriptor(item->dev, &desc);
+    listed.node.Type = TypeForRelease(desc.bcdDevice);
+    listed.node.ID = (static_cast<std::uint32_t>(desc.idVendor) << 16) | desc.idProduct;
+    listed.node.LocId = (static_cast<std::uint32_t>(libusb_get_bus_number(item->dev)) << 4) |
+                        libusb_get_port_number(item->dev);
+
+    // One string per call: libftdi stops at the first string it cannot read, and a device without
+    // a serial descriptor must still show its description.
+    char description[128] = {};
+    char serial[128] = {};
+    if (ftdi_usb_get_strings2(listCtx_, item->dev, nullptr, 0, description, sizeof description,
+                              nullptr, 0) < 0) {
+      description[0] = '\0';
+    }
+    if (ftdi_usb_get_strings2(listCtx_, item->dev, nullptr, 0, nullptr, 0, serial,
+                              sizeof serial) < 0) {
+      serial[0] = '\0';
+    }
+    // Some libftdi failure paths return with the listing handle still open.
+    if (listCtx_->usb_dev) {
+      libusb_close(listCtx_->usb_dev);
+      listCtx_->usb_dev = nullptr;
+    }
+    description[sizeof description - 1] = '\0';
+    serial[sizeof serial - 1] = '\0';
+    listed.serial = serial;
+    CopyField(listed.node.SerialNumber, listed.serial);
+    CopyField(listed.node.Description, description);
+    for (const auto& [id, open] : open_) {
+      if (open.dev == item->dev) listed.node.Flags |= kFlagOpened;
+    }
+    list_.push_back(std::move(listed));
+  }
+  ftdi_list_free(&found);
+  *count = static_cast<std::uint32_t>(list_.size());
+  return FT_OK;
+}
+
+FT_STATUS LibFtdiD2xx::FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* list, std::uint32_t* count) {
+  if (!list || !count) return FT_INVALID_PARAMETER;
+  std::lock_guard lock(mutex_);
+  const std::size_t n = std::min<std::size_t>(*count, list_.size());
+  for (std::size_t i = 0; i < n; ++i) list[i] = list_[i].node;
+  *count = static_cast<std::uint32_t>(n);
+  return FT_OK;
+}
+
+FT_STATUS LibFtdiD2xx::FT_OpenEx(const char* serial, std::uint32_t flags, FT_HANDLE* handle) {
+  if (!serial || !handle || flags != FT_OPEN_BY_SERIAL_NUMBER) return FT_INVALID_PARAMETER;
+  std::lock_guard lock(mutex_);
+  const std::string wanted(serial);
+  // A serial longer than the record's field is listed cut; either form names the device.
+  std::vector<std::size_t> candidates;
+  for (std::size_t i = 0; i < list_.size(); ++i) {
+    if (list_[i].serial == wanted || wanted == list_[i].node.SerialNumber) candidates.push_back(i);
+  }
+  if (candidates.empty()) {
+    return Fail(FT_DEVICE_NOT_FOUND, "no FT232R with serial number \"" + wanted +
+                                         "\" in the device list: plug the programmer in and list "
+                                         "the devices again");
+  }
+  return OpenListed(candidates, handle);
+}
+
+FT_STATUS LibFtdiD2xx::FT_Open(int index, FT_HANDLE* handle) {
+  if (!handle) return FT_INVALID_PARAMETER;
+  std::lock_guard lock(mutex_);
+  if (index < 0 || static_cast<std::size_t>(index) >= list_.size()) {
+    return Fail(FT_DEVICE_NOT_FOUND, "no device at position " + std::to_string(index) +
+                                         " of the device list: list the devices again");
+  }
+  return OpenListed({static_cast<std::size_t>(index)}, handle);
+}
+
+FT_STATUS LibFtdiD2xx::OpenListed(const std::vector<std::size_t>& candidates, FT_HANDLE* handle) {
+  // Every matching device is tried: one that is busy or forbidden must not hide the next.
+  std::string failure;
+  for (std::size_t i : candidates) {
+    libusb_device* dev = list_[i].dev;
+    ftdi_context* ctx = ftdi_new();
+    if (!ctx) {
+      failure = "cannot start libftdi: ftdi_new failed";
+      continue;
+    }
+    // libusb detaches ftdi_sio on claim and re-attaches it on release, so the person's
+    // /dev/ttyUSB* comes back once the tool lets go of the device.
+    ctx->module_detach_mode = AUTO_DETACH_REATACH_SIO_MODULE;
+    const int rc = ftdi_usb_open_dev(ctx, dev);
+    if (rc == 0) {
+      libusb_ref_device(dev);
+      const std::uintptr_t id = nextHandle_++;
+      open_[id] = Open{ctx, dev};
+      *handle = reinterpret_cast<FT_HANDLE>(id);
+      return FT_OK;
+    }
+
+    std::string detail = std::string(FtdiText(ctx)) + " (libftdi " + std::to_string(rc) + ")";
+    bool denied = rc == -8;
+    if (rc == -4) {
+      // libftdi does not pass libusb's reason on; asking libusb again tells access from absence.
+      libusb_device_handle* probe = nullptr;
+      const int usbRc = libusb_open(dev, &probe);
+      if (usbRc == 0) {
+        libusb_close(probe);
+      } else {
+        detail += std::string(": ") + libusb_strerror(usbRc);
+        denied = usbRc == LIBUSB_ERROR_ACCESS;
+      }
+    }
+    if (denied) {
+      failure = std::string(kPermissionHint) + " [" + detail + "]";
+    } else if (rc == -5) {
+      failure = "the USB device is in use by another program (or already connected here): " +
+                detail;
+    } else {
+      failure = "cannot open the USB device: " + detail +
+                "; re-plug the programmer and list the devices again";
+    }
+    ftdi_free(ctx);
+  }
+  return Fail(FT_DEVICE_NOT_OPENED, failure);
+}
+
+LibFtdiD2xx::Open* LibFtdiD2xx::Find(FT_HANDLE handle) {
+  auto it = open_.find(reinterpret_cast<std::uintptr_t>(handle));
+  if (it == open_.end()) {
+    Fail(FT_INVALID_HANDLE, "the programmer is not connected (invalid device handle)");
+    return nullptr;
+  }
+  return &it->second;
+}
+
+FT_STATUS LibFtdiD2xx::FT_Close(FT_HANDLE handle) {
+  std::lock_guard lock(mutex_);
+  auto it = open_.find(reinterpret_cast<std::uintptr_t>(handle));
+  if (it == open_.end()) return Fail(FT_INVALID_HANDLE, "closing: invalid device handle");
+  const int rc = ftdi_usb_close(it->second.ctx);
+  FT_STATUS status = rc < 0 ? FailCall(FT_IO_ERROR, "closing the USB device", it->second.ctx, rc)
+                            : FT_OK;
+  ftdi_free(it->second.ctx);
+  libusb_unref_device(it->second.dev);
+  open_.erase(it);
+  return status;
+}
+
+FT_STATUS LibFtdiD2xx::FT_SetBitMode(FT_HANDLE handle, std::uint8_t mask, std::uint8_t mode) {
+  std::lock_guard lock(mutex_);
+  Open* open = Find(handle);
+  if (!open) return FT_INVALID_HANDLE;
+  // D2XX and libftdi number the bit modes alike (1 = asynchronous bit-bang).
+  const int rc = ftdi_set_bitmode(open->ctx, mask, mode);
+  return rc < 0 ? FailCall(FT_IO_ERROR, "setting the bit mode", open->ctx, rc) : FT_OK;
+}
+
+FT_STATUS LibFtdiD2xx::FT_SetBaudRate(FT_HANDLE handle, std::uint32_t baud) {
+  std::lock_guard lock(mutex_);
+  Open* open = Find(handle);
+  if (!open) return FT_INVALID_HANDLE;
+  if (baud == 0 || baud > INT_MAX) {
+    return Fail(FT_INVALID_PARAMETER, "baud rate " + std::to_string(baud) + " is out of range");
+  }
+  // libftdi multiplies the rate by 4 in bit-bang mode; D2XX does not. Computing the divisor as for
+  // serial mode sends the chip the divisor D2XX sends (300 -> 3 MHz / 300 = 10000), which sets the
+  // pin update rate the read-out's waits were measured with.
+  const unsigned char bitbang = open->ctx->bitbang_enabled;
+  open->ctx->bitbang_enabled = 0;
+  const int rc = ftdi_set_baudrate(open->ctx, static_cast<int>(baud));
+  open->ctx->bitbang_enabled = bitbang;
+  return rc < 0 ? FailCall(FT_IO_ERROR, "setting the baud rate", open->ctx, rc) : FT_OK;
+}
+
+FT_STATUS LibFtdiD2xx::FT_SetTimeouts(FT_HANDLE handle, std::uint32_t readMs,
+                                      std::uint32_t writeMs) {
+  std::lock_guard lock(mutex_);
+  Open* open = Find(handle);
+  if (!open) return FT_INVALID_HANDLE;
+  open->ctx->usb_read_timeout = static_cast<int>(std::min<std::uint32_t>(readMs, INT_MAX));
+  open->ctx->usb_write_timeout = static_cast<int>(std::min<std::uint32_t>(writeMs, INT_MAX));
+  return FT_OK;
+}
+
+FT_STATUS LibFtdiD2xx::FT_ResetDevice(FT_HANDLE handle) {
+  std::lock_guard lock(mutex_);
+  Open* open = Find(handle);
+  if (!open) return FT_INVALID_HANDLE;
+  const int rc = ftdi_usb_reset(open->ctx);
+  return rc < 0 ? FailCall(FT_IO_ERROR, "resetting the device", open->ctx, rc) : FT_OK;
+}
+
+FT_STATUS LibFtdiD2xx::FT_Write(FT_HANDLE handle, const void* data, std::uint32_t size,
+                                std::uint32_t* written) {
+  if (written) *written = 0;
+  if (!data || !written || size > INT_MAX) return FT_INVALID_PARAMETER;
+  std::lock_guard lock(mutex_);
+  Open* open = Find(handle);
+  if (!open) return FT_INVALID_HANDLE;
+  const int rc = ftdi_write_data(open->ctx, static_cast<const unsigned char*>(data),
+                                 static_cast<int>(size));
+  if (rc < 0) return FailCall(FT_IO_ERROR, "writing to the programmer", open->ctx, rc);
+  *written = static_cast<std::uint32_t>(rc);
+  return FT_OK;
+}
+
+FT_STATUS LibFtdiD2xx::FT_GetBitMode(FT_HANDLE handle, std::uint8_t* pins) {
+  if (!pins) return FT_INVALID_PARAMETER;
+  std::lock_guard lock(mutex_);
+  Open* open = Find(handle);
+  if (!open) return FT_INVALID_HANDLE;
+  unsigned char value = 0;
+  const int rc = ftdi_read_pins(open->ctx, &value);
+  if (rc < 0) return FailCall(FT_IO_ERROR, "reading the pins", open->ctx, rc);
+  *pins = value;
+  return FT_OK;
+}
+
+}  // namespace quarrow

@@ -1,0 +1,70 @@
+// The D2XX operations over libftdi1 and libusb: FT232R discovery, open by serial or list position,
+// bit-bang set-up and pin access, for Linux.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "D2xx.h"
+
+struct ftdi_context;
+struct libusb_device;
+
+namespace quarrow {
+
+class LibFtdiD2xx : public ID2xx {
+ public:
+  LibFtdiD2xx();
+  ~LibFtdiD2xx() override;
+  LibFtdiD2xx(const LibFtdiD2xx&) = delete;
+  LibFtdiD2xx& operator=(const LibFtdiD2xx&) = delete;
+
+  FT_STATUS FT_CreateDeviceInfoList(std::uint32_t* count) override;
+  FT_STATUS FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* list, std::uint32_t* count) override;
+  FT_STATUS FT_OpenEx(const char* serial, std::uint32_t flags, FT_HANDLE* handle) override;
+  FT_STATUS FT_Open(int index, FT_HANDLE* handle) override;
+  FT_STATUS FT_Close(FT_HANDLE handle) override;
+  FT_STATUS FT_SetBitMode(FT_HANDLE handle, std::uint8_t mask, std::uint8_t mode) override;
+  FT_STATUS FT_SetBaudRate(FT_HANDLE handle, std::uint32_t baud) override;
+  FT_STATUS FT_SetTimeouts(FT_HANDLE handle, std::uint32_t readMs, std::uint32_t writeMs) override;
+  FT_STATUS FT_ResetDevice(FT_HANDLE handle) override;
+  FT_STATUS FT_Write(FT_HANDLE handle, const void* data, std::uint32_t size,
+                     std::uint32_t* written) override;
+  FT_STATUS FT_GetBitMode(FT_HANDLE handle, std::uint8_t* pins) override;
+
+  std::string LastErrorText() const override;
+
+ private:
+  // One device of the last list, holding a reference on its libusb device so it can still be
+  // opened after libftdi's list is freed.
+  struct Listed {
+    libusb_device* dev = nullptr;
+    FT_DEVICE_LIST_INFO_NODE node;
+    std::string serial;  // whole serial, not cut to the record's field
+  };
+  struct Open {
+    ftdi_context* ctx = nullptr;
+    libusb_device* dev = nullptr;
+  };
+
+  void ClearList();
+  FT_STATUS OpenListed(const std::vector<std::size_t>& candidates, FT_HANDLE* handle);
+  Open* Find(FT_HANDLE handle);
+  FT_STATUS Fail(FT_STATUS status, std::string text);
+  FT_STATUS FailCall(FT_STATUS status, const char* what, ftdi_context* ctx, int rc);
+  void CloseOpen(Open& open);
+
+  mutable std::mutex mutex_;
+  ftdi_context* listCtx_ = nullptr;  // owns the libusb context the listed devices belong to
+  std::vector<Listed> list_;
+  // Handles are numbers that are never reused, so a stale handle cannot reach a newer device.
+  std::map<std::uintptr_t, Open> open_;
+  std::uintptr_t nextHandle_ = 1;
+  std::string lastError_;
+};
+
+}  // namespace quarrow
