@@ -1,1 +1,135 @@
-// placeholder: being written
+// The FT232R device list, Connect with its bit-bang set-up, and the pin port over a connected
+// programmer.
+#include "Programmer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace quarrow {
+
+namespace {
+
+// The longest description an entry shows, as the window's list has always shown it.
+constexpr std::size_t kMaxDescriptionChars = 63;
+
+// A record field as text: up to its terminator or the end of the field, never past it, because a
+// misbehaving library may fill the whole field.
+template <std::size_t N>
+std::string FieldText(const char (&field)[N], std::size_t maxChars = N) {
+  const void* end = std::memchr(field, 0, N);
+  std::size_t length = end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : N;
+  return std::string(field, std::min(length, maxChars));
+}
+
+unsigned char Folded(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
+}
+
+// Case-insensitive text order, as the window's sorted list keeps its entries.
+int CompareFolded(std::string_view a, std::string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const unsigned char ca = Folded(a[i]);
+    const unsigned char cb = Folded(b[i]);
+    if (ca != cb) return ca < cb ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+const char* StatusName(FT_STATUS status) {
+  switch (status) {
+    case FT_INVALID_HANDLE: return "invalid handle";
+    case FT_DEVICE_NOT_FOUND: return "device not found";
+    case FT_DEVICE_NOT_OPENED: return "device not opened";
+    case FT_IO_ERROR: return "I/O error";
+    case FT_INVALID_PARAMETER: return "invalid parameter";
+    default: return "error";
+  }
+}
+
+}  // namespace
+
+std::vector<DeviceEntry> EnumerateProgrammers(ID2xx& d2xx) {
+  std::uint32_t count = 0;
+  if (d2xx.FT_CreateDeviceInfoList(&count) != FT_OK || count == 0) return {};
+  std::vector<FT_DEVICE_LIST_INFO_NODE> records(count);
+  std::uint32_t filled = count;
+  if (d2xx.FT_GetDeviceInfoList(records.data(), &filled) != FT_OK) return {};
+  filled = std::min(filled, count);
+
+  std::vector<DeviceEntry> entries;
+  for (std::uint32_t i = 0; i < filled; ++i) {
+    const FT_DEVICE_LIST_INFO_NODE& record = records[i];
+    if (record.Type != FT_DEVICE_232R) continue;
+    DeviceEntry entry;
+    entry.serial = FieldText(record.SerialNumber);
+    entry.text = entry.serial + " - " + FieldText(record.Description, kMaxDescriptionChars);
+    entry.index = static_cast<int>(i);
+    entries.push_back(std::move(entry));
+  }
+  std::sort(entries.begin(), entries.end(), [](const DeviceEntry& a, const DeviceEntry& b) {
+    if (int c = CompareFolded(a.text, b.text)) return c < 0;
+    if (a.text != b.text) return a.text < b.text;
+    return a.index < b.index;
+  });
+  return entries;
+}
+
+ConnectResult ConnectProgrammer(ID2xx& d2xx, const DeviceEntry& entry, FT_HANDLE& handle) {
+  ConnectResult result;
+  const bool bySerial = !entry.serial.empty();
+  if (!bySerial && entry.index < 0) {
+    result.error = "No serial number given; choose a programmer from the list or type its serial number";
+    return result;
+  }
+  FT_HANDLE opened = nullptr;
+  const FT_STATUS status = bySerial
+                               ? d2xx.FT_OpenEx(entry.serial.c_str(), FT_OPEN_BY_SERIAL_NUMBER, &opened)
+                               : d2xx.FT_Open(entry.index, &opened);
+  if (status != FT_OK || opened == nullptr) {
+    result.error = d2xx.LastErrorText();
+    if (result.error.empty()) {
+      const std::string call = bySerial ? "FT_OpenEx(\"" + entry.serial + "\")"
+                                        : "FT_Open(" + std::to_string(entry.index) + ")";
+      result.error = status != FT_OK
+                         ? call + " failed with status " + std::to_string(status) + " (" +
+                               StatusName(status) + ")"
+                         : call + " reported success but gave no handle";
+    }
+    return result;
+  }
+  handle = opened;
+  // All eight pins outputs in asynchronous bit-bang. 300 baud paces the bit-bang clock slowly,
+  // which suits the PROM; the protocol's own waits do the rest.
+  d2xx.FT_SetBitMode(handle, 0xFF, FT_BITMODE_ASYNC_BITBANG);
+  d2xx.FT_SetBaudRate(handle, 300);
+  d2xx.FT_SetTimeouts(handle, 2000, 1000);
+  d2xx.FT_ResetDevice(handle);
+  result.ok = true;
+  return result;
+}
+
+DeviceEntry EntryForSerial(const std::string& serial) {
+  DeviceEntry entry;
+  entry.text = serial;
+  entry.serial = serial;
+  entry.index = -1;
+  return entry;
+}
+
+bool CD2xxPinPort::WritePins(std::uint8_t value) {
+  std::uint32_t written = 0;
+  return d2xx_.FT_Write(handle_, &value, 1, &written) == FT_OK;
+}
+
+bool CD2xxPinPort::ReadPins(std::uint8_t& value) {
+  std::uint8_t pins = 0;
+  if (d2xx_.FT_GetBitMode(handle_, &pins) != FT_OK) return false;
+  value = pins;
+  return true;
+}
+
+}  // namespace quarrow

@@ -1,1 +1,77 @@
-// placeholder: being written
+// The RP5H01 read-out protocol: reset the PROM, then sample and clock out its 128 bits.
+#include "ReadOut.h"
+
+#include <chrono>
+#include <thread>
+
+namespace quarrow {
+
+void SleepMilliseconds(int milliseconds) {
+  if (milliseconds <= 0) return;
+  // A blocking sleep: the worker must leave the CPU to the window while the pins settle.
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+ReadResult ReadPromThread(ReadPromJob& job) {
+  ReadResult result;
+  IPinPort& port = job.port;
+  std::uint8_t& pinByte = job.pinByte;
+  const WaitFunction& wait = job.wait ? job.wait : WaitFunction(SleepMilliseconds);
+
+  // The protocol never branches on a pin operation's status (the clocking must stay in step with
+  // the chip), but a single failed operation means the image cannot be trusted, so each is counted.
+  auto write = [&](int waitMs) {
+    if (!port.WritePins(pinByte)) ++result.failedPinOperations;
+    wait(waitMs);
+  };
+  auto read = [&] {
+    if (!port.ReadPins(pinByte)) ++result.failedPinOperations;
+  };
+  auto stopRequested = [&] {
+    return job.stopRequested != nullptr && job.stopRequested->load(std::memory_order_acquire);
+  };
+
+  job.image.Clear();
+
+  // Reset: D1 high with the clock high, then D1 low; the chip then presents stream bit 0 on D4.
+  pinByte = kPinClock | kPinReset;
+  write(kResetWaitMs);
+  pinByte ^= kPinReset;
+  write(kResetWaitMs);
+
+  bool stopped = false;
+  for (int n = 0; n < PromImage::kBits; ++n) {
+    if (stopRequested()) {
+      stopped = true;
+      break;
+    }
+    read();
+    if (pinByte & kPinData) job.image.SetBit(n);
+    // One low pulse on D0 moves the chip to the next bit. The other pins are written back at the
+    // levels just read, so D1 stays low throughout.
+    pinByte |= kPinClock;
+    write(kClockWaitMs);
+    pinByte ^= kPinClock;
+    write(kClockWaitMs);
+    pinByte |= kPinClock;
+    write(kClockWaitMs);
+    read();
+    result.bitsRead = n + 1;
+    job.receiver.Notify(WM_READ_PROGRESS, static_cast<std::uintptr_t>(n + 1), 0);
+  }
+
+  // A failure outranks a stop: the bits read before the stop are not trustworthy either.
+  if (result.failedPinOperations > 0) {
+    result.outcome = ReadOutcome::Failed;
+  } else if (stopped) {
+    result.outcome = ReadOutcome::Stopped;
+  } else {
+    result.outcome = ReadOutcome::Complete;
+  }
+  result.text = FormatImageText(job.image);
+  job.receiver.Notify(WM_READ_DONE, static_cast<std::uintptr_t>(result.outcome),
+                      reinterpret_cast<std::intptr_t>(result.text.c_str()));
+  return result;
+}
+
+}  // namespace quarrow

@@ -1,1 +1,291 @@
-// placeholder: being written
+// The simulated FT232R with an RP5H01 on D0 (clock), D1 (reset) and D4 (data).
+#include "SimulatedProgrammer.h"
+
+#include <cstring>
+
+namespace quarrow {
+
+namespace {
+
+// A device-list field as text: up to its terminator or the end of the field, whichever comes first.
+template <std::size_t N>
+std::string FieldText(const char (&field)[N]) {
+  const void* end = std::memchr(field, 0, N);
+  return std::string(field, end ? static_cast<const char*>(end) - field : N);
+}
+
+template <std::size_t N>
+void CopyField(char (&field)[N], const char* text) {
+  std::strncpy(field, text, N - 1);
+  field[N - 1] = 0;
+}
+
+}  // namespace
+
+PromImage SimulatedSampleImage() {
+  PromImage image;
+  // Bytes in chip order 01 23 .. EF, then FE DC .. 10; each word holds its first byte lowest.
+  image.word0 = std::bitset<64>(0xEFCDAB8967452301ULL);
+  image.word1 = std::bitset<64>(0x1032547698BADCFEULL);
+  return image;
+}
+
+SimulatedProgrammer::SimulatedProgrammer(const PromImage& chip) : chip_(chip) {}
+
+FileStatus SimulatedProgrammer::LoadChipFile(const std::filesystem::path& path,
+                                             ImageFileLayout layout) {
+  PromImage chip;
+  FileStatus status = OpenImageFile(path, layout, chip);
+  if (status) SetChip(chip);
+  return status;
+}
+
+void SimulatedProgrammer::SetChip(const PromImage& chip) {
+  std::lock_guard lock(mutex_);
+  chip_ = chip;
+}
+
+PromImage SimulatedProgrammer::Chip() const {
+  std::lock_guard lock(mutex_);
+  return chip_;
+}
+
+void SimulatedProgrammer::SetOptions(const SimulatedOptions& options) {
+  std::lock_guard lock(mutex_);
+  options_ = options;
+}
+
+SimulatedOptions SimulatedProgrammer::Options() const {
+  std::lock_guard lock(mutex_);
+  return options_;
+}
+
+int SimulatedProgrammer::PinWrites() const {
+  std::lock_guard lock(mutex_);
+  return pinWrites_;
+}
+
+int SimulatedProgrammer::PinReads() const {
+  std::lock_guard lock(mutex_);
+  return pinReads_;
+}
+
+std::vector<std::uint8_t> SimulatedProgrammer::WrittenBytes() const {
+  std::lock_guard lock(mutex_);
+  return written_;
+}
+
+std::vector<SimulatedSetupCall> SimulatedProgrammer::SetupCalls() const {
+  std::lock_guard lock(mutex_);
+  return setupCalls_;
+}
+
+std::vector<SimulatedOpenCall> SimulatedProgrammer::OpenCalls() const {
+  std::lock_guard lock(mutex_);
+  return openCalls_;
+}
+
+int SimulatedProgrammer::DeviceIndexOf(FT_HANDLE handle) const {
+  std::lock_guard lock(mutex_);
+  auto it = open_.find(handle);
+  return it == open_.end() ? -1 : it->second;
+}
+
+void SimulatedProgrammer::ClearRecord() {
+  std::lock_guard lock(mutex_);
+  pinWrites_ = 0;
+  pinReads_ = 0;
+  written_.clear();
+  setupCalls_.clear();
+  openCalls_.clear();
+}
+
+std::vector<FT_DEVICE_LIST_INFO_NODE> SimulatedProgrammer::CurrentDevicesLocked() const {
+  if (options_.unplugged) return {};
+  if (options_.devices) return *options_.devices;
+  FT_DEVICE_LIST_INFO_NODE node;
+  node.Type = FT_DEVICE_232R;
+  node.ID = 0x04036001;  // FTDI's vendor and FT232R product id
+  CopyField(node.SerialNumber, kSimulatedSerial);
+  CopyField(node.Description, kSimulatedDescription);
+  return {node};
+}
+
+FT_STATUS SimulatedProgrammer::FailLocked(FT_STATUS status, std::string text) {
+  lastError_ = std::move(text);
+  return status;
+}
+
+FT_STATUS SimulatedProgrammer::CheckHandleLocked(FT_HANDLE handle) {
+  if (open_.find(handle) == open_.end()) {
+    return FailLocked(FT_INVALID_HANDLE, "simulated programmer: not a handle it gave out");
+  }
+  if (options_.unplugged) {
+    return FailLocked(FT_IO_ERROR, "simulated programmer: unplugged; plug it in and connect again");
+  }
+  return FT_OK;
+}
+
+FT_STATUS SimulatedProgrammer::FT_CreateDeviceInfoList(std::uint32_t* count) {
+  if (count == nullptr) return FT_INVALID_PARAMETER;
+  std::lock_guard lock(mutex_);
+  listed_ = CurrentDevicesLocked();
+  listMade_ = true;
+  *count = static_cast<std::uint32_t>(listed_.size());
+  return FT_OK;
+}
+
+FT_STATUS SimulatedProgrammer::FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* list,
+                                                    std::uint32_t* count) {
+  if (list == nullptr || count == nullptr) return FT_INVALID_PARAMETER;
+  std::lock_guard lock(mutex_);
+  std::uint32_t filled = 0;
+  for (; filled < *count && filled < listed_.size(); ++filled) list[filled] = listed_[filled];
+  *count = filled;
+  return FT_OK;
+}
+
+FT_STATUS SimulatedProgrammer::OpenLocked(int deviceIndex, FT_HANDLE* handle) {
+  FT_HANDLE h = reinterpret_cast<FT_HANDLE>(nextHandle_);
+  nextHandle_ += 0x10;
+  open_[h] = deviceIndex;
+  *handle = h;
+  return FT_OK;
+}
+
+FT_STATUS SimulatedProgrammer::FT_OpenEx(const char* serial, std::uint32_t flags,
+                                         FT_HANDLE* handle) {
+  if (handle == nullptr || serial == nullptr) return FT_INVALID_PARAMETER;
+  std::lock_guard lock(mutex_);
+  SimulatedOpenCall call{true, serial, -1, FT_OK};
+  FT_STATUS status = FT_OK;
+  if (flags != FT_OPEN_BY_SERIAL_NUMBER) {
+    status = FailLocked(FT_INVALID_PARAMETER, "simulated programmer: opens by serial number only");
+  } else if (options_.unplugged) {
+    status = FailLocked(FT_DEVICE_NOT_FOUND, "simulated programmer: unplugged");
+  } else if (options_.failOpen) {
+    status = FailLocked(FT_DEVICE_NOT_OPENED, "simulated programmer: the device refused to open");
+  } else {
+    const auto devices = CurrentDevicesLocked();
+    int found = -1;
+    for (std::size_t i = 0; i < devices.size() && found < 0; ++i) {
+      if (FieldText(devices[i].SerialNumber) == call.serial) found = static_cast<int>(i);
+    }
+    if (found < 0) {
+      status = FailLocked(FT_DEVICE_NOT_FOUND,
+                          "simulated programmer: no device with serial number \"" + call.serial + "\"");
+    } else {
+      status = OpenLocked(found, handle);
+    }
+  }
+  call.status = status;
+  openCalls_.push_back(call);
+  return status;
+}
+
+FT_STATUS SimulatedProgrammer::FT_Open(int index, FT_HANDLE* handle) {
+  if (handle == nullptr) return FT_INVALID_PARAMETER;
+  std::lock_guard lock(mutex_);
+  SimulatedOpenCall call{false, {}, index, FT_OK};
+  FT_STATUS status = FT_OK;
+  const auto devices = listMade_ ? listed_ : CurrentDevicesLocked();
+  if (options_.unplugged) {
+    status = FailLocked(FT_DEVICE_NOT_FOUND, "simulated programmer: unplugged");
+  } else if (options_.failOpen) {
+    status = FailLocked(FT_DEVICE_NOT_OPENED, "simulated programmer: the device refused to open");
+  } else if (index < 0 || static_cast<std::size_t>(index) >= devices.size()) {
+    status = FailLocked(FT_DEVICE_NOT_FOUND,
+                        "simulated programmer: no device at index " + std::to_string(index));
+  } else {
+    status = OpenLocked(index, handle);
+  }
+  call.status = status;
+  openCalls_.push_back(call);
+  return status;
+}
+
+FT_STATUS SimulatedProgrammer::FT_Close(FT_HANDLE handle) {
+  std::lock_guard lock(mutex_);
+  if (open_.erase(handle) == 0) {
+    return FailLocked(FT_INVALID_HANDLE, "simulated programmer: not a handle it gave out");
+  }
+  return FT_OK;
+}
+
+FT_STATUS SimulatedProgrammer::FT_SetBitMode(FT_HANDLE handle, std::uint8_t mask,
+                                             std::uint8_t mode) {
+  std::lock_guard lock(mutex_);
+  if (FT_STATUS s = CheckHandleLocked(handle)) return s;
+  setupCalls_.push_back({"FT_SetBitMode", handle, {mask, mode}});
+  return FT_OK;
+}
+
+FT_STATUS SimulatedProgrammer::FT_SetBaudRate(FT_HANDLE handle, std::uint32_t baud) {
+  std::lock_guard lock(mutex_);
+  if (FT_STATUS s = CheckHandleLocked(handle)) return s;
+  setupCalls_.push_back({"FT_SetBaudRate", handle, {baud}});
+  return FT_OK;
+}
+
+FT_STATUS SimulatedProgrammer::FT_SetTimeouts(FT_HANDLE handle, std::uint32_t readMs,
+                                              std::uint32_t writeMs) {
+  std::lock_guard lock(mutex_);
+  if (FT_STATUS s = CheckHandleLocked(handle)) return s;
+  setupCalls_.push_back({"FT_SetTimeouts", handle, {readMs, writeMs}});
+  return FT_OK;
+}
+
+FT_STATUS SimulatedProgrammer::FT_ResetDevice(FT_HANDLE handle) {
+  std::lock_guard lock(mutex_);
+  if (FT_STATUS s = CheckHandleLocked(handle)) return s;
+  setupCalls_.push_back({"FT_ResetDevice", handle, {}});
+  return FT_OK;
+}
+
+void SimulatedProgrammer::DriveLocked(std::uint8_t value) {
+  const bool clockFell = (pins_ & kPinClock) && !(value & kPinClock);
+  pins_ = value;
+  if (value & kPinReset) {
+    bitCounter_ = 0;
+    clocksSinceReset_ = 0;
+  } else if (clockFell) {
+    bitCounter_ = (bitCounter_ + 1) % PromImage::kBits;
+    ++clocksSinceReset_;
+  }
+}
+
+FT_STATUS SimulatedProgrammer::FT_Write(FT_HANDLE handle, const void* data, std::uint32_t size,
+                                        std::uint32_t* written) {
+  std::lock_guard lock(mutex_);
+  ++pinWrites_;
+  if (written != nullptr) *written = 0;
+  if (FT_STATUS s = CheckHandleLocked(handle)) return s;
+  if (data == nullptr && size > 0) return FailLocked(FT_INVALID_PARAMETER, "simulated programmer: no data");
+  const auto* bytes = static_cast<const std::uint8_t*>(data);
+  for (std::uint32_t i = 0; i < size; ++i) {
+    DriveLocked(bytes[i]);
+    written_.push_back(bytes[i]);
+  }
+  if (written != nullptr) *written = size;
+  return FT_OK;
+}
+
+FT_STATUS SimulatedProgrammer::FT_GetBitMode(FT_HANDLE handle, std::uint8_t* pins) {
+  std::lock_guard lock(mutex_);
+  ++pinReads_;
+  if (FT_STATUS s = CheckHandleLocked(handle)) return s;
+  if (pins == nullptr) return FailLocked(FT_INVALID_PARAMETER, "simulated programmer: no buffer");
+  if (options_.failReadsFromBit >= 0 && clocksSinceReset_ >= options_.failReadsFromBit) {
+    return FailLocked(FT_IO_ERROR, "simulated programmer: pin read failed");
+  }
+  const bool data = chip_.Bit(bitCounter_);
+  *pins = static_cast<std::uint8_t>((pins_ & ~kPinData) | (data ? kPinData : 0));
+  return FT_OK;
+}
+
+std::string SimulatedProgrammer::LastErrorText() const {
+  std::lock_guard lock(mutex_);
+  return lastError_;
+}
+
+}  // namespace quarrow
