@@ -1,0 +1,17 @@
+// Texts that only the command line shows; the texts it shares with the window are in res/Strings.h.
+#pragma once
+
+namespace quarrow::cli {
+
+inline constexpr const char* kProgramName = "quarrow-cli";
+// Followed by the bit numbers, comma-separated.
+inline constexpr const char* kDifferingBits = "Differing bits: ";
+inline constexpr const char* kReadsDiffer =
+    "Two reads of the chip differ - check that the chip is seated and the programmer is connected; "
+    "differing bits: ";
+inline constexpr const char* kCantIdentify = "Can't compute the image's SHA-1: ";
+// "Note - PATH holds N bytes, not 16: " and then one of these two.
+inline constexpr const char* kShortFileNote = "the missing bytes were taken as 00";
+inline constexpr const char* kLongFileNote = "only the first 16 bytes were used";
+
+}  // namespace quarrow::cli

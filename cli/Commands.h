@@ -1,0 +1,28 @@
+// The commands of quarrow-cli. Each reports its own errors and returns the process's exit status.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "Console.h"
+#include "Device.h"
+#include "ExitStatus.h"
+
+namespace quarrow::cli {
+
+ExitStatus ShowCommand(const std::string& path, ImageFileLayout layout, Console& console);
+ExitStatus ConvertCommand(const std::string& in, const std::string& out, ImageFileLayout to,
+                          Console& console);
+ExitStatus ListCommand(const DeviceOptions& device, Console& console);
+
+struct ReadOptions {
+  std::string output;  // empty: print only
+  ImageFileLayout layout = ImageFileLayout::Mame;
+  bool verify = false;
+};
+ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options, Console& console);
+
+ExitStatus CompareCommand(const DeviceOptions& device, const std::string& path,
+                          ImageFileLayout layout, Console& console);
+
+}  // namespace quarrow::cli

@@ -1,0 +1,26 @@
+// Where a command's output goes, and the one-line reports of opening and saving image files.
+#pragma once
+
+#include <filesystem>
+#include <ostream>
+
+#include "ImageFile.h"
+
+namespace quarrow::cli {
+
+struct Console {
+  std::ostream& out;  // results: image text, identification, verdicts, device list
+  std::ostream& err;  // errors, notes and progress
+  bool errIsTerminal = false;
+};
+
+// Opens an image file; on failure prints "Can't open file - PATH: reason" and leaves `image` alone.
+// A file that is not exactly 16 bytes still opens, with a note on what was made of it.
+bool OpenImageReporting(const std::filesystem::path& path, ImageFileLayout layout, PromImage& image,
+                        Console& console);
+
+// Saves with the safe save; on failure prints "Can't save file - PATH: reason".
+bool SaveImageReporting(const std::filesystem::path& path, const PromImage& image,
+                        ImageFileLayout layout, Console& console);
+
+}  // namespace quarrow::cli

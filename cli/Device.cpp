@@ -1,0 +1,96 @@
+// Back-end choice, connection and read-out for the command line.
+#include "Device.h"
+
+#include <cstdint>
+#include <utility>
+
+#include "CliTexts.h"
+#include "ProgressBar.h"
+#include "Programmer.h"
+#include "ReadOut.h"
+#include "Strings.h"
+#include "SystemD2xx.h"
+#include "sim/SimulatedProgrammer.h"
+
+namespace quarrow::cli {
+
+namespace {
+// Where a "reads-fail" simulation stops answering: half-way, so the failure is not mistaken for a
+// programmer that was never there.
+constexpr int kSimulatedFailingBit = 64;
+}  // namespace
+
+std::unique_ptr<ID2xx> CreateBackend(const DeviceOptions& options, Console& console) {
+  if (!options.Simulated()) return CreateSystemD2xx();
+
+  PromImage chip = SimulatedSampleImage();
+  if (!options.simulateImage.empty() &&
+      !OpenImageReporting(options.simulateImage, ImageFileLayout::Mame, chip, console)) {
+    return nullptr;
+  }
+  auto simulated = std::make_unique<SimulatedProgrammer>(chip);
+  SimulatedOptions faults;
+  faults.unplugged = options.simulateFault == "unplugged";
+  faults.failOpen = options.simulateFault == "busy";
+  if (options.simulateFault == "reads-fail") faults.failReadsFromBit = kSimulatedFailingBit;
+  simulated->SetOptions(faults);
+  return simulated;
+}
+
+std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, Console& console,
+                                                  ExitStatus& status) {
+  status = kExitFailure;
+  std::unique_ptr<ID2xx> d2xx = CreateBackend(options, console);
+  if (!d2xx) return nullptr;
+
+  const std::vector<DeviceEntry> entries = EnumerateProgrammers(*d2xx);
+  DeviceEntry entry;
+  if (options.serial) {
+    entry = EntryForSerial(*options.serial);
+    for (const DeviceEntry& listed : entries) {
+      if (listed.serial == *options.serial) {
+        entry = listed;
+        break;
+      }
+    }
+  } else if (entries.empty()) {
+    console.err << res::kNoDevicesFound << '\n';
+    return nullptr;
+  } else {
+    entry = entries.front();
+  }
+
+  std::unique_ptr<ChipSession> session(new ChipSession(std::move(d2xx)));
+  const ConnectResult connected = ConnectProgrammer(*session->d2xx_, entry, session->handle_);
+  if (!connected.ok) {
+    console.err << res::kCantOpenDevice;
+    if (!connected.error.empty()) console.err << ": " << connected.error;
+    console.err << '\n';
+    return nullptr;
+  }
+  status = kExitSuccess;
+  return session;
+}
+
+ChipSession::~ChipSession() {
+  // The window keeps its programmer open for the whole run; a command is done with it here, and
+  // closing hands the USB interface back to other programs.
+  if (handle_ != nullptr) d2xx_->FT_Close(handle_);
+}
+
+bool ChipSession::Read(PromImage& image, const std::string& label, Console& console) {
+  CD2xxPinPort port(*d2xx_, handle_);
+  std::uint8_t pinByte = 0;
+  ProgressBar progress(console.err, console.errIsTerminal, label);
+  ReadPromJob job{port, pinByte, image, progress};
+  const ReadResult result = ReadPromThread(job);
+  if (result.outcome == ReadOutcome::Complete) return true;
+
+  console.err << (result.outcome == ReadOutcome::Stopped ? res::kReadStopped : res::kReadFailed);
+  const std::string cause = d2xx_->LastErrorText();
+  if (!cause.empty()) console.err << ": " << cause;
+  console.err << '\n';
+  return false;
+}
+
+}  // namespace quarrow::cli

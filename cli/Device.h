@@ -1,0 +1,50 @@
+// Choosing the programmer back end, connecting to a programmer and reading its PROM, for the
+// commands that talk to a chip.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "Console.h"
+#include "D2xx.h"
+#include "ExitStatus.h"
+#include "PromImage.h"
+
+namespace quarrow::cli {
+
+struct DeviceOptions {
+  bool simulate = false;
+  std::string simulateImage;  // MAME-layout file whose bits the simulated PROM holds
+  std::string simulateFault;  // "", "unplugged", "busy" or "reads-fail"
+  std::optional<std::string> serial;
+
+  bool Simulated() const { return simulate || !simulateImage.empty() || !simulateFault.empty(); }
+};
+
+// The simulated programmer (as the options set it up) or the system's programmer library. Reports
+// and returns null when the simulated chip's file cannot be opened.
+std::unique_ptr<ID2xx> CreateBackend(const DeviceOptions& options, Console& console);
+
+// One connected programmer; closes it when it goes.
+class ChipSession {
+ public:
+  // Connects to the programmer the options name, or the first one listed. Reports on failure.
+  static std::unique_ptr<ChipSession> Connect(const DeviceOptions& options, Console& console,
+                                              ExitStatus& status);
+  ~ChipSession();
+  ChipSession(const ChipSession&) = delete;
+  ChipSession& operator=(const ChipSession&) = delete;
+
+  // Reads all 128 bits. Reports and returns false unless every pin operation succeeded; `image`
+  // then holds nothing the caller may use.
+  bool Read(PromImage& image, const std::string& label, Console& console);
+
+ private:
+  explicit ChipSession(std::unique_ptr<ID2xx> d2xx) : d2xx_(std::move(d2xx)) {}
+
+  std::unique_ptr<ID2xx> d2xx_;
+  FT_HANDLE handle_ = nullptr;
+};
+
+}  // namespace quarrow::cli

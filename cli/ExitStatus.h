@@ -1,0 +1,13 @@
+// The exit statuses of quarrow-cli, which scripts rely on.
+#pragma once
+
+namespace quarrow::cli {
+
+enum ExitStatus : int {
+  kExitSuccess = 0,
+  kExitMismatch = 1,   // compare: chip and file differ
+  kExitUsage = 2,      // the command line could not be understood
+  kExitFailure = 3,    // a device or file error; nothing was reported as good
+};
+
+}  // namespace quarrow::cli

@@ -1,0 +1,39 @@
+// Opening and saving image files with one-line reports for the person at the terminal.
+#include <system_error>
+
+#include "CliTexts.h"
+#include "Console.h"
+#include "Strings.h"
+
+namespace quarrow::cli {
+
+bool OpenImageReporting(const std::filesystem::path& path, ImageFileLayout layout, PromImage& image,
+                        Console& console) {
+  const FileStatus status = OpenImageFile(path, layout, image);
+  if (!status) {
+    console.err << res::kCantOpenFile << path.string() << ": " << status.reason << '\n';
+    return false;
+  }
+  // A dump of the wrong size is usually a mistake (a truncated download, a different chip's dump);
+  // it still opens as it always has, but the person should know what was made of it.
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (!error && size != kImageFileSize) {
+    console.err << "Note - " << path.string() << " holds " << size << " bytes, not "
+                << kImageFileSize << ": " << (size < kImageFileSize ? kShortFileNote : kLongFileNote)
+                << '\n';
+  }
+  return true;
+}
+
+bool SaveImageReporting(const std::filesystem::path& path, const PromImage& image,
+                        ImageFileLayout layout, Console& console) {
+  const FileStatus status = SaveImageFile(path, image, layout);
+  if (!status) {
+    console.err << res::kCantSaveFile << path.string() << ": " << status.reason << '\n';
+    return false;
+  }
+  return true;
+}
+
+}  // namespace quarrow::cli

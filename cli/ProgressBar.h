@@ -1,0 +1,28 @@
+// The read-out's receiver for the command line: a progress bar on standard error.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "ReadOut.h"
+
+namespace quarrow::cli {
+
+class ProgressBar : public IReadReceiver {
+ public:
+  // Draws only when `draw` is set (standard error is a terminal): a bar redrawn in place would
+  // only fill a log file with carriage returns.
+  ProgressBar(std::ostream& err, bool draw, std::string label);
+  std::intptr_t Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+
+ private:
+  void Draw(int bits);
+  void Erase();
+
+  std::ostream& err_;
+  bool draw_;
+  std::string label_;
+  std::size_t drawnWidth_ = 0;
+};
+
+}  // namespace quarrow::cli

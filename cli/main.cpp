@@ -1,0 +1,126 @@
+// quarrow-cli: reads RP5H01 serial PROMs through an FT232R programmer, and shows, converts and
+// compares their 16-byte image files. Parses the command line and hands over to one command.
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <string>
+
+#include "CliTexts.h"
+#include "Commands.h"
+#include "Strings.h"
+
+namespace {
+
+using namespace quarrow;
+using namespace quarrow::cli;
+
+constexpr const char* kFooter = R"(Examples:
+  quarrow-cli list
+  quarrow-cli read -o dump.prm             read the chip, save it in the MAME layout
+  quarrow-cli read --verify --nss -o dump.bin --device A12BC3DE
+  quarrow-cli compare dump.prm             is the chip still the one in dump.prm?
+  quarrow-cli show dump.prm                the image text and MAME's CRC/SHA1 of it
+  quarrow-cli convert dump.bin dump.prm --to mame
+  quarrow-cli --simulate read              try the tool without a programmer
+
+Image files are 16 bytes: the MAME layout (*.prm, each byte inverted and bit-mirrored) by default,
+the raw "NSS" layout with --nss.
+
+Exit status:
+  0  success (compare: chip and file match)
+  1  compare: chip and file do not match
+  2  the command line could not be understood
+  3  a device or file error)";
+
+ImageFileLayout Layout(bool nss) { return nss ? ImageFileLayout::Nss : ImageFileLayout::Mame; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"Reads the 128 bits of a Ricoh RP5H01 serial PROM through an FT232R USB programmer "
+               "in bit-bang mode,\nand shows, saves, converts and compares 16-byte PROM image files.",
+               kProgramName};
+  app.failure_message([](const CLI::App*, const CLI::Error& e) {
+    return std::string(kProgramName) + ": " + e.what() + " (see " + kProgramName + " --help)\n";
+  });
+  app.set_version_flag("--version", std::string(kProgramName) + " " + res::kVersion);
+  app.footer(kFooter);
+  app.require_subcommand(1);
+  app.fallthrough();
+
+  DeviceOptions device;
+  auto* simulate = app.add_flag("--simulate", device.simulate,
+                                "Use the simulated programmer with its built-in sample chip")
+                       ->group("Simulation");
+  auto* simulateImage =
+      app.add_option("--simulate-image", device.simulateImage,
+                     "Use the simulated programmer, its PROM holding image file FILE (MAME layout)")
+          ->type_name("FILE")
+          ->group("Simulation");
+  simulate->excludes(simulateImage);
+  app.add_option("--simulate-fault", device.simulateFault,
+                 "Make the simulated programmer misbehave: unplugged, busy (another program holds "
+                 "it) or reads-fail (stops answering half-way through a read)")
+      ->check(CLI::IsMember({"unplugged", "busy", "reads-fail"}))
+      ->type_name("KIND")
+      ->group("Simulation");
+
+  std::string file;
+  bool nss = false;
+
+  CLI::App* show = app.add_subcommand("show", "Print an image file's text and its MAME CRC/SHA1");
+  show->add_option("FILE", file, "Image file")->required();
+  show->add_flag("--nss", nss, "The file is in the raw (NSS) layout");
+
+  std::string convertIn, convertOut, convertTo;
+  CLI::App* convert =
+      app.add_subcommand("convert", "Convert an image file from the other layout into the one named");
+  convert->add_option("IN", convertIn, "Image file to read, in the layout not named by --to")
+      ->required();
+  convert->add_option("OUT", convertOut, "Image file to write")->required();
+  convert->add_option("--to", convertTo, "Layout to write: mame or nss")
+      ->required()
+      ->check(CLI::IsMember({"mame", "nss"}));
+
+  CLI::App* list = app.add_subcommand("list", "List the attached FT232R programmers");
+
+  ReadOptions readOptions;
+  CLI::App* read = app.add_subcommand("read", "Read the PROM, print its text and MAME CRC/SHA1");
+  read->add_option("--device", device.serial, "Serial number of the programmer (default: the first listed)")
+      ->type_name("SERIAL");
+  auto* output = read->add_option("-o,--output", readOptions.output,
+                                  "Also save the image to FILE (MAME layout unless --nss)")
+                     ->type_name("FILE");
+  read->add_flag("--nss", nss, "Save in the raw (NSS) layout")->needs(output);
+  read->add_flag("--verify", readOptions.verify,
+                 "Read twice and fail unless both reads agree bit for bit");
+
+  CLI::App* compare = app.add_subcommand("compare", "Read the PROM and compare it with an image file");
+  compare->add_option("FILE", file, "Image file")->required();
+  compare->add_flag("--nss", nss, "The file is in the raw (NSS) layout");
+  compare->add_option("--device", device.serial,
+                      "Serial number of the programmer (default: the first listed)")
+      ->type_name("SERIAL");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // Help and version end here with status 0; everything else is a usage error.
+    return app.exit(e) == 0 ? kExitSuccess : kExitUsage;
+  }
+
+  Console console{std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1};
+  if (*show) return ShowCommand(file, Layout(nss), console);
+  if (*convert) {
+    return ConvertCommand(convertIn, convertOut,
+                          convertTo == "nss" ? ImageFileLayout::Nss : ImageFileLayout::Mame, console);
+  }
+  if (*list) return ListCommand(device, console);
+  if (*read) {
+    readOptions.layout = Layout(nss);
+    return ReadCommand(device, readOptions, console);
+  }
+  if (*compare) return CompareCommand(device, file, Layout(nss), console);
+  return kExitUsage;
+}
