@@ -18,6 +18,7 @@ inline constexpr const char* kReading = "Reading PROM data...";
 inline constexpr const char* kReadComplete = "PROM read out complete";
 inline constexpr const char* kReadFailed = "PROM read out failed - no response from programmer";
 inline constexpr const char* kReadStopped = "PROM read out stopped";
+inline constexpr const char* kCantStartRead = "Can't start the PROM read out";
 
 inline constexpr const char* kChipAndFileMatch = "Chip and file match";
 inline constexpr const char* kChipAndFileDiffer = "Chip and file do not match";

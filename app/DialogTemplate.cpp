@@ -1,0 +1,106 @@
+// Widgets from resource templates.
+#include "DialogTemplate.h"
+
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <cstring>
+
+namespace quarrow {
+
+namespace {
+
+// Windows rounds x * base / 4 to the nearest pixel (MulDiv).
+int MulDiv(int value, int numerator, int denominator) {
+  const long long product = static_cast<long long>(value) * numerator;
+  const long long half = denominator / 2;
+  return static_cast<int>(product >= 0 ? (product + half) / denominator
+                                       : (product - half) / denominator);
+}
+
+bool Is(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+
+QWidget* MakeControl(QWidget* parent, const res::ControlTemplate& c) {
+  const QString text = c.text ? QString::fromUtf8(c.text) : QString();
+  if (Is(c.windowClass, res::kClassButton) || Is(c.windowClass, res::kClassMfcButton)) {
+    auto* button = new QPushButton(text, parent);
+    button->setDefault((c.style & res::BS_DEFPUSHBUTTON) != 0);
+    return button;
+  }
+  if (Is(c.windowClass, res::kClassComboBox)) {
+    auto* combo = new QComboBox(parent);
+    combo->setEditable((c.style & res::CBS_DROPDOWN) != 0);
+    // Typed text selects or names a device; it never becomes a list entry of its own.
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    return combo;
+  }
+  if (Is(c.windowClass, res::kClassEdit)) {
+    auto* edit = new QLineEdit(text, parent);
+    edit->setReadOnly((c.style & res::ES_READONLY) != 0);
+    return edit;
+  }
+  if (Is(c.windowClass, res::kClassProgress)) {
+    auto* progress = new QProgressBar(parent);
+    progress->setTextVisible(false);
+    return progress;
+  }
+  QLabel* label = (c.style & res::SS_NOTIFY) ? new ClickableLabel(text, parent) : new QLabel(text, parent);
+  if ((c.style & res::SS_TYPEMASK) == res::SS_BITMAP) {
+    label->setScaledContents(false);
+  } else {
+    label->setWordWrap(c.cy > 8);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  }
+  if (c.style & res::SS_NOTIFY) label->setCursor(Qt::ArrowCursor);
+  return label;
+}
+
+}  // namespace
+
+DialogUnits::DialogUnits(const QFont& font) {
+  // GdiGetCharDimensions: the rounded average width of the 52 Latin letters, and the font height.
+  const QFontMetrics metrics(font);
+  const int letters =
+      metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  baseX_ = (letters / 26 + 1) / 2;
+  baseY_ = metrics.height();
+}
+
+int DialogUnits::X(int units) const { return MulDiv(units, baseX_, 4); }
+int DialogUnits::Y(int units) const { return MulDiv(units, baseY_, 8); }
+
+void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
+  QLabel::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
+}
+
+std::map<int, QWidget*> BuildControls(QWidget* parent, const res::DialogTemplate& dialog,
+                                      const DialogUnits& units) {
+  parent->setFixedSize(units.X(dialog.cx), units.Y(dialog.cy));
+  std::map<int, QWidget*> controls;
+  QWidget* previousTabStop = nullptr;
+  for (const res::ControlTemplate& c : dialog.controls) {
+    QWidget* widget = MakeControl(parent, c);
+    if (c.name) widget->setObjectName(QString::fromUtf8(c.name));
+    int height = units.Y(c.cy);
+    // A drop-down's template height is its dropped list; the closed box takes its own height.
+    if (Is(c.windowClass, res::kClassComboBox)) height = units.Y(14);
+    widget->setGeometry(units.X(c.x), units.Y(c.y), units.X(c.cx), height);
+    if (c.style & res::WS_TABSTOP) {
+      widget->setFocusPolicy(Qt::StrongFocus);
+      if (previousTabStop) QWidget::setTabOrder(previousTabStop, widget);
+      previousTabStop = widget;
+    } else {
+      widget->setFocusPolicy(Qt::NoFocus);
+    }
+    controls[c.id] = widget;
+  }
+  return controls;
+}
+
+}  // namespace quarrow

@@ -1,0 +1,84 @@
+// The application object: command line, back end, program-wide values and the modal main window.
+#include "QuarrowApp.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFile>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "DialogServices.h"
+#include "Programmer.h"
+#include "QuarrowDlg.h"
+#include "Strings.h"
+#include "SystemD2xx.h"
+#include "sim/SimulatedProgrammer.h"
+
+namespace quarrow {
+
+CQuarrowApp theApp;
+
+int CQuarrowApp::InitInstance(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Quarrow"));
+  QApplication::setApplicationVersion(QString::fromUtf8(res::kVersion));
+  QApplication::setDesktopFileName(QStringLiteral("quarrow"));
+  QApplication::setWindowIcon(ApplicationIcon());
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral("Reads RP5H01 serial PROMs through an FT232R programmer."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  const QCommandLineOption simulate(QStringLiteral("simulate"),
+                                    QStringLiteral("List a simulated programmer instead of the attached ones."));
+  const QCommandLineOption simulateImage(
+      QStringLiteral("simulate-image"),
+      QStringLiteral("List a simulated programmer whose chip holds this MAME-layout image file."),
+      QStringLiteral("FILE"));
+  parser.addOption(simulate);
+  parser.addOption(simulateImage);
+  parser.process(app);  // reports unknown options and exits
+  if (!parser.positionalArguments().isEmpty()) {
+    std::fprintf(stderr, "quarrow: unexpected argument '%s'; see quarrow --help\n",
+                 qPrintable(parser.positionalArguments().front()));
+    return 2;
+  }
+
+  std::unique_ptr<ID2xx> backEnd;
+  if (parser.isSet(simulate) || parser.isSet(simulateImage)) {
+    auto simulated = std::make_unique<SimulatedProgrammer>();
+    if (parser.isSet(simulateImage)) {
+      const QString file = parser.value(simulateImage);
+      const FileStatus loaded = simulated->LoadChipFile(
+          std::filesystem::path(QFile::encodeName(file).toStdString()), ImageFileLayout::Mame);
+      if (!loaded) {
+        std::fprintf(stderr, "quarrow: %s%s: %s\n", res::kCantOpenFile, qPrintable(file), loaded.reason.c_str());
+        return 2;
+      }
+    }
+    backEnd = std::move(simulated);
+  } else {
+    backEnd = CreateSystemD2xx();
+  }
+
+  g_d2xx = backEnd.get();
+  CD2xxPinPort pinPort(*g_d2xx, g_ftHandle);
+  g_pinPort = &pinPort;
+
+  QtDialogServices services;
+  int result = 0;
+  {
+    CQuarrowDlg dlg(QuarrowDlgContext{*g_d2xx, g_ftHandle, *g_pinPort, g_pinByte, g_chipImage, g_bufferImage,
+                                      services});
+    dlg.show();
+    dlg.exec();
+  }
+  // The programmer stays as it is: closing would reset its pins, and nothing here needs that.
+  g_pinPort = nullptr;
+  g_d2xx = nullptr;
+  return result;
+}
+
+}  // namespace quarrow

@@ -1,0 +1,411 @@
+// The main window's start-up, enabling rules, commands and the handling of the read-out's
+// notifications.
+#include "QuarrowDlg.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include <filesystem>
+#include <system_error>
+
+#include "AboutDialog.h"
+#include "DialogServices.h"
+#include "DialogTemplate.h"
+#include "Resources.h"
+#include "Strings.h"
+
+// Outside any namespace, as Qt's resource initialiser must be.
+static void InitQuarrowResources() { Q_INIT_RESOURCE(quarrow); }
+
+namespace quarrow {
+
+namespace {
+
+QString Text(const char* text) { return QString::fromUtf8(text); }
+
+QStringList FileFilters() { return {Text(res::kFilterMame), Text(res::kFilterAll)}; }
+
+// The file name as the system spells it, so that names in any encoding reach the file.
+std::filesystem::path SystemPath(const QString& path) {
+  return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+QString WithReason(const QString& text, const std::string& reason) {
+  return reason.empty() ? text : text + QStringLiteral(": ") + QString::fromLocal8Bit(reason);
+}
+
+// "Lucida Console" where installed, else the system's fixed font. Windows asks for a 12-pixel cell;
+// a 10-pixel em gives about that with the usual monospaced faces.
+QFont FixedFont() {
+  QFont font = QFontDatabase::families().contains(QStringLiteral("Lucida Console"))
+                   ? QFont(QStringLiteral("Lucida Console"))
+                   : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font.setStyleHint(QFont::TypeWriter);
+  font.setFixedPitch(true);
+  font.setPixelSize(10);
+  return font;
+}
+
+}  // namespace
+
+QIcon ApplicationIcon() {
+  InitQuarrowResources();
+  QIcon icon;
+  for (int size : res::kIconSizes) icon.addFile(Text(res::kIconResourceFormat).arg(size), QSize(size, size));
+  return icon;
+}
+
+AppLinks BuildTimeLinks() {
+  return {Text(QUARROW_SUPPORT_EMAIL), QUrl(Text(QUARROW_WEB_URL)), QUrl(Text(QUARROW_DONATE_URL))};
+}
+
+CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
+    : QDialog(pParent), m_ctx(std::move(context)), m_hIcon(ApplicationIcon()) {
+  setWindowTitle(Text(res::kMainDialog.caption));
+  setObjectName(Text(res::kMainDialog.name));
+  setWindowIcon(m_hIcon);
+  // A fixed-size window with a minimise box, no maximise box and no help button.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  auto* menuBar = new QMenuBar(this);
+  BuildMenu(menuBar);
+  layout->setMenuBar(menuBar);
+
+  auto* client = new QWidget(this);
+  layout->addWidget(client);
+  const std::map<int, QWidget*> controls = BuildControls(client, res::kMainDialog, DialogUnits(font()));
+  m_btnConnect = static_cast<QPushButton*>(controls.at(res::IDC_CONNECT));
+  m_cbDevices = static_cast<QComboBox*>(controls.at(res::IDC_DEVICES));
+  m_editChip = static_cast<QLineEdit*>(controls.at(res::IDC_CHIP_DATA));
+  m_editBuffer = static_cast<QLineEdit*>(controls.at(res::IDC_BUFFER_DATA));
+  m_btnReadChip = static_cast<QPushButton*>(controls.at(res::IDC_READ_CHIP));
+  m_btnSaveData = static_cast<QPushButton*>(controls.at(res::IDC_SAVE_DATA));
+  m_btnCompare = static_cast<QPushButton*>(controls.at(res::IDC_COMPARE));
+  m_btnOpenFile = static_cast<QPushButton*>(controls.at(res::IDC_OPEN_FILE));
+  m_progress = static_cast<QProgressBar*>(controls.at(res::IDC_PROGRESS));
+  m_donate = static_cast<QLabel*>(controls.at(res::IDC_DONATE));
+
+  // Without a default button Enter reaches the dialog itself, which ends it as Windows does.
+  for (QPushButton* button : {m_btnConnect, m_btnReadChip, m_btnSaveData, m_btnCompare, m_btnOpenFile}) {
+    button->setAutoDefault(false);
+  }
+  const QPixmap donate(Text(res::kDonateResource));
+  m_donate->setPixmap(donate);
+  m_donate->resize(donate.size());  // a bitmap static takes the bitmap's size
+
+  connect(m_btnConnect, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedConnect);
+  connect(m_btnReadChip, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedReadChip);
+  connect(m_btnSaveData, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedSaveData);
+  connect(m_btnOpenFile, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedOpenFile);
+  connect(m_btnCompare, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedCompare);
+  connect(static_cast<ClickableLabel*>(m_donate), &ClickableLabel::clicked, this,
+          &CQuarrowDlg::OnStnClickedDonate);
+
+  m_fontFixed = FixedFont();
+  m_editChip->setFont(m_fontFixed);
+  m_editBuffer->setFont(m_fontFixed);
+  m_editChip->setText(Text(res::kInitialChipText));
+  m_editBuffer->setText(Text(res::kInitialBufferText));
+  m_ctx.bufferImage = DefaultBufferImage();
+
+  // The status line lies along the bottom of the client area, below the progress bar.
+  m_statusBar = new QStatusBar(client);
+  m_statusBar->setObjectName(QStringLiteral("AFX_IDW_STATUS_BAR"));
+  m_statusBar->setSizeGripEnabled(false);
+  m_statusPane = new QLabel(Text(res::kOpenProgrammer), m_statusBar);
+  m_statusPane->setObjectName(QStringLiteral("IDS_OPEN_PROGRAMMER"));
+  m_statusBar->addWidget(m_statusPane, 1);
+  const int statusHeight = m_statusBar->sizeHint().height();
+  m_statusBar->setGeometry(0, client->height() - statusHeight, client->width(), statusHeight);
+
+  EnableControls(false);
+  MenuItem(res::ID_FILE_EXIT)->setEnabled(true);
+  MenuItem(res::ID_HELP_ABOUT)->setEnabled(true);
+
+  m_progress->setRange(1, PromImage::kBits);
+  FillDeviceList();
+  m_cbDevices->setFocus();
+}
+
+CQuarrowDlg::~CQuarrowDlg() {
+  // Normally the window closes only after a read has finished. If it is destroyed regardless, the
+  // worker may be waiting on a notification that this thread has to deliver: let those through as
+  // no-ops until the worker has stopped, then join it.
+  m_detached = true;
+  m_worker.RequestStop();
+  while (m_worker.Running()) {
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    QThread::msleep(1);
+  }
+  m_worker.Join();
+}
+
+void CQuarrowDlg::BuildMenu(QMenuBar* menuBar) {
+  menuBar->setObjectName(QStringLiteral("IDR_MAINMENU"));
+  for (const res::MenuPopupTemplate& popup : res::kMainMenu) {
+    QMenu* menu = menuBar->addMenu(Text(popup.text));
+    for (const res::MenuItemTemplate& item : popup.items) {
+      if (!item.text) {
+        menu->addSeparator();
+        continue;
+      }
+      QAction* action = menu->addAction(Text(item.text));
+      action->setObjectName(Text(item.name));
+      action->setData(item.command);
+      m_menuItems[item.command] = action;
+      const int command = item.command;
+      connect(action, &QAction::triggered, this, [this, command] {
+        switch (command) {
+          case res::ID_FILE_OPEN: OnFileOpen(); break;
+          case res::ID_FILE_OPENNSS: OnFileOpenNss(); break;
+          case res::ID_FILE_SAVEAS: OnFileSaveAs(); break;
+          case res::ID_FILE_SAVEASNSS: OnFileSaveAsNss(); break;
+          case res::ID_FILE_EXIT: OnFileExit(); break;
+          case res::ID_HELP_ABOUT: OnHelpAbout(); break;
+          default: break;
+        }
+      });
+    }
+  }
+}
+
+QAction* CQuarrowDlg::MenuItem(int commandId) const {
+  const auto it = m_menuItems.find(commandId);
+  return it == m_menuItems.end() ? nullptr : it->second;
+}
+
+QString CQuarrowDlg::StatusText() const { return m_statusPane->text(); }
+
+void CQuarrowDlg::SetStatus(const QString& text) {
+  m_statusPane->setText(text);
+  m_statusPane->repaint();
+}
+
+void CQuarrowDlg::ShowError(const QString& text) {
+  m_ctx.services.MessageBox(this, text, Text(res::kCaptionError));
+  SetStatus(text);
+}
+
+void CQuarrowDlg::EnableControls(bool bEnable) {
+  for (QPushButton* button : {m_btnReadChip, m_btnCompare, m_btnSaveData, m_btnOpenFile}) {
+    button->setEnabled(bEnable);
+  }
+  for (int command : {res::ID_FILE_OPEN, res::ID_FILE_OPENNSS, res::ID_FILE_SAVEAS, res::ID_FILE_SAVEASNSS,
+                      res::ID_FILE_EXIT, res::ID_HELP_ABOUT}) {
+    MenuItem(command)->setEnabled(bEnable);
+  }
+}
+
+void CQuarrowDlg::SetConnectEnabled(bool enable) {
+  m_btnConnect->setEnabled(enable);
+  m_cbDevices->setEnabled(enable);
+}
+
+void CQuarrowDlg::FillDeviceList() {
+  m_cbDevices->clear();
+  m_devices = EnumerateProgrammers(m_ctx.d2xx);
+  if (m_devices.empty()) {
+    QString text = Text(res::kNoDevicesFound);
+    const std::string reason = m_ctx.d2xx.LastErrorText();
+    if (!reason.empty()) text += QStringLiteral("\n\n") + QString::fromLocal8Bit(reason);
+    m_ctx.services.MessageBox(this, text, Text(res::kCaptionError));
+    return;
+  }
+  // The list sorts its entries by text, ignoring case, as a sorted Windows combo box does; each
+  // entry keeps the index of the device it stands for.
+  for (std::size_t i = 0; i < m_devices.size(); ++i) {
+    const QString text = QString::fromLocal8Bit(m_devices[i].text);
+    int at = 0;
+    while (at < m_cbDevices->count() &&
+           QString::compare(m_cbDevices->itemText(at), text, Qt::CaseInsensitive) <= 0) {
+      ++at;
+    }
+    m_cbDevices->insertItem(at, text, static_cast<int>(i));
+  }
+  m_cbDevices->setCurrentIndex(0);
+}
+
+void CQuarrowDlg::OnBnClickedConnect() {
+  if (m_reading) return;
+  const QString text = m_cbDevices->currentText();
+  DeviceEntry entry;
+  const int index = m_cbDevices->findText(text, Qt::MatchExactly);
+  if (index >= 0) {
+    entry = m_devices.at(static_cast<std::size_t>(m_cbDevices->itemData(index).toInt()));
+  } else if (!text.trimmed().isEmpty()) {
+    // Text typed by the person that names no entry: take it as a serial number.
+    entry = EntryForSerial(text.trimmed().toLocal8Bit().toStdString());
+  } else {
+    return;
+  }
+  const ConnectResult result = ConnectProgrammer(m_ctx.d2xx, entry, m_ctx.ftHandle);
+  if (!result.ok) {
+    ShowError(WithReason(Text(res::kCantOpenDevice), result.error));
+    return;
+  }
+  EnableControls(true);
+  SetStatus(Text(res::kConnected));
+}
+
+void CQuarrowDlg::OnBnClickedReadChip() {
+  if (m_reading) return;
+  m_progress->setRange(1, PromImage::kBits);
+  SetStatus(Text(res::kReading));
+  EnableControls(false);
+  // Connect could change the programmer under the running read; it waits until the read is done.
+  SetConnectEnabled(false);
+  m_reading = true;
+  m_worker.Join();  // the previous read, which has delivered its last notification already
+  try {
+    m_worker.Start(ReadPromJob{m_ctx.pinPort, m_ctx.pinByte, m_ctx.chipImage, *this, m_ctx.wait, nullptr});
+  } catch (const std::system_error& error) {
+    m_reading = false;
+    EnableControls(true);
+    SetConnectEnabled(true);
+    ShowError(WithReason(Text(res::kCantStartRead), error.what()));
+  }
+}
+
+std::intptr_t CQuarrowDlg::Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+  if (m_detached) return 0;
+  std::intptr_t result = 0;
+  // Runs the handler on the window's thread while this worker waits, as a synchronous send does;
+  // the text behind lParam stays valid for exactly that long.
+  QMetaObject::invokeMethod(
+      this,
+      [&] {
+        if (m_detached) return;
+        result = message == WM_READ_PROGRESS ? OnReadProgress(wParam, lParam) : OnReadDone(wParam, lParam);
+      },
+      Qt::BlockingQueuedConnection);
+  return result;
+}
+
+std::intptr_t CQuarrowDlg::OnReadProgress(std::uintptr_t wParam, std::intptr_t) {
+  const int n = static_cast<int>(static_cast<std::int32_t>(wParam));
+  m_progress->setValue(n);
+  m_progress->setValue(n - 1);
+  m_progress->setValue(n);
+  return 0;
+}
+
+std::intptr_t CQuarrowDlg::OnReadDone(std::uintptr_t wParam, std::intptr_t lParam) {
+  const auto outcome = static_cast<ReadOutcome>(wParam);
+  // The box always shows what the chip image holds, since that is what Save writes and Compare
+  // uses; after a failure the status line says that those bits cannot be trusted.
+  m_editChip->setText(QString::fromUtf8(reinterpret_cast<const char*>(lParam)));
+  m_reading = false;
+  EnableControls(true);
+  SetConnectEnabled(true);
+  if (m_closePending) {
+    SetStatus(Text(res::kReadStopped));
+    // Runs after this notification has returned to the worker, which then has nothing left to send.
+    QMetaObject::invokeMethod(this, &CQuarrowDlg::FinishClose, Qt::QueuedConnection);
+  } else if (outcome == ReadOutcome::Complete) {
+    SetStatus(Text(res::kReadComplete));
+  } else if (outcome == ReadOutcome::Failed) {
+    ShowError(Text(res::kReadFailed));
+  } else {
+    SetStatus(Text(res::kReadStopped));
+  }
+  return 0;
+}
+
+void CQuarrowDlg::done(int result) {
+  if (m_reading) {
+    if (!m_closePending) {
+      m_closePending = true;
+      m_closeResult = result;
+      m_worker.RequestStop();
+    }
+    return;
+  }
+  QDialog::done(result);
+}
+
+void CQuarrowDlg::FinishClose() {
+  m_worker.Join();
+  m_closePending = false;
+  QDialog::done(m_closeResult);
+}
+
+void CQuarrowDlg::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void CQuarrowDlg::OnBnClickedCompare() {
+  const bool match = CompareImages(m_ctx.chipImage, m_ctx.bufferImage).match;
+  const QString text = Text(match ? res::kChipAndFileMatch : res::kChipAndFileDiffer);
+  m_ctx.services.MessageBox(this, text, Text(match ? res::kCaptionOk : res::kCaptionError));
+  SetStatus(text);
+}
+
+void CQuarrowDlg::SaveCommand(ImageFileLayout layout) {
+  if (m_reading) return;
+  const std::optional<QString> chosen =
+      m_ctx.services.GetSaveFileName(this, FileFilters(), Text(res::kDefaultSaveSuffix));
+  if (!chosen) return;
+  const QString path = QFileInfo(*chosen).absoluteFilePath();
+  const FileStatus status = SaveImageFile(SystemPath(path), m_ctx.chipImage, layout);
+  if (!status) {
+    ShowError(WithReason(Text(res::kCantSaveFile) + path, status.reason));
+    return;
+  }
+  SetStatus(Text(res::kSavedTo) + path);
+}
+
+void CQuarrowDlg::OpenCommand(ImageFileLayout layout) {
+  if (m_reading) return;
+  const std::optional<QString> chosen = m_ctx.services.GetOpenFileName(this, FileFilters());
+  if (!chosen) return;
+  const QString path = QFileInfo(*chosen).absoluteFilePath();
+  PromImage image;
+  const FileStatus status = OpenImageFile(SystemPath(path), layout, image);
+  if (!status) {
+    ShowError(WithReason(Text(res::kCantOpenFile) + path, status.reason));
+    return;
+  }
+  m_ctx.bufferImage = image;
+  m_editBuffer->setText(QString::fromUtf8(FormatImageText(image)));
+  SetStatus(Text(res::kOpenedFile) + path);
+}
+
+void CQuarrowDlg::OnBnClickedSaveData() { SaveCommand(ImageFileLayout::Mame); }
+void CQuarrowDlg::OnFileSaveAsNss() { SaveCommand(ImageFileLayout::Nss); }
+void CQuarrowDlg::OnBnClickedOpenFile() { OpenCommand(ImageFileLayout::Mame); }
+void CQuarrowDlg::OnFileOpenNss() { OpenCommand(ImageFileLayout::Nss); }
+
+void CQuarrowDlg::OnFileExit() { close(); }
+
+void CQuarrowDlg::OnHelpAbout() {
+  CAboutDialog about(m_ctx.links, m_ctx.services, this);
+  about.exec();
+}
+
+void CQuarrowDlg::OnStnClickedDonate() { m_ctx.services.OpenUrl(m_ctx.links.donatePage); }
+
+}  // namespace quarrow

@@ -1,0 +1,132 @@
+// The main window: device list and Connect, Read chip with its progress bar, the chip and buffer
+// boxes, Save, Open and Compare, the File and Help menus and the one-pane status line.
+#pragma once
+
+#include <QDialog>
+#include <QFont>
+#include <QIcon>
+#include <QUrl>
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "D2xx.h"
+#include "ImageFile.h"
+#include "PinPort.h"
+#include "Programmer.h"
+#include "PromImage.h"
+#include "ReadOut.h"
+#include "ReadWorker.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenuBar;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+
+namespace quarrow {
+
+class IDialogServices;
+
+// The addresses the About box and the donation image open.
+struct AppLinks {
+  QString supportEmail;
+  QUrl webSite;
+  QUrl donatePage;
+};
+AppLinks BuildTimeLinks();
+
+// What the window works on. The program passes its globals; tests pass their own.
+struct QuarrowDlgContext {
+  ID2xx& d2xx;
+  FT_HANDLE& ftHandle;
+  IPinPort& pinPort;
+  std::uint8_t& pinByte;
+  PromImage& chipImage;
+  PromImage& bufferImage;
+  IDialogServices& services;
+  WaitFunction wait = SleepMilliseconds;
+  AppLinks links = BuildTimeLinks();
+};
+
+QIcon ApplicationIcon();
+
+class CQuarrowDlg : public QDialog, private IReadReceiver {
+  Q_OBJECT
+
+ public:
+  explicit CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent = nullptr);
+  ~CQuarrowDlg() override;
+
+  void EnableControls(bool bEnable);
+  void FillDeviceList();
+
+  // Handlers, public so that the menu, the buttons and tests reach the same code.
+  void OnBnClickedConnect();
+  void OnBnClickedReadChip();
+  void OnBnClickedSaveData();
+  void OnBnClickedOpenFile();
+  void OnBnClickedCompare();
+  void OnFileOpen() { OnBnClickedOpenFile(); }
+  void OnFileSaveAs() { OnBnClickedSaveData(); }
+  void OnFileOpenNss();
+  void OnFileSaveAsNss();
+  void OnFileExit();
+  void OnHelpAbout();
+  void OnStnClickedDonate();
+  std::intptr_t OnReadProgress(std::uintptr_t wParam, std::intptr_t lParam);
+  std::intptr_t OnReadDone(std::uintptr_t wParam, std::intptr_t lParam);
+
+  QString StatusText() const;
+  QAction* MenuItem(int commandId) const;
+  bool Reading() const { return m_reading; }
+
+  // Closing while a read runs asks the read to stop and closes once its last notification is in.
+  void done(int result) override;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  std::intptr_t Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  void SetStatus(const QString& text);
+  void ShowError(const QString& text);
+  void SetConnectEnabled(bool enable);
+  void SaveCommand(ImageFileLayout layout);
+  void OpenCommand(ImageFileLayout layout);
+  void FinishClose();
+  void BuildMenu(QMenuBar* menuBar);
+
+  QuarrowDlgContext m_ctx;
+  QIcon m_hIcon;
+  QPushButton* m_btnConnect = nullptr;
+  QComboBox* m_cbDevices = nullptr;
+  QLineEdit* m_editChip = nullptr;
+  QLineEdit* m_editBuffer = nullptr;
+  QPushButton* m_btnReadChip = nullptr;
+  QPushButton* m_btnSaveData = nullptr;
+  QPushButton* m_btnCompare = nullptr;
+  QPushButton* m_btnOpenFile = nullptr;
+  QProgressBar* m_progress = nullptr;
+  QLabel* m_donate = nullptr;
+  QStatusBar* m_statusBar = nullptr;
+  QLabel* m_statusPane = nullptr;
+  QFont m_fontFixed;
+  std::map<int, QAction*> m_menuItems;
+
+  std::vector<DeviceEntry> m_devices;  // the list's entries, in list order
+  ReadPromWorker m_worker;
+  bool m_reading = false;
+  bool m_closePending = false;
+  int m_closeResult = 0;
+  // Set when the window is going away: the worker's notifications then go nowhere.
+  std::atomic<bool> m_detached{false};
+};
+
+}  // namespace quarrow
