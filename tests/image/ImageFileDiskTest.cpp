@@ -173,6 +173,7 @@ struct Unopenable {
   void (*make)(const fs::path&);
   const char* reasonPart;
 };
+void PrintTo(const Unopenable& c, std::ostream* os) { *os << c.name; }
 
 class OpenRefusal : public ImageFileOnDisk, public ::testing::WithParamInterface<Unopenable> {};
 

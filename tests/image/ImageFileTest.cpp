@@ -89,6 +89,7 @@ struct DecodeCase {
   const char* rawText;
   const char* mameText;
 };
+void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
 
 Bytes Counting(std::uint8_t first, std::size_t count) {
   Bytes bytes(count);

@@ -50,6 +50,8 @@ struct TextCase {
   int bit;
   const char* text;
 };
+// Names the case in test listings by its content rather than by its bytes.
+void PrintTo(const TextCase& c, std::ostream* os) { *os << "bit " << c.bit; }
 
 class SingleBitText : public ::testing::TestWithParam<TextCase> {};
 

@@ -1,0 +1,113 @@
+// quarrow-cli's commands that talk to a programmer, run against the simulated one. Each real read
+// takes about 4 s, so the reads are few and each is its own test.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "CliRunner.h"
+
+namespace quarrow::testing {
+namespace {
+
+Bytes RandomMame(unsigned seed) {
+  std::mt19937 random(seed);
+  Bytes bytes(16);
+  for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+  return bytes;
+}
+
+constexpr const char* kReadFailed = "PROM read out failed";
+constexpr const char* kSimulatedEntry = "QSIM0001 - Simulated RP5H01 programmer";
+
+TEST(Read, SavesExactlyTheChipsBytesInTheMameLayout) {
+  TempFolder folder;
+  const Bytes chip = RandomMame(11);
+  WriteFileBytes(folder / "chip.prm", chip);
+  const auto out = folder / "dump ä.prm";
+  const CliRun run = RunCli({"--simulate-image", (folder / "chip.prm").string(), "read", "-o", out.string()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadFileBytes(out), chip);
+  EXPECT_EQ(run.out, TextOfRaw(InvertMirrorBytes(chip)) + "\n" + IdentificationOfMame(chip) + "\n");
+  EXPECT_EQ(run.err, "Chip data saved to - " + out.string() + "\n");
+}
+
+TEST(Read, VerifiedReadSavesInTheRawLayout) {
+  TempFolder folder;
+  const Bytes chip = RandomMame(12);
+  WriteFileBytes(folder / "chip.prm", chip);
+  const auto out = folder / "dump.bin";
+  const CliRun run = RunCli({"--simulate-image", (folder / "chip.prm").string(), "read", "--verify",
+                          "--nss", "-o", out.string()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadFileBytes(out), InvertMirrorBytes(chip));
+}
+
+// A read whose pin operations fail must not be shown or saved as if it were the chip.
+TEST(Read, FailedReadPrintsAndSavesNothing) {
+  TempFolder folder;
+  const auto out = folder / "dump.prm";
+  WriteFileBytes(out, Bytes(16, 0x5A));
+  const CliRun run = RunCli({"--simulate-fault", "reads-fail", "read", "-o", out.string()});
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err.rfind(kReadFailed, 0), 0u) << run.err;
+  EXPECT_EQ(ReadFileBytes(out), Bytes(16, 0x5A));
+}
+
+TEST(Compare, MatchingFileExitsZero) {
+  TempFolder folder;
+  const Bytes chip = RandomMame(13);
+  WriteFileBytes(folder / "chip.prm", chip);
+  WriteFileBytes(folder / "same.bin", InvertMirrorBytes(chip));
+  const CliRun run = RunCli({"--simulate-image", (folder / "chip.prm").string(), "compare", "--nss",
+                          (folder / "same.bin").string()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "Chip and file match\n");
+}
+
+TEST(Compare, FileDifferingInTheFirstAndLastBitExitsOneNamingThem) {
+  // The simulated chip is the shipped sample; the file differs from it in bits 0 and 127, which the
+  // MAME layout keeps in the top bit of byte 0 and the bottom bit of byte 15.
+  TempFolder folder;
+  Bytes differing = ReadFileBytes(QUARROW_SAMPLES_DIR "/sample.prm");
+  ASSERT_EQ(differing.size(), 16u);
+  differing[0] ^= 0x80;
+  differing[15] ^= 0x01;
+  WriteFileBytes(folder / "file.prm", differing);
+  const CliRun run = RunCli({"--simulate", "compare", (folder / "file.prm").string()});
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(run.out, "Chip and file do not match\n");
+  EXPECT_EQ(run.err, "Differing bits: 0, 127\n");
+}
+
+TEST(List, ShowsTheSimulatedProgrammer) {
+  const CliRun run = RunCli({"--simulate", "list"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, std::string(kSimulatedEntry) + "\n");
+}
+
+TEST(DeviceErrors, NoProgrammerOrOneThatWillNotOpenExitsThree) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string errorStart;
+  } cases[] = {
+      {{"--simulate-fault", "unplugged", "list"}, "FTDI: No FTDI FT232R USB devices found.\n"},
+      {{"--simulate-fault", "unplugged", "read"}, "FTDI: No FTDI FT232R USB devices found.\n"},
+      {{"--simulate-fault", "busy", "read"}, "Can't open USB device: "},
+      {{"--simulate", "read", "--device", "NOSUCH01"}, "Can't open USB device: "},
+      {{"--simulate-fault", "busy", "compare", QUARROW_SAMPLES_DIR "/sample.prm"},
+       "Can't open USB device: "},
+  };
+  for (const Case& c : cases) {
+    const CliRun run = RunCli(c.args);
+    EXPECT_EQ(run.status, 3) << c.args[2];
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind(c.errorStart, 0), 0u) << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+  }
+}
+
+}  // namespace
+}  // namespace quarrow::testing

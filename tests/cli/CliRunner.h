@@ -1,0 +1,44 @@
+// Runs quarrow-cli as a child process and captures its output; plus the test's own, independent
+// model of the two file layouts, the image text and MAME's identification.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace quarrow::testing {
+
+struct CliRun {
+  int status = -1;  // exit status, or -1 if the process did not exit normally
+  std::string out;
+  std::string err;
+};
+
+CliRun RunCli(const std::vector<std::string>& args);
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, const Bytes& bytes);
+
+// Converts between the layouts: each byte inverted and bit-mirrored, in place.
+Bytes InvertMirrorBytes(const Bytes& bytes);
+// The image text of a raw-layout file's first 16 bytes (missing bytes 00).
+std::string TextOfRaw(Bytes raw);
+// "CRC(...) SHA1(...)" of 16 MAME-layout bytes, computed here with zlib and OpenSSL.
+std::string IdentificationOfMame(const Bytes& mame);
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace quarrow::testing
