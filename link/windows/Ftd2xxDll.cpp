@@ -1,0 +1,221 @@
+// The D2XX operations over ftd2xx.dll, resolved with GetProcAddress. The function types are written
+// from FTDI's published D2XX programmer's guide; FT_STATUS, DWORD and ULONG are 32 bits on Windows.
+#include "Ftd2xxDll.h"
+
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+
+#include <algorithm>
+#include <iterator>
+#include <memory>
+#include <vector>
+
+#include "SystemD2xx.h"
+
+namespace quarrow {
+
+// The library's record has the same layout: three ULONGs, a DWORD, 16 and 64 chars, a handle.
+static_assert(sizeof(ULONG) == sizeof(std::uint32_t) && sizeof(DWORD) == sizeof(std::uint32_t));
+static_assert(sizeof(FT_DEVICE_LIST_INFO_NODE) == 4 * 4 + 16 + 64 + sizeof(void*));
+
+struct Ftd2xxDll::Api {
+  using CreateDeviceInfoList = ULONG(WINAPI*)(DWORD*);
+  using GetDeviceInfoList = ULONG(WINAPI*)(FT_DEVICE_LIST_INFO_NODE*, DWORD*);
+  using OpenEx = ULONG(WINAPI*)(PVOID, DWORD, FT_HANDLE*);
+  using Open = ULONG(WINAPI*)(int, FT_HANDLE*);
+  using Close = ULONG(WINAPI*)(FT_HANDLE);
+  using SetBitMode = ULONG(WINAPI*)(FT_HANDLE, UCHAR, UCHAR);
+  using SetBaudRate = ULONG(WINAPI*)(FT_HANDLE, ULONG);
+  using SetTimeouts = ULONG(WINAPI*)(FT_HANDLE, ULONG, ULONG);
+  using ResetDevice = ULONG(WINAPI*)(FT_HANDLE);
+  using Write = ULONG(WINAPI*)(FT_HANDLE, LPVOID, DWORD, LPDWORD);
+  using GetBitMode = ULONG(WINAPI*)(FT_HANDLE, PUCHAR);
+
+  CreateDeviceInfoList createDeviceInfoList = nullptr;
+  GetDeviceInfoList getDeviceInfoList = nullptr;
+  OpenEx openEx = nullptr;
+  Open open = nullptr;
+  Close close = nullptr;
+  SetBitMode setBitMode = nullptr;
+  SetBaudRate setBaudRate = nullptr;
+  SetTimeouts setTimeouts = nullptr;
+  ResetDevice resetDevice = nullptr;
+  Write write = nullptr;
+  GetBitMode getBitMode = nullptr;
+  DWORD listed = 0;  // records in the library's list as of the last FT_CreateDeviceInfoList
+};
+
+namespace {
+
+template <typename F>
+bool Resolve(HMODULE module, const char* name, F& function) {
+  function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  return function != nullptr;
+}
+
+const char* StatusName(FT_STATUS status) {
+  static const char* const names[] = {
+      "FT_OK", "FT_INVALID_HANDLE", "FT_DEVICE_NOT_FOUND", "FT_DEVICE_NOT_OPENED", "FT_IO_ERROR",
+      "FT_INSUFFICIENT_RESOURCES", "FT_INVALID_PARAMETER", "FT_INVALID_BAUD_RATE",
+      "FT_DEVICE_NOT_OPENED_FOR_ERASE", "FT_DEVICE_NOT_OPENED_FOR_WRITE",
+      "FT_FAILED_TO_WRITE_DEVICE", "FT_EEPROM_READ_FAILED", "FT_EEPROM_WRITE_FAILED",
+      "FT_EEPROM_ERASE_FAILED", "FT_EEPROM_NOT_PRESENT", "FT_EEPROM_NOT_PROGRAMMED",
+      "FT_INVALID_ARGS", "FT_NOT_SUPPORTED", "FT_OTHER_ERROR", "FT_DEVICE_LIST_NOT_READY"};
+  return status < std::size(names) ? names[status] : "unknown D2XX status";
+}
+
+}  // namespace
+
+std::unique_ptr<ID2xx> CreateSystemD2xx() { return std::make_unique<Ftd2xxDll>(); }
+
+Ftd2xxDll::Ftd2xxDll() {
+  HMODULE module = LoadLibraryW(L"ftd2xx.dll");
+  if (!module) {
+    lastError_ = "ftd2xx.dll could not be loaded (Windows error " +
+                 std::to_string(GetLastError()) +
+                 "): install FTDI's D2XX driver for the FT232R and start the program again";
+    return;
+  }
+  auto api = std::make_unique<Api>();
+  const bool complete = Resolve(module, "FT_CreateDeviceInfoList", api->createDeviceInfoList) &&
+                        Resolve(module, "FT_GetDeviceInfoList", api->getDeviceInfoList) &&
+                        Resolve(module, "FT_OpenEx", api->openEx) &&
+                        Resolve(module, "FT_Open", api->open) &&
+                        Resolve(module, "FT_Close", api->close) &&
+                        Resolve(module, "FT_SetBitMode", api->setBitMode) &&
+                        Resolve(module, "FT_SetBaudRate", api->setBaudRate) &&
+                        Resolve(module, "FT_SetTimeouts", api->setTimeouts) &&
+                        Resolve(module, "FT_ResetDevice", api->resetDevice) &&
+                        Resolve(module, "FT_Write", api->write) &&
+                        Resolve(module, "FT_GetBitMode", api->getBitMode);
+  if (!complete) {
+    lastError_ = "ftd2xx.dll lacks a D2XX function this program needs: install a current FTDI "
+                 "D2XX driver";
+    FreeLibrary(module);
+    return;
+  }
+  module_ = module;
+  api_ = api.release();
+}
+
+Ftd2xxDll::~Ftd2xxDll() {
+  delete api_;
+  if (module_) FreeLibrary(static_cast<HMODULE>(module_));
+}
+
+std::string Ftd2xxDll::LastErrorText() const {
+  std::lock_guard lock(errorMutex_);
+  return lastError_;
+}
+
+FT_STATUS Ftd2xxDll::Check(FT_STATUS status, const char* what) {
+  if (status != FT_OK) {
+    std::lock_guard lock(errorMutex_);
+    lastError_ = std::string(what) + " failed: " + StatusName(status) + " (" +
+                 std::to_string(status) + ")";
+  }
+  return status;
+}
+
+FT_STATUS Ftd2xxDll::FT_CreateDeviceInfoList(std::uint32_t* count) {
+  if (!count) return FT_INVALID_PARAMETER;
+  *count = 0;
+  if (!api_) return FT_OTHER_ERROR;  // lastError_ says why the library is missing
+  DWORD n = 0;
+  const FT_STATUS status = Check(api_->createDeviceInfoList(&n), "listing FTDI devices");
+  api_->listed = status == FT_OK ? n : 0;
+  *count = api_->listed;
+  return status;
+}
+
+FT_STATUS Ftd2xxDll::FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* list, std::uint32_t* count) {
+  if (!list || !count) return FT_INVALID_PARAMETER;
+  if (!api_) {
+    *count = 0;
+    return FT_OTHER_ERROR;
+  }
+  // The library fills every record it counted, whatever the caller's capacity.
+  std::vector<FT_DEVICE_LIST_INFO_NODE> all(std::max<DWORD>(api_->listed, 1));
+  DWORD n = api_->listed;
+  const FT_STATUS status = Check(api_->getDeviceInfoList(all.data(), &n), "reading the device list");
+  if (status != FT_OK) {
+    *count = 0;
+    return status;
+  }
+  n = std::min<DWORD>({n, api_->listed, *count});
+  for (DWORD i = 0; i < n; ++i) {
+    list[i] = all[i];
+    list[i].SerialNumber[sizeof list[i].SerialNumber - 1] = '\0';
+    list[i].Description[sizeof list[i].Description - 1] = '\0';
+  }
+  *count = n;
+  return FT_OK;
+}
+
+FT_STATUS Ftd2xxDll::FT_OpenEx(const char* serial, std::uint32_t flags, FT_HANDLE* handle) {
+  if (!serial || !handle) return FT_INVALID_PARAMETER;
+  if (!api_) return FT_OTHER_ERROR;
+  FT_HANDLE opened = nullptr;
+  const FT_STATUS status = Check(api_->openEx(const_cast<char*>(serial), flags, &opened),
+                                 "opening the USB device");
+  if (status == FT_OK) *handle = opened;
+  return status;
+}
+
+FT_STATUS Ftd2xxDll::FT_Open(int index, FT_HANDLE* handle) {
+  if (!handle) return FT_INVALID_PARAMETER;
+  if (!api_) return FT_OTHER_ERROR;
+  FT_HANDLE opened = nullptr;
+  const FT_STATUS status = Check(api_->open(index, &opened), "opening the USB device");
+  if (status == FT_OK) *handle = opened;
+  return status;
+}
+
+FT_STATUS Ftd2xxDll::FT_Close(FT_HANDLE handle) {
+  if (!api_) return FT_OTHER_ERROR;
+  return Check(api_->close(handle), "closing the USB device");
+}
+
+FT_STATUS Ftd2xxDll::FT_SetBitMode(FT_HANDLE handle, std::uint8_t mask, std::uint8_t mode) {
+  if (!api_) return FT_OTHER_ERROR;
+  return Check(api_->setBitMode(handle, mask, mode), "setting the bit mode");
+}
+
+FT_STATUS Ftd2xxDll::FT_SetBaudRate(FT_HANDLE handle, std::uint32_t baud) {
+  if (!api_) return FT_OTHER_ERROR;
+  return Check(api_->setBaudRate(handle, baud), "setting the baud rate");
+}
+
+FT_STATUS Ftd2xxDll::FT_SetTimeouts(FT_HANDLE handle, std::uint32_t readMs, std::uint32_t writeMs) {
+  if (!api_) return FT_OTHER_ERROR;
+  return Check(api_->setTimeouts(handle, readMs, writeMs), "setting the time-outs");
+}
+
+FT_STATUS Ftd2xxDll::FT_ResetDevice(FT_HANDLE handle) {
+  if (!api_) return FT_OTHER_ERROR;
+  return Check(api_->resetDevice(handle), "resetting the device");
+}
+
+FT_STATUS Ftd2xxDll::FT_Write(FT_HANDLE handle, const void* data, std::uint32_t size,
+                              std::uint32_t* written) {
+  if (!data || !written) return FT_INVALID_PARAMETER;
+  *written = 0;
+  if (!api_) return FT_OTHER_ERROR;
+  DWORD count = 0;
+  const FT_STATUS status =
+      Check(api_->write(handle, const_cast<void*>(data), size, &count), "writing to the programmer");
+  *written = count;
+  return status;
+}
+
+FT_STATUS Ftd2xxDll::FT_GetBitMode(FT_HANDLE handle, std::uint8_t* pins) {
+  if (!pins) return FT_INVALID_PARAMETER;
+  if (!api_) return FT_OTHER_ERROR;
+  UCHAR value = 0;
+  const FT_STATUS status = Check(api_->getBitMode(handle, &value), "reading the pins");
+  if (status == FT_OK) *pins = value;
+  return status;
+}
+
+}  // namespace quarrow
