@@ -9,6 +9,8 @@ inline constexpr const char* kDifferingBits = "Differing bits: ";
 inline constexpr const char* kReadsDiffer =
     "Two reads of the chip differ - check that the chip is seated and the programmer is connected; "
     "differing bits: ";
+inline constexpr const char* kCantWriteOutput =
+    "Can't write to standard output - the result did not reach it";
 inline constexpr const char* kCantIdentify = "Can't compute the image's SHA-1: ";
 // "Note - PATH holds N bytes, not 16: " and then one of these two.
 inline constexpr const char* kShortFileNote = "the missing bytes were taken as 00";

@@ -84,12 +84,15 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options, 
   }
   session.reset();
 
-  if (ExitStatus printed = PrintImage(image, console); printed != kExitSuccess) return printed;
+  // Save before printing, and print even when the save failed: a good read must reach the person
+  // by one way or the other.
+  bool saved = true;
   if (!options.output.empty()) {
-    if (!SaveImageReporting(options.output, image, options.layout, console)) return kExitFailure;
-    console.err << res::kSavedTo << options.output << '\n';
+    saved = SaveImageReporting(options.output, image, options.layout, console);
+    if (saved) console.err << res::kSavedTo << options.output << '\n';
   }
-  return kExitSuccess;
+  const ExitStatus printed = PrintImage(image, console);
+  return saved ? printed : kExitFailure;
 }
 
 ExitStatus CompareCommand(const DeviceOptions& device, const std::string& path,

@@ -111,16 +111,24 @@ int main(int argc, char** argv) {
   }
 
   Console console{std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1};
-  if (*show) return ShowCommand(file, Layout(nss), console);
-  if (*convert) {
-    return ConvertCommand(convertIn, convertOut,
-                          convertTo == "nss" ? ImageFileLayout::Nss : ImageFileLayout::Mame, console);
-  }
-  if (*list) return ListCommand(device, console);
-  if (*read) {
+  ExitStatus status = kExitUsage;
+  if (*show) {
+    status = ShowCommand(file, Layout(nss), console);
+  } else if (*convert) {
+    status = ConvertCommand(convertIn, convertOut,
+                            convertTo == "nss" ? ImageFileLayout::Nss : ImageFileLayout::Mame, console);
+  } else if (*list) {
+    status = ListCommand(device, console);
+  } else if (*read) {
     readOptions.layout = Layout(nss);
-    return ReadCommand(device, readOptions, console);
+    status = ReadCommand(device, readOptions, console);
+  } else if (*compare) {
+    status = CompareCommand(device, file, Layout(nss), console);
   }
-  if (*compare) return CompareCommand(device, file, Layout(nss), console);
-  return kExitUsage;
+  // A result that never reached its reader (a full disk, a closed pipe) is not a success.
+  if (!std::cout.flush() && status != kExitFailure) {
+    std::cerr << kCantWriteOutput << '\n';
+    status = kExitFailure;
+  }
+  return status;
 }

@@ -177,5 +177,11 @@ TEST(FileErrors, ExitThreeNamingThePathAndTheReason) {
   EXPECT_EQ(ReadFileBytes(folder / "keep.bin"), Bytes(7, 0x77));
 }
 
+TEST(OutputErrors, ResultThatCannotBeWrittenIsNotASuccess) {
+  const CliRun run = RunCli({"show", QUARROW_SAMPLES_DIR "/sample.prm"}, "/dev/full");
+  EXPECT_EQ(run.status, 3);
+  EXPECT_NE(run.err.find("standard output"), std::string::npos) << run.err;
+}
+
 }  // namespace
 }  // namespace quarrow::testing

@@ -37,9 +37,9 @@ std::string Slurp(const fs::path& path) {
 }
 }  // namespace
 
-CliRun RunCli(const std::vector<std::string>& args) {
+CliRun RunCli(const std::vector<std::string>& args, const std::string& stdoutPath) {
   TempFolder capture;
-  const std::string outPath = capture / "out";
+  const std::string outPath = stdoutPath.empty() ? (capture / "out").string() : stdoutPath;
   const std::string errPath = capture / "err";
 
   std::vector<std::string> argvStrings{QUARROW_CLI_PATH};
@@ -66,7 +66,7 @@ CliRun RunCli(const std::vector<std::string>& args) {
   }
   CliRun run;
   run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-  run.out = Slurp(outPath);
+  if (stdoutPath.empty()) run.out = Slurp(outPath);
   run.err = Slurp(errPath);
   return run;
 }

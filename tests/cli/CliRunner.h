@@ -15,7 +15,8 @@ struct CliRun {
   std::string err;
 };
 
-CliRun RunCli(const std::vector<std::string>& args);
+// Standard output goes to `stdoutPath` when it is given (its content is then not captured).
+CliRun RunCli(const std::vector<std::string>& args, const std::string& stdoutPath = {});
 
 using Bytes = std::vector<std::uint8_t>;
 
