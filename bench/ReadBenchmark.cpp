@@ -1,0 +1,86 @@
+// A whole PROM read on the simulated programmer with the real waits. Reports wall time per read
+// against the protocol's floor of waiting (kReadWaitFloorMs) and the CPU time the reading thread
+// spends, which must stay small: the waits are sleeps, not spins.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <ctime>
+
+#include "Programmer.h"
+#include "ReadOut.h"
+#include "sim/SimulatedProgrammer.h"
+
+namespace quarrow {
+namespace {
+
+class NullReceiver : public IReadReceiver {
+ public:
+  std::intptr_t Notify(unsigned, std::uintptr_t, std::intptr_t) override { return 0; }
+};
+
+double ThreadCpuMs() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
+
+void BM_WholeRead(benchmark::State& state) {
+  SimulatedProgrammer sim;
+  FT_HANDLE handle = nullptr;
+  if (!ConnectProgrammer(sim, EntryForSerial(kSimulatedSerial), handle).ok) {
+    state.SkipWithError("cannot connect to the simulated programmer");
+    return;
+  }
+  CD2xxPinPort port(sim, handle);
+  std::uint8_t pinByte = 0;
+  PromImage image;
+  NullReceiver receiver;
+
+  double wallMs = 0;
+  double cpuMs = 0;
+  bool complete = true;
+  for (auto _ : state) {
+    ReadPromJob job{port, pinByte, image, receiver, SleepMilliseconds, nullptr};
+    const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = ThreadCpuMs();
+    const ReadResult result = ReadPromThread(job);
+    cpuMs += ThreadCpuMs() - cpuStart;
+    wallMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    complete = complete && result.outcome == ReadOutcome::Complete && image == sim.Chip();
+    benchmark::DoNotOptimize(result);
+  }
+  if (!complete) state.SkipWithError("a read did not return the simulated chip");
+  const double reads = static_cast<double>(state.iterations());
+  state.counters["wall_ms"] = wallMs / reads;
+  state.counters["floor_ms"] = kReadWaitFloorMs;
+  state.counters["wall_over_floor"] = wallMs / reads / kReadWaitFloorMs;
+  state.counters["thread_cpu_ms"] = cpuMs / reads;
+}
+
+// The same read with the waits left out: what the protocol and the simulated pins cost by
+// themselves, apart from the kernel's cost of 386 sleeps.
+void BM_ReadWithoutWaits(benchmark::State& state) {
+  SimulatedProgrammer sim;
+  FT_HANDLE handle = nullptr;
+  if (!ConnectProgrammer(sim, EntryForSerial(kSimulatedSerial), handle).ok) {
+    state.SkipWithError("cannot connect to the simulated programmer");
+    return;
+  }
+  CD2xxPinPort port(sim, handle);
+  std::uint8_t pinByte = 0;
+  PromImage image;
+  NullReceiver receiver;
+  for (auto _ : state) {
+    ReadPromJob job{port, pinByte, image, receiver, [](int) {}, nullptr};
+    benchmark::DoNotOptimize(ReadPromThread(job));
+    sim.ClearRecord();
+  }
+}
+
+BENCHMARK(BM_ReadWithoutWaits)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WholeRead)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(3);
+
+}  // namespace
+}  // namespace quarrow
+
+BENCHMARK_MAIN();
