@@ -103,16 +103,6 @@ TEST(Convert, RandomImagesRoundTripBetweenTheLayouts) {
   }
 }
 
-TEST(Convert, SavingOverALongerFileLeavesSixteenBytes) {
-  TempFolder folder;
-  WriteFileBytes(folder / "in.bin", Counting(1, 16));
-  WriteFileBytes(folder / "out.prm", Bytes(100, 0x42));
-  const CliRun run = RunCli({"convert", (folder / "in.bin").string(), (folder / "out.prm").string(),
-                          "--to", "mame"});
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(ReadFileBytes(folder / "out.prm"), InvertMirrorBytes(Counting(1, 16)));
-}
-
 TEST(Usage, HelpAndVersionSucceed) {
   const CliRun help = RunCli({"--help"});
   EXPECT_EQ(help.status, 0);

@@ -228,17 +228,5 @@ TEST_F(ImageFileOnDisk, HugeFileOpensReadingOnlyItsFirstBytes) {
   EXPECT_LT(after - before, 64 * 1024);
 }
 
-TEST_F(ImageFileOnDisk, ReadBytesDeliversAtMostSixteen) {
-  for (std::size_t size : {0u, 5u, 16u, 17u, 100u}) {
-    const fs::path path = folder_ / ("f" + std::to_string(size));
-    Bytes data(size);
-    for (auto& b : data) b = static_cast<std::uint8_t>(random_());
-    Write(path, data);
-    Bytes got{0x42};
-    ASSERT_TRUE(ReadImageFileBytes(path, got));
-    EXPECT_EQ(got, Bytes(data.begin(), data.begin() + std::min<std::size_t>(size, 16)));
-  }
-}
-
 }  // namespace
 }  // namespace quarrow

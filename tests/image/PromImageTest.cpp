@@ -78,13 +78,6 @@ TEST(ImageText, InitialTextsOfChipAndBuffer) {
   EXPECT_EQ(FormatImageText(buffer), "FFFFFFFFFFFFFFFF FFFF0000FFFF0000");
 }
 
-TEST(ImageText, FullWidthUpperCaseWithLeadingZeros) {
-  PromImage image;
-  image.word0 = 0x0123456789ABCDEFULL;
-  image.word1 = 0x00000000000000A0ULL;
-  EXPECT_EQ(FormatImageText(image), "EFCDAB8967452301 A000000000000000");
-}
-
 TEST(Compare, EqualImagesMatch) {
   std::mt19937_64 random(7);
   PromImage a;
