@@ -1,0 +1,93 @@
+// A USB-level FT232R for tests: umockdev's sysfs and usbfs stand-ins answer the real libusb and
+// libftdi as an FT232R would, and record what the host sent. Needs umockdev's preload library
+// (run the tests under umockdev-wrapper).
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+typedef struct _UMockdevTestbed UMockdevTestbed;
+typedef struct _UMockdevIoctlBase UMockdevIoctlBase;
+typedef struct _UMockdevIoctlClient UMockdevIoctlClient;
+typedef struct _UMockdevIoctlData UMockdevIoctlData;
+
+namespace quarrow::test {
+
+struct Ft232rSpec {
+  std::optional<std::string> serial = "A1B2C3D4";  // nullopt: the descriptor has no serial string
+  bool serialStalls = false;  // a serial string index whose read the device refuses
+  std::string description = "FT232R USB UART";
+  std::uint16_t bcdDevice = 0x0600;
+  bool busy = false;  // another program holds the interface: claims fail with EBUSY
+};
+
+// A control request as the device received it.
+struct ControlRequest {
+  std::uint8_t requestType = 0;
+  std::uint8_t request = 0;
+  std::uint16_t value = 0;
+  std::uint16_t index = 0;
+  bool operator==(const ControlRequest&) const = default;
+};
+
+class FakeFt232r {
+ public:
+  FakeFt232r(Ft232rSpec spec, std::string devnode);
+  ~FakeFt232r();
+  FakeFt232r(const FakeFt232r&) = delete;
+  FakeFt232r& operator=(const FakeFt232r&) = delete;
+
+  UMockdevIoctlBase* Handler() const { return handler_; }
+
+  // Vendor-type requests (FTDI SIO commands) in the order received.
+  std::vector<ControlRequest> VendorRequests() const;
+  std::vector<std::uint8_t> BulkWritten() const;
+  // Levels reported to a pin read: by default the last byte written to the pins.
+  void DrivePins(std::uint8_t levels);
+  int Claims() const;
+  int DriverReattaches() const;
+
+ private:
+  struct Urb;
+  static int OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* self);
+  bool HandleIoctl(UMockdevIoctlClient* client);
+  void Answer(Urb& urb);
+  void AnswerControl(Urb& urb);
+  std::vector<std::uint8_t> StringDescriptor(std::uint8_t index, bool& stall) const;
+
+  Ft232rSpec spec_;
+  std::string devnode_;
+  UMockdevIoctlBase* handler_ = nullptr;
+
+  mutable std::mutex mutex_;
+  // Answered URBs waiting to be reaped, per open file: usbfs reaps only the opener's own URBs.
+  std::map<UMockdevIoctlClient*, std::vector<std::unique_ptr<Urb>>> done_;
+  std::vector<ControlRequest> vendor_;
+  std::vector<std::uint8_t> written_;
+  std::optional<std::uint8_t> driven_;
+  int claims_ = 0;
+  int reattaches_ = 0;
+};
+
+// A mocked sysfs and /dev with FT232Rs on bus 1. Devices must be added before the code under test
+// first lists USB devices.
+class UsbTestbed {
+ public:
+  UsbTestbed();
+  ~UsbTestbed();
+  UsbTestbed(const UsbTestbed&) = delete;
+  UsbTestbed& operator=(const UsbTestbed&) = delete;
+
+  FakeFt232r& Add(Ft232rSpec spec);
+
+ private:
+  UMockdevTestbed* testbed_ = nullptr;
+  std::vector<std::unique_ptr<FakeFt232r>> devices_;
+};
+
+}  // namespace quarrow::test
