@@ -2,6 +2,7 @@
 // notifications.
 #include "QuarrowDlg.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -20,7 +21,9 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 
 #include "AboutDialog.h"
@@ -144,6 +147,8 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
 
   m_progress->setRange(1, PromImage::kBits);
   FillDeviceList();
+  m_cbDevices->installEventFilter(this);
+  if (m_cbDevices->lineEdit()) m_cbDevices->lineEdit()->installEventFilter(this);
   m_cbDevices->setFocus();
 }
 
@@ -287,18 +292,39 @@ void CQuarrowDlg::OnBnClickedReadChip() {
 }
 
 std::intptr_t CQuarrowDlg::Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-  if (m_detached) return 0;
-  std::intptr_t result = 0;
   // Runs the handler on the window's thread while this worker waits, as a synchronous send does;
-  // the text behind lParam stays valid for exactly that long.
+  // the text behind lParam stays valid for exactly that long. The hand-over uses a mutex of our own
+  // rather than a blocking queued call, so that the ordering of the worker's writes and the
+  // window's reads is visible to the standard library (and to thread checkers).
+  struct Handover {
+    std::mutex mutex;
+    std::condition_variable handled;
+    bool done = false;
+    std::intptr_t result = 0;
+  } handover;
+  if (m_detached) return 0;
+  {
+    std::lock_guard lock(handover.mutex);  // publishes the worker's writes to the handler
+  }
   QMetaObject::invokeMethod(
       this,
-      [&] {
-        if (m_detached) return;
-        result = message == WM_READ_PROGRESS ? OnReadProgress(wParam, lParam) : OnReadDone(wParam, lParam);
+      [this, &handover, message, wParam, lParam] {
+        std::intptr_t result = 0;
+        {
+          std::lock_guard lock(handover.mutex);
+        }
+        if (!m_detached) {
+          result = message == WM_READ_PROGRESS ? OnReadProgress(wParam, lParam) : OnReadDone(wParam, lParam);
+        }
+        std::lock_guard lock(handover.mutex);
+        handover.result = result;
+        handover.done = true;
+        handover.handled.notify_one();
       },
-      Qt::BlockingQueuedConnection);
-  return result;
+      Qt::QueuedConnection);
+  std::unique_lock lock(handover.mutex);
+  handover.handled.wait(lock, [&] { return handover.done; });
+  return handover.result;
 }
 
 std::intptr_t CQuarrowDlg::OnReadProgress(std::uintptr_t wParam, std::intptr_t) {
@@ -347,6 +373,18 @@ void CQuarrowDlg::FinishClose() {
   m_worker.Join();
   m_closePending = false;
   QDialog::done(m_closeResult);
+}
+
+bool CQuarrowDlg::eventFilter(QObject* watched, QEvent* event) {
+  // The editable list keeps Enter to itself when its list is closed; Windows hands it to the dialog.
+  if (event->type() == QEvent::KeyPress && !m_cbDevices->view()->isVisible()) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      accept();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void CQuarrowDlg::keyPressEvent(QKeyEvent* event) {

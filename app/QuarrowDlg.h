@@ -92,6 +92,7 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   std::intptr_t Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;

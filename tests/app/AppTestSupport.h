@@ -1,0 +1,107 @@
+// Shared helpers of the window tests: scripted answers for the dialog seam, and pumping the event
+// loop until a condition holds.
+#pragma once
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "DialogServices.h"
+
+namespace quarrow::testing {
+
+struct ShownBox {
+  QString text;
+  QString caption;
+};
+
+class FakeDialogServices : public IDialogServices {
+ public:
+  void MessageBox(QWidget* owner, const QString& text, const QString& caption) override {
+    boxes.push_back({text, caption});
+    owners.push_back(owner);
+  }
+  std::optional<QString> GetSaveFileName(QWidget* owner, const QStringList& filters,
+                                         const QString& defaultSuffix) override {
+    owners.push_back(owner);
+    lastFilters = filters;
+    lastSuffix = defaultSuffix;
+    return Next(saveAnswers);
+  }
+  std::optional<QString> GetOpenFileName(QWidget* owner, const QStringList& filters) override {
+    owners.push_back(owner);
+    lastFilters = filters;
+    lastSuffix.clear();
+    return Next(openAnswers);
+  }
+  void OpenUrl(const QUrl& url) override { urls.push_back(url); }
+
+  std::vector<ShownBox> boxes;
+  std::vector<QWidget*> owners;
+  std::deque<std::optional<QString>> saveAnswers;
+  std::deque<std::optional<QString>> openAnswers;
+  QStringList lastFilters;
+  QString lastSuffix;
+  std::vector<QUrl> urls;
+
+ private:
+  static std::optional<QString> Next(std::deque<std::optional<QString>>& answers) {
+    if (answers.empty()) return std::nullopt;
+    std::optional<QString> answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+};
+
+// Processes the window's events until `done` holds or five seconds pass.
+inline bool PumpUntil(const std::function<bool()>& done) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > 5000) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QThread::usleep(200);
+  }
+  return true;
+}
+
+// A wait function that holds the worker at its `stopAt`-th wait until released; all other waits
+// return at once.
+class GatedWait {
+ public:
+  explicit GatedWait(int stopAt) : stopAt_(stopAt) {}
+  void operator()(int) {
+    std::unique_lock lock(mutex_);
+    if (++count_ == stopAt_) {
+      held_ = true;
+      changed_.notify_all();
+      changed_.wait(lock, [&] { return released_; });
+    }
+  }
+  bool Held() {
+    std::lock_guard lock(mutex_);
+    return held_;
+  }
+  void Release() {
+    std::lock_guard lock(mutex_);
+    released_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int stopAt_;
+  int count_ = 0;
+  bool held_ = false;
+  bool released_ = false;
+};
+
+}  // namespace quarrow::testing

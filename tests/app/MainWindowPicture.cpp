@@ -1,0 +1,49 @@
+// Renders the main window after a read of the simulated programmer, for the README:
+// main-window-picture OUTPUT.png
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <QPushButton>
+#include <QThread>
+
+#include <cstdio>
+
+#include "DialogServices.h"
+#include "QuarrowDlg.h"
+#include "sim/SimulatedProgrammer.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: main-window-picture OUTPUT.png\n");
+    return 2;
+  }
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  using namespace quarrow;
+  SimulatedProgrammer sim;
+  FT_HANDLE handle = nullptr;
+  CD2xxPinPort port(sim, handle);
+  std::uint8_t pinByte = 0;
+  PromImage chip, buffer;
+  QtDialogServices services;
+  CQuarrowDlg dlg(QuarrowDlgContext{sim, handle, port, pinByte, chip, buffer, services, [](int) {}});
+  dlg.show();
+  dlg.findChild<QPushButton*>("IDC_CONNECT")->click();
+  dlg.findChild<QPushButton*>("IDC_READ_CHIP")->click();
+  QElapsedTimer timer;
+  timer.start();
+  while (dlg.Reading() && timer.elapsed() < 10000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QThread::usleep(200);
+  }
+  if (dlg.Reading()) {
+    std::fprintf(stderr, "main-window-picture: the simulated read did not finish\n");
+    return 1;
+  }
+  QCoreApplication::processEvents();
+  if (!dlg.grab().save(QString::fromLocal8Bit(argv[1]))) {
+    std::fprintf(stderr, "main-window-picture: could not write %s\n", argv[1]);
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,454 @@
+// The main window driven through its real widgets and handlers, with a simulated programmer and
+// scripted answers for message boxes and file choosers.
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+
+#include "AppTestSupport.h"
+#include "ImageFile.h"
+#include "QuarrowDlg.h"
+#include "Resources.h"
+#include "Strings.h"
+#include "sim/SimulatedProgrammer.h"
+
+namespace quarrow {
+namespace {
+
+using testing::FakeDialogServices;
+using testing::GatedWait;
+using testing::PumpUntil;
+
+constexpr const char* kSampleText = "0123456789ABCDEF FEDCBA9876543210";
+const int kFileCommands[] = {res::ID_FILE_OPEN, res::ID_FILE_OPENNSS, res::ID_FILE_SAVEAS, res::ID_FILE_SAVEASNSS};
+
+FT_DEVICE_LIST_INFO_NODE Record(const char* serial, const char* description) {
+  FT_DEVICE_LIST_INFO_NODE node;
+  node.Type = FT_DEVICE_232R;
+  std::snprintf(node.SerialNumber, sizeof node.SerialNumber, "%s", serial);
+  std::snprintf(node.Description, sizeof node.Description, "%s", description);
+  return node;
+}
+
+class QuarrowDlgTest : public ::testing::Test {
+ protected:
+  CQuarrowDlg& Make() {
+    dlg = std::make_unique<CQuarrowDlg>(
+        QuarrowDlgContext{sim, handle, port, pinByte, chip, buffer, services, wait, links});
+    return *dlg;
+  }
+  template <class T>
+  T* Control(const char* name) const {
+    T* widget = dlg->findChild<T*>(QString::fromUtf8(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  QString ChipText() const { return Control<QLineEdit>("IDC_CHIP_DATA")->text(); }
+  QString BufferText() const { return Control<QLineEdit>("IDC_BUFFER_DATA")->text(); }
+
+  // Whether the four action buttons and the four file commands are enabled, as one answer; mixed
+  // states fail the test.
+  bool ActionsEnabled() const {
+    int enabled = 0;
+    for (const char* name : {"IDC_READ_CHIP", "IDC_SAVE_DATA", "IDC_OPEN_FILE", "IDC_COMPARE"}) {
+      enabled += Control<QPushButton>(name)->isEnabled();
+    }
+    for (int command : kFileCommands) enabled += dlg->MenuItem(command)->isEnabled();
+    EXPECT_TRUE(enabled == 0 || enabled == 8) << enabled << " of 8 actions enabled";
+    return enabled == 8;
+  }
+  bool ExitAndAboutEnabled() const {
+    const bool exit = dlg->MenuItem(res::ID_FILE_EXIT)->isEnabled();
+    EXPECT_EQ(exit, dlg->MenuItem(res::ID_HELP_ABOUT)->isEnabled());
+    return exit;
+  }
+  bool ConnectEnabled() const {
+    const bool button = Control<QPushButton>("IDC_CONNECT")->isEnabled();
+    EXPECT_EQ(button, Control<QComboBox>("IDC_DEVICES")->isEnabled());
+    return button;
+  }
+  void Connect() {
+    Control<QPushButton>("IDC_CONNECT")->click();
+    ASSERT_EQ(dlg->StatusText(), res::kConnected);
+  }
+  void ReadToTheEnd() {
+    Control<QPushButton>("IDC_READ_CHIP")->click();
+    ASSERT_TRUE(PumpUntil([&] { return !dlg->Reading(); }));
+  }
+
+  SimulatedProgrammer sim;
+  FT_HANDLE handle = nullptr;
+  CD2xxPinPort port{sim, handle};
+  std::uint8_t pinByte = 0;
+  PromImage chip;
+  PromImage buffer;
+  FakeDialogServices services;
+  WaitFunction wait = [](int) {};
+  AppLinks links{QStringLiteral("help@quarrow.test"), QUrl(QStringLiteral("https://quarrow.test/")),
+                 QUrl(QStringLiteral("https://quarrow.test/give"))};
+  std::unique_ptr<CQuarrowDlg> dlg;  // last, so it goes before what it works on
+};
+
+TEST_F(QuarrowDlgTest, StartsNotConnectedWithTheSortedDeviceList) {
+  SimulatedOptions options;
+  options.devices = {Record("ZX000002", "second"), Record("ab000001", "first"), Record("M0000003", "third")};
+  sim.SetOptions(options);
+  Make();
+
+  auto* devices = Control<QComboBox>("IDC_DEVICES");
+  ASSERT_EQ(devices->count(), 3);
+  EXPECT_EQ(devices->itemText(0), "ab000001 - first");
+  EXPECT_EQ(devices->itemText(1), "M0000003 - third");
+  EXPECT_EQ(devices->itemText(2), "ZX000002 - second");
+  EXPECT_EQ(devices->currentIndex(), 0);
+  EXPECT_TRUE(devices->isEditable());
+
+  EXPECT_EQ(dlg->StatusText(), res::kOpenProgrammer);
+  EXPECT_EQ(dlg->windowTitle(), "Quarrow");
+  EXPECT_FALSE(ActionsEnabled());
+  EXPECT_TRUE(ExitAndAboutEnabled());
+  EXPECT_TRUE(ConnectEnabled());
+  EXPECT_TRUE(services.boxes.empty());
+  EXPECT_EQ(ChipText(), res::kInitialChipText);
+  EXPECT_EQ(BufferText(), res::kInitialBufferText);
+  EXPECT_EQ(QString::fromStdString(FormatImageText(buffer)), res::kInitialBufferText);
+  auto* progress = Control<QProgressBar>("IDC_PROGRESS");
+  EXPECT_EQ(progress->minimum(), 1);
+  EXPECT_EQ(progress->maximum(), 128);
+
+  // Tab order is template order, over the controls that take the focus.
+  QWidget* at = devices;
+  for (const char* next : {"IDC_CONNECT", "IDC_CHIP_DATA", "IDC_BUFFER_DATA", "IDC_READ_CHIP",
+                           "IDC_SAVE_DATA", "IDC_COMPARE", "IDC_OPEN_FILE"}) {
+    do at = at->nextInFocusChain(); while (at->focusPolicy() == Qt::NoFocus || at->focusProxy() != nullptr ||
+                                           at->parentWidget() != devices->parentWidget());
+    EXPECT_EQ(at->objectName(), next);
+  }
+}
+
+TEST_F(QuarrowDlgTest, WithoutProgrammersTellsInABoxOnlyAndConnectDoesNothing) {
+  SimulatedOptions options;
+  options.unplugged = true;
+  sim.SetOptions(options);
+  Make();
+
+  ASSERT_EQ(services.boxes.size(), 1u);
+  EXPECT_TRUE(services.boxes[0].text.startsWith(res::kNoDevicesFound));
+  EXPECT_EQ(services.boxes[0].caption, res::kCaptionError);
+  EXPECT_EQ(dlg->StatusText(), res::kOpenProgrammer);
+  EXPECT_EQ(Control<QComboBox>("IDC_DEVICES")->count(), 0);
+  EXPECT_FALSE(ActionsEnabled());
+  EXPECT_TRUE(ExitAndAboutEnabled());
+
+  Control<QPushButton>("IDC_CONNECT")->click();
+  EXPECT_EQ(services.boxes.size(), 1u);
+  EXPECT_TRUE(sim.OpenCalls().empty());
+  EXPECT_EQ(dlg->StatusText(), res::kOpenProgrammer);
+}
+
+TEST_F(QuarrowDlgTest, ConnectOpensTheProgrammerOrReportsWhyNot) {
+  Make();
+  SimulatedOptions options;
+  options.failOpen = true;
+  sim.SetOptions(options);
+  Control<QPushButton>("IDC_CONNECT")->click();
+  ASSERT_EQ(services.boxes.size(), 1u);
+  EXPECT_TRUE(services.boxes[0].text.startsWith(res::kCantOpenDevice));
+  EXPECT_GT(services.boxes[0].text.size(), QString(res::kCantOpenDevice).size()) << "the back end's reason";
+  EXPECT_EQ(services.boxes[0].caption, res::kCaptionError);
+  EXPECT_EQ(dlg->StatusText(), services.boxes[0].text);
+  EXPECT_EQ(handle, nullptr);
+  EXPECT_FALSE(ActionsEnabled());
+
+  sim.SetOptions({});
+  Connect();
+  EXPECT_NE(handle, nullptr);
+  EXPECT_TRUE(ActionsEnabled());
+  EXPECT_TRUE(ExitAndAboutEnabled());
+  ASSERT_FALSE(sim.OpenCalls().empty());
+  EXPECT_EQ(sim.OpenCalls().back().serial, kSimulatedSerial);
+}
+
+TEST_F(QuarrowDlgTest, ConnectTakesTypedTextThatNamesNoEntryAsASerialNumber) {
+  SimulatedOptions options;
+  options.devices = {Record("QSIM0001", "listed")};
+  sim.SetOptions(options);
+  Make();
+  auto* devices = Control<QComboBox>("IDC_DEVICES");
+
+  devices->setEditText(QStringLiteral("QSIM0001"));
+  Connect();
+  EXPECT_EQ(sim.OpenCalls().back().serial, "QSIM0001");
+
+  devices->setEditText(QStringLiteral("NOSUCH99"));
+  Control<QPushButton>("IDC_CONNECT")->click();
+  EXPECT_EQ(sim.OpenCalls().back().serial, "NOSUCH99");
+  ASSERT_EQ(services.boxes.size(), 1u);
+  EXPECT_TRUE(services.boxes[0].text.startsWith(res::kCantOpenDevice));
+  EXPECT_EQ(devices->count(), 1) << "typed text never becomes an entry";
+}
+
+TEST_F(QuarrowDlgTest, ReadDisablesEverythingButTheCloseBoxThenShowsTheChip) {
+  GatedWait gate(200);  // somewhere in bit 65
+  wait = std::ref(gate);
+  Make();
+  Connect();
+  QList<int> positions;
+  QObject::connect(Control<QProgressBar>("IDC_PROGRESS"), &QProgressBar::valueChanged,
+                   [&](int value) { positions.append(value); });
+
+  Control<QPushButton>("IDC_READ_CHIP")->click();
+  EXPECT_EQ(dlg->StatusText(), res::kReading);
+  ASSERT_TRUE(PumpUntil([&] { return gate.Held(); }));
+  EXPECT_TRUE(dlg->Reading());
+  EXPECT_FALSE(ActionsEnabled());
+  EXPECT_FALSE(ExitAndAboutEnabled());
+  EXPECT_FALSE(ConnectEnabled());
+  const auto opensBefore = sim.OpenCalls().size();
+  dlg->OnBnClickedConnect();  // even if reached some other way, it must not swap the programmer
+  dlg->OnBnClickedReadChip();
+  EXPECT_EQ(sim.OpenCalls().size(), opensBefore);
+  gate.Release();
+  ASSERT_TRUE(PumpUntil([&] { return !dlg->Reading(); }));
+
+  EXPECT_EQ(ChipText(), kSampleText);
+  EXPECT_EQ(chip, SimulatedSampleImage());
+  EXPECT_EQ(dlg->StatusText(), res::kReadComplete);
+  EXPECT_TRUE(ActionsEnabled());
+  EXPECT_TRUE(ExitAndAboutEnabled());
+  EXPECT_TRUE(ConnectEnabled());
+  EXPECT_TRUE(services.boxes.empty());
+
+  // Each bit n moves the bar to n, n - 1, n; the first bit's 0 lies outside the range.
+  QList<int> expected{1};
+  for (int n = 2; n <= 128; ++n) expected << n << n - 1 << n;
+  EXPECT_EQ(positions, expected);
+
+  // A second read starts from the full bar and a cleared chip image.
+  positions.clear();
+  sim.SetChip(PromImage{});
+  ReadToTheEnd();
+  EXPECT_EQ(positions.front(), 1);
+  EXPECT_EQ(ChipText(), res::kInitialChipText);
+}
+
+TEST_F(QuarrowDlgTest, FailedReadIsAnErrorAndNeverComplete) {
+  Make();
+  Connect();
+  SimulatedOptions options;
+  options.failReadsFromBit = 10;
+  sim.SetOptions(options);
+  ReadToTheEnd();
+
+  ASSERT_EQ(services.boxes.size(), 1u);
+  EXPECT_EQ(services.boxes[0].text, res::kReadFailed);
+  EXPECT_EQ(services.boxes[0].caption, res::kCaptionError);
+  EXPECT_EQ(dlg->StatusText(), res::kReadFailed);
+  // The box shows exactly what Save would write and Compare would use.
+  EXPECT_EQ(ChipText(), QString::fromStdString(FormatImageText(chip)));
+  EXPECT_NE(ChipText(), kSampleText);
+  EXPECT_TRUE(ActionsEnabled());
+  EXPECT_TRUE(ConnectEnabled());
+}
+
+TEST_F(QuarrowDlgTest, CompareTellsMatchAndMismatchInBoxAndStatusLine) {
+  Make();
+  Connect();
+  struct Case {
+    const char* what;
+    PromImage chipImage;
+    bool match;
+  };
+  PromImage bit0 = DefaultBufferImage(), bit127 = DefaultBufferImage();
+  bit0.SetBit(0, false);
+  bit127.SetBit(127, true);
+  const Case cases[] = {{"never read", PromImage{}, false},
+                        {"equal to the default buffer", DefaultBufferImage(), true},
+                        {"differs in bit 0", bit0, false},
+                        {"differs in bit 127", bit127, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    chip = c.chipImage;
+    services.boxes.clear();
+    Control<QPushButton>("IDC_COMPARE")->click();
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_EQ(services.boxes[0].text, c.match ? res::kChipAndFileMatch : res::kChipAndFileDiffer);
+    EXPECT_EQ(services.boxes[0].caption, c.match ? res::kCaptionOk : res::kCaptionError);
+    EXPECT_EQ(dlg->StatusText(), services.boxes[0].text);
+    EXPECT_EQ(services.owners.back(), dlg.get());
+  }
+}
+
+struct FileRoute {
+  const char* name;
+  ImageFileLayout layout;
+  std::function<void(CQuarrowDlg&)> save;
+  std::function<void(CQuarrowDlg&)> open;
+};
+
+class FileCommandTest : public QuarrowDlgTest, public ::testing::WithParamInterface<FileRoute> {};
+
+TEST_P(FileCommandTest, SavedChipOpensIntoTheBufferAndMatches) {
+  Make();
+  Connect();
+  ReadToTheEnd();
+  QTemporaryDir folder;
+  const QString path = folder.filePath(QStringLiteral("chip %1.bin").arg(GetParam().name));
+
+  services.saveAnswers.push_back(path);
+  GetParam().save(*dlg);
+  EXPECT_EQ(services.lastSuffix, res::kDefaultSaveSuffix);
+  EXPECT_EQ(services.lastFilters, QStringList({res::kFilterMame, res::kFilterAll}));
+  EXPECT_EQ(dlg->StatusText(), QString(res::kSavedTo) + path);
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray bytes = file.readAll();
+  const ImageFileBytes expected = EncodeImageFile(SimulatedSampleImage(), GetParam().layout);
+  EXPECT_EQ(bytes, QByteArray(reinterpret_cast<const char*>(expected.data()), expected.size()));
+
+  services.openAnswers.push_back(path);
+  GetParam().open(*dlg);
+  EXPECT_TRUE(services.lastSuffix.isEmpty());
+  EXPECT_EQ(services.lastFilters, QStringList({res::kFilterMame, res::kFilterAll}));
+  EXPECT_EQ(dlg->StatusText(), QString(res::kOpenedFile) + path);
+  EXPECT_EQ(BufferText(), kSampleText);
+  EXPECT_EQ(buffer, chip);
+  EXPECT_EQ(ChipText(), kSampleText);
+
+  dlg->OnBnClickedCompare();
+  EXPECT_EQ(dlg->StatusText(), res::kChipAndFileMatch);
+  for (QWidget* owner : services.owners) EXPECT_EQ(owner, dlg.get());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Routes, FileCommandTest,
+    ::testing::Values(
+        FileRoute{"MameButtons", ImageFileLayout::Mame,
+                  [](CQuarrowDlg& d) { d.findChild<QPushButton*>("IDC_SAVE_DATA")->click(); },
+                  [](CQuarrowDlg& d) { d.findChild<QPushButton*>("IDC_OPEN_FILE")->click(); }},
+        FileRoute{"MameMenu", ImageFileLayout::Mame,
+                  [](CQuarrowDlg& d) { d.MenuItem(res::ID_FILE_SAVEAS)->trigger(); },
+                  [](CQuarrowDlg& d) { d.MenuItem(res::ID_FILE_OPEN)->trigger(); }},
+        FileRoute{"NssMenu", ImageFileLayout::Nss,
+                  [](CQuarrowDlg& d) { d.MenuItem(res::ID_FILE_SAVEASNSS)->trigger(); },
+                  [](CQuarrowDlg& d) { d.MenuItem(res::ID_FILE_OPENNSS)->trigger(); }}),
+    [](const ::testing::TestParamInfo<FileRoute>& info) { return std::string(info.param.name); });
+
+TEST_F(QuarrowDlgTest, CancelledFileDialogsChangeNothing) {
+  Make();
+  Connect();
+  for (int command : kFileCommands) {
+    dlg->MenuItem(command)->trigger();  // no scripted answer: the person cancels
+  }
+  EXPECT_EQ(dlg->StatusText(), res::kConnected);
+  EXPECT_EQ(BufferText(), res::kInitialBufferText);
+  EXPECT_EQ(buffer, DefaultBufferImage());
+  EXPECT_TRUE(services.boxes.empty());
+  EXPECT_EQ(services.owners.size(), 4u);
+}
+
+TEST_F(QuarrowDlgTest, FailedSaveAndOpenSayWhyAndKeepTheBuffer) {
+  Make();
+  Connect();
+  QTemporaryDir folder;
+  const QString missingFolder = folder.filePath(QStringLiteral("no such folder/chip.bin"));
+
+  services.saveAnswers.push_back(missingFolder);
+  dlg->OnBnClickedSaveData();
+  ASSERT_EQ(services.boxes.size(), 1u);
+  EXPECT_TRUE(services.boxes[0].text.startsWith(QString(res::kCantSaveFile) + missingFolder + ": "))
+      << services.boxes[0].text.toStdString();
+  EXPECT_EQ(services.boxes[0].caption, res::kCaptionError);
+  EXPECT_EQ(dlg->StatusText(), services.boxes[0].text);
+  EXPECT_FALSE(QFile::exists(missingFolder));
+
+  const QString missingFile = folder.filePath(QStringLiteral("absent.prm"));
+  services.openAnswers.push_back(missingFile);
+  dlg->OnFileOpenNss();
+  ASSERT_EQ(services.boxes.size(), 2u);
+  EXPECT_TRUE(services.boxes[1].text.startsWith(QString(res::kCantOpenFile) + missingFile + ": "));
+  EXPECT_EQ(dlg->StatusText(), services.boxes[1].text);
+  EXPECT_EQ(BufferText(), res::kInitialBufferText);
+  EXPECT_EQ(buffer, DefaultBufferImage());
+
+  services.openAnswers.push_back(folder.path());  // a folder is no image file
+  dlg->OnBnClickedOpenFile();
+  ASSERT_EQ(services.boxes.size(), 3u);
+  EXPECT_TRUE(services.boxes[2].text.startsWith(res::kCantOpenFile));
+  EXPECT_EQ(buffer, DefaultBufferImage());
+}
+
+TEST_F(QuarrowDlgTest, ClosingDuringAReadStopsItAndClosesWhenTheWorkerIsDone) {
+  GatedWait gate(50);
+  wait = std::ref(gate);
+  Make();
+  dlg->show();
+  Connect();
+  QList<int> positions;
+  QObject::connect(Control<QProgressBar>("IDC_PROGRESS"), &QProgressBar::valueChanged,
+                   [&](int value) { positions.append(value); });
+  Control<QPushButton>("IDC_READ_CHIP")->click();
+  ASSERT_TRUE(PumpUntil([&] { return gate.Held(); }));
+
+  EXPECT_FALSE(dlg->close()) << "the close waits for the worker";
+  EXPECT_TRUE(dlg->isVisible());
+  gate.Release();
+  ASSERT_TRUE(PumpUntil([&] { return !dlg->isVisible(); }));
+  EXPECT_EQ(dlg->result(), QDialog::Rejected);
+  EXPECT_FALSE(dlg->Reading());
+  EXPECT_EQ(dlg->StatusText(), res::kReadStopped);
+  EXPECT_LT(positions.back(), 128) << "stopped at a bit boundary, not read to the end";
+  EXPECT_TRUE(services.boxes.empty());
+}
+
+TEST_F(QuarrowDlgTest, DestroyingTheWindowDuringAReadNeitherHangsNorCrashes) {
+  wait = [](int) { std::this_thread::sleep_for(std::chrono::microseconds(200)); };
+  Make();
+  Connect();
+  Control<QPushButton>("IDC_READ_CHIP")->click();
+  ASSERT_TRUE(PumpUntil([&] { return Control<QProgressBar>("IDC_PROGRESS")->value() >= 5; }));
+  dlg.reset();  // the worker may be waiting on a notification at this very moment
+  SUCCEED();
+}
+
+TEST_F(QuarrowDlgTest, EscapeEnterAndExitEndTheWindow) {
+  struct Case {
+    const char* what;
+    std::function<void(CQuarrowDlg&)> act;
+    int result;
+  };
+  const Case cases[] = {
+      {"Escape", [](CQuarrowDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); }, QDialog::Rejected},
+      {"Enter in the device list",
+       [](CQuarrowDlg& d) { QTest::keyClick(d.findChild<QComboBox*>("IDC_DEVICES"), Qt::Key_Return); },
+       QDialog::Accepted},
+      {"Enter in the chip box",
+       [](CQuarrowDlg& d) { QTest::keyClick(d.findChild<QLineEdit*>("IDC_CHIP_DATA"), Qt::Key_Enter); },
+       QDialog::Accepted},
+      {"Exit", [](CQuarrowDlg& d) { d.MenuItem(res::ID_FILE_EXIT)->trigger(); }, QDialog::Rejected},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Make();
+    dlg->show();
+    dlg->setResult(-1);
+    c.act(*dlg);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), c.result);
+  }
+}
+
+}  // namespace
+}  // namespace quarrow
