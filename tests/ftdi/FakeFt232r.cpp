@@ -186,7 +186,7 @@ void FakeFt232r::Answer(Urb& urb) {
     AnswerControl(urb);
   } else if (fields.type == USBDEVFS_URB_TYPE_BULK && fields.endpoint == 0x02) {
     std::lock_guard lock(mutex_);
-    written_.insert(written_.end(), urb.Bytes(), urb.Bytes() + urb.Length());
+    if (urb.Length() > 0) written_.insert(written_.end(), urb.Bytes(), urb.Bytes() + urb.Length());
     fields.actual_length = urb.Length();
   } else if (fields.type == USBDEVFS_URB_TYPE_BULK && fields.endpoint == 0x81 && urb.Length() >= 2) {
     // Nothing received: every IN packet starts with the two modem status bytes.
@@ -235,7 +235,7 @@ void FakeFt232r::AnswerControl(Urb& urb) {
     return;
   }
   const std::size_t n = std::min(room, reply.size());
-  std::memcpy(setup + 8, reply.data(), n);
+  if (n > 0) std::memcpy(setup + 8, reply.data(), n);
   fields.actual_length = static_cast<int>(n);
 }
 
