@@ -1,5 +1,5 @@
-// The D2XX operations over libftdi1: each open device has a libftdi context of its own; listing runs
-// on a separate context that never claims a device, so it can run while a device is in use.
+// The D2XX operations over libftdi1: each open device has a libftdi context of its own; listing
+// runs on a separate context that never claims a device, so it can run while a device is in use.
 #include "LibFtdiD2xx.h"
 
 #include <ftdi.h>

@@ -138,7 +138,8 @@ FT_STATUS Ftd2xxDll::FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* list, std::u
   // The library fills every record it counted, whatever the caller's capacity.
   std::vector<FT_DEVICE_LIST_INFO_NODE> all(std::max<DWORD>(api_->listed, 1));
   DWORD n = api_->listed;
-  const FT_STATUS status = Check(api_->getDeviceInfoList(all.data(), &n), "reading the device list");
+  const FT_STATUS status =
+      Check(api_->getDeviceInfoList(all.data(), &n), "reading the device list");
   if (status != FT_OK) {
     *count = 0;
     return status;
@@ -203,8 +204,8 @@ FT_STATUS Ftd2xxDll::FT_Write(FT_HANDLE handle, const void* data, std::uint32_t 
   *written = 0;
   if (!api_) return FT_OTHER_ERROR;
   DWORD count = 0;
-  const FT_STATUS status =
-      Check(api_->write(handle, const_cast<void*>(data), size, &count), "writing to the programmer");
+  const FT_STATUS status = Check(api_->write(handle, const_cast<void*>(data), size, &count),
+                                 "writing to the programmer");
   *written = count;
   return status;
 }

@@ -37,7 +37,8 @@ std::vector<std::uint8_t> Descriptors(const Ft232rSpec& spec) {
   return {
       // device: USB 2.0, EP0 8 bytes, 0403:6001, strings 1/2/3, one configuration
       0x12, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x08, 0x03, 0x04, 0x01, 0x60,
-      static_cast<std::uint8_t>(spec.bcdDevice & 0xFF), static_cast<std::uint8_t>(spec.bcdDevice >> 8),
+      static_cast<std::uint8_t>(spec.bcdDevice & 0xFF),
+      static_cast<std::uint8_t>(spec.bcdDevice >> 8),
       0x01, 0x02, serialIndex, 0x01,
       // configuration 1: one interface, bus powered, 90 mA
       0x09, 0x02, 0x20, 0x00, 0x01, 0x01, 0x00, 0xA0, 0x2D,
@@ -188,7 +189,8 @@ void FakeFt232r::Answer(Urb& urb) {
     std::lock_guard lock(mutex_);
     if (urb.Length() > 0) written_.insert(written_.end(), urb.Bytes(), urb.Bytes() + urb.Length());
     fields.actual_length = urb.Length();
-  } else if (fields.type == USBDEVFS_URB_TYPE_BULK && fields.endpoint == 0x81 && urb.Length() >= 2) {
+  } else if (fields.type == USBDEVFS_URB_TYPE_BULK && fields.endpoint == 0x81 &&
+             urb.Length() >= 2) {
     // Nothing received: every IN packet starts with the two modem status bytes.
     urb.Bytes()[0] = 0x01;
     urb.Bytes()[1] = 0x60;

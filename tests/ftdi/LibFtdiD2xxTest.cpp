@@ -74,7 +74,9 @@ TEST(LibFtdiListing, ListsEachFt232rWithItsStringsWithoutClaimingIt) {
   for (const auto& node : nodes) {
     EXPECT_EQ(node.ID, 0x04036001u);
     EXPECT_EQ(node.Flags, 0u);
-    if (node.Type == FT_DEVICE_232R) ft232r.emplace_back(Field(node.SerialNumber), Field(node.Description));
+    if (node.Type == FT_DEVICE_232R) {
+      ft232r.emplace_back(Field(node.SerialNumber), Field(node.Description));
+    }
   }
   std::sort(ft232r.begin(), ft232r.end());
   EXPECT_EQ(ft232r, (std::vector<std::pair<std::string, std::string>>{
