@@ -36,7 +36,7 @@ struct SimulatedOptions {
   bool failOpen = false;
   // Replaces the one simulated device in the list with these records, taken byte for byte (they
   // need not be zero-terminated). Every listed record reaches the same simulated chip.
-  std::optional<std::vector<FT_DEVICE_LIST_INFO_NODE>> devices;
+  std::optional<std::vector<FT_DEVICE_LIST_INFO_NODE>> devices = std::nullopt;
 };
 
 // A set-up call as the simulation received it.

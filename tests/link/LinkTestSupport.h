@@ -1,8 +1,7 @@
-// Shared helpers of the link tests: a receiver that records notifications, a wait that records
-// instead of sleeping, and a simulated programmer already connected.
+// Helpers of the link tests: a receiver that records notifications, and a simulated programmer
+// connected the way the tool connects, whose job records its waits instead of sleeping.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -15,21 +14,18 @@
 
 namespace quarrow::test {
 
-class RecordingReceiver : public IReadReceiver {
- public:
-  std::vector<std::uintptr_t> progress;  // wParam of every WM_READ_PROGRESS
-  std::vector<std::intptr_t> progressLParams;
+struct RecordingReceiver : IReadReceiver {
+  std::vector<std::uintptr_t> progress;  // wParam of each WM_READ_PROGRESS, with lParam 0
   int doneCount = 0;
-  bool doneAfterAllProgress = true;
+  bool progressAfterDone = false;
   ReadOutcome doneOutcome = ReadOutcome::Complete;
   std::string doneText;
   std::function<void(std::uintptr_t)> onProgress;
 
   std::intptr_t Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
-    if (message == WM_READ_PROGRESS) {
-      if (doneCount > 0) doneAfterAllProgress = false;
+    if (message == WM_READ_PROGRESS && lParam == 0) {
+      progressAfterDone = progressAfterDone || doneCount > 0;
       progress.push_back(wParam);
-      progressLParams.push_back(lParam);
       if (onProgress) onProgress(wParam);
     } else if (message == WM_READ_DONE) {
       ++doneCount;
@@ -53,8 +49,6 @@ inline PromImage AllOnes() {
   return image;
 }
 
-// A simulated programmer connected the way the tool connects, with its record cleared, and a job
-// over it whose waits are recorded together with the number of pin writes made before each.
 struct ConnectedSimulation {
   SimulatedProgrammer sim;
   FT_HANDLE handle = nullptr;
@@ -62,18 +56,21 @@ struct ConnectedSimulation {
   std::uint8_t pinByte = 0;
   PromImage image;
   RecordingReceiver receiver;
-  std::vector<std::pair<int, int>> waits;  // (pin writes so far, milliseconds)
+  std::vector<std::pair<int, int>> waits;  // (pin writes made before the wait, milliseconds)
 
   explicit ConnectedSimulation(const PromImage& chip = SimulatedSampleImage()) : sim(chip) {
     ConnectProgrammer(sim, EntryForSerial(kSimulatedSerial), handle);
     sim.ClearRecord();
   }
-
-  ReadPromJob Job(const std::atomic<bool>* stop = nullptr) {
-    return ReadPromJob{port, pinByte, image, receiver,
-                       [this](int ms) { waits.emplace_back(sim.PinWrites(), ms); }, stop};
+  void Set(void (*change)(SimulatedOptions&)) {
+    SimulatedOptions options;
+    change(options);
+    sim.SetOptions(options);
   }
-
+  ReadPromJob Job(const std::atomic<bool>* stop = nullptr) {
+    return {port, pinByte, image, receiver,
+            [this](int ms) { waits.emplace_back(sim.PinWrites(), ms); }, stop};
+  }
   ReadResult Read(const std::atomic<bool>* stop = nullptr) {
     ReadPromJob job = Job(stop);
     return ReadPromThread(job);

@@ -1,4 +1,4 @@
-// The read-out on its own thread: start, stop, join and the destructor's stop.
+// The read-out on its own thread: a whole read, a stop request, and the destructor's stop.
 #include <gtest/gtest.h>
 
 #include <condition_variable>
@@ -20,46 +20,33 @@ TEST(ReadWorker, RunsAWholeReadAndIsNotRunningAfterJoin) {
   EXPECT_FALSE(worker.Running());
   EXPECT_EQ(s.receiver.progress.size(), 128u);
   EXPECT_EQ(s.receiver.doneOutcome, ReadOutcome::Complete);
-  EXPECT_EQ(s.receiver.doneText, "0123456789ABCDEF FEDCBA9876543210");
   EXPECT_EQ(s.image, SimulatedSampleImage());
-
-  // The same worker runs a second read.
-  s.receiver = RecordingReceiver{};
-  worker.Start(job);
-  worker.Join();
-  EXPECT_EQ(s.receiver.doneCount, 1);
 }
 
 TEST(ReadWorker, RequestStopEndsARunningReadAsStopped) {
   ConnectedSimulation s;
   std::mutex mutex;
   std::condition_variable changed;
-  bool waiting = false;
-  bool release = false;
+  bool waiting = false, release = false;
   ReadPromJob job = s.Job();
-  // The first wait (of the reset) holds the worker until the test has asked it to stop.
+  // The reset's first wait holds the worker until the test has asked it to stop.
   job.wait = [&](int) {
     std::unique_lock lock(mutex);
     waiting = true;
     changed.notify_all();
     changed.wait(lock, [&] { return release; });
   };
-
   ReadPromWorker worker;
   worker.Start(job);
   {
     std::unique_lock lock(mutex);
     changed.wait(lock, [&] { return waiting; });
-  }
-  EXPECT_TRUE(worker.Running());
-  worker.RequestStop();
-  {
-    std::lock_guard lock(mutex);
+    EXPECT_TRUE(worker.Running());
+    worker.RequestStop();
     release = true;
   }
   changed.notify_all();
   worker.Join();
-
   EXPECT_FALSE(worker.Running());
   EXPECT_TRUE(s.receiver.progress.empty());
   EXPECT_EQ(s.receiver.doneCount, 1);
@@ -76,7 +63,6 @@ TEST(ReadWorker, DestroyingTheWorkerStopsAndWaitsForTheRead) {
   }
   EXPECT_EQ(s.receiver.doneCount, 1);
   EXPECT_EQ(s.receiver.doneOutcome, ReadOutcome::Stopped);
-  EXPECT_LT(s.receiver.progress.size(), 128u);
 }
 
 }  // namespace
