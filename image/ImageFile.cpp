@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <random>
 
 namespace quarrow {
 
@@ -80,10 +82,21 @@ FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& ima
                          ImageFileLayout layout) {
   if (path.empty()) return FileStatus::Failure("no file name given");
   const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-  std::string tempName = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
 
-  int fd = ::mkstemp(tempName.data());
-  if (fd < 0) return FileStatus::Failure(SystemReason(errno));
+  // A short name of our own in the target's folder: the rename below is then atomic, and a long
+  // target name cannot push the temporary one past the file system's limit. Created with the usual
+  // permissions for the umask, exclusively, so it never takes over a file that already exists.
+  std::string tempName;
+  int fd = -1;
+  std::random_device random;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
+    tempName = (folder / (std::string(".quarrow-") + suffix + ".tmp")).string();
+    fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0 && errno != EEXIST) return FileStatus::Failure(SystemReason(errno));
+  }
+  if (fd < 0) return FileStatus::Failure(SystemReason(EEXIST));
   Descriptor file(fd);
   bool renamed = false;
   struct TempRemover {
@@ -92,11 +105,6 @@ FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& ima
     ~TempRemover() { if (!renamed) ::unlink(name.c_str()); }
   } remover{tempName, renamed};
 
-  // mkstemp creates the file private to its owner; an image file gets the usual permissions.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  if (::fchmod(fd, 0666 & ~mask) != 0) return FileStatus::Failure(SystemReason(errno));
-
   const ImageFileBytes bytes = EncodeImageFile(image, layout);
   if (FileStatus written = WriteAll(fd, bytes.data(), bytes.size()); !written) return written;
   if (::fsync(fd) != 0) return FileStatus::Failure(SystemReason(errno));
@@ -104,6 +112,13 @@ FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& ima
 
   if (::rename(tempName.c_str(), path.c_str()) != 0) return FileStatus::Failure(SystemReason(errno));
   renamed = true;
+
+  // Makes the rename itself survive a power cut. The new file is complete either way, so a folder
+  // that cannot be synced does not turn the save into a failure.
+  if (int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
   return {};
 }
 
