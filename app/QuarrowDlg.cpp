@@ -159,7 +159,7 @@ CQuarrowDlg::~CQuarrowDlg() {
   m_detached = true;
   m_worker.RequestStop();
   while (m_worker.Running()) {
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    DeliverNotification();
     QThread::msleep(1);
   }
   m_worker.Join();
@@ -293,38 +293,34 @@ void CQuarrowDlg::OnBnClickedReadChip() {
 
 std::intptr_t CQuarrowDlg::Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
   // Runs the handler on the window's thread while this worker waits, as a synchronous send does;
-  // the text behind lParam stays valid for exactly that long. The hand-over uses a mutex of our own
-  // rather than a blocking queued call, so that the ordering of the worker's writes and the
-  // window's reads is visible to the standard library (and to thread checkers).
-  struct Handover {
-    std::mutex mutex;
-    std::condition_variable handled;
-    bool done = false;
-    std::intptr_t result = 0;
-  } handover;
+  // the text behind lParam stays valid for exactly that long. The notification itself travels
+  // through members guarded by a mutex of our own, and Qt's queued call only wakes the window, so
+  // the ordering of the worker's writes and the window's reads rests on the standard library.
   if (m_detached) return 0;
-  {
-    std::lock_guard lock(handover.mutex);  // publishes the worker's writes to the handler
+  std::unique_lock lock(m_notifyMutex);
+  m_notification = Notification{message, wParam, lParam};
+  m_notificationHandled = false;
+  lock.unlock();
+  QMetaObject::invokeMethod(this, &CQuarrowDlg::DeliverNotification, Qt::QueuedConnection);
+  lock.lock();
+  m_notifyHandled.wait(lock, [this] { return m_notificationHandled; });
+  return m_notificationResult;
+}
+
+void CQuarrowDlg::DeliverNotification() {
+  std::unique_lock lock(m_notifyMutex);
+  if (!m_notification) return;
+  const Notification n = *m_notification;
+  m_notification.reset();
+  lock.unlock();
+  std::intptr_t result = 0;
+  if (!m_detached) {
+    result = n.message == WM_READ_PROGRESS ? OnReadProgress(n.wParam, n.lParam) : OnReadDone(n.wParam, n.lParam);
   }
-  QMetaObject::invokeMethod(
-      this,
-      [this, &handover, message, wParam, lParam] {
-        std::intptr_t result = 0;
-        {
-          std::lock_guard lock(handover.mutex);
-        }
-        if (!m_detached) {
-          result = message == WM_READ_PROGRESS ? OnReadProgress(wParam, lParam) : OnReadDone(wParam, lParam);
-        }
-        std::lock_guard lock(handover.mutex);
-        handover.result = result;
-        handover.done = true;
-        handover.handled.notify_one();
-      },
-      Qt::QueuedConnection);
-  std::unique_lock lock(handover.mutex);
-  handover.handled.wait(lock, [&] { return handover.done; });
-  return handover.result;
+  lock.lock();
+  m_notificationResult = result;
+  m_notificationHandled = true;
+  m_notifyHandled.notify_all();
 }
 
 std::intptr_t CQuarrowDlg::OnReadProgress(std::uintptr_t wParam, std::intptr_t) {

@@ -8,9 +8,12 @@
 #include <QUrl>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 #include "D2xx.h"
@@ -96,6 +99,7 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
 
  private:
   std::intptr_t Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  void DeliverNotification();
   void SetStatus(const QString& text);
   void ShowError(const QString& text);
   void SetConnectEnabled(bool enable);
@@ -128,6 +132,18 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   int m_closeResult = 0;
   // Set when the window is going away: the worker's notifications then go nowhere.
   std::atomic<bool> m_detached{false};
+
+  // The worker's notification in transit, and the window's answer.
+  struct Notification {
+    unsigned message;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+  };
+  std::mutex m_notifyMutex;
+  std::condition_variable m_notifyHandled;
+  std::optional<Notification> m_notification;
+  bool m_notificationHandled = false;
+  std::intptr_t m_notificationResult = 0;
 };
 
 }  // namespace quarrow
