@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cstring>
 
 namespace quarrow {
@@ -90,7 +91,13 @@ std::map<int, QWidget*> BuildControls(QWidget* parent, const res::DialogTemplate
     int height = units.Y(c.cy);
     // A drop-down's template height is its dropped list; the closed box takes its own height.
     if (Is(c.windowClass, res::kClassComboBox)) height = units.Y(14);
-    widget->setGeometry(units.X(c.x), units.Y(c.y), units.X(c.cx), height);
+    int width = units.X(c.cx);
+    // A one-line label drawn in a wider font than the template was laid out for keeps its last
+    // characters rather than losing them at the field's edge.
+    if (auto* label = qobject_cast<QLabel*>(widget); label && !label->wordWrap() && !label->text().isEmpty()) {
+      width = std::max(width, label->sizeHint().width());
+    }
+    widget->setGeometry(units.X(c.x), units.Y(c.y), width, height);
     if (c.style & res::WS_TABSTOP) {
       widget->setFocusPolicy(Qt::StrongFocus);
       if (previousTabStop) QWidget::setTabOrder(previousTabStop, widget);

@@ -383,6 +383,12 @@ bool CQuarrowDlg::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
+void CQuarrowDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // An entry longer than the box shows its start, the serial number, rather than its end.
+  if (m_cbDevices->lineEdit()) m_cbDevices->lineEdit()->home(false);
+}
+
 void CQuarrowDlg::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
     accept();

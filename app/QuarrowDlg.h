@@ -95,6 +95,7 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
