@@ -236,25 +236,26 @@ void CQuarrowDlg::FillDeviceList() {
     m_ctx.services.MessageBox(this, text, Text(res::kCaptionError));
     return;
   }
-  // The list sorts its entries by text, ignoring case, as a sorted Windows combo box does; each
-  // entry keeps the index of the device it stands for.
+  // The entries come sorted as a sorted Windows combo box orders them; each item keeps the index of
+  // the device it stands for.
   for (std::size_t i = 0; i < m_devices.size(); ++i) {
-    const QString text = QString::fromLocal8Bit(m_devices[i].text);
-    int at = 0;
-    while (at < m_cbDevices->count() &&
-           QString::compare(m_cbDevices->itemText(at), text, Qt::CaseInsensitive) <= 0) {
-      ++at;
-    }
-    m_cbDevices->insertItem(at, text, static_cast<int>(i));
+    m_cbDevices->addItem(QString::fromLocal8Bit(m_devices[i].text), static_cast<int>(i));
   }
   m_cbDevices->setCurrentIndex(0);
+  // An entry longer than the box shows its start, the serial number, rather than its end.
+  if (m_cbDevices->lineEdit()) m_cbDevices->lineEdit()->setCursorPosition(0);
 }
 
 void CQuarrowDlg::OnBnClickedConnect() {
   if (m_reading) return;
   const QString text = m_cbDevices->currentText();
   DeviceEntry entry;
-  const int index = m_cbDevices->findText(text, Qt::MatchExactly);
+  // The selected item when the text is still its own; entries may differ only in case, so the
+  // lookup of typed text is case-sensitive.
+  int index = m_cbDevices->currentIndex();
+  if (index < 0 || m_cbDevices->itemText(index) != text) {
+    index = m_cbDevices->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  }
   if (index >= 0) {
     entry = m_devices.at(static_cast<std::size_t>(m_cbDevices->itemData(index).toInt()));
   } else if (!text.trimmed().isEmpty()) {

@@ -200,6 +200,20 @@ TEST_F(QuarrowDlgTest, ConnectTakesTypedTextThatNamesNoEntryAsASerialNumber) {
   EXPECT_EQ(devices->count(), 1) << "typed text never becomes an entry";
 }
 
+TEST_F(QuarrowDlgTest, ConnectOpensTheSelectedEntryEvenWhenAnotherDiffersOnlyInCase) {
+  SimulatedOptions options;
+  options.devices = {Record("ab000001", "board"), Record("AB000001", "board")};
+  sim.SetOptions(options);
+  Make();
+  auto* devices = Control<QComboBox>("IDC_DEVICES");
+  ASSERT_EQ(devices->count(), 2);
+  for (int i : {1, 0}) {
+    devices->setCurrentIndex(i);
+    Connect();
+    EXPECT_EQ(QString::fromStdString(sim.OpenCalls().back().serial), devices->itemText(i).left(8));
+  }
+}
+
 TEST_F(QuarrowDlgTest, ReadDisablesEverythingButTheCloseBoxThenShowsTheChip) {
   GatedWait gate(200);  // somewhere in bit 65
   wait = std::ref(gate);
