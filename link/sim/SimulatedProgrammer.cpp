@@ -1,6 +1,7 @@
 // The simulated FT232R with an RP5H01 on D0 (clock), D1 (reset) and D4 (data).
 #include "SimulatedProgrammer.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace quarrow {
@@ -15,12 +16,20 @@ std::string FieldText(const char (&field)[N]) {
 }
 
 template <std::size_t N>
-void CopyField(char (&field)[N], const char* text) {
-  std::strncpy(field, text, N - 1);
-  field[N - 1] = 0;
+void FillField(char (&field)[N], const std::string& text) {
+  std::memcpy(field, text.data(), std::min(text.size(), N));
 }
 
 }  // namespace
+
+FT_DEVICE_LIST_INFO_NODE SimulatedDeviceRecord(const std::string& serial,
+                                               const std::string& description, std::uint32_t type) {
+  FT_DEVICE_LIST_INFO_NODE node;
+  node.Type = type;
+  FillField(node.SerialNumber, serial);
+  FillField(node.Description, description);
+  return node;
+}
 
 PromImage SimulatedSampleImage() {
   PromImage image;
@@ -103,11 +112,8 @@ void SimulatedProgrammer::ClearRecord() {
 std::vector<FT_DEVICE_LIST_INFO_NODE> SimulatedProgrammer::CurrentDevicesLocked() const {
   if (options_.unplugged) return {};
   if (options_.devices) return *options_.devices;
-  FT_DEVICE_LIST_INFO_NODE node;
-  node.Type = FT_DEVICE_232R;
+  FT_DEVICE_LIST_INFO_NODE node = SimulatedDeviceRecord(kSimulatedSerial, kSimulatedDescription);
   node.ID = 0x04036001;  // FTDI's vendor and FT232R product id
-  CopyField(node.SerialNumber, kSimulatedSerial);
-  CopyField(node.Description, kSimulatedDescription);
   return {node};
 }
 

@@ -24,6 +24,12 @@ inline constexpr const char* kSimulatedDescription = "Simulated RP5H01 programme
 // "0123456789ABCDEF FEDCBA9876543210".
 PromImage SimulatedSampleImage();
 
+// A device record for SimulatedOptions::devices. A text as long as its field, or longer, fills the
+// field with no terminating zero, as a misbehaving library's record would.
+FT_DEVICE_LIST_INFO_NODE SimulatedDeviceRecord(const std::string& serial,
+                                               const std::string& description,
+                                               std::uint32_t type = FT_DEVICE_232R);
+
 // Ways to make the simulation misbehave. May be changed at any time, also during a read.
 struct SimulatedOptions {
   // Pin reads fail once the chip has been clocked this many times since its last reset

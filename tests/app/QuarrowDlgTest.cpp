@@ -35,11 +35,7 @@ constexpr const char* kSampleText = "0123456789ABCDEF FEDCBA9876543210";
 const int kFileCommands[] = {res::ID_FILE_OPEN, res::ID_FILE_OPENNSS, res::ID_FILE_SAVEAS, res::ID_FILE_SAVEASNSS};
 
 FT_DEVICE_LIST_INFO_NODE Record(const char* serial, const char* description) {
-  FT_DEVICE_LIST_INFO_NODE node;
-  node.Type = FT_DEVICE_232R;
-  std::snprintf(node.SerialNumber, sizeof node.SerialNumber, "%s", serial);
-  std::snprintf(node.Description, sizeof node.Description, "%s", description);
-  return node;
+  return SimulatedDeviceRecord(serial, description);
 }
 
 class QuarrowDlgTest : public ::testing::Test {

@@ -1,7 +1,6 @@
 // The device list, Connect and the pin port over the simulated programmer.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 
 #include "LinkTestSupport.h"
@@ -11,14 +10,7 @@ namespace {
 
 FT_DEVICE_LIST_INFO_NODE Record(const char* serial, const char* description,
                                 std::uint32_t type = FT_DEVICE_232R) {
-  FT_DEVICE_LIST_INFO_NODE node;
-  node.Type = type;
-  // Fills the field with no terminating zero when the text is as long as the field, as a hostile
-  // library record would.
-  std::memcpy(node.SerialNumber, serial, std::min(std::strlen(serial), sizeof node.SerialNumber));
-  std::memcpy(node.Description, description,
-              std::min(std::strlen(description), sizeof node.Description));
-  return node;
+  return SimulatedDeviceRecord(serial, description, type);
 }
 
 void UseDevices(SimulatedProgrammer& sim, std::vector<FT_DEVICE_LIST_INFO_NODE> devices) {
