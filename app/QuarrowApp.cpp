@@ -75,7 +75,8 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
     dlg.show();
     dlg.exec();
   }
-  // The programmer stays as it is: closing would reset its pins, and nothing here needs that.
+  // The back end goes with `backEnd` below and closes the programmer, which gives the USB interface
+  // back to the kernel's serial driver.
   g_pinPort = nullptr;
   g_d2xx = nullptr;
   return result;

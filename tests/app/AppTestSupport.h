@@ -53,10 +53,15 @@ class FakeDialogServices : public IDialogServices {
 
  private:
   static std::optional<QString> Next(std::deque<std::optional<QString>>& answers) {
-    if (answers.empty()) return std::nullopt;
-    std::optional<QString> answer = answers.front();
+    if (answers.empty() || !answers.front()) {
+      if (!answers.empty()) answers.pop_front();
+      return std::nullopt;
+    }
+    // Built from the QString rather than by copying the optional, which GCC 12 at -O2 wrongly
+    // reports as maybe-uninitialized.
+    const QString chosen = *answers.front();
     answers.pop_front();
-    return answer;
+    return chosen;
   }
 };
 
