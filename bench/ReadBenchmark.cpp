@@ -24,29 +24,37 @@ double ThreadCpuMs() {
   return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
-void BM_WholeRead(benchmark::State& state) {
+// The simulated programmer, connected, with everything a read needs.
+struct ConnectedSimulation {
   SimulatedProgrammer sim;
   FT_HANDLE handle = nullptr;
-  if (!ConnectProgrammer(sim, EntryForSerial(kSimulatedSerial), handle).ok) {
-    state.SkipWithError("cannot connect to the simulated programmer");
-    return;
-  }
-  CD2xxPinPort port(sim, handle);
+  CD2xxPinPort port{sim, handle};
   std::uint8_t pinByte = 0;
   PromImage image;
   NullReceiver receiver;
+
+  bool Connect() { return ConnectProgrammer(sim, EntryForSerial(kSimulatedSerial), handle).ok; }
+  ReadPromJob Job(WaitFunction wait) { return {port, pinByte, image, receiver, std::move(wait), nullptr}; }
+};
+
+void BM_WholeRead(benchmark::State& state) {
+  ConnectedSimulation s;
+  if (!s.Connect()) {
+    state.SkipWithError("cannot connect to the simulated programmer");
+    return;
+  }
 
   double wallMs = 0;
   double cpuMs = 0;
   bool complete = true;
   for (auto _ : state) {
-    ReadPromJob job{port, pinByte, image, receiver, SleepMilliseconds, nullptr};
+    ReadPromJob job = s.Job(SleepMilliseconds);
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = ThreadCpuMs();
     const ReadResult result = ReadPromThread(job);
     cpuMs += ThreadCpuMs() - cpuStart;
     wallMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    complete = complete && result.outcome == ReadOutcome::Complete && image == sim.Chip();
+    complete = complete && result.outcome == ReadOutcome::Complete && s.image == s.sim.Chip();
     benchmark::DoNotOptimize(result);
   }
   if (!complete) state.SkipWithError("a read did not return the simulated chip");
@@ -60,25 +68,35 @@ void BM_WholeRead(benchmark::State& state) {
 // The same read with the waits left out: what the protocol and the simulated pins cost by
 // themselves, apart from the kernel's cost of 386 sleeps.
 void BM_ReadWithoutWaits(benchmark::State& state) {
-  SimulatedProgrammer sim;
-  FT_HANDLE handle = nullptr;
-  if (!ConnectProgrammer(sim, EntryForSerial(kSimulatedSerial), handle).ok) {
+  ConnectedSimulation s;
+  if (!s.Connect()) {
     state.SkipWithError("cannot connect to the simulated programmer");
     return;
   }
-  CD2xxPinPort port(sim, handle);
-  std::uint8_t pinByte = 0;
-  PromImage image;
-  NullReceiver receiver;
   for (auto _ : state) {
-    ReadPromJob job{port, pinByte, image, receiver, [](int) {}, nullptr};
+    ReadPromJob job = s.Job([](int) {});
     benchmark::DoNotOptimize(ReadPromThread(job));
-    sim.ClearRecord();
+    s.sim.ClearRecord();
   }
+}
+
+// The waits of one read and nothing else: the kernel's cost of 386 sleeps on this machine, which
+// bounds from below the CPU time any read that sleeps between its pin operations can have.
+void BM_WaitsAlone(benchmark::State& state) {
+  double cpuMs = 0;
+  for (auto _ : state) {
+    const double cpuStart = ThreadCpuMs();
+    SleepMilliseconds(kResetWaitMs);
+    SleepMilliseconds(kResetWaitMs);
+    for (int wait = 0; wait < PromImage::kBits * 3; ++wait) SleepMilliseconds(kClockWaitMs);
+    cpuMs += ThreadCpuMs() - cpuStart;
+  }
+  state.counters["thread_cpu_ms"] = cpuMs / static_cast<double>(state.iterations());
 }
 
 BENCHMARK(BM_ReadWithoutWaits)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WholeRead)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(3);
+BENCHMARK(BM_WaitsAlone)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(3);
 
 }  // namespace
 }  // namespace quarrow
