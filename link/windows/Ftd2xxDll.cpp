@@ -2,8 +2,12 @@
 // from FTDI's published D2XX programmer's guide; FT_STATUS, DWORD and ULONG are 32 bits on Windows.
 #include "Ftd2xxDll.h"
 
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 
 #include <algorithm>
