@@ -373,6 +373,11 @@ void CQuarrowDlg::FinishClose() {
 }
 
 bool CQuarrowDlg::eventFilter(QObject* watched, QEvent* event) {
+  // An entry longer than the box shows its start, the serial number, once the person moves on; the
+  // line edit would otherwise stay scrolled to wherever its cursor was.
+  if (event->type() == QEvent::FocusOut && watched == m_cbDevices && m_cbDevices->lineEdit()) {
+    m_cbDevices->lineEdit()->home(false);
+  }
   // The editable list keeps Enter to itself when its list is closed; Windows hands it to the dialog.
   if (event->type() == QEvent::KeyPress && !m_cbDevices->view()->isVisible()) {
     const int key = static_cast<QKeyEvent*>(event)->key();
@@ -382,12 +387,6 @@ bool CQuarrowDlg::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QDialog::eventFilter(watched, event);
-}
-
-void CQuarrowDlg::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  // An entry longer than the box shows its start, the serial number, rather than its end.
-  if (m_cbDevices->lineEdit()) m_cbDevices->lineEdit()->home(false);
 }
 
 void CQuarrowDlg::keyPressEvent(QKeyEvent* event) {

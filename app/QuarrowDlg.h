@@ -95,7 +95,6 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
-  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

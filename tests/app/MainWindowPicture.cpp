@@ -28,8 +28,13 @@ int main(int argc, char** argv) {
   QtDialogServices services;
   CQuarrowDlg dlg(QuarrowDlgContext{sim, handle, port, pinByte, chip, buffer, services, [](int) {}});
   dlg.show();
-  dlg.findChild<QPushButton*>("IDC_CONNECT")->click();
-  dlg.findChild<QPushButton*>("IDC_READ_CHIP")->click();
+  QCoreApplication::processEvents();  // the window takes the focus before the clicks move it
+  // As a mouse click does, each click takes the focus to its button.
+  for (const char* name : {"IDC_CONNECT", "IDC_READ_CHIP"}) {
+    auto* button = dlg.findChild<QPushButton*>(name);
+    button->setFocus(Qt::MouseFocusReason);
+    button->click();
+  }
   QElapsedTimer timer;
   timer.start();
   while (dlg.Reading() && timer.elapsed() < 10000) {
