@@ -3,6 +3,7 @@
 // (Windows), and a simulated FT232R with an RP5H01 on its pins.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -35,6 +36,15 @@ struct FT_DEVICE_LIST_INFO_NODE {
   char Description[64] = {};
   FT_HANDLE ftHandle = nullptr;
 };
+
+// A record field as text: up to its terminating zero or the end of the field, never past it, since
+// a misbehaving library may fill the whole field; at most `maxChars` characters.
+template <std::size_t N>
+std::string DeviceFieldText(const char (&field)[N], std::size_t maxChars = N) {
+  std::size_t length = 0;
+  while (length < N && length < maxChars && field[length] != 0) ++length;
+  return std::string(field, length);
+}
 
 class ID2xx {
  public:

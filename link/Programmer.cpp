@@ -3,7 +3,6 @@
 #include "Programmer.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string_view>
 
 namespace quarrow {
@@ -12,15 +11,6 @@ namespace {
 
 // The longest description an entry shows, as the window's list has always shown it.
 constexpr std::size_t kMaxDescriptionChars = 63;
-
-// A record field as text: up to its terminator or the end of the field, never past it, because a
-// misbehaving library may fill the whole field.
-template <std::size_t N>
-std::string FieldText(const char (&field)[N], std::size_t maxChars = N) {
-  const void* end = std::memchr(field, 0, N);
-  std::size_t length = end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : N;
-  return std::string(field, std::min(length, maxChars));
-}
 
 unsigned char Folded(char c) {
   unsigned char u = static_cast<unsigned char>(c);
@@ -65,8 +55,8 @@ std::vector<DeviceEntry> EnumerateProgrammers(ID2xx& d2xx) {
     const FT_DEVICE_LIST_INFO_NODE& record = records[i];
     if (record.Type != FT_DEVICE_232R) continue;
     DeviceEntry entry;
-    entry.serial = FieldText(record.SerialNumber);
-    entry.text = entry.serial + " - " + FieldText(record.Description, kMaxDescriptionChars);
+    entry.serial = DeviceFieldText(record.SerialNumber);
+    entry.text = entry.serial + " - " + DeviceFieldText(record.Description, kMaxDescriptionChars);
     entry.index = static_cast<int>(i);
     entries.push_back(std::move(entry));
   }

@@ -10,12 +10,6 @@ namespace {
 
 // A device-list field as text: up to its terminator or the end of the field, whichever comes first.
 template <std::size_t N>
-std::string FieldText(const char (&field)[N]) {
-  const void* end = std::memchr(field, 0, N);
-  return std::string(field, end ? static_cast<const char*>(end) - field : N);
-}
-
-template <std::size_t N>
 void FillField(char (&field)[N], const std::string& text) {
   std::memcpy(field, text.data(), std::min(text.size(), N));
 }
@@ -175,7 +169,7 @@ FT_STATUS SimulatedProgrammer::FT_OpenEx(const char* serial, std::uint32_t flags
     const auto devices = CurrentDevicesLocked();
     int found = -1;
     for (std::size_t i = 0; i < devices.size() && found < 0; ++i) {
-      if (FieldText(devices[i].SerialNumber) == call.serial) found = static_cast<int>(i);
+      if (DeviceFieldText(devices[i].SerialNumber) == call.serial) found = static_cast<int>(i);
     }
     if (found < 0) {
       status = FailLocked(FT_DEVICE_NOT_FOUND,
