@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -457,6 +458,34 @@ TEST_F(QuarrowDlgTest, EscapeEnterAndExitEndTheWindow) {
     c.act(*dlg);
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(dlg->result(), c.result);
+  }
+}
+
+// Pixels of `box` that change when its text goes from empty to `text`: none means the text is not
+// drawn, whatever the box reports as its contents.
+int PixelsTheTextChanges(QLineEdit* box, const QString& text) {
+  box->clear();
+  const QImage empty = box->grab().toImage();
+  box->setText(text);
+  box->setCursorPosition(0);
+  const QImage shown = box->grab().toImage();
+  int changed = 0;
+  for (int y = 0; y < shown.height(); ++y)
+    for (int x = 0; x < shown.width(); ++x) changed += shown.pixel(x, y) != empty.pixel(x, y);
+  return changed;
+}
+
+TEST_F(QuarrowDlgTest, EveryTextBoxDrawsItsText) {
+  Make();
+  dlg->show();
+  const std::pair<const char*, QLineEdit*> boxes[] = {
+      {"IDC_CHIP_DATA", Control<QLineEdit>("IDC_CHIP_DATA")},
+      {"IDC_BUFFER_DATA", Control<QLineEdit>("IDC_BUFFER_DATA")},
+      {"IDC_DEVICES", Control<QComboBox>("IDC_DEVICES")->lineEdit()}};
+  for (const auto& [name, box] : boxes) {
+    SCOPED_TRACE(name);
+    // Well over a few pixels for each of the 33 characters.
+    EXPECT_GT(PixelsTheTextChanges(box, QString::fromLatin1(kSampleText)), 100);
   }
 }
 

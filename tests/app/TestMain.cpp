@@ -3,8 +3,16 @@
 
 #include <gtest/gtest.h>
 
+// Windows draw into memory, never onto a screen. A static Qt for Windows has no offscreen platform;
+// minimal, with fonts enabled, draws the same way through the Windows font engine.
+#ifdef _WIN32
+constexpr char kTestPlatform[] = "minimal:enable_fonts";
+#else
+constexpr char kTestPlatform[] = "offscreen";
+#endif
+
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", kTestPlatform);
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
