@@ -9,6 +9,9 @@ string(REPLACE "-O3" "-O2" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")
 
 set(ZLIB_USE_STATIC_LIBS ON)
 
+# A Windows program sits at the top of its folder, beside its README, not in a bin/ below it.
+set(CMAKE_INSTALL_BINDIR .)
+
 # CLI11 is header-only, but its headers live in /usr/include: pointing the cross compiler there would
 # mix glibc's headers into the build, so a copy of CLI/ alone is staged in the build folder.
 set(staged_include ${CMAKE_BINARY_DIR}/staged-include)
