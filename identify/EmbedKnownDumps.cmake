@@ -14,7 +14,7 @@ string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
 # Sixteen bytes a line keeps the generated file readable in a debugger.
 string(REGEX REPLACE "((0x..,){16})" "\\1\n    " bytes "${bytes}")
 
-file(WRITE "${OUTPUT}.tmp"
+file(WRITE "${OUTPUT}"
 "// Generated from ${TABLE} by EmbedKnownDumps.cmake at build time. Do not edit.
 #include <cstddef>
 
@@ -29,6 +29,3 @@ const std::size_t kKnownDumpsTsvSize = ${size};
 
 }  // namespace quarrow::generated
 ")
-# Only a changed table touches the output, so an unchanged one rebuilds nothing.
-file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
-file(REMOVE "${OUTPUT}.tmp")
