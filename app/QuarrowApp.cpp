@@ -77,19 +77,23 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
     std::string error;
     knownDumps = LoadKnownDumps(std::filesystem::path(path), error);
     if (!knownDumps) {
-      knownDumpsProblem = QString::fromUtf8(res::kCantReadKnownDumps) + QString::fromLocal8Bit(error) +
-                          QStringLiteral("\n\n") + QString::fromUtf8(res::kUsingBuiltInKnownDumps);
+      knownDumpsProblem = QString::fromUtf8(res::kCantReadKnownDumps) +
+                          QString::fromLocal8Bit(error) + QStringLiteral("\n\n") +
+                          QString::fromUtf8(res::kUsingBuiltInKnownDumps);
     }
   }
 
   QtDialogServices services;
   int result = 0;
   {
-    QuarrowDlgContext context{*g_d2xx, g_ftHandle, *g_pinPort, g_pinByte, g_chipImage, g_bufferImage, services};
+    QuarrowDlgContext context{*g_d2xx,      g_ftHandle,    *g_pinPort, g_pinByte,
+                              g_chipImage, g_bufferImage, services};
     context.knownDumps = knownDumps ? &*knownDumps : nullptr;
     CQuarrowDlg dlg(context);
     dlg.show();
-    if (!knownDumpsProblem.isEmpty()) services.MessageBox(&dlg, knownDumpsProblem, QString::fromUtf8(res::kCaptionError));
+    if (!knownDumpsProblem.isEmpty()) {
+      services.MessageBox(&dlg, knownDumpsProblem, QString::fromUtf8(res::kCaptionError));
+    }
     dlg.exec();
   }
   // The back end goes with `backEnd` below and closes the programmer, which gives the USB interface

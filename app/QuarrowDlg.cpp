@@ -150,8 +150,9 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   } else if (std::optional<KnownDumpTable> builtIn = BuiltInKnownDumps(tableError)) {
     m_knownDumps = std::move(*builtIn);
   } else {
-    m_ctx.services.MessageBox(this, Text(res::kCantReadKnownDumps) + QString::fromStdString(tableError),
-                              Text(res::kCaptionError));
+    m_ctx.services.MessageBox(
+        this, Text(res::kCantReadKnownDumps) + QString::fromStdString(tableError),
+        Text(res::kCaptionError));
   }
   const int statusHeight = m_statusBar->sizeHint().height();
   m_statusBar->setGeometry(0, client->height() - statusHeight, client->width(), statusHeight);
@@ -466,10 +467,13 @@ void CQuarrowDlg::ShowIdentification(const PromImage* image) {
   // "unknown dump".
   const std::vector<Diagnosis> diagnoses = DiagnoseRead(*image);
   const bool known = identification->result == IdentificationResult::KnownDump;
-  m_identifyPane->setText(QString::fromStdString(
-      known || diagnoses.empty() ? IdentificationShort(*identification) : DiagnosisShort(diagnoses.front())));
+  m_identifyPane->setText(QString::fromStdString(known || diagnoses.empty()
+                                                     ? IdentificationShort(*identification)
+                                                     : DiagnosisShort(diagnoses.front())));
   QString tip = QString::fromStdString(IdentificationSentence(*identification));
-  for (Diagnosis diagnosis : diagnoses) tip += QLatin1Char('\n') + QString::fromStdString(DiagnosisSentence(diagnosis));
+  for (Diagnosis diagnosis : diagnoses) {
+    tip += QLatin1Char('\n') + QString::fromStdString(DiagnosisSentence(diagnosis));
+  }
   m_identifyPane->setToolTip(tip);
 }
 

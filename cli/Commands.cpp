@@ -14,7 +14,8 @@ namespace {
 
 // show and identify: the file's image, in full or its identification alone.
 ExitStatus DescribeFile(const char* command, const std::string& path, ImageFileLayout layout,
-                        const Presentation& presentation, Console& console, bool identificationOnly) {
+                        const Presentation& presentation, Console& console,
+                        bool identificationOnly) {
   PromImage image;
   if (!OpenImageReporting(path, layout, image, console)) return kExitFailure;
   // Nothing is printed unless the whole result is known, so a script never sees half a result.
@@ -33,8 +34,8 @@ ExitStatus DescribeFile(const char* command, const std::string& path, ImageFileL
 
 }  // namespace
 
-ExitStatus ShowCommand(const std::string& path, ImageFileLayout layout, const Presentation& presentation,
-                       Console& console) {
+ExitStatus ShowCommand(const std::string& path, ImageFileLayout layout,
+                       const Presentation& presentation, Console& console) {
   return DescribeFile("show", path, layout, presentation, console, false);
 }
 
@@ -82,7 +83,8 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
     const ImageComparison reads = CompareImages(image, again);
     if (!reads.match) {
       // Neither read can be trusted, so nothing is saved; the diagnosis says why.
-      const std::optional<ImageFacts> facts = ExamineImage(image, presentation.knownDumps, console, &again);
+      const std::optional<ImageFacts> facts =
+          ExamineImage(image, presentation.knownDumps, console, &again);
       if (!facts) return kExitFailure;
       if (presentation.json) {
         AddImageJson(report, *facts);
@@ -92,7 +94,9 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
       }
       for (Diagnosis diagnosis : facts->diagnoses) {
         console.err << DiagnosisSentence(diagnosis);
-        if (diagnosis == Diagnosis::ReadsDiffer) console.err << kReadsDifferBits << BitList(reads.differingBits);
+        if (diagnosis == Diagnosis::ReadsDiffer) {
+          console.err << kReadsDifferBits << BitList(reads.differingBits);
+        }
         console.err << '\n';
       }
       return kExitFailure;
@@ -124,7 +128,8 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
 }
 
 ExitStatus CompareCommand(const DeviceOptions& device, const std::string& path,
-                          ImageFileLayout layout, const Presentation& presentation, Console& console) {
+                          ImageFileLayout layout, const Presentation& presentation,
+                          Console& console) {
   // The file first: a wrong path should not cost a four-second read.
   PromImage file;
   if (!OpenImageReporting(path, layout, file, console)) return kExitFailure;
@@ -146,7 +151,8 @@ ExitStatus CompareCommand(const DeviceOptions& device, const std::string& path,
     PrintJson(report, console);
   } else {
     PrintFacts(*facts, console);
-    console.out << (result.match ? res::kChipAndFileMatch : res::kChipAndFileDiffer) << '\n' << std::flush;
+    console.out << (result.match ? res::kChipAndFileMatch : res::kChipAndFileDiffer) << '\n'
+                << std::flush;
     if (!result.match) console.err << kDifferingBits << BitList(result.differingBits) << '\n';
   }
   return result.match ? kExitSuccess : kExitMismatch;

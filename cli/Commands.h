@@ -11,8 +11,8 @@
 
 namespace quarrow::cli {
 
-ExitStatus ShowCommand(const std::string& path, ImageFileLayout layout, const Presentation& presentation,
-                       Console& console);
+ExitStatus ShowCommand(const std::string& path, ImageFileLayout layout,
+                       const Presentation& presentation, Console& console);
 // Prints only the identification (and the diagnosis on standard error).
 ExitStatus IdentifyCommand(const std::string& path, ImageFileLayout layout,
                            const Presentation& presentation, Console& console);
@@ -29,6 +29,7 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
                        const Presentation& presentation, Console& console);
 
 ExitStatus CompareCommand(const DeviceOptions& device, const std::string& path,
-                          ImageFileLayout layout, const Presentation& presentation, Console& console);
+                          ImageFileLayout layout, const Presentation& presentation,
+                          Console& console);
 
 }  // namespace quarrow::cli

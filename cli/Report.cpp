@@ -25,7 +25,9 @@ std::string Hex(const ImageFileBytes& bytes) {
   return text;
 }
 
-const char* LayoutName(ImageFileLayout layout) { return layout == ImageFileLayout::Nss ? "raw" : "mame"; }
+const char* LayoutName(ImageFileLayout layout) {
+  return layout == ImageFileLayout::Nss ? "raw" : "mame";
+}
 
 const char* ResultName(IdentificationResult result) {
   switch (result) {
@@ -59,7 +61,8 @@ const char* DiagnosisName(Diagnosis diagnosis) {
 }
 
 Json LayoutJson(const PromImage& image, ImageFileLayout layout, const ImageHashes& hashes) {
-  return Json{{"hex", Hex(EncodeImageFile(image, layout))}, {"crc32", hashes.crc32}, {"sha1", hashes.sha1}};
+  return Json{
+      {"hex", Hex(EncodeImageFile(image, layout))}, {"crc32", hashes.crc32}, {"sha1", hashes.sha1}};
 }
 
 }  // namespace
@@ -73,14 +76,16 @@ std::string BitList(const std::vector<int>& bits) {
   return text;
 }
 
-std::optional<KnownDumpTable> LoadKnownDumpsReporting(const std::string& optionPath, Console& console) {
+std::optional<KnownDumpTable> LoadKnownDumpsReporting(const std::string& optionPath,
+                                                      Console& console) {
   std::string path = optionPath;
   if (path.empty()) {
     const char* variable = std::getenv(kKnownDumpsVariable);
     if (variable != nullptr) path = variable;
   }
   std::string error;
-  std::optional<KnownDumpTable> table = path.empty() ? BuiltInKnownDumps(error) : LoadKnownDumps(path, error);
+  std::optional<KnownDumpTable> table =
+      path.empty() ? BuiltInKnownDumps(error) : LoadKnownDumps(path, error);
   if (!table) console.err << res::kCantReadKnownDumps << error << '\n';
   return table;
 }
@@ -98,7 +103,8 @@ std::optional<ImageFacts> ExamineImage(const PromImage& image, const KnownDumpTa
 
 void PrintFacts(const ImageFacts& facts, Console& console, bool identificationOnly) {
   if (!identificationOnly) {
-    console.out << FormatImageText(facts.image) << '\n' << MameIdentification(facts.identification.mame) << '\n';
+    console.out << FormatImageText(facts.image) << '\n'
+                << MameIdentification(facts.identification.mame) << '\n';
   }
   console.out << IdentificationSentence(facts.identification) << '\n' << std::flush;
   PrintDiagnoses(facts, console);
@@ -137,7 +143,9 @@ void AddImageJson(Json& report, const ImageFacts& facts) {
                         {"sha1", set.hashes.sha1}});
   }
   Json id{{"result", ResultName(identification.result)}};
-  if (identification.result == IdentificationResult::NearMiss) id["near_miss"] = NearMissName(identification.nearMiss);
+  if (identification.result == IdentificationResult::NearMiss) {
+    id["near_miss"] = NearMissName(identification.nearMiss);
+  }
   id["sets"] = std::move(sets);
   id["table_dumps"] = identification.tableDumps;
   id["text"] = IdentificationSentence(identification);
@@ -145,7 +153,8 @@ void AddImageJson(Json& report, const ImageFacts& facts) {
 
   Json diagnoses = Json::array();
   for (Diagnosis diagnosis : facts.diagnoses) {
-    diagnoses.push_back(Json{{"kind", DiagnosisName(diagnosis)}, {"text", DiagnosisSentence(diagnosis)}});
+    diagnoses.push_back(
+        Json{{"kind", DiagnosisName(diagnosis)}, {"text", DiagnosisSentence(diagnosis)}});
   }
   report["diagnosis"] = std::move(diagnoses);
 }

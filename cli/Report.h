@@ -22,7 +22,8 @@ struct Presentation {
 
 // The table named by --known-dumps (`optionPath`), else by QUARROW_KNOWN_DUMPS, else the built-in
 // one. Reports and returns nothing when that table cannot be read.
-std::optional<KnownDumpTable> LoadKnownDumpsReporting(const std::string& optionPath, Console& console);
+std::optional<KnownDumpTable> LoadKnownDumpsReporting(const std::string& optionPath,
+                                                      Console& console);
 
 struct ImageFacts {
   PromImage image;
@@ -40,9 +41,10 @@ std::optional<ImageFacts> ExamineImage(const PromImage& image, const KnownDumpTa
 void PrintFacts(const ImageFacts& facts, Console& console, bool identificationOnly = false);
 void PrintDiagnoses(const ImageFacts& facts, Console& console);
 
-// The object --json prints: the command and the file first, then the image's facts (ImageJson), then
-// what the caller adds (outcome, differing bits, ...).
-nlohmann::ordered_json ReportJson(const char* command, const std::string* file, ImageFileLayout layout);
+// The object --json prints: the command and the file first, then the image's facts (ImageJson),
+// then what the caller adds (outcome, differing bits, ...).
+nlohmann::ordered_json ReportJson(const char* command, const std::string* file,
+                                  ImageFileLayout layout);
 void AddImageJson(nlohmann::ordered_json& report, const ImageFacts& facts);
 void PrintJson(const nlohmann::ordered_json& report, Console& console);
 

@@ -38,7 +38,7 @@ Exit status:
   0  success (compare: chip and file match)
   1  compare: chip and file do not match
   2  the command line could not be understood
-  3  a device or file error)";
+  3  a device or file error, or a table of known dumps that cannot be read)";
 
 ImageFileLayout Layout(bool nss) { return nss ? ImageFileLayout::Nss : ImageFileLayout::Mame; }
 
@@ -75,8 +75,8 @@ int main(int argc, char** argv) {
 
   std::string knownDumpsFile;
   app.add_option("--known-dumps", knownDumpsFile,
-                 "Identify images by this table of known dumps (tab-separated, as the built-in one) "
-                 "instead of the built-in table; also QUARROW_KNOWN_DUMPS")
+                 "Identify images by this table of known dumps (tab-separated, the built-in table's "
+                 "format); default: $QUARROW_KNOWN_DUMPS, else the built-in table")
       ->type_name("FILE");
 
   std::string file;
@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
   bool json = false;
   constexpr const char* kJsonHelp = "Print one JSON object instead of text";
 
-  CLI::App* show = app.add_subcommand("show", "Print an image file's text and its MAME CRC/SHA1");
+  CLI::App* show = app.add_subcommand(
+      "show", "Print an image file's text, its MAME CRC/SHA1 and which known dump it is");
   show->add_option("FILE", file, "Image file")->required();
   show->add_flag("--nss", nss, "The file is in the raw (NSS) layout");
   show->add_flag("--json", json, kJsonHelp);
@@ -108,7 +109,8 @@ int main(int argc, char** argv) {
   CLI::App* list = app.add_subcommand("list", "List the attached FT232R programmers");
 
   ReadOptions readOptions;
-  CLI::App* read = app.add_subcommand("read", "Read the PROM, print its text and MAME CRC/SHA1");
+  CLI::App* read = app.add_subcommand(
+      "read", "Read the PROM, print its text, MAME CRC/SHA1 and which known dump it is");
   read->add_option("--device", device.serial, "Serial number of the programmer (default: the first listed)")
       ->type_name("SERIAL");
   auto* output = read->add_option("-o,--output", readOptions.output,

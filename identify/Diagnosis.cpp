@@ -20,7 +20,8 @@ std::vector<Diagnosis> DiagnoseRead(const PromImage& image, const PromImage* sec
   } else if (image == BlankChipImage()) {
     found.push_back(Diagnosis::BlankChip);
   } else if (image.word1 == image.word0) {
-    // With TEST low the chip's address counter has 6 bits, so the 128 clocks read its 64 bits twice.
+    // With TEST low the chip's address counter has 6 bits, so the 128 clocks read its 64 bits
+    // twice.
     found.push_back(Diagnosis::TestPinLow);
   }
   return found;

@@ -31,7 +31,8 @@ const char* NearMissCause(NearMiss kind) {
 
 std::string SetDescription(const KnownDump& set) {
   std::string text = set.set + ", " + set.title;
-  const std::string maker = set.manufacturer + (set.manufacturer.empty() || set.year.empty() ? "" : " ") + set.year;
+  const std::string maker =
+      set.manufacturer + (set.manufacturer.empty() || set.year.empty() ? "" : " ") + set.year;
   if (!maker.empty()) text += ", " + maker;
   return text;
 }
@@ -52,7 +53,8 @@ std::string IdentificationShort(const Identification& identification) {
   }
   std::string sets = identification.sets.front().set;
   if (identification.sets.size() > 1) sets += " +" + std::to_string(identification.sets.size() - 1);
-  return identification.result == IdentificationResult::NearMiss ? res::kShortNearMiss + sets : sets;
+  return identification.result == IdentificationResult::NearMiss ? res::kShortNearMiss + sets
+                                                                 : sets;
 }
 
 std::string DiagnosisSentence(Diagnosis diagnosis) {

@@ -17,9 +17,11 @@ struct LayoutHashes {
 };
 
 std::optional<LayoutHashes> HashBothLayouts(const PromImage& image, std::string& error) {
-  const std::optional<ImageHashes> mame = HashBytes(EncodeImageFile(image, ImageFileLayout::Mame), error);
+  const std::optional<ImageHashes> mame =
+      HashBytes(EncodeImageFile(image, ImageFileLayout::Mame), error);
   if (!mame) return std::nullopt;
-  const std::optional<ImageHashes> raw = HashBytes(EncodeImageFile(image, ImageFileLayout::Nss), error);
+  const std::optional<ImageHashes> raw =
+      HashBytes(EncodeImageFile(image, ImageFileLayout::Nss), error);
   if (!raw) return std::nullopt;
   return LayoutHashes{*mame, *raw};
 }
@@ -27,7 +29,9 @@ std::optional<LayoutHashes> HashBothLayouts(const PromImage& image, std::string&
 // The rows matching either layout's hashes, each against the rows of its own layout.
 std::vector<KnownDump> Lookup(const KnownDumpTable& table, const LayoutHashes& hashes) {
   std::vector<KnownDump> found = table.Find(ImageFileLayout::Mame, hashes.mame);
-  for (KnownDump& row : table.Find(ImageFileLayout::Nss, hashes.raw)) found.push_back(std::move(row));
+  for (KnownDump& row : table.Find(ImageFileLayout::Nss, hashes.raw)) {
+    found.push_back(std::move(row));
+  }
   return found;
 }
 
@@ -38,7 +42,8 @@ PromImage NearMissVariant(const PromImage& image, NearMiss kind) {
     case NearMiss::None: return image;
     case NearMiss::Inverted: return {~image.word0, ~image.word1};
     case NearMiss::Mirrored: return {MirrorEachByte(image.word0), MirrorEachByte(image.word1)};
-    case NearMiss::InvertedMirrored: return {InvertMirror64(image.word0), InvertMirror64(image.word1)};
+    case NearMiss::InvertedMirrored:
+      return {InvertMirror64(image.word0), InvertMirror64(image.word1)};
     case NearMiss::HalvesSwapped: return {image.word1, image.word0};
   }
   return image;

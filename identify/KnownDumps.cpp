@@ -25,8 +25,8 @@ namespace {
 constexpr std::uintmax_t kMaxTableBytes = 4u << 20;
 
 // driver, parent, rom_name and flags are read when present.
-constexpr const char* kRequiredColumns[] = {"set", "title", "year", "manufacturer", "crc32", "sha1",
-                                            "layout"};
+constexpr const char* kRequiredColumns[] = {"set",   "title", "year",  "manufacturer",
+                                            "crc32", "sha1",  "layout"};
 
 std::vector<std::string_view> SplitTabs(std::string_view line) {
   std::vector<std::string_view> fields;
@@ -65,7 +65,8 @@ KnownDumpTable::KnownDumpTable(std::vector<KnownDump> rows) : rows_(std::move(ro
   dumpCount_ = dumps.size();
 }
 
-std::vector<KnownDump> KnownDumpTable::Find(ImageFileLayout layout, const ImageHashes& hashes) const {
+std::vector<KnownDump> KnownDumpTable::Find(ImageFileLayout layout,
+                                            const ImageHashes& hashes) const {
   std::vector<KnownDump> found;
   for (const KnownDump& row : rows_) {
     if (row.HasDump() && row.layout == layout && row.hashes == hashes) found.push_back(row);
@@ -96,8 +97,9 @@ std::optional<KnownDumpTable> ParseKnownDumps(std::string_view text, const std::
 
     if (lineNumber == 1) {
       if (line.empty()) {
-        return fail("the first line must be the header naming the columns (set, title, crc32, sha1, "
-                    "layout, ...), but it is empty");
+        return fail(
+            "the first line must be the header naming the columns (set, title, crc32, sha1, "
+            "layout, ...), but it is empty");
       }
       const std::vector<std::string_view> names = SplitTabs(line);
       columnCount = names.size();
@@ -140,9 +142,13 @@ std::optional<KnownDumpTable> ParseKnownDumps(std::string_view text, const std::
     }
     if (!crc.empty()) {
       row.hashes.crc32 = LowerHexOrEmpty(crc, 8);
-      if (row.hashes.crc32.empty()) return fail("crc32 " + Quoted(crc) + " is not 8 hexadecimal digits");
+      if (row.hashes.crc32.empty()) {
+        return fail("crc32 " + Quoted(crc) + " is not 8 hexadecimal digits");
+      }
       row.hashes.sha1 = LowerHexOrEmpty(sha1, 40);
-      if (row.hashes.sha1.empty()) return fail("sha1 " + Quoted(sha1) + " is not 40 hexadecimal digits");
+      if (row.hashes.sha1.empty()) {
+        return fail("sha1 " + Quoted(sha1) + " is not 40 hexadecimal digits");
+      }
     }
 
     const std::string_view layout = field("layout");
@@ -163,7 +169,8 @@ std::optional<KnownDumpTable> ParseKnownDumps(std::string_view text, const std::
   return KnownDumpTable(std::move(rows));
 }
 
-std::optional<KnownDumpTable> LoadKnownDumps(const std::filesystem::path& path, std::string& error) {
+std::optional<KnownDumpTable> LoadKnownDumps(const std::filesystem::path& path,
+                                             std::string& error) {
   const std::string name = path.string();
   std::error_code status;
   const std::filesystem::file_status kind = std::filesystem::status(path, status);

@@ -16,7 +16,8 @@ namespace {
 
 constexpr const char* kTableHeader = "set\ttitle\tyear\tmanufacturer\tcrc32\tsha1\tlayout\n";
 constexpr const char* kAllZerosDiagnosis =
-    "Every bit reads 0 - there is probably no chip in the socket, or its data line is not connected\n";
+    "Every bit reads 0 - there is probably no chip in the socket, or its data line is not "
+    "connected\n";
 
 class CliIdentify : public ::testing::Test {
  protected:
@@ -25,8 +26,8 @@ class CliIdentify : public ::testing::Test {
     for (auto& b : raw) b = static_cast<std::uint8_t>(random());
     WriteFileBytes(folder / "chip.bin", raw);
     std::ofstream(folder / "table.tsv", std::ios::binary)
-        << kTableHeader << "nss_test\tTest Game (Nintendo Super System)\t1992\tOcean\t" << TableHashes(raw)
-        << "\traw\n";
+        << kTableHeader << "nss_test\tTest Game (Nintendo Super System)\t1992\tOcean\t"
+        << TableHashes(raw) << "\traw\n";
   }
 
   TempFolder folder;
@@ -58,8 +59,9 @@ TEST_F(CliIdentify, TableFromOptionOrEnvironmentNamesTheDumpAndTheOtherLayoutIsA
 TEST_F(CliIdentify, MalformedTableExitsThreeNamingTheFileAndLine) {
   std::ofstream(folder / "bad.tsv", std::ios::binary) << kTableHeader << "pc_x\tX\t1985\n";
   const std::string bad = (folder / "bad.tsv").string();
-  const std::string expected = "Can't read the table of known dumps - " + bad +
-                               ":2: 3 fields where the header names 7 (fields are separated by tabs)\n";
+  const std::string expected =
+      "Can't read the table of known dumps - " + bad +
+      ":2: 3 fields where the header names 7 (fields are separated by tabs)\n";
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--known-dumps", bad, "show", chip},
         std::vector<std::string>{"--known-dumps", bad, "--simulate-fault", "reads-fail", "read"}}) {
@@ -78,7 +80,8 @@ TEST_F(CliIdentify, JsonHoldsBothLayoutsTheIdentificationAndTheDiagnosis) {
 
   const CliRun text = RunCli({"show", file});
   EXPECT_EQ(text.status, 0);
-  EXPECT_EQ(text.out, TextOfRaw(Bytes(16, 0)) + "\n" + IdentificationOfMame(ones) + "\n" + kUnknownDumpLine);
+  EXPECT_EQ(text.out,
+            TextOfRaw(Bytes(16, 0)) + "\n" + IdentificationOfMame(ones) + "\n" + kUnknownDumpLine);
   EXPECT_EQ(text.err, kAllZerosDiagnosis);
 
   const CliRun run = RunCli({"show", file, "--json"});
@@ -98,8 +101,8 @@ TEST_F(CliIdentify, JsonHoldsBothLayoutsTheIdentificationAndTheDiagnosis) {
   EXPECT_EQ(report["diagnosis"][0]["kind"], "all-zeros");
   EXPECT_EQ(report["outcome"], "ok");
 
-  const nlohmann::json known =
-      nlohmann::json::parse(RunCli({"--known-dumps", table, "identify", chip, "--nss", "--json"}).out);
+  const nlohmann::json known = nlohmann::json::parse(
+      RunCli({"--known-dumps", table, "identify", chip, "--nss", "--json"}).out);
   EXPECT_EQ(known["identification"]["result"], "known-dump");
   EXPECT_EQ(known["identification"]["sets"][0]["set"], "nss_test");
   EXPECT_EQ(known["identification"]["sets"][0]["layout"], "raw");

@@ -31,10 +31,18 @@ class IdentifyTest : public ::testing::Test {
   IdentifyTest() {
     const std::string text =
         "set\ttitle\tyear\tmanufacturer\tcrc32\tsha1\tlayout\n"
-        "pc_mame\tMame Game (PlayChoice-10)\t1985\tNintendo\t" + HashesOf(mameDump, ImageFileLayout::Mame) + "\tmame\n"
-        "nss_raw\tRaw Game (Nintendo Super System)\t1992\tOcean\t" + HashesOf(rawDump, ImageFileLayout::Nss) + "\traw\n"
-        "pc_one\tShared One\t1987\tTecmo\t" + HashesOf(sharedDump, ImageFileLayout::Mame) + "\tmame\n"
-        "pc_two\tShared Two\t1988\tTecmo\t" + HashesOf(sharedDump, ImageFileLayout::Mame) + "\tmame\n"
+        "pc_mame\tMame Game (PlayChoice-10)\t1985\tNintendo\t" +
+        HashesOf(mameDump, ImageFileLayout::Mame) +
+        "\tmame\n"
+        "nss_raw\tRaw Game (Nintendo Super System)\t1992\tOcean\t" +
+        HashesOf(rawDump, ImageFileLayout::Nss) +
+        "\traw\n"
+        "pc_one\tShared One\t1987\tTecmo\t" +
+        HashesOf(sharedDump, ImageFileLayout::Mame) +
+        "\tmame\n"
+        "pc_two\tShared Two\t1988\tTecmo\t" +
+        HashesOf(sharedDump, ImageFileLayout::Mame) +
+        "\tmame\n"
         "nss_none\tNo Dump\t1993\tNintendo\t\t\traw\n";
     std::string error;
     std::optional<KnownDumpTable> parsed = ParseKnownDumps(text, "made.tsv", error);
@@ -65,7 +73,8 @@ TEST_F(IdentifyTest, KnownDumpsAreFoundInTheirOwnLayoutAndNameEverySet) {
   const Identification mame = Identify(mameDump);
   EXPECT_EQ(mame.result, IdentificationResult::KnownDump);
   EXPECT_EQ(SetNames(mame), std::vector<std::string>{"pc_mame"});
-  EXPECT_EQ(IdentificationSentence(mame), "Known dump: pc_mame, Mame Game (PlayChoice-10), Nintendo 1985");
+  EXPECT_EQ(IdentificationSentence(mame),
+            "Known dump: pc_mame, Mame Game (PlayChoice-10), Nintendo 1985");
   EXPECT_EQ(IdentificationShort(mame), "pc_mame");
 
   const Identification raw = Identify(rawDump);
@@ -84,7 +93,9 @@ PromImage MirrorBytes(const PromImage& image) {
   ImageFileBytes bytes = EncodeImageFile(image, ImageFileLayout::Nss);
   for (std::uint8_t& b : bytes) {
     std::uint8_t mirrored = 0;
-    for (int i = 0; i < 8; ++i) mirrored = static_cast<std::uint8_t>(mirrored | (((b >> i) & 1) << (7 - i)));
+    for (int i = 0; i < 8; ++i) {
+      mirrored = static_cast<std::uint8_t>(mirrored | (((b >> i) & 1) << (7 - i)));
+    }
     b = mirrored;
   }
   return DecodeImageFile(bytes, ImageFileLayout::Nss);
@@ -111,7 +122,8 @@ TEST_F(IdentifyTest, NearMissesNameTheSetAndTheCause) {
     EXPECT_EQ(identification.nearMiss, c.kind);
     ASSERT_EQ(identification.sets.size(), 1u);
     const std::string sentence = IdentificationSentence(identification);
-    EXPECT_EQ(sentence.rfind("Near miss: matches " + SetDescription(identification.sets[0]), 0), 0u) << sentence;
+    EXPECT_EQ(sentence.rfind("Near miss: matches " + SetDescription(identification.sets[0]), 0), 0u)
+        << sentence;
     EXPECT_NE(sentence.find(c.cause), std::string::npos) << sentence;
     EXPECT_EQ(IdentificationShort(identification), "near miss: " + identification.sets[0].set);
   }
@@ -148,8 +160,8 @@ TEST(Diagnosis, EachPatternGivesItsOwnDiagnosisAndARandomReadNone) {
 // MAME's RP5H01 model gives the unprogrammed chip's file and hashes in both layouts.
 TEST(Diagnosis, BlankChipPatternAndHashesAreMamesInBothLayouts) {
   const ImageFileBytes mame = EncodeImageFile(BlankChipImage(), ImageFileLayout::Mame);
-  EXPECT_EQ(mame, (ImageFileBytes{0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0x00, 0x00,
-                                  0xff, 0xff, 0x00, 0x00}));
+  EXPECT_EQ(mame, (ImageFileBytes{0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0x00,
+                                  0x00, 0xff, 0xff, 0x00, 0x00}));
   std::string error;
   EXPECT_EQ(HashBytes(mame, error),
             (ImageHashes{"af35b8a5", "7e94610555f7e6c8b209356c0950df475ab87127"}));

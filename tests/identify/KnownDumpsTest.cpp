@@ -15,7 +15,8 @@ namespace {
 
 constexpr const char* kHeader = "set\ttitle\tyear\tmanufacturer\tcrc32\tsha1\tlayout\n";
 constexpr const char* kGoodRow =
-    "pc_smb\tSuper Mario Bros.\t1985\tNintendo\tbd82d775\te15c369d638156eeb0cd141aeeec877c62810b64\tmame\n";
+    "pc_smb\tSuper Mario "
+    "Bros.\t1985\tNintendo\tbd82d775\te15c369d638156eeb0cd141aeeec877c62810b64\tmame\n";
 
 TEST(KnownDumpsParse, FindsColumnsByNameAndToleratesBomCrLfAndUpperCaseHex) {
   const std::string text =
@@ -39,13 +40,17 @@ TEST(KnownDumpsParse, MalformedTablesFailNamingTheSourceAndLine) {
     std::string errorStart;
   } cases[] = {
       {"", "t.tsv:1: "},
-      {"set\ttitle\tyear\tmanufacturer\tcrc32\tlayout\n" + good, "t.tsv:1: the header line has no column 'sha1'"},
-      {header + good + "pc_x\tX\t1985\tN\tbd82d775\n", "t.tsv:3: 5 fields where the header names 7"},
+      {"set\ttitle\tyear\tmanufacturer\tcrc32\tlayout\n" + good,
+       "t.tsv:1: the header line has no column 'sha1'"},
+      {header + good + "pc_x\tX\t1985\tN\tbd82d775\n",
+       "t.tsv:3: 5 fields where the header names 7"},
       {header + "pc_x\tX\t1985\tN\tbd82d77\te15c369d638156eeb0cd141aeeec877c62810b64\tmame\n",
        "t.tsv:2: crc32 'bd82d77' is not 8 hexadecimal digits"},
-      {header + good + "pc_x\tX\t1985\tN\tbd82d775\te15c369d638156eeb0cd141aeeec877c62810b6g\tmame\n",
+      {header + good +
+           "pc_x\tX\t1985\tN\tbd82d775\te15c369d638156eeb0cd141aeeec877c62810b6g\tmame\n",
        "t.tsv:3: sha1 "},
-      {header + "pc_x\tX\t1985\tN\tbd82d775\t\tmame\n", "t.tsv:2: crc32 and sha1 must both be given"},
+      {header + "pc_x\tX\t1985\tN\tbd82d775\t\tmame\n",
+       "t.tsv:2: crc32 and sha1 must both be given"},
       {header + "pc_x\tX\t1985\tN\tbd82d775\te15c369d638156eeb0cd141aeeec877c62810b64\tMAME\n",
        "t.tsv:2: layout 'MAME' is neither mame nor raw"},
       {header + "\tX\t1985\tN\tbd82d775\te15c369d638156eeb0cd141aeeec877c62810b64\tmame\n",
@@ -65,7 +70,8 @@ TEST(KnownDumpsLoad, FileErrorsNameTheFile) {
   std::ofstream(bad, std::ios::binary) << kHeader << "pc_x\tX\n";
   std::string error;
   EXPECT_FALSE(LoadKnownDumps(bad, error));
-  EXPECT_EQ(error, bad.string() + ":2: 2 fields where the header names 7 (fields are separated by tabs)");
+  EXPECT_EQ(error,
+            bad.string() + ":2: 2 fields where the header names 7 (fields are separated by tabs)");
   std::filesystem::remove(bad);
 
   EXPECT_FALSE(LoadKnownDumps(bad, error));
@@ -99,7 +105,9 @@ TEST(ShippedTable, HoldsEveryRowOfTheTsvAndAll64Dumps) {
     }
     EXPECT_TRUE(std::regex_match(row.hashes.crc32, crc)) << row.set;
     EXPECT_TRUE(std::regex_match(row.hashes.sha1, sha1)) << row.set;
-    EXPECT_EQ(row.layout, row.set.starts_with("nss_") ? ImageFileLayout::Nss : ImageFileLayout::Mame) << row.set;
+    EXPECT_EQ(row.layout,
+              row.set.starts_with("nss_") ? ImageFileLayout::Nss : ImageFileLayout::Mame)
+        << row.set;
   }
   EXPECT_EQ(sets.size(), dataLines) << "a set listed twice";
 
