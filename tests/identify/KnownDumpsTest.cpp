@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <regex>
 #include <set>
 #include <string>
@@ -66,7 +67,9 @@ TEST(KnownDumpsParse, MalformedTablesFailNamingTheSourceAndLine) {
 
 TEST(KnownDumpsLoad, FileErrorsNameTheFile) {
   const std::filesystem::path folder = std::filesystem::temp_directory_path();
-  const std::filesystem::path bad = folder / "quarrow-bad-table.tsv";
+  // Named afresh each run, so builds testing side by side do not share the file.
+  const std::filesystem::path bad =
+      folder / ("quarrow-bad-table-" + std::to_string(std::random_device{}()) + ".tsv");
   std::ofstream(bad, std::ios::binary) << kHeader << "pc_x\tX\n";
   std::string error;
   EXPECT_FALSE(LoadKnownDumps(bad, error));
