@@ -6,10 +6,12 @@
 #include <QFile>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
 #include "DialogServices.h"
+#include "KnownDumps.h"
 #include "Programmer.h"
 #include "QuarrowDlg.h"
 #include "Strings.h"
@@ -67,12 +69,31 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
   CD2xxPinPort pinPort(*g_d2xx, g_ftHandle);
   g_pinPort = &pinPort;
 
+  // A table named in the environment that cannot be read is reported once the window is up; the
+  // window then identifies by the built-in table.
+  std::optional<KnownDumpTable> knownDumps;
+  QString knownDumpsProblem;
+  if (const char* path = std::getenv(kKnownDumpsVariable); path != nullptr && *path != '\0') {
+    std::string error;
+    knownDumps = LoadKnownDumps(std::filesystem::path(path), error);
+    if (!knownDumps) {
+      knownDumpsProblem = QString::fromUtf8(res::kCantReadKnownDumps) +
+                          QString::fromLocal8Bit(error) + QStringLiteral("\n\n") +
+                          QString::fromUtf8(res::kUsingBuiltInKnownDumps);
+    }
+  }
+
   QtDialogServices services;
   int result = 0;
   {
-    CQuarrowDlg dlg(QuarrowDlgContext{*g_d2xx, g_ftHandle, *g_pinPort, g_pinByte, g_chipImage, g_bufferImage,
-                                      services});
+    QuarrowDlgContext context{*g_d2xx,      g_ftHandle,    *g_pinPort, g_pinByte,
+                              g_chipImage, g_bufferImage, services};
+    context.knownDumps = knownDumps ? &*knownDumps : nullptr;
+    CQuarrowDlg dlg(context);
     dlg.show();
+    if (!knownDumpsProblem.isEmpty()) {
+      services.MessageBox(&dlg, knownDumpsProblem, QString::fromUtf8(res::kCaptionError));
+    }
     dlg.exec();
   }
   // The back end goes with `backEnd` below and closes the programmer, which gives the USB interface

@@ -29,6 +29,9 @@
 #include "AboutDialog.h"
 #include "DialogServices.h"
 #include "DialogTemplate.h"
+#include "Diagnosis.h"
+#include "IdentificationText.h"
+#include "Identify.h"
 #include "Resources.h"
 #include "Strings.h"
 
@@ -138,6 +141,19 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   m_statusPane = new QLabel(Text(res::kOpenProgrammer), m_statusBar);
   m_statusPane->setObjectName(QStringLiteral("IDS_OPEN_PROGRAMMER"));
   m_statusBar->addWidget(m_statusPane, 1);
+  m_identifyPane = new QLabel(m_statusBar);
+  m_identifyPane->setObjectName(Text(res::kIdentifyPaneName));
+  m_statusBar->addPermanentWidget(m_identifyPane);
+  std::string tableError;
+  if (m_ctx.knownDumps) {
+    m_knownDumps = *m_ctx.knownDumps;
+  } else if (std::optional<KnownDumpTable> builtIn = BuiltInKnownDumps(tableError)) {
+    m_knownDumps = std::move(*builtIn);
+  } else {
+    m_ctx.services.MessageBox(
+        this, Text(res::kCantReadKnownDumps) + QString::fromStdString(tableError),
+        Text(res::kCaptionError));
+  }
   const int statusHeight = m_statusBar->sizeHint().height();
   m_statusBar->setGeometry(0, client->height() - statusHeight, client->width(), statusHeight);
 
@@ -277,6 +293,7 @@ void CQuarrowDlg::OnBnClickedReadChip() {
   if (m_reading) return;
   m_progress->setRange(1, PromImage::kBits);
   SetStatus(Text(res::kReading));
+  ShowIdentification(nullptr);
   EnableControls(false);
   // Connect could change the programmer under the running read; it waits until the read is done.
   SetConnectEnabled(false);
@@ -346,6 +363,7 @@ std::intptr_t CQuarrowDlg::OnReadDone(std::uintptr_t wParam, std::intptr_t lPara
     QMetaObject::invokeMethod(this, &CQuarrowDlg::FinishClose, Qt::QueuedConnection);
   } else if (outcome == ReadOutcome::Complete) {
     SetStatus(Text(res::kReadComplete));
+    ShowIdentification(&m_ctx.chipImage);
   } else if (outcome == ReadOutcome::Failed) {
     ShowError(Text(res::kReadFailed));
   } else {
@@ -432,6 +450,31 @@ void CQuarrowDlg::OpenCommand(ImageFileLayout layout) {
   m_ctx.bufferImage = image;
   m_editBuffer->setText(QString::fromUtf8(FormatImageText(image)));
   SetStatus(Text(res::kOpenedFile) + path);
+  ShowIdentification(&m_ctx.bufferImage);
+}
+
+void CQuarrowDlg::ShowIdentification(const PromImage* image) {
+  m_identifyPane->clear();
+  m_identifyPane->setToolTip({});
+  if (!image) return;
+  std::string error;
+  const std::optional<Identification> identification = IdentifyImage(*image, m_knownDumps, error);
+  if (!identification) {
+    m_identifyPane->setToolTip(QString::fromStdString(error));
+    return;
+  }
+  // The set name says it all for a known dump; otherwise what looks broken matters more than
+  // "unknown dump".
+  const std::vector<Diagnosis> diagnoses = DiagnoseRead(*image);
+  const bool known = identification->result == IdentificationResult::KnownDump;
+  m_identifyPane->setText(QString::fromStdString(known || diagnoses.empty()
+                                                     ? IdentificationShort(*identification)
+                                                     : DiagnosisShort(diagnoses.front())));
+  QString tip = QString::fromStdString(IdentificationSentence(*identification));
+  for (Diagnosis diagnosis : diagnoses) {
+    tip += QLatin1Char('\n') + QString::fromStdString(DiagnosisSentence(diagnosis));
+  }
+  m_identifyPane->setToolTip(tip);
 }
 
 void CQuarrowDlg::OnBnClickedSaveData() { SaveCommand(ImageFileLayout::Mame); }

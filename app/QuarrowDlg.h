@@ -18,6 +18,7 @@
 
 #include "D2xx.h"
 #include "ImageFile.h"
+#include "KnownDumps.h"
 #include "PinPort.h"
 #include "Programmer.h"
 #include "PromImage.h"
@@ -56,6 +57,7 @@ struct QuarrowDlgContext {
   IDialogServices& services;
   WaitFunction wait = SleepMilliseconds;
   AppLinks links = BuildTimeLinks();
+  const KnownDumpTable* knownDumps = nullptr;  // null: the table built into the program
 };
 
 QIcon ApplicationIcon();
@@ -106,6 +108,9 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   void SaveCommand(ImageFileLayout layout);
   void OpenCommand(ImageFileLayout layout);
   void FinishClose();
+  // The second status pane: the image's set name, "unknown dump" or a diagnosis in short, with the
+  // full sentences as its tooltip; empty while no image is worth naming.
+  void ShowIdentification(const PromImage* image);
   void BuildMenu(QMenuBar* menuBar);
 
   QuarrowDlgContext m_ctx;
@@ -122,6 +127,8 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   QLabel* m_donate = nullptr;
   QStatusBar* m_statusBar = nullptr;
   QLabel* m_statusPane = nullptr;
+  QLabel* m_identifyPane = nullptr;
+  KnownDumpTable m_knownDumps;
   QFont m_fontFixed;
   std::map<int, QAction*> m_menuItems;
 

@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "CliTexts.h"
@@ -20,18 +21,24 @@ constexpr const char* kFooter = R"(Examples:
   quarrow-cli read -o dump.prm             read the chip, save it in the MAME layout
   quarrow-cli read --verify --nss -o dump.bin --device A12BC3DE
   quarrow-cli compare dump.prm             is the chip still the one in dump.prm?
-  quarrow-cli show dump.prm                the image text and MAME's CRC/SHA1 of it
+  quarrow-cli show dump.prm                the image text, MAME's CRC/SHA1 and which dump it is
+  quarrow-cli identify dump.bin --nss      which of MAME's known dumps it is, if any
+  quarrow-cli read --json > board7.json    the read as one JSON object, for scripts
   quarrow-cli convert dump.bin dump.prm --to mame
   quarrow-cli --simulate read              try the tool without a programmer
 
 Image files are 16 bytes: the MAME layout (*.prm, each byte inverted and bit-mirrored) by default,
 the raw "NSS" layout with --nss.
 
+show, read, compare and identify name the known dump an image is (from MAME's PlayChoice-10 and
+Nintendo Super System sets, built in; --known-dumps FILE or QUARROW_KNOWN_DUMPS=FILE names a newer
+table of the same format) and say on standard error what a read that looks broken probably means.
+
 Exit status:
   0  success (compare: chip and file match)
   1  compare: chip and file do not match
   2  the command line could not be understood
-  3  a device or file error)";
+  3  a device or file error, or a table of known dumps that cannot be read)";
 
 ImageFileLayout Layout(bool nss) { return nss ? ImageFileLayout::Nss : ImageFileLayout::Mame; }
 
@@ -66,12 +73,28 @@ int main(int argc, char** argv) {
       ->type_name("KIND")
       ->group("Simulation");
 
+  std::string knownDumpsFile;
+  app.add_option("--known-dumps", knownDumpsFile,
+                 "Identify images by this table of known dumps (tab-separated, the built-in table's "
+                 "format); default: $QUARROW_KNOWN_DUMPS, else the built-in table")
+      ->type_name("FILE");
+
   std::string file;
   bool nss = false;
+  bool json = false;
+  constexpr const char* kJsonHelp = "Print one JSON object instead of text";
 
-  CLI::App* show = app.add_subcommand("show", "Print an image file's text and its MAME CRC/SHA1");
+  CLI::App* show = app.add_subcommand(
+      "show", "Print an image file's text, its MAME CRC/SHA1 and which known dump it is");
   show->add_option("FILE", file, "Image file")->required();
   show->add_flag("--nss", nss, "The file is in the raw (NSS) layout");
+  show->add_flag("--json", json, kJsonHelp);
+
+  CLI::App* identify =
+      app.add_subcommand("identify", "Name the known dump an image file is, or say that it is none");
+  identify->add_option("FILE", file, "Image file")->required();
+  identify->add_flag("--nss", nss, "The file is in the raw (NSS) layout");
+  identify->add_flag("--json", json, kJsonHelp);
 
   std::string convertIn, convertOut, convertTo;
   CLI::App* convert =
@@ -86,7 +109,8 @@ int main(int argc, char** argv) {
   CLI::App* list = app.add_subcommand("list", "List the attached FT232R programmers");
 
   ReadOptions readOptions;
-  CLI::App* read = app.add_subcommand("read", "Read the PROM, print its text and MAME CRC/SHA1");
+  CLI::App* read = app.add_subcommand(
+      "read", "Read the PROM, print its text, MAME CRC/SHA1 and which known dump it is");
   read->add_option("--device", device.serial, "Serial number of the programmer (default: the first listed)")
       ->type_name("SERIAL");
   auto* output = read->add_option("-o,--output", readOptions.output,
@@ -95,6 +119,7 @@ int main(int argc, char** argv) {
   read->add_flag("--nss", nss, "Save in the raw (NSS) layout")->needs(output);
   read->add_flag("--verify", readOptions.verify,
                  "Read twice and fail unless both reads agree bit for bit");
+  read->add_flag("--json", json, kJsonHelp);
 
   CLI::App* compare = app.add_subcommand("compare", "Read the PROM and compare it with an image file");
   compare->add_option("FILE", file, "Image file")->required();
@@ -102,6 +127,7 @@ int main(int argc, char** argv) {
   compare->add_option("--device", device.serial,
                       "Serial number of the programmer (default: the first listed)")
       ->type_name("SERIAL");
+  compare->add_flag("--json", json, kJsonHelp);
 
   try {
     app.parse(argc, argv);
@@ -112,8 +138,18 @@ int main(int argc, char** argv) {
 
   Console console{std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1};
   ExitStatus status = kExitUsage;
+  // Read before any chip is: a bad table should not cost a read.
+  std::optional<KnownDumpTable> knownDumps;
+  if (*show || *identify || *read || *compare) {
+    knownDumps = LoadKnownDumpsReporting(knownDumpsFile, console);
+    if (!knownDumps) return kExitFailure;
+  }
+  const KnownDumpTable noTable;
+  const Presentation presentation{knownDumps ? *knownDumps : noTable, json};
   if (*show) {
-    status = ShowCommand(file, Layout(nss), console);
+    status = ShowCommand(file, Layout(nss), presentation, console);
+  } else if (*identify) {
+    status = IdentifyCommand(file, Layout(nss), presentation, console);
   } else if (*convert) {
     status = ConvertCommand(convertIn, convertOut,
                             convertTo == "nss" ? ImageFileLayout::Nss : ImageFileLayout::Mame, console);
@@ -121,9 +157,9 @@ int main(int argc, char** argv) {
     status = ListCommand(device, console);
   } else if (*read) {
     readOptions.layout = Layout(nss);
-    status = ReadCommand(device, readOptions, console);
+    status = ReadCommand(device, readOptions, presentation, console);
   } else if (*compare) {
-    status = CompareCommand(device, file, Layout(nss), console);
+    status = CompareCommand(device, file, Layout(nss), presentation, console);
   }
   // A result that never reached its reader (a full disk, a closed pipe) is not a success.
   if (!std::cout.flush() && status != kExitFailure) {

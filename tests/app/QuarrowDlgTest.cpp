@@ -19,6 +19,7 @@
 
 #include "AppTestSupport.h"
 #include "ImageFile.h"
+#include "KnownDumps.h"
 #include "QuarrowDlg.h"
 #include "Resources.h"
 #include "Strings.h"
@@ -42,7 +43,7 @@ class QuarrowDlgTest : public ::testing::Test {
  protected:
   CQuarrowDlg& Make() {
     dlg = std::make_unique<CQuarrowDlg>(
-        QuarrowDlgContext{sim, handle, port, pinByte, chip, buffer, services, wait, links});
+        QuarrowDlgContext{sim, handle, port, pinByte, chip, buffer, services, wait, links, knownDumps});
     return *dlg;
   }
   template <class T>
@@ -94,6 +95,7 @@ class QuarrowDlgTest : public ::testing::Test {
   WaitFunction wait = [](int) {};
   AppLinks links{QStringLiteral("help@quarrow.test"), QUrl(QStringLiteral("https://quarrow.test/")),
                  QUrl(QStringLiteral("https://quarrow.test/give"))};
+  const KnownDumpTable* knownDumps = nullptr;
   std::unique_ptr<CQuarrowDlg> dlg;  // last, so it goes before what it works on
 };
 
@@ -271,6 +273,46 @@ TEST_F(QuarrowDlgTest, FailedReadIsAnErrorAndNeverComplete) {
   EXPECT_NE(ChipText(), kSampleText);
   EXPECT_TRUE(ActionsEnabled());
   EXPECT_TRUE(ConnectEnabled());
+}
+
+TEST_F(QuarrowDlgTest, IdentificationPaneNamesTheReadOrOpenedImageAndLeavesTheStatusLineAlone) {
+  KnownDump sample;
+  sample.set = "pc_sample";
+  sample.title = "Sample";
+  sample.hashes = {"6caff5d8", "6f041ee1cbe84653237a6d0c925ef5c5da982242"};  // samples/sample.prm
+  const KnownDumpTable table({sample});
+  knownDumps = &table;
+  Make();
+  Connect();
+  auto* pane = Control<QLabel>(res::kIdentifyPaneName);
+  EXPECT_EQ(pane->text(), "");
+
+  ReadToTheEnd();
+  EXPECT_EQ(pane->text(), "pc_sample");
+  EXPECT_EQ(pane->toolTip(), "Known dump: pc_sample, Sample");
+  EXPECT_EQ(dlg->StatusText(), res::kReadComplete);
+
+  // An NSS file whose bits 64-127 repeat bits 0-63.
+  QTemporaryDir folder;
+  const QString path = folder.filePath(QStringLiteral("wrapped.bin"));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray("\x12\x34\x56\x78\x9a\xbc\xde\xf0", 8).repeated(2));
+  file.close();
+  services.openAnswers.push_back(path);
+  dlg->OnFileOpenNss();
+  EXPECT_EQ(pane->text(), res::kShortTestPinLow);
+  EXPECT_TRUE(pane->toolTip().startsWith(res::kNotKnownDump)) << pane->toolTip().toStdString();
+  EXPECT_TRUE(pane->toolTip().endsWith(res::kDiagnosisTestPinLow)) << pane->toolTip().toStdString();
+  EXPECT_EQ(dlg->StatusText(), QString(res::kOpenedFile) + path);
+
+  // A failed read leaves nothing to name.
+  SimulatedOptions options;
+  options.failReadsFromBit = 10;
+  sim.SetOptions(options);
+  ReadToTheEnd();
+  EXPECT_EQ(pane->text(), "");
+  EXPECT_EQ(pane->toolTip(), "");
 }
 
 TEST_F(QuarrowDlgTest, CompareTellsMatchAndMismatchInBoxAndStatusLine) {

@@ -29,7 +29,8 @@ TEST(Read, SavesExactlyTheChipsBytesInTheMameLayout) {
   const CliRun run = RunCli({"--simulate-image", (folder / "chip.prm").string(), "read", "-o", out.string()});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ReadFileBytes(out), chip);
-  EXPECT_EQ(run.out, TextOfRaw(InvertMirrorBytes(chip)) + "\n" + IdentificationOfMame(chip) + "\n");
+  EXPECT_EQ(run.out, TextOfRaw(InvertMirrorBytes(chip)) + "\n" + IdentificationOfMame(chip) + "\n" +
+                         kUnknownDumpLine);
   EXPECT_EQ(run.err, "Chip data saved to - " + out.string() + "\n");
 }
 
@@ -64,7 +65,8 @@ TEST(Compare, MatchingFileExitsZero) {
   const CliRun run = RunCli({"--simulate-image", (folder / "chip.prm").string(), "compare", "--nss",
                           (folder / "same.bin").string()});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "Chip and file match\n");
+  EXPECT_EQ(run.out, TextOfRaw(InvertMirrorBytes(chip)) + "\n" + IdentificationOfMame(chip) + "\n" +
+                         kUnknownDumpLine + "Chip and file match\n");
 }
 
 TEST(Compare, FileDifferingInTheFirstAndLastBitExitsOneNamingThem) {
@@ -78,7 +80,9 @@ TEST(Compare, FileDifferingInTheFirstAndLastBitExitsOneNamingThem) {
   WriteFileBytes(folder / "file.prm", differing);
   const CliRun run = RunCli({"--simulate", "compare", (folder / "file.prm").string()});
   EXPECT_EQ(run.status, 1) << run.err;
-  EXPECT_EQ(run.out, "Chip and file do not match\n");
+  EXPECT_EQ(run.out, "0123456789ABCDEF FEDCBA9876543210\n"
+                     "CRC(6caff5d8) SHA1(6f041ee1cbe84653237a6d0c925ef5c5da982242)\n" +
+                         std::string(kUnknownDumpLine) + "Chip and file do not match\n");
   EXPECT_EQ(run.err, "Differing bits: 0, 127\n");
 }
 

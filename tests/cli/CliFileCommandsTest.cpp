@@ -42,12 +42,13 @@ TEST_P(ShowExample, PrintsTheImageTextAndIdentificationInBothLayouts) {
   // Read as MAME, the image's own MAME bytes are the file's first 16 with missing ones as 00.
   const CliRun mame = RunCli({"show", path.string()});
   EXPECT_EQ(mame.status, 0) << mame.err;
-  EXPECT_EQ(mame.out, std::string(example.mameText) + "\n" + IdentificationOfMame(first16) + "\n");
+  EXPECT_EQ(mame.out,
+            std::string(example.mameText) + "\n" + IdentificationOfMame(first16) + "\n" + kUnknownDumpLine);
 
   const CliRun raw = RunCli({"show", path.string(), "--nss"});
   EXPECT_EQ(raw.status, 0) << raw.err;
   EXPECT_EQ(raw.out, std::string(example.rawText) + "\n" +
-                         IdentificationOfMame(InvertMirrorBytes(first16)) + "\n");
+                         IdentificationOfMame(InvertMirrorBytes(first16)) + "\n" + kUnknownDumpLine);
 
   // A file of the wrong size is still shown, with a note on standard error naming it.
   EXPECT_NE(mame.err.find(path.string()), std::string::npos) << mame.err;
@@ -73,7 +74,8 @@ TEST(Show, ShippedSampleHasTheSimulatorsTextAndKnownIdentification) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out,
             "0123456789ABCDEF FEDCBA9876543210\n"
-            "CRC(6caff5d8) SHA1(6f041ee1cbe84653237a6d0c925ef5c5da982242)\n");
+            "CRC(6caff5d8) SHA1(6f041ee1cbe84653237a6d0c925ef5c5da982242)\n" +
+                std::string(kUnknownDumpLine));
   EXPECT_EQ(run.err, "");
 }
 
@@ -99,14 +101,16 @@ TEST(Convert, RandomImagesRoundTripBetweenTheLayouts) {
     EXPECT_EQ(RunCli({"show", (folder / "in.prm").string()}).out,
               RunCli({"show", "--nss", (folder / "out.bin").string()}).out);
     EXPECT_EQ(RunCli({"show", (folder / "in.prm").string()}).out,
-              TextOfRaw(InvertMirrorBytes(mame)) + "\n" + IdentificationOfMame(mame) + "\n");
+              TextOfRaw(InvertMirrorBytes(mame)) + "\n" + IdentificationOfMame(mame) + "\n" +
+                  kUnknownDumpLine);
   }
 }
 
 TEST(Usage, HelpAndVersionSucceed) {
   const CliRun help = RunCli({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* word : {"show", "convert", "list", "read", "compare", "Exit status", "Examples"}) {
+  for (const char* word : {"show", "identify", "convert", "list", "read", "compare", "--known-dumps",
+                           "Exit status", "Examples"}) {
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
   }
   const CliRun version = RunCli({"--version"});

@@ -95,21 +95,27 @@ std::string TextOfRaw(Bytes raw) {
   return text;
 }
 
-std::string IdentificationOfMame(const Bytes& mame) {
-  const uLong crc = crc32(0L, mame.data(), static_cast<uInt>(mame.size()));
+std::string TableHashes(const Bytes& bytes) {
+  const uLong crc = crc32(0L, bytes.data(), static_cast<uInt>(bytes.size()));
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int size = 0;
-  if (EVP_Digest(mame.data(), mame.size(), digest, &size, EVP_sha1(), nullptr) != 1) {
+  if (EVP_Digest(bytes.data(), bytes.size(), digest, &size, EVP_sha1(), nullptr) != 1) {
     throw std::runtime_error("SHA-1 failed");
   }
   char text[16];
   std::snprintf(text, sizeof text, "%08lx", static_cast<unsigned long>(crc));
-  std::string result = "CRC(" + std::string(text) + ") SHA1(";
+  std::string result = std::string(text) + "\t";
   for (unsigned int i = 0; i < size; ++i) {
     std::snprintf(text, sizeof text, "%02x", digest[i]);
     result += text;
   }
-  return result + ")";
+  return result;
+}
+
+std::string IdentificationOfMame(const Bytes& mame) {
+  const std::string hashes = TableHashes(mame);
+  const std::size_t tab = hashes.find('\t');
+  return "CRC(" + hashes.substr(0, tab) + ") SHA1(" + hashes.substr(tab + 1) + ")";
 }
 
 TempFolder::TempFolder() {

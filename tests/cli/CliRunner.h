@@ -29,6 +29,13 @@ Bytes InvertMirrorBytes(const Bytes& bytes);
 std::string TextOfRaw(Bytes raw);
 // "CRC(...) SHA1(...)" of 16 MAME-layout bytes, computed here with zlib and OpenSSL.
 std::string IdentificationOfMame(const Bytes& mame);
+// The same two hashes as a table of known dumps holds them: "crc32<TAB>sha1".
+std::string TableHashes(const Bytes& bytes);
+
+// The identification line of an image that is none of the 64 built-in dumps.
+inline constexpr const char* kUnknownDumpLine =
+    "Not a known dump: none of the 64 dumps in the table matches - if the read is sound, the dump "
+    "may be worth sending to MAME\n";
 
 // A fresh folder under the system's temporary folder, removed with the object.
 class TempFolder {
