@@ -58,7 +58,7 @@ ExitStatus ListCommand(const DeviceOptions& device, Console& console) {
   if (!d2xx) return kExitFailure;
   const std::vector<DeviceEntry> entries = EnumerateProgrammers(*d2xx);
   if (entries.empty()) {
-    console.err << res::kNoDevicesFound << '\n';
+    ReportNoProgrammers(*d2xx, console);
     return kExitFailure;
   }
   for (const DeviceEntry& entry : entries) console.out << entry.text << '\n';

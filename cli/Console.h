@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <ostream>
+#include <string>
 
 #include "ImageFile.h"
 
@@ -14,13 +15,17 @@ struct Console {
   bool errIsTerminal = false;
 };
 
+// File names on the command line are UTF-8 on every system (Utf8Arguments): a path is made from
+// them as UTF-8, never through the C library's idea of the narrow encoding.
+std::filesystem::path PathFromUtf8(const std::string& name);
+
 // Opens an image file; on failure prints "Can't open file - PATH: reason" and leaves `image` alone.
 // A file that is not exactly 16 bytes still opens, with a note on what was made of it.
-bool OpenImageReporting(const std::filesystem::path& path, ImageFileLayout layout, PromImage& image,
+bool OpenImageReporting(const std::string& path, ImageFileLayout layout, PromImage& image,
                         Console& console);
 
 // Saves with the safe save; on failure prints "Can't save file - PATH: reason".
-bool SaveImageReporting(const std::filesystem::path& path, const PromImage& image,
-                        ImageFileLayout layout, Console& console);
+bool SaveImageReporting(const std::string& path, const PromImage& image, ImageFileLayout layout,
+                        Console& console);
 
 }  // namespace quarrow::cli

@@ -37,6 +37,13 @@ std::unique_ptr<ID2xx> CreateBackend(const DeviceOptions& options, Console& cons
   return simulated;
 }
 
+void ReportNoProgrammers(const ID2xx& d2xx, Console& console) {
+  console.err << res::kNoDevicesFound;
+  const std::string cause = d2xx.LastErrorText();
+  if (!cause.empty()) console.err << ' ' << cause;
+  console.err << '\n';
+}
+
 std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, Console& console,
                                                   ExitStatus& status) {
   status = kExitFailure;
@@ -54,7 +61,7 @@ std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, 
       }
     }
   } else if (entries.empty()) {
-    console.err << res::kNoDevicesFound << '\n';
+    ReportNoProgrammers(*d2xx, console);
     return nullptr;
   } else {
     entry = entries.front();

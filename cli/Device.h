@@ -26,6 +26,10 @@ struct DeviceOptions {
 // and returns null when the simulated chip's file cannot be opened.
 std::unique_ptr<ID2xx> CreateBackend(const DeviceOptions& options, Console& console);
 
+// "No programmers found", followed by the back end's words when it has any: a programmer library
+// that could not be loaded or could not list the USB devices says why, and what to do about it.
+void ReportNoProgrammers(const ID2xx& d2xx, Console& console);
+
 // One connected programmer; closes it when it goes.
 class ChipSession {
  public:

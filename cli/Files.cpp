@@ -7,30 +7,34 @@
 
 namespace quarrow::cli {
 
-bool OpenImageReporting(const std::filesystem::path& path, ImageFileLayout layout, PromImage& image,
+std::filesystem::path PathFromUtf8(const std::string& name) {
+  return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
+bool OpenImageReporting(const std::string& path, ImageFileLayout layout, PromImage& image,
                         Console& console) {
-  const FileStatus status = OpenImageFile(path, layout, image);
+  const FileStatus status = OpenImageFile(PathFromUtf8(path), layout, image);
   if (!status) {
-    console.err << res::kCantOpenFile << path.string() << ": " << status.reason << '\n';
+    console.err << res::kCantOpenFile << path << ": " << status.reason << '\n';
     return false;
   }
   // A dump of the wrong size is usually a mistake (a truncated download, a different chip's dump);
   // it still opens as it always has, but the person should know what was made of it.
   std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  const std::uintmax_t size = std::filesystem::file_size(PathFromUtf8(path), error);
   if (!error && size != kImageFileSize) {
-    console.err << "Note - " << path.string() << " holds " << size << " bytes, not "
+    console.err << "Note - " << path << " holds " << size << " bytes, not "
                 << kImageFileSize << ": " << (size < kImageFileSize ? kShortFileNote : kLongFileNote)
                 << '\n';
   }
   return true;
 }
 
-bool SaveImageReporting(const std::filesystem::path& path, const PromImage& image,
-                        ImageFileLayout layout, Console& console) {
-  const FileStatus status = SaveImageFile(path, image, layout);
+bool SaveImageReporting(const std::string& path, const PromImage& image, ImageFileLayout layout,
+                        Console& console) {
+  const FileStatus status = SaveImageFile(PathFromUtf8(path), image, layout);
   if (!status) {
-    console.err << res::kCantSaveFile << path.string() << ": " << status.reason << '\n';
+    console.err << res::kCantSaveFile << path << ": " << status.reason << '\n';
     return false;
   }
   return true;

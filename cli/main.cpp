@@ -1,7 +1,5 @@
 // quarrow-cli: reads RP5H01 serial PROMs through an FT232R programmer, and shows, converts and
 // compares their 16-byte image files. Parses the command line and hands over to one command.
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <optional>
@@ -9,6 +7,7 @@
 
 #include "CliTexts.h"
 #include "Commands.h"
+#include "PlatformConsole.h"
 #include "Strings.h"
 
 namespace {
@@ -45,6 +44,8 @@ ImageFileLayout Layout(bool nss) { return nss ? ImageFileLayout::Nss : ImageFile
 }  // namespace
 
 int main(int argc, char** argv) {
+  Utf8Arguments args(argc, argv);
+  UseUtf8Console();
   CLI::App app{"Reads the 128 bits of a Ricoh RP5H01 serial PROM through an FT232R USB programmer "
                "in bit-bang mode,\nand shows, saves, converts and compares 16-byte PROM image files.",
                kProgramName};
@@ -55,6 +56,8 @@ int main(int argc, char** argv) {
   app.footer(kFooter);
   app.require_subcommand(1);
   app.fallthrough();
+  // File names such as /tmp/dump.prm are arguments, not Windows-style /options.
+  app.allow_windows_style_options(false);
 
   DeviceOptions device;
   auto* simulate = app.add_flag("--simulate", device.simulate,
@@ -130,13 +133,13 @@ int main(int argc, char** argv) {
   compare->add_flag("--json", json, kJsonHelp);
 
   try {
-    app.parse(argc, argv);
+    app.parse(args.argc(), args.argv());
   } catch (const CLI::ParseError& e) {
     // Help and version end here with status 0; everything else is a usage error.
     return app.exit(e) == 0 ? kExitSuccess : kExitUsage;
   }
 
-  Console console{std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1};
+  Console console{std::cout, std::cerr, StandardErrorIsConsole()};
   ExitStatus status = kExitUsage;
   // Read before any chip is: a bad table should not cost a read.
   std::optional<KnownDumpTable> knownDumps;

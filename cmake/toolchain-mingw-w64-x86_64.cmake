@@ -15,8 +15,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Tests and tools run under Wine on the build machine.
-find_program(QUARROW_WINE NAMES wine wine64)
+# Tests and tools run under Wine on the build machine. Debian keeps the 64-bit loader in
+# /usr/lib/wine; its `wine` wrapper would print a hint about the missing 32-bit Wine to standard
+# error on every run, which the programs' own messages would then be mixed with.
+find_program(QUARROW_WINE NAMES wine64 wine PATHS /usr/lib/wine)
 if(QUARROW_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${QUARROW_WINE})
 endif()

@@ -4,8 +4,15 @@
 #include <chrono>
 #include <thread>
 
+#include "SleepResolution.h"
+
 #if defined(__linux__)
 #include <sys/prctl.h>
+#elif defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
 #endif
 
 namespace quarrow {
@@ -21,7 +28,16 @@ void SleepMilliseconds(int milliseconds) {
 #endif
   // A blocking sleep, never a spin: the worker must leave the CPU to the window while the pins
   // settle. It may end a little late but never early.
+#if defined(_WIN32)
+  // MinGW's sleep_for waits on an event object with a time-out, which Wine times in its server and
+  // ends later than Sleep does, the more so on a busy machine; Sleep is the system's plain wait. It
+  // may end up to a timer tick early, so it is topped up to the full length.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  ::Sleep(static_cast<DWORD>(milliseconds));
+  while (std::chrono::steady_clock::now() < until) ::Sleep(1);
+#else
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+#endif
 }
 
 ReadResult ReadPromThread(ReadPromJob& job) {
@@ -42,6 +58,9 @@ ReadResult ReadPromThread(ReadPromJob& job) {
   auto stopRequested = [&] {
     return job.stopRequested != nullptr && job.stopRequested->load(std::memory_order_acquire);
   };
+
+  // For the whole read, not per wait: raising and lowering the resolution has a cost of its own.
+  const FineSleepResolution fineSleeps;
 
   job.image.Clear();
 

@@ -58,6 +58,34 @@ bool Resolve(HMODULE module, const char* name, F& function) {
   return function != nullptr;
 }
 
+std::string Utf8(const wchar_t* text, DWORD length) {
+  if (length == 0) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
+                                       nullptr, nullptr);
+  std::string result(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), result.data(), size, nullptr,
+                      nullptr);
+  return result;
+}
+
+// The system's words for a Windows error, in UTF-8, with the number for searching.
+std::string SystemReason(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+  std::string reason = text != nullptr ? Utf8(text, length) : std::string();
+  if (text != nullptr) LocalFree(text);
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) {
+    reason.pop_back();
+  }
+  return (reason.empty() ? "" : reason + ", ") + "Windows error " + std::to_string(error);
+}
+
+constexpr const char* kInstallDriver =
+    "install FTDI's D2XX driver for the FT232R (https://ftdichip.com/drivers/d2xx-drivers/) and "
+    "start the program again";
+
 const char* StatusName(FT_STATUS status) {
   static const char* const names[] = {
       "FT_OK", "FT_INVALID_HANDLE", "FT_DEVICE_NOT_FOUND", "FT_DEVICE_NOT_OPENED", "FT_IO_ERROR",
@@ -74,28 +102,38 @@ const char* StatusName(FT_STATUS status) {
 std::unique_ptr<ID2xx> CreateSystemD2xx() { return std::make_unique<Ftd2xxDll>(); }
 
 Ftd2xxDll::Ftd2xxDll() {
-  HMODULE module = LoadLibraryW(L"ftd2xx.dll");
+  // FTDI's installer puts the library into the system folder; a copy beside the program also
+  // counts. The current folder and PATH do not: a stray ftd2xx.dll in a download folder would
+  // otherwise run with the program's rights.
+  HMODULE module = LoadLibraryExW(L"ftd2xx.dll", nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
   if (!module) {
-    lastError_ = "ftd2xx.dll could not be loaded (Windows error " +
-                 std::to_string(GetLastError()) +
-                 "): install FTDI's D2XX driver for the FT232R and start the program again";
+    lastError_ = "ftd2xx.dll could not be loaded (" + SystemReason(GetLastError()) + "): " +
+                 kInstallDriver;
     return;
   }
   auto api = std::make_unique<Api>();
-  const bool complete = Resolve(module, "FT_CreateDeviceInfoList", api->createDeviceInfoList) &&
-                        Resolve(module, "FT_GetDeviceInfoList", api->getDeviceInfoList) &&
-                        Resolve(module, "FT_OpenEx", api->openEx) &&
-                        Resolve(module, "FT_Open", api->open) &&
-                        Resolve(module, "FT_Close", api->close) &&
-                        Resolve(module, "FT_SetBitMode", api->setBitMode) &&
-                        Resolve(module, "FT_SetBaudRate", api->setBaudRate) &&
-                        Resolve(module, "FT_SetTimeouts", api->setTimeouts) &&
-                        Resolve(module, "FT_ResetDevice", api->resetDevice) &&
-                        Resolve(module, "FT_Write", api->write) &&
-                        Resolve(module, "FT_GetBitMode", api->getBitMode);
-  if (!complete) {
-    lastError_ = "ftd2xx.dll lacks a D2XX function this program needs: install a current FTDI "
-                 "D2XX driver";
+  const char* missing = nullptr;
+  auto resolve = [&](const char* name, auto& function) {
+    if (!missing && !Resolve(module, name, function)) missing = name;
+  };
+  resolve("FT_CreateDeviceInfoList", api->createDeviceInfoList);
+  resolve("FT_GetDeviceInfoList", api->getDeviceInfoList);
+  resolve("FT_OpenEx", api->openEx);
+  resolve("FT_Open", api->open);
+  resolve("FT_Close", api->close);
+  resolve("FT_SetBitMode", api->setBitMode);
+  resolve("FT_SetBaudRate", api->setBaudRate);
+  resolve("FT_SetTimeouts", api->setTimeouts);
+  resolve("FT_ResetDevice", api->resetDevice);
+  resolve("FT_Write", api->write);
+  resolve("FT_GetBitMode", api->getBitMode);
+  if (missing) {
+    const DWORD error = GetLastError();
+    // Which copy was loaded: an old one beside the program may hide a current one in the system.
+    std::wstring file(32768, L'\0');
+    file.resize(GetModuleFileNameW(module, file.data(), static_cast<DWORD>(file.size())));
+    lastError_ = Utf8(file.c_str(), static_cast<DWORD>(file.size())) + " lacks " + missing + " (" +
+                 SystemReason(error) + "): " + kInstallDriver;
     FreeLibrary(module);
     return;
   }

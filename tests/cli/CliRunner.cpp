@@ -1,20 +1,24 @@
-// Child-process runner and the tests' own model of the file layouts.
+// The tests' own model of the file layouts, and their files and folders.
 #include "CliRunner.h"
 
-#include <fcntl.h>
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <bcrypt.h>
+#else
 #include <openssl/evp.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#endif
 #include <zlib.h>
 
+#include <array>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
-
-extern char** environ;
 
 namespace quarrow::testing {
 
@@ -28,47 +32,6 @@ Bytes ReadFileBytes(const fs::path& path) {
 void WriteFileBytes(const fs::path& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-namespace {
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-}  // namespace
-
-CliRun RunCli(const std::vector<std::string>& args, const std::string& stdoutPath) {
-  TempFolder capture;
-  const std::string outPath = stdoutPath.empty() ? (capture / "out").string() : stdoutPath;
-  const std::string errPath = capture / "err";
-
-  std::vector<std::string> argvStrings{QUARROW_CLI_PATH};
-  argvStrings.insert(argvStrings.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& s : argvStrings) argv.push_back(s.data());
-  argv.push_back(nullptr);
-
-  // Standard error is a file, not a terminal, so no progress bar is drawn into the capture.
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) throw std::runtime_error("cannot start " + argvStrings[0]);
-
-  int wstatus = 0;
-  while (waitpid(pid, &wstatus, 0) < 0) {
-  }
-  CliRun run;
-  run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-  if (stdoutPath.empty()) run.out = Slurp(outPath);
-  run.err = Slurp(errPath);
-  return run;
 }
 
 Bytes InvertMirrorBytes(const Bytes& bytes) {
@@ -95,18 +58,38 @@ std::string TextOfRaw(Bytes raw) {
   return text;
 }
 
-std::string TableHashes(const Bytes& bytes) {
-  const uLong crc = crc32(0L, bytes.data(), static_cast<uInt>(bytes.size()));
-  unsigned char digest[EVP_MAX_MD_SIZE];
+namespace {
+
+std::array<unsigned char, 20> Sha1(const Bytes& bytes) {
+  std::array<unsigned char, 20> digest{};
+#ifdef _WIN32
+  BCRYPT_ALG_HANDLE algorithm = nullptr;
+  NTSTATUS status = BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA1_ALGORITHM, nullptr, 0);
+  if (BCRYPT_SUCCESS(status)) {
+    status = BCryptHash(algorithm, nullptr, 0, const_cast<PUCHAR>(bytes.data()),
+                        static_cast<ULONG>(bytes.size()), digest.data(), 20);
+    BCryptCloseAlgorithmProvider(algorithm, 0);
+  }
+  if (!BCRYPT_SUCCESS(status)) throw std::runtime_error("SHA-1 failed");
+#else
   unsigned int size = 0;
-  if (EVP_Digest(bytes.data(), bytes.size(), digest, &size, EVP_sha1(), nullptr) != 1) {
+  if (EVP_Digest(bytes.data(), bytes.size(), digest.data(), &size, EVP_sha1(), nullptr) != 1 ||
+      size != digest.size()) {
     throw std::runtime_error("SHA-1 failed");
   }
+#endif
+  return digest;
+}
+
+}  // namespace
+
+std::string TableHashes(const Bytes& bytes) {
+  const uLong crc = crc32(0L, bytes.data(), static_cast<uInt>(bytes.size()));
   char text[16];
   std::snprintf(text, sizeof text, "%08lx", static_cast<unsigned long>(crc));
   std::string result = std::string(text) + "\t";
-  for (unsigned int i = 0; i < size; ++i) {
-    std::snprintf(text, sizeof text, "%02x", digest[i]);
+  for (unsigned char byte : Sha1(bytes)) {
+    std::snprintf(text, sizeof text, "%02x", byte);
     result += text;
   }
   return result;
@@ -118,10 +101,31 @@ std::string IdentificationOfMame(const Bytes& mame) {
   return "CRC(" + hashes.substr(0, tab) + ") SHA1(" + hashes.substr(tab + 1) + ")";
 }
 
+#ifdef _WIN32
+namespace {
+std::string SystemText(DWORD error) {
+  char text[512] = {};
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                 sizeof text, nullptr);
+  std::string reason = text;
+  while (!reason.empty() && std::strchr("\r\n.", reason.back()) != nullptr) reason.pop_back();
+  return reason;
+}
+}  // namespace
+std::string NoSuchFileText() { return SystemText(ERROR_FILE_NOT_FOUND); }
+std::string NoSuchFolderText() { return SystemText(ERROR_PATH_NOT_FOUND); }
+#else
+std::string NoSuchFileText() { return "No such file or directory"; }
+std::string NoSuchFolderText() { return "No such file or directory"; }
+#endif
+
 TempFolder::TempFolder() {
-  std::string pattern = (fs::temp_directory_path() / "quarrow-cli-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+  std::random_device random;
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    const fs::path candidate = fs::temp_directory_path() / ("quarrow-cli-" + std::to_string(random()));
+    if (fs::create_directory(candidate)) path_ = candidate;
+  }
+  if (path_.empty()) throw std::runtime_error("cannot make a temporary folder");
 }
 
 TempFolder::~TempFolder() {

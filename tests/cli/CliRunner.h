@@ -15,8 +15,11 @@ struct CliRun {
   std::string err;
 };
 
-// Standard output goes to `stdoutPath` when it is given (its content is then not captured).
-CliRun RunCli(const std::vector<std::string>& args, const std::string& stdoutPath = {});
+// Runs the built quarrow-cli, or `program` when given, with standard input empty and standard error
+// a file (so no progress bar is drawn). Standard output goes to `stdoutPath` when it is given (its
+// content is then not captured). Arguments are UTF-8. On Windows, line ends are given back as "\n".
+CliRun RunCli(const std::vector<std::string>& args, const std::string& stdoutPath = {},
+              const std::filesystem::path& program = {});
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -37,13 +40,20 @@ inline constexpr const char* kUnknownDumpLine =
     "Not a known dump: none of the 64 dumps in the table matches - if the read is sound, the dump "
     "may be worth sending to MAME\n";
 
+// The system's words for "no such file" and "no such folder", as the program reports them.
+std::string NoSuchFileText();
+std::string NoSuchFolderText();
+
 // A fresh folder under the system's temporary folder, removed with the object.
 class TempFolder {
  public:
   TempFolder();
   ~TempFolder();
   const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+  // `name` is UTF-8, as the tests' source text is.
+  std::filesystem::path operator/(const std::string& name) const {
+    return path_ / std::u8string(name.begin(), name.end());
+  }
 
  private:
   std::filesystem::path path_;

@@ -1,0 +1,17 @@
+// The command line and console on POSIX systems: arguments arrive as the bytes typed, UTF-8 here.
+#include <unistd.h>
+
+#include "PlatformConsole.h"
+
+namespace quarrow::cli {
+
+Utf8Arguments::Utf8Arguments(int argc, char** argv) : strings_(argv, argv + argc) {
+  for (std::string& s : strings_) pointers_.push_back(s.data());
+  pointers_.push_back(nullptr);
+}
+
+void UseUtf8Console() {}
+
+bool StandardErrorIsConsole() { return ::isatty(STDERR_FILENO) == 1; }
+
+}  // namespace quarrow::cli

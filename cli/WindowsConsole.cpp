@@ -1,0 +1,62 @@
+// The command line and console on Windows: arguments from the UTF-16 command line, output in UTF-8.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdlib>
+
+#include "PlatformConsole.h"
+
+namespace quarrow::cli {
+
+namespace {
+
+std::string Utf8(const wchar_t* text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1) return {};
+  std::string result(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, result.data(), size, nullptr, nullptr);
+  result.pop_back();  // the terminating zero the conversion counted
+  return result;
+}
+
+}  // namespace
+
+Utf8Arguments::Utf8Arguments(int argc, char** argv) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide != nullptr) {
+    for (int i = 0; i < count; ++i) strings_.push_back(Utf8(wide[i]));
+    LocalFree(wide);
+  } else {
+    strings_.assign(argv, argv + argc);  // out of memory: the ANSI arguments are better than none
+  }
+  for (std::string& s : strings_) pointers_.push_back(s.data());
+  pointers_.push_back(nullptr);
+}
+
+namespace {
+UINT g_previousOutputCodePage = 0;
+}
+
+void UseUtf8Console() {
+  // Bytes written to a console are taken in its output code page; a file or pipe gets them as they
+  // are, UTF-8 either way. The code page belongs to the console window, which outlives the program,
+  // so the one it had is put back at exit.
+  const UINT previous = GetConsoleOutputCP();
+  if (previous == 0 || previous == CP_UTF8 || !SetConsoleOutputCP(CP_UTF8)) return;
+  g_previousOutputCodePage = previous;
+  std::atexit([] { SetConsoleOutputCP(g_previousOutputCodePage); });
+}
+
+bool StandardErrorIsConsole() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+}  // namespace quarrow::cli

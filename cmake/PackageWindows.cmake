@@ -1,0 +1,14 @@
+# The Windows package: a zip with quarrow-cli.exe, the README and the licence, made by
+#   cmake --build --preset windows --target package
+# The test stand-in for ftd2xx.dll is never installed, so it never reaches the zip; the real one
+# comes with FTDI's D2XX driver.
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME quarrow-cli)
+set(CPACK_PACKAGE_VENDOR "Quarrow")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Reads RP5H01 serial PROMs through an FT232R programmer")
+set(CPACK_SYSTEM_NAME windows-x86_64)
+set(CPACK_PACKAGE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME})
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+# All files at the top of the zip: quarrow-cli.exe beside its README and LICENSE.
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)

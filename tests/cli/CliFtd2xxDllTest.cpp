@@ -1,0 +1,117 @@
+// quarrow-cli on Windows through its real ftd2xx.dll loader, against the test stand-in (tests/ftd2xx)
+// placed beside a copy of the program, where the loader finds FTDI's library too.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "CliRunner.h"
+
+namespace quarrow::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kDllEntry = "FTQ2XX01 - FT232R USB UART (test ftd2xx.dll)\n";
+constexpr const char* kInstallDriver = "install FTDI's D2XX driver";
+
+class Ftd2xxDll : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    SetEnvironmentVariableW(L"QUARROW_TEST_CHIP", nullptr);
+    SetEnvironmentVariableW(L"QUARROW_TEST_FAULT", nullptr);
+  }
+  // A copy of quarrow-cli.exe in a folder of its own, with `dll` beside it as ftd2xx.dll (none when
+  // null).
+  fs::path Install(const char* dll) {
+    fs::copy_file(QUARROW_CLI_PATH, folder_ / "quarrow-cli.exe");
+    if (dll != nullptr) fs::copy_file(dll, folder_ / "ftd2xx.dll");
+    return folder_ / "quarrow-cli.exe";
+  }
+  // The stand-in's chip holds `mame`.
+  void UseChip(const Bytes& mame) {
+    WriteFileBytes(folder_ / "chip.prm", mame);
+    SetEnvironmentVariableW(L"QUARROW_TEST_CHIP", (folder_ / "chip.prm").c_str());
+  }
+  static Bytes RandomMame(unsigned seed) {
+    std::mt19937 random(seed);
+    Bytes bytes(16);
+    for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+    return bytes;
+  }
+
+  TempFolder folder_;
+};
+
+TEST_F(Ftd2xxDll, ListsTheProgrammerAndReadsItsChipIntoANonAsciiFile) {
+  const fs::path cli = Install(QUARROW_TEST_FTD2XX);
+  const Bytes chip = RandomMame(21);
+  UseChip(chip);
+
+  const CliRun list = RunCli({"list"}, {}, cli);
+  EXPECT_EQ(list.status, 0) << list.err;
+  EXPECT_EQ(list.out, kDllEntry);
+
+  const fs::path out = folder_ / "Ränder 日本.prm";
+  const std::string outName = (folder_ / "Ränder 日本.prm").string();
+  const CliRun read = RunCli({"read", "-o", outName}, {}, cli);
+  ASSERT_EQ(read.status, 0) << read.err;
+  EXPECT_EQ(ReadFileBytes(out), chip);
+  EXPECT_EQ(read.out, TextOfRaw(InvertMirrorBytes(chip)) + "\n" + IdentificationOfMame(chip) + "\n");
+  EXPECT_EQ(read.err, "Chip data saved to - " + outName + "\n");
+}
+
+TEST_F(Ftd2xxDll, CompareNamesTheBitsThatDiffer) {
+  const fs::path cli = Install(QUARROW_TEST_FTD2XX);
+  Bytes chip = RandomMame(22);
+  UseChip(chip);
+  chip[1] ^= 0x40;  // bit 9: byte 1, mirrored
+  WriteFileBytes(folder_ / "file.prm", chip);
+  const CliRun run = RunCli({"compare", (folder_ / "file.prm").string()}, {}, cli);
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(run.out, "Chip and file do not match\n");
+  EXPECT_EQ(run.err, "Differing bits: 9\n");
+}
+
+TEST_F(Ftd2xxDll, ReadsThatFailHalfWaySaveAndPrintNothing) {
+  const fs::path cli = Install(QUARROW_TEST_FTD2XX);
+  SetEnvironmentVariableW(L"QUARROW_TEST_FAULT", L"reads-fail");
+  const CliRun run = RunCli({"read", "-o", (folder_ / "dump.prm").string()}, {}, cli);
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err.rfind("PROM read out failed", 0), 0u) << run.err;
+  EXPECT_NE(run.err.find("FT_IO_ERROR"), std::string::npos) << run.err;  // the library's status
+  EXPECT_FALSE(fs::exists(folder_ / "dump.prm"));
+}
+
+// Without the driver, or with one too old to have every function, list and read say what is
+// missing and what to install, and fail.
+TEST_F(Ftd2xxDll, MissingOrIncompleteLibraryIsReportedWithTheFix) {
+  struct Case {
+    const char* dll;
+    std::string command;
+    std::string says;
+  } cases[] = {
+      {nullptr, "list", "ftd2xx.dll could not be loaded ("},
+      {nullptr, "read", "ftd2xx.dll could not be loaded ("},
+      {QUARROW_TEST_FTD2XX_LACKING, "read", "ftd2xx.dll lacks FT_GetBitMode ("},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command + (c.dll ? " lacking" : " missing"));
+    fs::remove_all(folder_.path());
+    fs::create_directory(folder_.path());
+    const CliRun run = RunCli({c.command}, {}, Install(c.dll));
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(kInstallDriver), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+  }
+}
+
+}  // namespace
+}  // namespace quarrow::testing
