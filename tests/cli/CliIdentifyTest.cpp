@@ -14,6 +14,19 @@
 namespace quarrow::testing {
 namespace {
 
+// The child inherits the variable; the platforms spell setting and clearing it differently.
+void SetTableVariable(const std::string& value) {
+#ifdef _WIN32
+  ::_putenv_s("QUARROW_KNOWN_DUMPS", value.c_str());  // an empty value removes it
+#else
+  if (value.empty()) {
+    ::unsetenv("QUARROW_KNOWN_DUMPS");
+  } else {
+    ::setenv("QUARROW_KNOWN_DUMPS", value.c_str(), 1);
+  }
+#endif
+}
+
 constexpr const char* kTableHeader = "set\ttitle\tyear\tmanufacturer\tcrc32\tsha1\tlayout\n";
 constexpr const char* kAllZerosDiagnosis =
     "Every bit reads 0 - there is probably no chip in the socket, or its data line is not "
@@ -42,10 +55,10 @@ TEST_F(CliIdentify, TableFromOptionOrEnvironmentNamesTheDumpAndTheOtherLayoutIsA
   EXPECT_EQ(option.status, 0) << option.err;
   EXPECT_EQ(option.out, known);
 
-  ::setenv("QUARROW_KNOWN_DUMPS", table.c_str(), 1);
+  SetTableVariable(table);
   const CliRun environment = RunCli({"identify", chip, "--nss"});
   const CliRun otherLayout = RunCli({"identify", chip});
-  ::unsetenv("QUARROW_KNOWN_DUMPS");
+  SetTableVariable("");
   EXPECT_EQ(environment.out, known);
   EXPECT_EQ(otherLayout.status, 0);
   EXPECT_EQ(otherLayout.out.rfind("Near miss: matches nss_test, ", 0), 0u) << otherLayout.out;
@@ -73,8 +86,13 @@ TEST_F(CliIdentify, MalformedTableExitsThreeNamingTheFileAndLine) {
 }
 
 TEST_F(CliIdentify, JsonHoldsBothLayoutsTheIdentificationAndTheDiagnosis) {
-  // All bytes FF in the MAME layout: every bit 0. The name is not UTF-8, which JSON text must be.
+  // All bytes FF in the MAME layout: every bit 0. The name is not UTF-8, which JSON text must be;
+  // Windows names are UTF-16 and always reach the program as valid UTF-8.
+#ifdef _WIN32
+  const std::string file = (folder / "ones.prm").string();
+#else
   const std::string file = (folder / "ones \xff.prm").string();
+#endif
   const Bytes ones(16, 0xff);
   WriteFileBytes(file, ones);
 
