@@ -5,6 +5,7 @@
 
 #include "CliTexts.h"
 #include "Identification.h"
+#include "PrintableText.h"
 #include "Programmer.h"
 #include "Strings.h"
 
@@ -32,6 +33,11 @@ ExitStatus PrintImage(const PromImage& image, Console& console) {
   }
   console.out << FormatImageText(image) << '\n' << *identification << '\n' << std::flush;
   return kExitSuccess;
+}
+
+ExitStatus ReadFailureStatus() {
+  const ExitStatus interrupted = InterruptedExitStatus();
+  return interrupted != kExitSuccess ? interrupted : kExitFailure;
 }
 
 }  // namespace
@@ -64,6 +70,10 @@ ExitStatus ListCommand(const DeviceOptions& device, Console& console) {
 }
 
 ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options, Console& console) {
+  // A save that is bound to fail should not cost a four-second read first.
+  if (!options.output.empty() && !CheckSaveTargetReporting(options.output, console)) {
+    return kExitFailure;
+  }
   ExitStatus status = kExitFailure;
   std::unique_ptr<ChipSession> session = ChipSession::Connect(device, console, status);
   if (!session) return status;
@@ -71,11 +81,13 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options, 
   PromImage image;
   if (!session->Read(image, options.verify ? std::string(res::kReading) + " (1 of 2)" : res::kReading,
                      console)) {
-    return kExitFailure;
+    return ReadFailureStatus();
   }
   if (options.verify) {
     PromImage again;
-    if (!session->Read(again, std::string(res::kReading) + " (2 of 2)", console)) return kExitFailure;
+    if (!session->Read(again, std::string(res::kReading) + " (2 of 2)", console)) {
+      return ReadFailureStatus();
+    }
     const ImageComparison reads = CompareImages(image, again);
     if (!reads.match) {
       console.err << kReadsDiffer << BitList(reads.differingBits) << '\n';
@@ -89,7 +101,7 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options, 
   bool saved = true;
   if (!options.output.empty()) {
     saved = SaveImageReporting(options.output, image, options.layout, console);
-    if (saved) console.err << res::kSavedTo << options.output << '\n';
+    if (saved) console.err << res::kSavedTo << PrintablePath(options.output) << '\n';
   }
   const ExitStatus printed = PrintImage(image, console);
   return saved ? printed : kExitFailure;
@@ -105,7 +117,7 @@ ExitStatus CompareCommand(const DeviceOptions& device, const std::string& path,
   std::unique_ptr<ChipSession> session = ChipSession::Connect(device, console, status);
   if (!session) return status;
   PromImage chip;
-  if (!session->Read(chip, res::kReading, console)) return kExitFailure;
+  if (!session->Read(chip, res::kReading, console)) return ReadFailureStatus();
 
   const ImageComparison result = CompareImages(chip, file);
   if (result.match) {

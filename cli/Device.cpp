@@ -83,8 +83,13 @@ bool ChipSession::Read(PromImage& image, const std::string& label, Console& cons
   std::uint8_t pinByte = 0;
   ProgressBar progress(console.err, console.errIsTerminal, label);
   ReadPromJob job{port, pinByte, image, progress};
+  job.stopRequested = &StopRequested();
   const ReadResult result = ReadPromThread(job);
   if (result.outcome == ReadOutcome::Complete) return true;
+  if (InterruptedExitStatus() != kExitSuccess) {
+    console.err << kReadInterrupted << '\n';
+    return false;
+  }
 
   console.err << (result.outcome == ReadOutcome::Stopped ? res::kReadStopped : res::kReadFailed);
   const std::string cause = d2xx_->LastErrorText();

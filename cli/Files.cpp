@@ -3,6 +3,7 @@
 
 #include "CliTexts.h"
 #include "Console.h"
+#include "PrintableText.h"
 #include "Strings.h"
 
 namespace quarrow::cli {
@@ -11,7 +12,7 @@ bool OpenImageReporting(const std::filesystem::path& path, ImageFileLayout layou
                         Console& console) {
   const FileStatus status = OpenImageFile(path, layout, image);
   if (!status) {
-    console.err << res::kCantOpenFile << path.string() << ": " << status.reason << '\n';
+    console.err << res::kCantOpenFile << PrintablePath(path) << ": " << status.reason << '\n';
     return false;
   }
   // A dump of the wrong size is usually a mistake (a truncated download, a different chip's dump);
@@ -19,7 +20,7 @@ bool OpenImageReporting(const std::filesystem::path& path, ImageFileLayout layou
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(path, error);
   if (!error && size != kImageFileSize) {
-    console.err << "Note - " << path.string() << " holds " << size << " bytes, not "
+    console.err << "Note - " << PrintablePath(path) << " holds " << size << " bytes, not "
                 << kImageFileSize << ": " << (size < kImageFileSize ? kShortFileNote : kLongFileNote)
                 << '\n';
   }
@@ -30,7 +31,16 @@ bool SaveImageReporting(const std::filesystem::path& path, const PromImage& imag
                         ImageFileLayout layout, Console& console) {
   const FileStatus status = SaveImageFile(path, image, layout);
   if (!status) {
-    console.err << res::kCantSaveFile << path.string() << ": " << status.reason << '\n';
+    console.err << res::kCantSaveFile << PrintablePath(path) << ": " << status.reason << '\n';
+    return false;
+  }
+  return true;
+}
+
+bool CheckSaveTargetReporting(const std::filesystem::path& path, Console& console) {
+  const FileStatus status = CheckSaveTarget(path);
+  if (!status) {
+    console.err << res::kCantSaveFile << PrintablePath(path) << ": " << status.reason << '\n';
     return false;
   }
   return true;

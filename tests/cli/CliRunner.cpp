@@ -3,7 +3,11 @@
 
 #include <fcntl.h>
 #include <openssl/evp.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
+#include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -68,6 +72,77 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& stdoutPat
   run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
   if (stdoutPath.empty()) run.out = Slurp(outPath);
   run.err = Slurp(errPath);
+  return run;
+}
+
+CliRun RunChild(const std::vector<std::string>& args, const ChildSetUp& setUp) {
+  std::vector<std::string> argvStrings{setUp.program};
+  argvStrings.insert(argvStrings.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& s : argvStrings) argv.push_back(s.data());
+  argv.push_back(nullptr);
+
+  int out[2];
+  int err[2];
+  if (::pipe(out) != 0) throw std::runtime_error("pipe failed");
+  if (setUp.signal != 0) {
+    err[0] = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (err[0] < 0 || ::grantpt(err[0]) != 0 || ::unlockpt(err[0]) != 0) {
+      throw std::runtime_error("no pseudo-terminal");
+    }
+    err[1] = ::open(::ptsname(err[0]), O_RDWR | O_NOCTTY);
+  } else if (::pipe(err) != 0) {
+    throw std::runtime_error("pipe failed");
+  }
+
+  const pid_t pid = ::fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    ::dup2(out[1], STDOUT_FILENO);
+    ::dup2(err[1], STDERR_FILENO);
+    const int in = ::open("/dev/null", O_RDONLY);
+    ::dup2(in, STDIN_FILENO);
+    for (int fd : {out[0], out[1], err[0], err[1], in}) ::close(fd);
+    for (const std::string& variable : setUp.environment) {
+      ::putenv(const_cast<char*>(variable.c_str()));
+    }
+    if (setUp.fileSizeLimit >= 0) {
+      const auto bytes = static_cast<rlim_t>(setUp.fileSizeLimit);
+      const rlimit limit{bytes, bytes};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ::close(out[1]);
+  ::close(err[1]);
+
+  CliRun run;
+  bool signalled = setUp.signal == 0;
+  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+  std::string* into[2] = {&run.out, &run.err};
+  while (fds[0].fd >= 0 || fds[1].fd >= 0) {
+    ::poll(fds, 2, -1);
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      char buffer[4096];
+      const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+      if (n <= 0) {  // a terminal whose other side is closed reports EIO
+        ::close(fds[i].fd);
+        fds[i].fd = -1;
+        continue;
+      }
+      into[i]->append(buffer, static_cast<std::size_t>(n));
+    }
+    if (!signalled && run.err.find(setUp.signalWhenErrShows) != std::string::npos) {
+      ::kill(pid, setUp.signal);
+      signalled = true;
+    }
+  }
+  int wstatus = 0;
+  while (::waitpid(pid, &wstatus, 0) < 0) {
+  }
+  run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
   return run;
 }
 

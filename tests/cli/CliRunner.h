@@ -18,6 +18,20 @@ struct CliRun {
 // Standard output goes to `stdoutPath` when it is given (its content is then not captured).
 CliRun RunCli(const std::vector<std::string>& args, const std::string& stdoutPath = {});
 
+// How a child is run beyond its arguments.
+struct ChildSetUp {
+  std::string program = QUARROW_CLI_PATH;
+  std::vector<std::string> environment;  // NAME=VALUE added to the test's own
+  long fileSizeLimit = -1;               // RLIMIT_FSIZE in bytes; -1 leaves it
+  // Standard error is a terminal (so the progress bar is drawn); once it has shown this text, the
+  // child is sent `signal`.
+  std::string signalWhenErrShows;
+  int signal = 0;
+};
+// Both outputs are captured through pipes (standard error through a terminal when a signal is to be
+// sent), so a file-size limit touches only the files the child itself writes.
+CliRun RunChild(const std::vector<std::string>& args, const ChildSetUp& setUp);
+
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes ReadFileBytes(const std::filesystem::path& path);
