@@ -85,11 +85,12 @@ bool ChipSession::Read(PromImage& image, const std::string& label, Console& cons
   ReadPromJob job{port, pinByte, image, progress};
   job.stopRequested = &StopRequested();
   const ReadResult result = ReadPromThread(job);
-  if (result.outcome == ReadOutcome::Complete) return true;
+  // Checked first: a signal after the last bit still means the person wants nothing saved.
   if (InterruptedExitStatus() != kExitSuccess) {
     console.err << kReadInterrupted << '\n';
     return false;
   }
+  if (result.outcome == ReadOutcome::Complete) return true;
 
   console.err << (result.outcome == ReadOutcome::Stopped ? res::kReadStopped : res::kReadFailed);
   const std::string cause = d2xx_->LastErrorText();
