@@ -9,6 +9,7 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -323,17 +325,21 @@ TEST_F(ImageFileOnDisk, DevicesAndFifosAreWrittenInPlace) {
 }
 
 // The folder a test's signal handler looks into, and what it saw there.
-const fs::path* signalFolder = nullptr;
+int signalFolder = -1;
 int tempFilesBeforeCleanUp = -1;
 int tempFilesAfterCleanUp = -1;
 
-int TempFilesIn(const fs::path& folder) {
+// Counts the save's temporary files with nothing but system calls, as a signal handler may.
+int TempFilesIn(int folder) {
+  alignas(8) static char buffer[4096];
   int count = 0;
-  if (DIR* dir = ::opendir(folder.c_str())) {
-    while (const dirent* entry = ::readdir(dir)) {
-      count += std::string(entry->d_name).rfind(".quarrow-", 0) == 0;
+  ::lseek(folder, 0, SEEK_SET);
+  for (long n; (n = ::syscall(SYS_getdents64, folder, buffer, sizeof buffer)) > 0;) {
+    for (long offset = 0; offset < n;) {
+      const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
+      count += std::strncmp(entry->d_name, ".quarrow-", 9) == 0;
+      offset += entry->d_reclen;
     }
-    ::closedir(dir);
   }
   return count;
 }
@@ -342,12 +348,13 @@ int TempFilesIn(const fs::path& folder) {
 // stands in for those here because it arrives at a known moment: inside the write to the temporary
 // file, when the size limit is reached.
 TEST_F(ImageFileOnDisk, SignalHandlerCanRemoveTheTemporaryFileOfASaveUnderWay) {
-  signalFolder = &folder_;
+  signalFolder = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(signalFolder, 0);
   struct sigaction handler {}, previous {};
   handler.sa_handler = [](int) {
-    tempFilesBeforeCleanUp = TempFilesIn(*signalFolder);
+    tempFilesBeforeCleanUp = TempFilesIn(signalFolder);
     RemoveUnfinishedSaveFiles();
-    tempFilesAfterCleanUp = TempFilesIn(*signalFolder);
+    tempFilesAfterCleanUp = TempFilesIn(signalFolder);
   };
   ASSERT_EQ(::sigaction(SIGXFSZ, &handler, &previous), 0);
   rlimit saved{};
@@ -359,6 +366,7 @@ TEST_F(ImageFileOnDisk, SignalHandlerCanRemoveTheTemporaryFileOfASaveUnderWay) {
       SaveImageFile(folder_ / "dump.prm", RandomImage(), ImageFileLayout::Mame);
   ::setrlimit(RLIMIT_FSIZE, &saved);
   ::sigaction(SIGXFSZ, &previous, nullptr);
+  ::close(signalFolder);
 
   EXPECT_FALSE(status);
   EXPECT_EQ(tempFilesBeforeCleanUp, 1);
