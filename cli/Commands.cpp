@@ -65,7 +65,8 @@ ExitStatus ListCommand(const DeviceOptions& device, Console& console) {
     console.err << res::kNoDevicesFound << '\n';
     return kExitFailure;
   }
-  for (const DeviceEntry& entry : entries) console.out << entry.text << '\n';
+  // A device's strings come from the device itself.
+  for (const DeviceEntry& entry : entries) console.out << PrintableText(entry.text) << '\n';
   return kExitSuccess;
 }
 

@@ -6,6 +6,7 @@
 
 #include "CliTexts.h"
 #include "ProgressBar.h"
+#include "PrintableText.h"
 #include "Programmer.h"
 #include "ReadOut.h"
 #include "Strings.h"
@@ -64,7 +65,7 @@ std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, 
   const ConnectResult connected = ConnectProgrammer(*session->d2xx_, entry, session->handle_);
   if (!connected.ok) {
     console.err << res::kCantOpenDevice;
-    if (!connected.error.empty()) console.err << ": " << connected.error;
+    if (!connected.error.empty()) console.err << ": " << PrintableText(connected.error);
     console.err << '\n';
     return nullptr;
   }
@@ -94,7 +95,7 @@ bool ChipSession::Read(PromImage& image, const std::string& label, Console& cons
 
   console.err << (result.outcome == ReadOutcome::Stopped ? res::kReadStopped : res::kReadFailed);
   const std::string cause = d2xx_->LastErrorText();
-  if (!cause.empty()) console.err << ": " << cause;
+  if (!cause.empty()) console.err << ": " << PrintableText(cause);
   console.err << '\n';
   return false;
 }

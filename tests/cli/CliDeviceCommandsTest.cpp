@@ -151,6 +151,8 @@ TEST(DeviceErrors, NoProgrammerOrOneThatWillNotOpenExitsThree) {
       {{"--simulate-fault", "unplugged", "read"}, "FTDI: No FTDI FT232R USB devices found.\n"},
       {{"--simulate-fault", "busy", "read"}, "Can't open USB device: "},
       {{"--simulate", "read", "--device", "NOSUCH01"}, "Can't open USB device: "},
+      // A serial from the command line comes back in the error; it must stay on its line.
+      {{"--simulate", "read", "--device", "NO\nSUCH\x1B[2J"}, "Can't open USB device: "},
       {{"--simulate-fault", "busy", "compare", QUARROW_SAMPLES_DIR "/sample.prm"},
        "Can't open USB device: "},
   };
