@@ -33,7 +33,8 @@ Exit status:
   0  success (compare: chip and file match)
   1  compare: chip and file do not match
   2  the command line could not be understood
-  3  a device or file error)";
+  3  a device or file error
+  130  Ctrl-C stopped a read: the programmer was closed, nothing was saved)";
 
 ImageFileLayout Layout(bool nss) { return nss ? ImageFileLayout::Nss : ImageFileLayout::Mame; }
 
