@@ -30,10 +30,10 @@ Image files are 16 bytes: the MAME layout (*.prm, each byte inverted and bit-mir
 the raw "NSS" layout with --nss.
 
 Exit status:
-  0  success (compare: chip and file match)
-  1  compare: chip and file do not match
-  2  the command line could not be understood
-  3  a device or file error
+  0    success (compare: chip and file match)
+  1    compare: chip and file do not match
+  2    the command line could not be understood
+  3    a device or file error
   130  Ctrl-C stopped a read: the programmer was closed, nothing was saved)";
 
 ImageFileLayout Layout(bool nss) { return nss ? ImageFileLayout::Nss : ImageFileLayout::Mame; }
