@@ -332,7 +332,8 @@ FileStatus WriteDirectly(const SaveTarget& target, const ImageFileBytes& bytes) 
   }
   if (fd < 0) {
     if (errno == ENXIO && S_ISFIFO(target.type)) {
-      return FileStatus::Failure("no program is reading from this FIFO (waited 2 seconds)");
+      return FileStatus::Failure(
+          "no program is reading from this FIFO (waited 2 seconds); start the reader first");
     }
     return FileStatus::Failure(SystemReason(errno));
   }

@@ -5,7 +5,6 @@
 #include <openssl/evp.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -17,8 +16,6 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-
-extern char** environ;
 
 namespace quarrow::testing {
 
@@ -34,45 +31,10 @@ void WriteFileBytes(const fs::path& path, const Bytes& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-namespace {
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-}  // namespace
-
 CliRun RunCli(const std::vector<std::string>& args, const std::string& stdoutPath) {
-  TempFolder capture;
-  const std::string outPath = stdoutPath.empty() ? (capture / "out").string() : stdoutPath;
-  const std::string errPath = capture / "err";
-
-  std::vector<std::string> argvStrings{QUARROW_CLI_PATH};
-  argvStrings.insert(argvStrings.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& s : argvStrings) argv.push_back(s.data());
-  argv.push_back(nullptr);
-
-  // Standard error is a file, not a terminal, so no progress bar is drawn into the capture.
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) throw std::runtime_error("cannot start " + argvStrings[0]);
-
-  int wstatus = 0;
-  while (waitpid(pid, &wstatus, 0) < 0) {
-  }
-  CliRun run;
-  run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-  if (stdoutPath.empty()) run.out = Slurp(outPath);
-  run.err = Slurp(errPath);
-  return run;
+  ChildSetUp setUp;
+  setUp.stdoutPath = stdoutPath;
+  return RunChild(args, setUp);
 }
 
 CliRun RunChild(const std::vector<std::string>& args, const ChildSetUp& setUp) {
@@ -98,7 +60,11 @@ CliRun RunChild(const std::vector<std::string>& args, const ChildSetUp& setUp) {
   const pid_t pid = ::fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
-    ::dup2(out[1], STDOUT_FILENO);
+    const int stdoutFile = setUp.stdoutPath.empty()
+                               ? -1
+                               : ::open(setUp.stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(stdoutFile >= 0 ? stdoutFile : out[1], STDOUT_FILENO);
+    if (stdoutFile >= 0) ::close(stdoutFile);
     ::dup2(err[1], STDERR_FILENO);
     const int in = ::open("/dev/null", O_RDONLY);
     ::dup2(in, STDIN_FILENO);

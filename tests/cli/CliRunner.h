@@ -21,6 +21,7 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& stdoutPat
 // How a child is run beyond its arguments.
 struct ChildSetUp {
   std::string program = QUARROW_CLI_PATH;
+  std::string stdoutPath;                // standard output to this file instead of the capture
   std::vector<std::string> environment;  // NAME=VALUE added to the test's own
   long fileSizeLimit = -1;               // RLIMIT_FSIZE in bytes; -1 leaves it
   // Standard error is a terminal (so the progress bar is drawn); once it has shown this text, the
@@ -28,8 +29,9 @@ struct ChildSetUp {
   std::string signalWhenErrShows;
   int signal = 0;
 };
-// Both outputs are captured through pipes (standard error through a terminal when a signal is to be
-// sent), so a file-size limit touches only the files the child itself writes.
+// Both outputs are captured through pipes, so a file-size limit touches only the files the child
+// itself writes, and no progress bar is drawn; standard error is a terminal only when a signal is
+// to be sent, so that the bar shows when the read is under way.
 CliRun RunChild(const std::vector<std::string>& args, const ChildSetUp& setUp);
 
 using Bytes = std::vector<std::uint8_t>;
