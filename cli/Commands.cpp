@@ -35,11 +35,6 @@ ExitStatus PrintImage(const PromImage& image, Console& console) {
   return kExitSuccess;
 }
 
-ExitStatus ReadFailureStatus() {
-  const ExitStatus interrupted = InterruptedExitStatus();
-  return interrupted != kExitSuccess ? interrupted : kExitFailure;
-}
-
 }  // namespace
 
 ExitStatus ShowCommand(const std::string& path, ImageFileLayout layout, Console& console) {
@@ -82,13 +77,11 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options, 
   PromImage image;
   if (!session->Read(image, options.verify ? std::string(res::kReading) + " (1 of 2)" : res::kReading,
                      console)) {
-    return ReadFailureStatus();
+    return kExitFailure;
   }
   if (options.verify) {
     PromImage again;
-    if (!session->Read(again, std::string(res::kReading) + " (2 of 2)", console)) {
-      return ReadFailureStatus();
-    }
+    if (!session->Read(again, std::string(res::kReading) + " (2 of 2)", console)) return kExitFailure;
     const ImageComparison reads = CompareImages(image, again);
     if (!reads.match) {
       console.err << kReadsDiffer << BitList(reads.differingBits) << '\n';
@@ -118,7 +111,7 @@ ExitStatus CompareCommand(const DeviceOptions& device, const std::string& path,
   std::unique_ptr<ChipSession> session = ChipSession::Connect(device, console, status);
   if (!session) return status;
   PromImage chip;
-  if (!session->Read(chip, res::kReading, console)) return ReadFailureStatus();
+  if (!session->Read(chip, res::kReading, console)) return kExitFailure;
 
   const ImageComparison result = CompareImages(chip, file);
   if (result.match) {

@@ -38,8 +38,8 @@ class ChipSession {
   ChipSession& operator=(const ChipSession&) = delete;
 
   // Reads all 128 bits. Reports and returns false unless every pin operation succeeded; `image`
-  // then holds nothing the caller may use. A signal (Ctrl-C) stops the read at the next bit; the
-  // caller then ends with InterruptedExitStatus(), dropping the session on its way out.
+  // then holds nothing the caller may use. A signal (Ctrl-C) stops the read at the next bit and
+  // fails it; the program then drops the session and ends with InterruptedExitStatus().
   bool Read(PromImage& image, const std::string& label, Console& console);
 
  private:

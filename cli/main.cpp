@@ -145,6 +145,9 @@ int main(int argc, char** argv) {
   } else if (*compare) {
     status = CompareCommand(device, file, Layout(nss), console);
   }
+  // A read stopped by a signal ends as the signal would have ended it, whatever the command made of
+  // the stop.
+  if (InterruptedExitStatus() != kExitSuccess) status = InterruptedExitStatus();
   // A result that never reached its reader (a full disk, a closed pipe) is not a success.
   if (!std::cout.flush() && status != kExitFailure) {
     std::cerr << kCantWriteOutput << '\n';
