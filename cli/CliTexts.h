@@ -14,5 +14,10 @@ inline constexpr const char* kCantIdentify = "Can't compute the image's SHA-1: "
 // "Note - PATH holds N bytes, not 16: " and then one of these two.
 inline constexpr const char* kShortFileNote = "the missing bytes were taken as 00";
 inline constexpr const char* kLongFileNote = "only the first 16 bytes were used";
+inline constexpr const char* kReadInterrupted =
+    "Read interrupted - the programmer was closed and nothing was saved";
+// After the word that was given where a command was expected, in quotes.
+inline constexpr const char* kNotACommand =
+    " is not a command; the commands are show, identify, convert, list, read and compare";
 
 }  // namespace quarrow::cli

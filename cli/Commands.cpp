@@ -5,6 +5,8 @@
 
 #include "CliTexts.h"
 #include "IdentificationText.h"
+#include "Identification.h"
+#include "PrintableText.h"
 #include "Programmer.h"
 #include "Strings.h"
 
@@ -61,12 +63,17 @@ ExitStatus ListCommand(const DeviceOptions& device, Console& console) {
     ReportNoProgrammers(*d2xx, console);
     return kExitFailure;
   }
-  for (const DeviceEntry& entry : entries) console.out << entry.text << '\n';
+  // A device's strings come from the device itself.
+  for (const DeviceEntry& entry : entries) console.out << PrintableText(entry.text) << '\n';
   return kExitSuccess;
 }
 
 ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
                        const Presentation& presentation, Console& console) {
+  // A save that is bound to fail should not cost a four-second read first.
+  if (!options.output.empty() && !CheckSaveTargetReporting(options.output, console)) {
+    return kExitFailure;
+  }
   ExitStatus status = kExitFailure;
   std::unique_ptr<ChipSession> session = ChipSession::Connect(device, console, status);
   if (!session) return status;
@@ -109,7 +116,7 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
   bool saved = true;
   if (!options.output.empty()) {
     saved = SaveImageReporting(options.output, image, options.layout, console);
-    if (saved) console.err << res::kSavedTo << options.output << '\n';
+    if (saved) console.err << res::kSavedTo << PrintablePath(options.output) << '\n';
   }
   const std::optional<ImageFacts> facts = ExamineImage(image, presentation.knownDumps, console);
   if (!facts) return kExitFailure;

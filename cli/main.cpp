@@ -8,6 +8,8 @@
 #include "CliTexts.h"
 #include "Commands.h"
 #include "PlatformConsole.h"
+#include "Interruption.h"
+#include "PrintableText.h"
 #include "Strings.h"
 
 namespace {
@@ -34,12 +36,17 @@ Nintendo Super System sets, built in; --known-dumps FILE or QUARROW_KNOWN_DUMPS=
 table of the same format) and say on standard error what a read that looks broken probably means.
 
 Exit status:
-  0  success (compare: chip and file match)
-  1  compare: chip and file do not match
-  2  the command line could not be understood
-  3  a device or file error, or a table of known dumps that cannot be read)";
+  0    success (compare: chip and file match)
+  1    compare: chip and file do not match
+  2    the command line could not be understood
+  3    a device or file error, or a table of known dumps that cannot be read
+  130  Ctrl-C stopped a read: the programmer was closed, nothing was saved)";
 
 ImageFileLayout Layout(bool nss) { return nss ? ImageFileLayout::Nss : ImageFileLayout::Mame; }
+
+// An empty name is what a script passes for an unset variable; it must not quietly mean "none".
+const CLI::Validator kFileName(
+    [](std::string& name) { return name.empty() ? "the file name is empty" : std::string(); }, "");
 
 }  // namespace
 
@@ -50,7 +57,8 @@ int main(int argc, char** argv) {
                "in bit-bang mode,\nand shows, saves, converts and compares 16-byte PROM image files.",
                kProgramName};
   app.failure_message([](const CLI::App*, const CLI::Error& e) {
-    return std::string(kProgramName) + ": " + e.what() + " (see " + kProgramName + " --help)\n";
+    return std::string(kProgramName) + ": " + PrintableText(e.what()) + " (see " + kProgramName +
+           " --help)\n";
   });
   app.set_version_flag("--version", std::string(kProgramName) + " " + res::kVersion);
   app.footer(kFooter);
@@ -67,20 +75,21 @@ int main(int argc, char** argv) {
       app.add_option("--simulate-image", device.simulateImage,
                      "Use the simulated programmer, its PROM holding image file FILE (MAME layout)")
           ->type_name("FILE")
+          ->check(kFileName)
           ->group("Simulation");
   simulate->excludes(simulateImage);
-  app.add_option("--simulate-fault", device.simulateFault,
-                 "Make the simulated programmer misbehave: unplugged, busy (another program holds "
-                 "it) or reads-fail (stops answering half-way through a read)")
+  // A test aid, left out of --help: unplugged, busy (another program holds the programmer) or
+  // reads-fail (it stops answering half-way through a read).
+  app.add_option("--simulate-fault", device.simulateFault)
       ->check(CLI::IsMember({"unplugged", "busy", "reads-fail"}))
-      ->type_name("KIND")
-      ->group("Simulation");
+      ->group("");
 
   std::string knownDumpsFile;
   app.add_option("--known-dumps", knownDumpsFile,
                  "Identify images by this table of known dumps (tab-separated, the built-in table's "
                  "format); default: $QUARROW_KNOWN_DUMPS, else the built-in table")
-      ->type_name("FILE");
+      ->type_name("FILE")
+      ->check(kFileName);
 
   std::string file;
   bool nss = false;
@@ -89,13 +98,13 @@ int main(int argc, char** argv) {
 
   CLI::App* show = app.add_subcommand(
       "show", "Print an image file's text, its MAME CRC/SHA1 and which known dump it is");
-  show->add_option("FILE", file, "Image file")->required();
+  show->add_option("FILE", file, "Image file")->required()->check(kFileName);
   show->add_flag("--nss", nss, "The file is in the raw (NSS) layout");
   show->add_flag("--json", json, kJsonHelp);
 
   CLI::App* identify =
       app.add_subcommand("identify", "Name the known dump an image file is, or say that it is none");
-  identify->add_option("FILE", file, "Image file")->required();
+  identify->add_option("FILE", file, "Image file")->required()->check(kFileName);
   identify->add_flag("--nss", nss, "The file is in the raw (NSS) layout");
   identify->add_flag("--json", json, kJsonHelp);
 
@@ -103,8 +112,9 @@ int main(int argc, char** argv) {
   CLI::App* convert =
       app.add_subcommand("convert", "Convert an image file from the other layout into the one named");
   convert->add_option("IN", convertIn, "Image file to read, in the layout not named by --to")
-      ->required();
-  convert->add_option("OUT", convertOut, "Image file to write")->required();
+      ->required()
+      ->check(kFileName);
+  convert->add_option("OUT", convertOut, "Image file to write")->required()->check(kFileName);
   convert->add_option("--to", convertTo, "Layout to write: mame or nss")
       ->required()
       ->check(CLI::IsMember({"mame", "nss"}));
@@ -118,14 +128,15 @@ int main(int argc, char** argv) {
       ->type_name("SERIAL");
   auto* output = read->add_option("-o,--output", readOptions.output,
                                   "Also save the image to FILE (MAME layout unless --nss)")
-                     ->type_name("FILE");
+                     ->type_name("FILE")
+                     ->check(kFileName);
   read->add_flag("--nss", nss, "Save in the raw (NSS) layout")->needs(output);
   read->add_flag("--verify", readOptions.verify,
                  "Read twice and fail unless both reads agree bit for bit");
   read->add_flag("--json", json, kJsonHelp);
 
   CLI::App* compare = app.add_subcommand("compare", "Read the PROM and compare it with an image file");
-  compare->add_option("FILE", file, "Image file")->required();
+  compare->add_option("FILE", file, "Image file")->required()->check(kFileName);
   compare->add_flag("--nss", nss, "The file is in the raw (NSS) layout");
   compare->add_option("--device", device.serial,
                       "Serial number of the programmer (default: the first listed)")
@@ -135,9 +146,19 @@ int main(int argc, char** argv) {
   try {
     app.parse(args.argc(), args.argv());
   } catch (const CLI::ParseError& e) {
+    // A word where the command belongs is most likely a mistyped command; say so rather than that
+    // one is missing.
+    const std::vector<std::string> unused = app.remaining();
+    if (app.get_subcommands().empty() && !unused.empty() && unused.front().rfind('-', 0) != 0 &&
+        e.get_exit_code() != 0) {
+      std::cerr << kProgramName << ": '" << PrintableText(unused.front()) << "'" << kNotACommand
+                << " (see " << kProgramName << " --help)\n";
+      return kExitUsage;
+    }
     // Help and version end here with status 0; everything else is a usage error.
     return app.exit(e) == 0 ? kExitSuccess : kExitUsage;
   }
+  InstallSignalHandlers();
 
   Console console{std::cout, std::cerr, StandardErrorIsConsole()};
   ExitStatus status = kExitUsage;
@@ -164,6 +185,9 @@ int main(int argc, char** argv) {
   } else if (*compare) {
     status = CompareCommand(device, file, Layout(nss), presentation, console);
   }
+  // A read stopped by a signal ends as the signal would have ended it, whatever the command made of
+  // the stop.
+  if (InterruptedExitStatus() != kExitSuccess) status = InterruptedExitStatus();
   // A result that never reached its reader (a full disk, a closed pipe) is not a success.
   if (!std::cout.flush() && status != kExitFailure) {
     std::cerr << kCantWriteOutput << '\n';

@@ -113,6 +113,8 @@ TEST(Usage, HelpAndVersionSucceed) {
                            "Exit status", "Examples"}) {
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
   }
+  // A test aid, not an option for users.
+  EXPECT_EQ(help.out.find("simulate-fault"), std::string::npos);
   const CliRun version = RunCli({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_NE(version.out.find("2.0.0"), std::string::npos);
@@ -137,7 +139,27 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"convert", "a", "b", "--to", "xml"},
                       std::vector<std::string>{"read", "--nss"},
                       std::vector<std::string>{"--simulate", "--simulate-image", "a.prm", "list"},
-                      std::vector<std::string>{"--simulate-fault", "melted", "list"}));
+                      std::vector<std::string>{"--simulate-fault", "melted", "list"},
+                      // An unset variable in a script must not mean "no file" or "no simulation".
+                      std::vector<std::string>{"read", "-o", ""},
+                      std::vector<std::string>{"--simulate-image", "", "read"},
+                      std::vector<std::string>{"convert", "", "b", "--to", "nss"}));
+
+TEST(Usage, AWordWhereTheCommandBelongsIsNamedAsNotACommand) {
+  const CliRun run = RunCli({"--simulate", "bogus"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("'bogus' is not a command"), std::string::npos) << run.err;
+}
+
+// A hostile name can neither split the one-line error nor send escape sequences to the terminal.
+TEST(FileErrors, FileNamesAreShownWithControlCharactersEscaped) {
+  TempFolder folder;
+  const std::string name = (folder / "a\nb\x1B[2J.prm").string();
+  const CliRun run = RunCli({"show", name});
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.err, "Can't open file - " + folder.path().string() +
+                         "/a\\nb\\e[2J.prm: No such file or directory\n");
+}
 
 // Every file error is one line that names the path and gives the reason, with nothing on standard
 // output, and leaves the output file untouched.
@@ -158,7 +180,8 @@ TEST(FileErrors, ExitThreeNamingThePathAndTheReason) {
       {{"convert", missing, (folder / "keep.bin").string(), "--to", "nss"},
        "Can't open file - " + missing + ": " + NoSuchFileText() + "\n"},
       {{"convert", (folder / "good.prm").string(), inMissingFolder, "--to", "nss"},
-       "Can't save file - " + inMissingFolder + ": " + NoSuchFolderText() + "\n"},
+       "Can't save file - " + inMissingFolder + ": folder " + (folder / "gone").string() + ": " +
+           NoSuchFolderText() + "\n"},
       {{"--simulate-image", missing, "read"},
        "Can't open file - " + missing + ": " + NoSuchFileText() + "\n"},
   };

@@ -2,7 +2,13 @@
 // listing, opening, the bit-bang set-up requests the chip receives, pin writes and reads, closing.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <atomic>
 #include <cstring>
 #include <string>
@@ -316,6 +322,41 @@ TEST(LibFtdiThreads, PinTrafficAndListingMayOverlap) {
   worker.join();
   EXPECT_EQ(failures.load(), 0);
   EXPECT_EQ(o.device.BulkWritten().size(), 100u);
+}
+
+// Ctrl-C during a read of a real programmer: quarrow-cli, run as a child on the same mocked USB
+// bus, stops at a bit boundary and closes the device, so libftdi hands the interface back to the
+// kernel's serial driver, instead of dying with the programmer still claimed.
+TEST(LibFtdiInterruptedRead, QuarrowCliClosesTheProgrammerOnCtrlC) {
+  UsbTestbed bed;
+  FakeFt232r& device = bed.Add(WithSerial("A1B2C3D4"));
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    const int null = ::open("/dev/null", O_RDWR);
+    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) ::dup2(null, fd);
+    ::execl(QUARROW_CLI_PATH, QUARROW_CLI_PATH, "read", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  // The two reset writes and a few bits of three clock writes each: the read is under way.
+  constexpr std::size_t kUnderWay = 2 + 3 * 3;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  int wstatus = 0;
+  bool exited = false;
+  while (device.BulkWritten().size() < kUnderWay && !exited &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    exited = ::waitpid(pid, &wstatus, WNOHANG) == pid;
+  }
+  ASSERT_FALSE(exited) << "quarrow-cli ended before the read got under way, status " << wstatus;
+  ::kill(pid, SIGINT);
+  ASSERT_EQ(::waitpid(pid, &wstatus, 0), pid);
+
+  ASSERT_TRUE(WIFEXITED(wstatus)) << "ended by signal " << WTERMSIG(wstatus);
+  EXPECT_EQ(WEXITSTATUS(wstatus), 130);
+  EXPECT_EQ(device.Claims(), 1);
+  EXPECT_EQ(device.DriverReattaches(), 1);
+  EXPECT_LT(device.BulkWritten().size(), 2u + 128u * 3u);
 }
 
 }  // namespace
