@@ -116,7 +116,7 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
   bool saved = true;
   if (!options.output.empty()) {
     saved = SaveImageReporting(options.output, image, options.layout, console);
-    if (saved) console.err << res::kSavedTo << PrintablePath(options.output) << '\n';
+    if (saved) console.err << res::kSavedTo << PrintableText(options.output) << '\n';
   }
   const std::optional<ImageFacts> facts = ExamineImage(image, presentation.knownDumps, console);
   if (!facts) return kExitFailure;

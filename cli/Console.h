@@ -30,6 +30,6 @@ bool SaveImageReporting(const std::string& path, const PromImage& image, ImageFi
 
 // Before a read whose result is to be saved: prints "Can't save file - PATH: reason" if the save is
 // bound to fail.
-bool CheckSaveTargetReporting(const std::filesystem::path& path, Console& console);
+bool CheckSaveTargetReporting(const std::string& path, Console& console);
 
 }  // namespace quarrow::cli

@@ -161,6 +161,13 @@ HANDLE OpenExisting(const std::filesystem::path& path) {
 
 bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND; }
 
+// Opening a name in a folder that does not exist fails with "path not found": the folder is what
+// the person has to fix, so it is the folder that is named, as on POSIX.
+FileStatus OpenFailure(const std::filesystem::path& path, DWORD error) {
+  if (error == ERROR_PATH_NOT_FOUND) return FolderFailure(FolderOf(path), error);
+  return FileStatus::Failure(SystemReason(error));
+}
+
 }  // namespace
 
 FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& image,
@@ -176,7 +183,7 @@ FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& ima
   {
     FileHandle existing(OpenExisting(path));
     if (existing.get() == INVALID_HANDLE_VALUE) {
-      if (!IsMissing(GetLastError())) return LastFailure();
+      if (!IsMissing(GetLastError())) return OpenFailure(path, GetLastError());
     } else if (GetFileType(existing.get()) != FILE_TYPE_DISK) {
       // NUL, CON, a serial port or a pipe: written in place; replacing them by name is not a write.
       if (FileStatus written = WriteBytes(existing.get(), bytes); !written) return written;
@@ -216,7 +223,7 @@ FileStatus CheckSaveTarget(const std::filesystem::path& path) {
   }
   FileHandle existing(OpenExisting(path));
   if (existing.get() != INVALID_HANDLE_VALUE) return {};
-  if (!IsMissing(GetLastError())) return LastFailure();
+  if (!IsMissing(GetLastError())) return OpenFailure(path, GetLastError());
   const std::filesystem::path folder = FolderOf(path);
   const DWORD folderAttributes = GetFileAttributesW(folder.c_str());
   if (folderAttributes == INVALID_FILE_ATTRIBUTES) return FolderFailure(folder, GetLastError());

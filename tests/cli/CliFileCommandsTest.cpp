@@ -157,8 +157,14 @@ TEST(FileErrors, FileNamesAreShownWithControlCharactersEscaped) {
   const std::string name = (folder / "a\nb\x1B[2J.prm").string();
   const CliRun run = RunCli({"show", name});
   EXPECT_EQ(run.status, 3);
+#ifdef _WIN32
+  // Windows refuses such a name with a reason of its own; the name is still shown escaped.
+  EXPECT_NE(run.err.find("a\\nb\\e[2J.prm: "), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+#else
   EXPECT_EQ(run.err, "Can't open file - " + folder.path().string() +
                          "/a\\nb\\e[2J.prm: No such file or directory\n");
+#endif
 }
 
 // Every file error is one line that names the path and gives the reason, with nothing on standard
