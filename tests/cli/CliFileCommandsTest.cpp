@@ -1,6 +1,7 @@
 // quarrow-cli's commands that need no programmer: show, convert, help, version and usage errors.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
 #include <string>
 #include <vector>
@@ -133,7 +134,25 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"convert", "a", "b", "--to", "xml"},
                       std::vector<std::string>{"read", "--nss"},
                       std::vector<std::string>{"--simulate", "--simulate-image", "a.prm", "list"},
-                      std::vector<std::string>{"--simulate-fault", "melted", "list"}));
+                      std::vector<std::string>{"--simulate-fault", "melted", "list"}),
+    // The words of the command line, with the position first so that two lines never share a name.
+    [](const auto& info) {
+      std::string name = std::to_string(info.index) + "_";
+      if (info.param.empty()) name += "NoArguments";
+      for (const std::string& arg : info.param) {
+        bool wordStart = true;
+        for (char c : arg) {
+          if (std::isalnum(static_cast<unsigned char>(c))) {
+            name += wordStart ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+            wordStart = false;
+          } else {
+            wordStart = true;
+          }
+        }
+        if (arg.empty()) name += "Empty";
+      }
+      return name;
+    });
 
 // Every file error is one line that names the path and gives the reason, with nothing on standard
 // output, and leaves the output file untouched.

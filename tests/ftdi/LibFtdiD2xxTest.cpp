@@ -144,7 +144,8 @@ TEST_P(LibFtdiSerialLess, IsListedWithItsDescriptionAndOpensByIndex) {
   EXPECT_EQ(blank.BulkWritten(), std::vector<std::uint8_t>{0x5A});
 }
 
-INSTANTIATE_TEST_SUITE_P(NoStringIndexOrStall, LibFtdiSerialLess, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(NoStringIndexOrStall, LibFtdiSerialLess, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Stalls" : "NoStringIndex"; });
 
 TEST(LibFtdiOpen, BySerialOpensThatDeviceAndFlagsItOpened) {
   UsbTestbed bed;
