@@ -319,9 +319,11 @@ void CQuarrowDlg::OnBnClickedReadChip() {
   if (Busy()) return;
   m_progress->setRange(1, PromImage::kBits);
   SetStatus(Text(res::kReading));
+  m_focusBeforeRead = focusWidget();
   EnableControls(false);
   // Connect could change the programmer under the running read; it waits until the read is done.
   SetConnectEnabled(false);
+  m_focusDuringRead = focusWidget();
   m_reading = true;
   m_worker.Join();  // the previous read, which has delivered its last notification already
   try {
@@ -390,6 +392,11 @@ std::intptr_t CQuarrowDlg::OnReadDone(std::uintptr_t wParam, std::intptr_t lPara
   }
   EnableControls(true);
   SetConnectEnabled(true);
+  // Disabling Read chip moved the focus on, to the donation image, the one tab stop left enabled.
+  // It goes back, so that a keyboard user's Enter reads again rather than opening the donation page.
+  if (m_focusBeforeRead && m_focusBeforeRead->isEnabled() && focusWidget() == m_focusDuringRead) {
+    m_focusBeforeRead->setFocus(Qt::OtherFocusReason);
+  }
   if (outcome == ReadOutcome::Complete) {
     SetStatus(Text(res::kReadComplete));
   } else if (outcome == ReadOutcome::Failed) {

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QFont>
 #include <QIcon>
+#include <QPointer>
 #include <QUrl>
 
 #include <atomic>
@@ -133,6 +134,9 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   std::map<int, QAction*> m_menuItems;
 
   std::vector<DeviceEntry> m_devices;  // the list's entries, in list order
+  // Where the keyboard focus was when a read started, and where disabling the actions moved it.
+  QPointer<QWidget> m_focusBeforeRead;
+  QPointer<QWidget> m_focusDuringRead;
   ReadPromWorker m_worker;
   bool m_reading = false;
   bool m_closePending = false;

@@ -528,6 +528,7 @@ TEST_F(QuarrowDlgTest, EnterPressesTheFocusedButtonAndConnectsFromTheDeviceList)
     EXPECT_EQ(c.effects(), before + 1);
     EXPECT_TRUE(dlg->isVisible());
     ASSERT_TRUE(PumpUntil([&] { return !dlg->Reading(); }));
+    EXPECT_EQ(dlg->focusWidget(), control) << "Enter again does the same";
   }
 }
 
