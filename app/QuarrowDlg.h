@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QFont>
 #include <QIcon>
+#include <QPointer>
 #include <QUrl>
 
 #include <atomic>
@@ -87,6 +88,9 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   void OnStnClickedDonate();
   std::intptr_t OnReadProgress(std::uintptr_t wParam, std::intptr_t lParam);
   std::intptr_t OnReadDone(std::uintptr_t wParam, std::intptr_t lParam);
+  // Lists the programmers again as the device list drops down, keeping the chosen one if it is still
+  // attached, so a programmer plugged in after start-up can be chosen.
+  void OnDropDownDevices();
 
   QString StatusText() const;
   QAction* MenuItem(int commandId) const;
@@ -105,6 +109,10 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   void SetStatus(const QString& text);
   void ShowError(const QString& text);
   void SetConnectEnabled(bool enable);
+  // A read runs, or a close waits for one to stop: nothing may start or be enabled again.
+  bool Busy() const { return m_reading || m_closePending; }
+  void AddDeviceEntries();
+  void ShowStartOfDeviceText();
   void SaveCommand(ImageFileLayout layout);
   void OpenCommand(ImageFileLayout layout);
   void FinishClose();
@@ -133,6 +141,9 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   std::map<int, QAction*> m_menuItems;
 
   std::vector<DeviceEntry> m_devices;  // the list's entries, in list order
+  // Where the keyboard focus was when a read started, and where disabling the actions moved it.
+  QPointer<QWidget> m_focusBeforeRead;
+  QPointer<QWidget> m_focusDuringRead;
   ReadPromWorker m_worker;
   bool m_reading = false;
   bool m_closePending = false;

@@ -1,6 +1,7 @@
 // quarrow-cli's commands that need no programmer: show, convert, help, version and usage errors.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
 #include <string>
 #include <vector>
@@ -143,7 +144,25 @@ INSTANTIATE_TEST_SUITE_P(
                       // An unset variable in a script must not mean "no file" or "no simulation".
                       std::vector<std::string>{"read", "-o", ""},
                       std::vector<std::string>{"--simulate-image", "", "read"},
-                      std::vector<std::string>{"convert", "", "b", "--to", "nss"}));
+                      std::vector<std::string>{"convert", "", "b", "--to", "nss"}),
+    // The words of the command line, with the position first so that two lines never share a name.
+    [](const auto& info) {
+      std::string name = std::to_string(info.index) + "_";
+      if (info.param.empty()) name += "NoArguments";
+      for (const std::string& arg : info.param) {
+        bool wordStart = true;
+        for (char c : arg) {
+          if (std::isalnum(static_cast<unsigned char>(c))) {
+            name += wordStart ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+            wordStart = false;
+          } else {
+            wordStart = true;
+          }
+        }
+        if (arg.empty()) name += "Empty";
+      }
+      return name;
+    });
 
 TEST(Usage, AWordWhereTheCommandBelongsIsNamedAsNotACommand) {
   const CliRun run = RunCli({"--simulate", "bogus"});

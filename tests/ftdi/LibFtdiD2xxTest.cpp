@@ -150,7 +150,8 @@ TEST_P(LibFtdiSerialLess, IsListedWithItsDescriptionAndOpensByIndex) {
   EXPECT_EQ(blank.BulkWritten(), std::vector<std::uint8_t>{0x5A});
 }
 
-INSTANTIATE_TEST_SUITE_P(NoStringIndexOrStall, LibFtdiSerialLess, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(NoStringIndexOrStall, LibFtdiSerialLess, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Stalls" : "NoStringIndex"; });
 
 TEST(LibFtdiOpen, BySerialOpensThatDeviceAndFlagsItOpened) {
   UsbTestbed bed;
@@ -182,7 +183,7 @@ TEST(LibFtdiOpen, UnknownSerialOrIndexOrNoListIsNotFoundAndSaysSo) {
   LibFtdiD2xx d2xx;
   FT_HANDLE handle = reinterpret_cast<FT_HANDLE>(0x1234);
 
-  EXPECT_EQ(d2xx.FT_OpenEx("A1B2C3D4", FT_OPEN_BY_SERIAL_NUMBER, &handle), FT_DEVICE_NOT_FOUND);
+  EXPECT_EQ(d2xx.FT_Open(0, &handle), FT_DEVICE_NOT_FOUND);
   List(d2xx);
   EXPECT_EQ(d2xx.FT_OpenEx("A1B2C3D ", FT_OPEN_BY_SERIAL_NUMBER, &handle), FT_DEVICE_NOT_FOUND);
   EXPECT_NE(d2xx.LastErrorText().find("A1B2C3D "), std::string::npos) << d2xx.LastErrorText();
@@ -221,6 +222,45 @@ TEST(LibFtdiOpen, ABusyDeviceFailsWithTheCauseAndLibftdisOwnWords) {
   const std::string text = d2xx.LastErrorText();
   EXPECT_NE(text.find("in use"), std::string::npos) << text;
   EXPECT_NE(text.find("unable to claim usb device"), std::string::npos) << text;
+}
+
+std::vector<std::string> ListedSerials(LibFtdiD2xx& d2xx) {
+  std::vector<std::string> serials;
+  for (const auto& node : List(d2xx)) serials.push_back(Field(node.SerialNumber));
+  std::sort(serials.begin(), serials.end());
+  return serials;
+}
+
+// A programmer plugged in after the list was made, unplugged, or plugged in again: the open looks
+// at what is attached when it is called, and each new list shows the bus as it is.
+TEST(LibFtdiReplug, OpenAndListSeeTheDevicesAttachedNow) {
+  UsbTestbed bed;
+  FakeFt232r& first = bed.Add(WithSerial("A1B2C3D4"));
+  LibFtdiD2xx d2xx;
+  EXPECT_EQ(ListedSerials(d2xx), std::vector<std::string>{"A1B2C3D4"});
+
+  FakeFt232r& late = bed.Add(WithSerial("LATE0001"));
+  FT_HANDLE handle = nullptr;
+  ASSERT_EQ(d2xx.FT_OpenEx("LATE0001", FT_OPEN_BY_SERIAL_NUMBER, &handle), FT_OK)
+      << d2xx.LastErrorText();
+  EXPECT_EQ(late.Claims(), 1);
+  EXPECT_EQ(ListedSerials(d2xx), (std::vector<std::string>{"A1B2C3D4", "LATE0001"}));
+
+  // Unplugged: neither its serial nor its position in a list made before reaches it.
+  const auto nodes = List(d2xx);
+  const int firstIndex = Field(nodes[0].SerialNumber) == "A1B2C3D4" ? 0 : 1;
+  bed.Remove(first);
+  FT_HANDLE gone = nullptr;
+  EXPECT_EQ(d2xx.FT_Open(firstIndex, &gone), FT_DEVICE_NOT_FOUND);
+  EXPECT_EQ(d2xx.FT_OpenEx("A1B2C3D4", FT_OPEN_BY_SERIAL_NUMBER, &gone), FT_DEVICE_NOT_FOUND);
+  EXPECT_NE(d2xx.LastErrorText().find("A1B2C3D4"), std::string::npos) << d2xx.LastErrorText();
+  EXPECT_EQ(ListedSerials(d2xx), std::vector<std::string>{"LATE0001"});
+
+  FakeFt232r& again = bed.Add(WithSerial("A1B2C3D4"));
+  ASSERT_EQ(d2xx.FT_OpenEx("A1B2C3D4", FT_OPEN_BY_SERIAL_NUMBER, &handle), FT_OK)
+      << d2xx.LastErrorText();
+  EXPECT_EQ(again.Claims(), 1);
+  EXPECT_EQ(first.Claims(), 0);
 }
 
 struct Opened {
