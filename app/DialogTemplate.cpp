@@ -3,11 +3,15 @@
 
 #include <QComboBox>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 #include <cstring>
@@ -34,7 +38,7 @@ QWidget* MakeControl(QWidget* parent, const res::ControlTemplate& c) {
     return button;
   }
   if (Is(c.windowClass, res::kClassComboBox)) {
-    auto* combo = new QComboBox(parent);
+    auto* combo = new DropDownList(parent);
     combo->setEditable((c.style & res::CBS_DROPDOWN) != 0);
     // Typed text selects or names a device; it never becomes a list entry of its own.
     combo->setInsertPolicy(QComboBox::NoInsert);
@@ -80,6 +84,51 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
 }
 
+void ClickableLabel::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+      emit clicked();
+      return;
+    default:
+      QLabel::keyPressEvent(event);
+  }
+}
+
+void ClickableLabel::paintEvent(QPaintEvent* event) {
+  QLabel::paintEvent(event);
+  if (!hasFocus()) return;
+  // A label draws no focus of its own; without this frame a keyboard user cannot tell where Tab went.
+  QPainter painter(this);
+  QStyleOptionFocusRect option;
+  option.initFrom(this);
+  option.rect = rect();
+  style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+}
+
+void DropDownList::showPopup() {
+  emit aboutToDropDown();
+  QComboBox::showPopup();
+}
+
+void DropDownList::focusInEvent(QFocusEvent* event) {
+  QComboBox::focusInEvent(event);
+  // Focus by Tab, and a dialog's first showing, select the whole entry, which puts the cursor and
+  // so the view at its end. The same selection made backwards keeps its start, the serial number,
+  // in view, and typing still replaces it.
+  QLineEdit* edit = lineEdit();
+  if (edit && !edit->text().isEmpty() && edit->selectedText() == edit->text()) {
+    edit->setSelection(static_cast<int>(edit->text().size()), -static_cast<int>(edit->text().size()));
+  }
+}
+
+void DropDownList::focusOutEvent(QFocusEvent* event) {
+  QComboBox::focusOutEvent(event);
+  // Otherwise the line stays scrolled to wherever its cursor was.
+  if (lineEdit()) lineEdit()->home(false);
+}
+
 std::map<int, QWidget*> BuildControls(QWidget* parent, const res::DialogTemplate& dialog,
                                       const DialogUnits& units) {
   parent->setFixedSize(units.X(dialog.cx), units.Y(dialog.cy));
@@ -100,6 +149,11 @@ std::map<int, QWidget*> BuildControls(QWidget* parent, const res::DialogTemplate
     widget->setGeometry(units.X(c.x), units.Y(c.y), width, height);
     if (c.style & res::WS_TABSTOP) {
       widget->setFocusPolicy(Qt::StrongFocus);
+      if (previousTabStop) QWidget::setTabOrder(previousTabStop, widget);
+      previousTabStop = widget;
+    } else if (c.style & res::SS_NOTIFY) {
+      // Reached with Tab but, like a link, not focused by a click.
+      widget->setFocusPolicy(Qt::TabFocus);
       if (previousTabStop) QWidget::setTabOrder(previousTabStop, widget);
       previousTabStop = widget;
     } else {

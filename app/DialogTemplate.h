@@ -2,6 +2,7 @@
 // dialog units, object names from resource names, tab order from template order.
 #pragma once
 
+#include <QComboBox>
 #include <QLabel>
 #include <QSize>
 
@@ -30,7 +31,8 @@ class DialogUnits {
   int baseY_;
 };
 
-// A static control with SS_NOTIFY: it reports clicks.
+// A static control with SS_NOTIFY: it reports clicks. It is also a tab stop, pressed with Enter or
+// Space, so that a keyboard alone reaches every link.
 class ClickableLabel : public QLabel {
   Q_OBJECT
  public:
@@ -41,6 +43,24 @@ class ClickableLabel : public QLabel {
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// A drop-down list that says when it is about to drop down, so that its owner can fill it afresh.
+// An entry longer than the box shows its start whether or not the box has the focus.
+class DropDownList : public QComboBox {
+  Q_OBJECT
+ public:
+  using QComboBox::QComboBox;
+  void showPopup() override;
+
+ signals:
+  void aboutToDropDown();
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 };
 
 // Creates the template's controls as children of `parent`, which gets the template's client size,

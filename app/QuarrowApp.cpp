@@ -6,10 +6,13 @@
 #include <QFile>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
 #include "DialogServices.h"
+#include "KnownDumps.h"
+#include "PrintableText.h"
 #include "Programmer.h"
 #include "QuarrowDlg.h"
 #include "Strings.h"
@@ -27,10 +30,14 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
   QApplication::setDesktopFileName(QStringLiteral("quarrow"));
   QApplication::setWindowIcon(ApplicationIcon());
 
+  // The exit statuses are quarrow-cli's: 2 for a command line that could not be understood, 3 for a
+  // file that could not be read.
+  constexpr int kExitUsage = 2;
+  constexpr int kExitFailure = 3;
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Reads RP5H01 serial PROMs through an FT232R programmer."));
-  parser.addHelpOption();
-  parser.addVersionOption();
+  const QCommandLineOption help = parser.addHelpOption();
+  const QCommandLineOption version = parser.addVersionOption();
   const QCommandLineOption simulate(QStringLiteral("simulate"),
                                     QStringLiteral("List a simulated programmer instead of the attached ones."));
   const QCommandLineOption simulateImage(
@@ -39,11 +46,22 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
       QStringLiteral("FILE"));
   parser.addOption(simulate);
   parser.addOption(simulateImage);
-  parser.process(app);  // reports unknown options and exits
+  if (!parser.parse(QApplication::arguments())) {
+    std::string error = PrintableText(parser.errorText().toStdString());
+    if (!error.empty() && error.back() == '.') error.pop_back();
+    std::fprintf(stderr, "quarrow: %s; see quarrow --help\n", error.c_str());
+    return kExitUsage;
+  }
+  if (parser.isSet(help)) parser.showHelp(0);
+  if (parser.isSet(version)) parser.showVersion();
   if (!parser.positionalArguments().isEmpty()) {
     std::fprintf(stderr, "quarrow: unexpected argument '%s'; see quarrow --help\n",
-                 qPrintable(parser.positionalArguments().front()));
-    return 2;
+                 PrintableText(parser.positionalArguments().front().toStdString()).c_str());
+    return kExitUsage;
+  }
+  if (parser.isSet(simulateImage) && parser.value(simulateImage).isEmpty()) {
+    std::fprintf(stderr, "quarrow: --simulate-image: the file name is empty; see quarrow --help\n");
+    return kExitUsage;
   }
 
   std::unique_ptr<ID2xx> backEnd;
@@ -54,8 +72,10 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
       const FileStatus loaded = simulated->LoadChipFile(
           std::filesystem::path(QFile::encodeName(file).toStdString()), ImageFileLayout::Mame);
       if (!loaded) {
-        std::fprintf(stderr, "quarrow: %s%s: %s\n", res::kCantOpenFile, qPrintable(file), loaded.reason.c_str());
-        return 2;
+        const std::string name = PrintableText(QFile::encodeName(file).toStdString());
+        std::fprintf(stderr, "quarrow: %s%s: %s\n", res::kCantOpenFile, name.c_str(),
+                     loaded.reason.c_str());
+        return kExitFailure;
       }
     }
     backEnd = std::move(simulated);
@@ -67,12 +87,31 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
   CD2xxPinPort pinPort(*g_d2xx, g_ftHandle);
   g_pinPort = &pinPort;
 
+  // A table named in the environment that cannot be read is reported once the window is up; the
+  // window then identifies by the built-in table.
+  std::optional<KnownDumpTable> knownDumps;
+  QString knownDumpsProblem;
+  if (const char* path = std::getenv(kKnownDumpsVariable); path != nullptr && *path != '\0') {
+    std::string error;
+    knownDumps = LoadKnownDumps(std::filesystem::path(path), error);
+    if (!knownDumps) {
+      knownDumpsProblem = QString::fromUtf8(res::kCantReadKnownDumps) +
+                          QString::fromLocal8Bit(error) + QStringLiteral("\n\n") +
+                          QString::fromUtf8(res::kUsingBuiltInKnownDumps);
+    }
+  }
+
   QtDialogServices services;
   int result = 0;
   {
-    CQuarrowDlg dlg(QuarrowDlgContext{*g_d2xx, g_ftHandle, *g_pinPort, g_pinByte, g_chipImage, g_bufferImage,
-                                      services});
+    QuarrowDlgContext context{*g_d2xx,      g_ftHandle,    *g_pinPort, g_pinByte,
+                              g_chipImage, g_bufferImage, services};
+    context.knownDumps = knownDumps ? &*knownDumps : nullptr;
+    CQuarrowDlg dlg(context);
     dlg.show();
+    if (!knownDumpsProblem.isEmpty()) {
+      services.MessageBox(&dlg, knownDumpsProblem, QString::fromUtf8(res::kCaptionError));
+    }
     dlg.exec();
   }
   // The back end goes with `backEnd` below and closes the programmer, which gives the USB interface

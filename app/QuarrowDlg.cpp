@@ -21,6 +21,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
@@ -29,6 +30,9 @@
 #include "AboutDialog.h"
 #include "DialogServices.h"
 #include "DialogTemplate.h"
+#include "Diagnosis.h"
+#include "IdentificationText.h"
+#include "Identify.h"
 #include "Resources.h"
 #include "Strings.h"
 
@@ -108,7 +112,8 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   m_progress = static_cast<QProgressBar*>(controls.at(res::IDC_PROGRESS));
   m_donate = static_cast<QLabel*>(controls.at(res::IDC_DONATE));
 
-  // Without a default button Enter reaches the dialog itself, which ends it as Windows does.
+  // No button is the default: Enter on a button presses that button (keyPressEvent), and Enter in a
+  // data box ends the dialog as on Windows.
   for (QPushButton* button : {m_btnConnect, m_btnReadChip, m_btnSaveData, m_btnCompare, m_btnOpenFile}) {
     button->setAutoDefault(false);
   }
@@ -123,6 +128,8 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   connect(m_btnCompare, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedCompare);
   connect(static_cast<ClickableLabel*>(m_donate), &ClickableLabel::clicked, this,
           &CQuarrowDlg::OnStnClickedDonate);
+  connect(static_cast<DropDownList*>(m_cbDevices), &DropDownList::aboutToDropDown, this,
+          &CQuarrowDlg::OnDropDownDevices);
 
   m_fontFixed = FixedFont();
   m_editChip->setFont(m_fontFixed);
@@ -138,6 +145,19 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   m_statusPane = new QLabel(Text(res::kOpenProgrammer), m_statusBar);
   m_statusPane->setObjectName(QStringLiteral("IDS_OPEN_PROGRAMMER"));
   m_statusBar->addWidget(m_statusPane, 1);
+  m_identifyPane = new QLabel(m_statusBar);
+  m_identifyPane->setObjectName(Text(res::kIdentifyPaneName));
+  m_statusBar->addPermanentWidget(m_identifyPane);
+  std::string tableError;
+  if (m_ctx.knownDumps) {
+    m_knownDumps = *m_ctx.knownDumps;
+  } else if (std::optional<KnownDumpTable> builtIn = BuiltInKnownDumps(tableError)) {
+    m_knownDumps = std::move(*builtIn);
+  } else {
+    m_ctx.services.MessageBox(
+        this, Text(res::kCantReadKnownDumps) + QString::fromStdString(tableError),
+        Text(res::kCaptionError));
+  }
   const int statusHeight = m_statusBar->sizeHint().height();
   m_statusBar->setGeometry(0, client->height() - statusHeight, client->width(), statusHeight);
 
@@ -236,18 +256,54 @@ void CQuarrowDlg::FillDeviceList() {
     m_ctx.services.MessageBox(this, text, Text(res::kCaptionError));
     return;
   }
+  AddDeviceEntries();
+  m_cbDevices->setCurrentIndex(0);
+  ShowStartOfDeviceText();
+}
+
+void CQuarrowDlg::AddDeviceEntries() {
   // The entries come sorted as a sorted Windows combo box orders them; each item keeps the index of
   // the device it stands for.
   for (std::size_t i = 0; i < m_devices.size(); ++i) {
     m_cbDevices->addItem(QString::fromLocal8Bit(m_devices[i].text), static_cast<int>(i));
   }
-  m_cbDevices->setCurrentIndex(0);
+}
+
+void CQuarrowDlg::ShowStartOfDeviceText() {
   // An entry longer than the box shows its start, the serial number, rather than its end.
-  if (m_cbDevices->lineEdit()) m_cbDevices->lineEdit()->setCursorPosition(0);
+  if (m_cbDevices->lineEdit()) m_cbDevices->lineEdit()->home(false);
+}
+
+void CQuarrowDlg::OnDropDownDevices() {
+  if (Busy()) return;
+  // What the person has chosen: an entry, or text of their own that names none.
+  const QString text = m_cbDevices->currentText();
+  const int index = m_cbDevices->currentIndex();
+  const bool typed = index < 0 || m_cbDevices->itemText(index) != text;
+  const std::string selected = typed ? std::string() : m_devices.at(static_cast<std::size_t>(
+                                                           m_cbDevices->itemData(index).toInt())).text;
+
+  std::vector<DeviceEntry> devices = EnumerateProgrammers(m_ctx.d2xx);
+  const bool sameEntries = std::equal(devices.begin(), devices.end(), m_devices.begin(), m_devices.end(),
+                                      [](const DeviceEntry& a, const DeviceEntry& b) { return a.text == b.text; });
+  // Always the new records: a device without a serial opens by its position in the newest list.
+  m_devices = std::move(devices);
+  if (sameEntries) return;
+
+  m_cbDevices->clear();
+  AddDeviceEntries();
+  if (typed) {
+    m_cbDevices->setCurrentIndex(-1);
+    m_cbDevices->setEditText(text);
+    return;
+  }
+  const int kept = m_cbDevices->findText(QString::fromLocal8Bit(selected), Qt::MatchExactly | Qt::MatchCaseSensitive);
+  m_cbDevices->setCurrentIndex(kept >= 0 ? kept : (m_devices.empty() ? -1 : 0));
+  ShowStartOfDeviceText();
 }
 
 void CQuarrowDlg::OnBnClickedConnect() {
-  if (m_reading) return;
+  if (Busy()) return;
   const QString text = m_cbDevices->currentText();
   DeviceEntry entry;
   // The selected item when the text is still its own; entries may differ only in case, so the
@@ -274,12 +330,17 @@ void CQuarrowDlg::OnBnClickedConnect() {
 }
 
 void CQuarrowDlg::OnBnClickedReadChip() {
-  if (m_reading) return;
+  // After a close has been asked for, a new read would hold the window open: the close waits for
+  // the read, and the read for the window.
+  if (Busy()) return;
   m_progress->setRange(1, PromImage::kBits);
   SetStatus(Text(res::kReading));
+  ShowIdentification(nullptr);
+  m_focusBeforeRead = focusWidget();
   EnableControls(false);
   // Connect could change the programmer under the running read; it waits until the read is done.
   SetConnectEnabled(false);
+  m_focusDuringRead = focusWidget();
   m_reading = true;
   m_worker.Join();  // the previous read, which has delivered its last notification already
   try {
@@ -338,14 +399,24 @@ std::intptr_t CQuarrowDlg::OnReadDone(std::uintptr_t wParam, std::intptr_t lPara
   // uses; after a failure the status line says that those bits cannot be trusted.
   m_editChip->setText(QString::fromUtf8(reinterpret_cast<const char*>(lParam)));
   m_reading = false;
-  EnableControls(true);
-  SetConnectEnabled(true);
   if (m_closePending) {
+    // The actions stay disabled: a click queued behind this notification must not start a read that
+    // the close would then wait for.
     SetStatus(Text(res::kReadStopped));
     // Runs after this notification has returned to the worker, which then has nothing left to send.
     QMetaObject::invokeMethod(this, &CQuarrowDlg::FinishClose, Qt::QueuedConnection);
-  } else if (outcome == ReadOutcome::Complete) {
+    return 0;
+  }
+  EnableControls(true);
+  SetConnectEnabled(true);
+  // Disabling Read chip moved the focus on, to the donation image, the one tab stop left enabled.
+  // It goes back, so that a keyboard user's Enter reads again rather than opening the donation page.
+  if (m_focusBeforeRead && m_focusBeforeRead->isEnabled() && focusWidget() == m_focusDuringRead) {
+    m_focusBeforeRead->setFocus(Qt::OtherFocusReason);
+  }
+  if (outcome == ReadOutcome::Complete) {
     SetStatus(Text(res::kReadComplete));
+    ShowIdentification(&m_ctx.chipImage);
   } else if (outcome == ReadOutcome::Failed) {
     ShowError(Text(res::kReadFailed));
   } else {
@@ -355,7 +426,7 @@ std::intptr_t CQuarrowDlg::OnReadDone(std::uintptr_t wParam, std::intptr_t lPara
 }
 
 void CQuarrowDlg::done(int result) {
-  if (m_reading) {
+  if (m_reading || m_closePending) {
     if (!m_closePending) {
       m_closePending = true;
       m_closeResult = result;
@@ -367,22 +438,20 @@ void CQuarrowDlg::done(int result) {
 }
 
 void CQuarrowDlg::FinishClose() {
+  // No read can have started since the close was asked for, and the last one has sent its last
+  // notification, so this join returns at once.
   m_worker.Join();
   m_closePending = false;
   QDialog::done(m_closeResult);
 }
 
 bool CQuarrowDlg::eventFilter(QObject* watched, QEvent* event) {
-  // An entry longer than the box shows its start, the serial number, once the person moves on; the
-  // line edit would otherwise stay scrolled to wherever its cursor was.
-  if (event->type() == QEvent::FocusOut && watched == m_cbDevices && m_cbDevices->lineEdit()) {
-    m_cbDevices->lineEdit()->home(false);
-  }
-  // The editable list keeps Enter to itself when its list is closed; Windows hands it to the dialog.
+  // Enter in the device list connects to the entry or typed serial, rather than ending the program
+  // and losing an unsaved read. With the list dropped down, Enter chooses an entry as usual.
   if (event->type() == QEvent::KeyPress && !m_cbDevices->view()->isVisible()) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      accept();
+      OnBnClickedConnect();
       return true;
     }
   }
@@ -391,6 +460,12 @@ bool CQuarrowDlg::eventFilter(QObject* watched, QEvent* event) {
 
 void CQuarrowDlg::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    // A button that is not the default leaves Enter to its dialog; as on Windows, it presses the
+    // button that has the focus.
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+      if (button->isEnabled()) button->click();
+      return;
+    }
     accept();
     return;
   }
@@ -398,6 +473,7 @@ void CQuarrowDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CQuarrowDlg::OnBnClickedCompare() {
+  if (Busy()) return;
   const bool match = CompareImages(m_ctx.chipImage, m_ctx.bufferImage).match;
   const QString text = Text(match ? res::kChipAndFileMatch : res::kChipAndFileDiffer);
   m_ctx.services.MessageBox(this, text, Text(match ? res::kCaptionOk : res::kCaptionError));
@@ -405,7 +481,7 @@ void CQuarrowDlg::OnBnClickedCompare() {
 }
 
 void CQuarrowDlg::SaveCommand(ImageFileLayout layout) {
-  if (m_reading) return;
+  if (Busy()) return;
   const std::optional<QString> chosen =
       m_ctx.services.GetSaveFileName(this, FileFilters(), Text(res::kDefaultSaveSuffix));
   if (!chosen) return;
@@ -419,7 +495,7 @@ void CQuarrowDlg::SaveCommand(ImageFileLayout layout) {
 }
 
 void CQuarrowDlg::OpenCommand(ImageFileLayout layout) {
-  if (m_reading) return;
+  if (Busy()) return;
   const std::optional<QString> chosen = m_ctx.services.GetOpenFileName(this, FileFilters());
   if (!chosen) return;
   const QString path = QFileInfo(*chosen).absoluteFilePath();
@@ -432,6 +508,31 @@ void CQuarrowDlg::OpenCommand(ImageFileLayout layout) {
   m_ctx.bufferImage = image;
   m_editBuffer->setText(QString::fromUtf8(FormatImageText(image)));
   SetStatus(Text(res::kOpenedFile) + path);
+  ShowIdentification(&m_ctx.bufferImage);
+}
+
+void CQuarrowDlg::ShowIdentification(const PromImage* image) {
+  m_identifyPane->clear();
+  m_identifyPane->setToolTip({});
+  if (!image) return;
+  std::string error;
+  const std::optional<Identification> identification = IdentifyImage(*image, m_knownDumps, error);
+  if (!identification) {
+    m_identifyPane->setToolTip(QString::fromStdString(error));
+    return;
+  }
+  // The set name says it all for a known dump; otherwise what looks broken matters more than
+  // "unknown dump".
+  const std::vector<Diagnosis> diagnoses = DiagnoseRead(*image);
+  const bool known = identification->result == IdentificationResult::KnownDump;
+  m_identifyPane->setText(QString::fromStdString(known || diagnoses.empty()
+                                                     ? IdentificationShort(*identification)
+                                                     : DiagnosisShort(diagnoses.front())));
+  QString tip = QString::fromStdString(IdentificationSentence(*identification));
+  for (Diagnosis diagnosis : diagnoses) {
+    tip += QLatin1Char('\n') + QString::fromStdString(DiagnosisSentence(diagnosis));
+  }
+  m_identifyPane->setToolTip(tip);
 }
 
 void CQuarrowDlg::OnBnClickedSaveData() { SaveCommand(ImageFileLayout::Mame); }
@@ -442,6 +543,7 @@ void CQuarrowDlg::OnFileOpenNss() { OpenCommand(ImageFileLayout::Nss); }
 void CQuarrowDlg::OnFileExit() { close(); }
 
 void CQuarrowDlg::OnHelpAbout() {
+  if (Busy()) return;
   CAboutDialog about(m_ctx.links, m_ctx.services, this);
   about.exec();
 }

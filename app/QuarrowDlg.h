@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QFont>
 #include <QIcon>
+#include <QPointer>
 #include <QUrl>
 
 #include <atomic>
@@ -18,6 +19,7 @@
 
 #include "D2xx.h"
 #include "ImageFile.h"
+#include "KnownDumps.h"
 #include "PinPort.h"
 #include "Programmer.h"
 #include "PromImage.h"
@@ -56,6 +58,7 @@ struct QuarrowDlgContext {
   IDialogServices& services;
   WaitFunction wait = SleepMilliseconds;
   AppLinks links = BuildTimeLinks();
+  const KnownDumpTable* knownDumps = nullptr;  // null: the table built into the program
 };
 
 QIcon ApplicationIcon();
@@ -85,6 +88,9 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   void OnStnClickedDonate();
   std::intptr_t OnReadProgress(std::uintptr_t wParam, std::intptr_t lParam);
   std::intptr_t OnReadDone(std::uintptr_t wParam, std::intptr_t lParam);
+  // Lists the programmers again as the device list drops down, keeping the chosen one if it is still
+  // attached, so a programmer plugged in after start-up can be chosen.
+  void OnDropDownDevices();
 
   QString StatusText() const;
   QAction* MenuItem(int commandId) const;
@@ -103,9 +109,16 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   void SetStatus(const QString& text);
   void ShowError(const QString& text);
   void SetConnectEnabled(bool enable);
+  // A read runs, or a close waits for one to stop: nothing may start or be enabled again.
+  bool Busy() const { return m_reading || m_closePending; }
+  void AddDeviceEntries();
+  void ShowStartOfDeviceText();
   void SaveCommand(ImageFileLayout layout);
   void OpenCommand(ImageFileLayout layout);
   void FinishClose();
+  // The second status pane: the image's set name, "unknown dump" or a diagnosis in short, with the
+  // full sentences as its tooltip; empty while no image is worth naming.
+  void ShowIdentification(const PromImage* image);
   void BuildMenu(QMenuBar* menuBar);
 
   QuarrowDlgContext m_ctx;
@@ -122,10 +135,15 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   QLabel* m_donate = nullptr;
   QStatusBar* m_statusBar = nullptr;
   QLabel* m_statusPane = nullptr;
+  QLabel* m_identifyPane = nullptr;
+  KnownDumpTable m_knownDumps;
   QFont m_fontFixed;
   std::map<int, QAction*> m_menuItems;
 
   std::vector<DeviceEntry> m_devices;  // the list's entries, in list order
+  // Where the keyboard focus was when a read started, and where disabling the actions moved it.
+  QPointer<QWidget> m_focusBeforeRead;
+  QPointer<QWidget> m_focusDuringRead;
   ReadPromWorker m_worker;
   bool m_reading = false;
   bool m_closePending = false;

@@ -7,10 +7,15 @@
 #include "Console.h"
 #include "Device.h"
 #include "ExitStatus.h"
+#include "Report.h"
 
 namespace quarrow::cli {
 
-ExitStatus ShowCommand(const std::string& path, ImageFileLayout layout, Console& console);
+ExitStatus ShowCommand(const std::string& path, ImageFileLayout layout,
+                       const Presentation& presentation, Console& console);
+// Prints only the identification (and the diagnosis on standard error).
+ExitStatus IdentifyCommand(const std::string& path, ImageFileLayout layout,
+                           const Presentation& presentation, Console& console);
 ExitStatus ConvertCommand(const std::string& in, const std::string& out, ImageFileLayout to,
                           Console& console);
 ExitStatus ListCommand(const DeviceOptions& device, Console& console);
@@ -20,9 +25,11 @@ struct ReadOptions {
   ImageFileLayout layout = ImageFileLayout::Mame;
   bool verify = false;
 };
-ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options, Console& console);
+ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
+                       const Presentation& presentation, Console& console);
 
 ExitStatus CompareCommand(const DeviceOptions& device, const std::string& path,
-                          ImageFileLayout layout, Console& console);
+                          ImageFileLayout layout, const Presentation& presentation,
+                          Console& console);
 
 }  // namespace quarrow::cli

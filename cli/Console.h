@@ -28,4 +28,8 @@ bool OpenImageReporting(const std::string& path, ImageFileLayout layout, PromIma
 bool SaveImageReporting(const std::string& path, const PromImage& image, ImageFileLayout layout,
                         Console& console);
 
+// Before a read whose result is to be saved: prints "Can't save file - PATH: reason" if the save is
+// bound to fail.
+bool CheckSaveTargetReporting(const std::string& path, Console& console);
+
 }  // namespace quarrow::cli

@@ -6,6 +6,7 @@
 
 #include "CliTexts.h"
 #include "ProgressBar.h"
+#include "PrintableText.h"
 #include "Programmer.h"
 #include "ReadOut.h"
 #include "Strings.h"
@@ -71,7 +72,7 @@ std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, 
   const ConnectResult connected = ConnectProgrammer(*session->d2xx_, entry, session->handle_);
   if (!connected.ok) {
     console.err << res::kCantOpenDevice;
-    if (!connected.error.empty()) console.err << ": " << connected.error;
+    if (!connected.error.empty()) console.err << ": " << PrintableText(connected.error);
     console.err << '\n';
     return nullptr;
   }
@@ -90,12 +91,18 @@ bool ChipSession::Read(PromImage& image, const std::string& label, Console& cons
   std::uint8_t pinByte = 0;
   ProgressBar progress(console.err, console.errIsTerminal, label);
   ReadPromJob job{port, pinByte, image, progress};
+  job.stopRequested = &StopRequested();
   const ReadResult result = ReadPromThread(job);
+  // Checked first: a signal after the last bit still means the person wants nothing saved.
+  if (InterruptedExitStatus() != kExitSuccess) {
+    console.err << kReadInterrupted << '\n';
+    return false;
+  }
   if (result.outcome == ReadOutcome::Complete) return true;
 
   console.err << (result.outcome == ReadOutcome::Stopped ? res::kReadStopped : res::kReadFailed);
   const std::string cause = d2xx_->LastErrorText();
-  if (!cause.empty()) console.err << ": " << cause;
+  if (!cause.empty()) console.err << ": " << PrintableText(cause);
   console.err << '\n';
   return false;
 }

@@ -9,6 +9,7 @@
 #include "Console.h"
 #include "D2xx.h"
 #include "ExitStatus.h"
+#include "Interruption.h"
 #include "PromImage.h"
 
 namespace quarrow::cli {
@@ -41,12 +42,15 @@ class ChipSession {
   ChipSession& operator=(const ChipSession&) = delete;
 
   // Reads all 128 bits. Reports and returns false unless every pin operation succeeded; `image`
-  // then holds nothing the caller may use.
+  // then holds nothing the caller may use. A signal (Ctrl-C) stops the read at the next bit and
+  // fails it; the program then drops the session and ends with InterruptedExitStatus().
   bool Read(PromImage& image, const std::string& label, Console& console);
 
  private:
   explicit ChipSession(std::unique_ptr<ID2xx> d2xx) : d2xx_(std::move(d2xx)) {}
 
+  // A signal stays deferred until the destructor has closed the programmer.
+  SignalsDeferred signalsDeferred_;
   std::unique_ptr<ID2xx> d2xx_;
   FT_HANDLE handle_ = nullptr;
 };

@@ -3,6 +3,7 @@
 
 #include "CliTexts.h"
 #include "Console.h"
+#include "PrintableText.h"
 #include "Strings.h"
 
 namespace quarrow::cli {
@@ -15,7 +16,7 @@ bool OpenImageReporting(const std::string& path, ImageFileLayout layout, PromIma
                         Console& console) {
   const FileStatus status = OpenImageFile(PathFromUtf8(path), layout, image);
   if (!status) {
-    console.err << res::kCantOpenFile << path << ": " << status.reason << '\n';
+    console.err << res::kCantOpenFile << PrintableText(path) << ": " << status.reason << '\n';
     return false;
   }
   // A dump of the wrong size is usually a mistake (a truncated download, a different chip's dump);
@@ -23,7 +24,7 @@ bool OpenImageReporting(const std::string& path, ImageFileLayout layout, PromIma
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(PathFromUtf8(path), error);
   if (!error && size != kImageFileSize) {
-    console.err << "Note - " << path << " holds " << size << " bytes, not "
+    console.err << "Note - " << PrintableText(path) << " holds " << size << " bytes, not "
                 << kImageFileSize << ": " << (size < kImageFileSize ? kShortFileNote : kLongFileNote)
                 << '\n';
   }
@@ -34,7 +35,16 @@ bool SaveImageReporting(const std::string& path, const PromImage& image, ImageFi
                         Console& console) {
   const FileStatus status = SaveImageFile(PathFromUtf8(path), image, layout);
   if (!status) {
-    console.err << res::kCantSaveFile << path << ": " << status.reason << '\n';
+    console.err << res::kCantSaveFile << PrintableText(path) << ": " << status.reason << '\n';
+    return false;
+  }
+  return true;
+}
+
+bool CheckSaveTargetReporting(const std::string& path, Console& console) {
+  const FileStatus status = CheckSaveTarget(PathFromUtf8(path));
+  if (!status) {
+    console.err << res::kCantSaveFile << PrintableText(path) << ": " << status.reason << '\n';
     return false;
   }
   return true;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "Hashes.h"
 #include "PromImage.h"
 
 namespace quarrow::cli {
@@ -11,5 +12,8 @@ namespace quarrow::cli {
 // "CRC(xxxxxxxx) SHA1(<40 hex digits>)", lower-case, or nothing when the digest library fails
 // (`error` then holds its words).
 std::optional<std::string> MameIdentification(const PromImage& image, std::string& error);
+
+// The same line from hashes already taken of the MAME-layout bytes.
+std::string MameIdentification(const ImageHashes& mameLayoutHashes);
 
 }  // namespace quarrow::cli

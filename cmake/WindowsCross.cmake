@@ -12,15 +12,24 @@ set(ZLIB_USE_STATIC_LIBS ON)
 # A Windows program sits at the top of its folder, beside its README, not in a bin/ below it.
 set(CMAKE_INSTALL_BINDIR .)
 
-# CLI11 is header-only, but its headers live in /usr/include: pointing the cross compiler there would
-# mix glibc's headers into the build, so a copy of CLI/ alone is staged in the build folder.
+# CLI11 and nlohmann-json are header-only, but their headers live in /usr/include: pointing the cross
+# compiler there would mix glibc's headers into the build, so a copy of their folders alone is staged
+# in the build folder.
 set(staged_include ${CMAKE_BINARY_DIR}/staged-include)
-if(NOT EXISTS /usr/include/CLI/CLI.hpp)
-  message(FATAL_ERROR "CLI11 headers not found in /usr/include/CLI (apt-get install libcli11-dev)")
-endif()
-file(COPY /usr/include/CLI DESTINATION ${staged_include})
-add_library(CLI11::CLI11 INTERFACE IMPORTED)
-set_target_properties(CLI11::CLI11 PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${staged_include})
+foreach(header_library "CLI11::CLI11|CLI|CLI.hpp|libcli11-dev"
+                       "nlohmann_json::nlohmann_json|nlohmann|json.hpp|nlohmann-json3-dev")
+  string(REPLACE "|" ";" header_library "${header_library}")
+  list(GET header_library 0 target)
+  list(GET header_library 1 folder)
+  list(GET header_library 2 header)
+  list(GET header_library 3 package)
+  if(NOT EXISTS /usr/include/${folder}/${header})
+    message(FATAL_ERROR "${target} headers not found in /usr/include/${folder} (apt-get install ${package})")
+  endif()
+  file(COPY /usr/include/${folder} DESTINATION ${staged_include})
+  add_library(${target} INTERFACE IMPORTED)
+  set_target_properties(${target} PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${staged_include})
+endforeach()
 
 # The test programs list their tests when ctest starts, not when they are built: listing runs them
 # under Wine, whose first start in a fresh prefix takes longer than a build step should wait, and

@@ -39,10 +39,27 @@ struct FileStatus {
   static FileStatus Failure(std::string why) { return {false, std::move(why)}; }
 };
 
-// Writes the image to a temporary file in the target's folder and renames it over the target, so an
-// existing file is either replaced whole or left exactly as it was. No temporary file is left behind.
+// Saves as a plain write would, without its risks. A regular file (or a missing one) is written to
+// a temporary file in its folder and renamed over the target, so an existing file is either
+// replaced whole or left exactly as it was; the new file keeps the old one's permission bits and,
+// where the process may set them, its owner and group. A file the process may not write is not
+// replaced. A symbolic link is written through: the file it points to is replaced in that file's
+// own folder, and a dangling link creates its target. Anything else that exists (a device, a FIFO)
+// is written directly; a FIFO nobody reads from is given up on after a short wait. No temporary
+// file is left behind, even when the program ends on a signal, provided its handler calls
+// RemoveUnfinishedSaveFiles.
 FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& image,
                          ImageFileLayout layout);
+
+// What would make a save to `path` fail, found without writing anything: a missing or unwritable
+// folder, a folder or socket at the path, a file the process may not write, a link loop. A success
+// does not promise the save (the disk may still be full); it spares a long read before a certain
+// failure.
+FileStatus CheckSaveTarget(const std::filesystem::path& path);
+
+// Removes the temporary files of saves that are under way. Async-signal-safe: for a program's
+// SIGINT/SIGTERM handler, which is the program's own to install; the library installs none.
+void RemoveUnfinishedSaveFiles() noexcept;
 
 // Reads at most the first 16 bytes of a regular file and decodes them. Anything that is not a
 // regular file (a folder, FIFO or device) is refused without blocking. `image` changes only on

@@ -7,11 +7,14 @@
 #endif
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
+#include <cwchar>
 #include <random>
 #include <string>
 
 #include "ImageFile.h"
+#include "PrintableText.h"
 
 namespace quarrow {
 
@@ -47,6 +50,10 @@ class FileHandle {
   FileHandle& operator=(const FileHandle&) = delete;
   ~FileHandle() { Close(); }
   HANDLE get() const { return handle_; }
+  void Reset(HANDLE handle) {
+    Close();
+    handle_ = handle;
+  }
   bool Close() {
     HANDLE handle = handle_;
     handle_ = INVALID_HANDLE_VALUE;
@@ -57,49 +64,177 @@ class FileHandle {
   HANDLE handle_;
 };
 
+// ---- Temporary files a console control handler may have to remove ----
+
+// A slot is Claimed while its name is being filled in or its file is going away, and Live while the
+// file exists under that name: only then may a handler delete it.
+enum SlotState : int { kFree = 0, kClaimed = 1, kLive = 2 };
+struct UnfinishedSave {
+  std::atomic<int> state{kFree};
+  wchar_t path[MAX_PATH + 1];
+};
+UnfinishedSave unfinishedSaves[4];
+
+FileStatus FolderFailure(const std::filesystem::path& folder, DWORD error) {
+  return FileStatus::Failure("folder " + PrintablePath(folder) + ": " + SystemReason(error));
+}
+
+// One save's temporary file: created only if it does not exist yet, listed for the handlers while
+// it exists, deleted unless it was moved into place.
+class TemporaryFile {
+ public:
+  ~TemporaryFile() {
+    file_.Close();
+    if (!name_.empty() && !moved_) {
+      if (slot_) slot_->state.store(kClaimed);
+      DeleteFileW(name_.c_str());
+    }
+    if (slot_) slot_->state.store(kFree);
+  }
+
+  FileStatus Create(const std::filesystem::path& folder) {
+    for (UnfinishedSave& candidate : unfinishedSaves) {
+      int expected = kFree;
+      if (candidate.state.compare_exchange_strong(expected, kClaimed)) {
+        slot_ = &candidate;
+        break;
+      }
+    }
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      wchar_t suffix[16];
+      std::swprintf(suffix, 16, L"%08x", static_cast<unsigned>(random()));
+      const std::wstring name =
+          (folder / (std::wstring(L".quarrow-") + suffix + L".tmp")).wstring();
+      const bool listed = slot_ != nullptr && name.size() <= MAX_PATH;
+      if (listed) std::wmemcpy(slot_->path, name.c_str(), name.size() + 1);
+      HANDLE created = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (created != INVALID_HANDLE_VALUE) {
+        file_.Reset(created);
+        name_ = name;
+        if (listed) slot_->state.store(kLive);
+        return {};
+      }
+      if (GetLastError() != ERROR_FILE_EXISTS) return FolderFailure(folder, GetLastError());
+    }
+    return FolderFailure(folder, ERROR_FILE_EXISTS);
+  }
+
+  HANDLE get() const { return file_.get(); }
+  bool Close() { return file_.Close(); }
+  const std::wstring& name() const { return name_; }
+  void Moved() {
+    moved_ = true;
+    if (slot_) slot_->state.store(kFree);
+    slot_ = nullptr;
+  }
+
+ private:
+  UnfinishedSave* slot_ = nullptr;
+  std::wstring name_;
+  FileHandle file_{INVALID_HANDLE_VALUE};
+  bool moved_ = false;
+};
+
+FileStatus WriteBytes(HANDLE file, const ImageFileBytes& bytes) {
+  DWORD written = 0;
+  if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+    return LastFailure();
+  }
+  if (written != bytes.size()) return FileStatus::Failure("the disk took only part of the file");
+  return {};
+}
+
+std::filesystem::path FolderOf(const std::filesystem::path& path) {
+  return path.has_parent_path() ? path.parent_path() : std::filesystem::path(L".");
+}
+
+constexpr const char* kIsAFolder = "it is a folder";
+
+// Opens an existing target for writing as a plain write would, so a read-only file or one the
+// user may not write refuses here. INVALID_HANDLE_VALUE with ERROR_FILE_NOT_FOUND: nothing there.
+HANDLE OpenExisting(const std::filesystem::path& path) {
+  return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND; }
+
+// Opening a name in a folder that does not exist fails with "path not found": the folder is what
+// the person has to fix, so it is the folder that is named, as on POSIX.
+FileStatus OpenFailure(const std::filesystem::path& path, DWORD error) {
+  if (error == ERROR_PATH_NOT_FOUND) return FolderFailure(FolderOf(path), error);
+  return FileStatus::Failure(SystemReason(error));
+}
+
 }  // namespace
 
 FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& image,
                          ImageFileLayout layout) {
   if (path.empty()) return FileStatus::Failure("no file name given");
-  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : L".";
-
-  // A temporary file of our own beside the target, created only if it does not exist yet, then
-  // moved over the target: an existing file is replaced whole or not at all.
-  std::filesystem::path tempName;
-  HANDLE created = INVALID_HANDLE_VALUE;
-  std::random_device random;
-  for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
-    wchar_t suffix[16];
-    std::swprintf(suffix, 16, L"%08x", static_cast<unsigned>(random()));
-    tempName = folder / (std::wstring(L".quarrow-") + suffix + L".tmp");
-    created = CreateFileW(tempName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return LastFailure();
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return FileStatus::Failure(kIsAFolder);
   }
-  if (created == INVALID_HANDLE_VALUE) return FileStatus::Failure(SystemReason(ERROR_FILE_EXISTS));
-  FileHandle file(created);
-  bool moved = false;
-  struct TempRemover {
-    const std::filesystem::path& name;
-    const bool& moved;
-    ~TempRemover() { if (!moved) DeleteFileW(name.c_str()); }
-  } remover{tempName, moved};
-
   const ImageFileBytes bytes = EncodeImageFile(image, layout);
-  DWORD written = 0;
-  if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-    return LastFailure();
-  }
-  if (written != bytes.size()) return FileStatus::Failure("the disk took only part of the file");
-  if (!FlushFileBuffers(file.get())) return LastFailure();
-  if (!file.Close()) return LastFailure();
 
-  if (!MoveFileExW(tempName.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return LastFailure();
+  bool exists = false;
+  {
+    FileHandle existing(OpenExisting(path));
+    if (existing.get() == INVALID_HANDLE_VALUE) {
+      if (!IsMissing(GetLastError())) return OpenFailure(path, GetLastError());
+    } else if (GetFileType(existing.get()) != FILE_TYPE_DISK) {
+      // NUL, CON, a serial port or a pipe: written in place; replacing them by name is not a write.
+      if (FileStatus written = WriteBytes(existing.get(), bytes); !written) return written;
+      if (!existing.Close()) return LastFailure();
+      return {};
+    } else {
+      exists = true;
+    }
   }
-  moved = true;
+
+  // A temporary file of our own beside the target, then moved over it: an existing file is
+  // replaced whole or not at all.
+  const std::filesystem::path folder = FolderOf(path);
+  TemporaryFile temp;
+  if (FileStatus created = temp.Create(folder); !created) return created;
+  if (FileStatus written = WriteBytes(temp.get(), bytes); !written) return written;
+  if (!FlushFileBuffers(temp.get())) return LastFailure();
+  if (!temp.Close()) return LastFailure();
+
+  // ReplaceFileW keeps the replaced file's attributes and access control list, as the POSIX save
+  // keeps mode and owner; a symbolic link's target is what it replaces.
+  const bool placed =
+      exists ? ReplaceFileW(path.c_str(), temp.name().c_str(), nullptr,
+                            REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
+             : MoveFileExW(temp.name().c_str(), path.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (!placed) return LastFailure();
+  temp.Moved();
   return {};
+}
+
+FileStatus CheckSaveTarget(const std::filesystem::path& path) {
+  if (path.empty()) return FileStatus::Failure("no file name given");
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return FileStatus::Failure(kIsAFolder);
+  }
+  FileHandle existing(OpenExisting(path));
+  if (existing.get() != INVALID_HANDLE_VALUE) return {};
+  if (!IsMissing(GetLastError())) return OpenFailure(path, GetLastError());
+  const std::filesystem::path folder = FolderOf(path);
+  const DWORD folderAttributes = GetFileAttributesW(folder.c_str());
+  if (folderAttributes == INVALID_FILE_ATTRIBUTES) return FolderFailure(folder, GetLastError());
+  if (!(folderAttributes & FILE_ATTRIBUTE_DIRECTORY)) return FolderFailure(folder, ERROR_DIRECTORY);
+  return {};
+}
+
+void RemoveUnfinishedSaveFiles() noexcept {
+  for (UnfinishedSave& save : unfinishedSaves) {
+    if (save.state.load() == kLive) DeleteFileW(save.path);
+  }
 }
 
 FileStatus ReadImageFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes) {

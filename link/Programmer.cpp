@@ -75,6 +75,12 @@ ConnectResult ConnectProgrammer(ID2xx& d2xx, const DeviceEntry& entry, FT_HANDLE
     result.error = "No serial number given; choose a programmer from the list or type its serial number";
     return result;
   }
+  // The library takes the serial as zero-terminated text: a zero character inside a typed serial
+  // would cut it short and open another device than the one typed, or one without a serial.
+  if (bySerial && entry.serial.find('\0') != std::string::npos) {
+    result.error = "The serial number contains a zero (NUL) character; type it again without it";
+    return result;
+  }
   FT_HANDLE opened = nullptr;
   const FT_STATUS status = bySerial
                                ? d2xx.FT_OpenEx(entry.serial.c_str(), FT_OPEN_BY_SERIAL_NUMBER, &opened)

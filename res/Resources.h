@@ -27,6 +27,9 @@ inline constexpr int IDC_COMPARE = 1014;
 inline constexpr int IDC_OPEN_FILE = 1015;
 inline constexpr int IDC_DONATE = 1024;
 inline constexpr int AFX_IDW_STATUS_BAR = 0xE801;
+// The status line's second pane: the identification of the last read or opened image.
+inline constexpr int ID_INDICATOR_IDENTIFY = 0xE710;
+inline constexpr const char* kIdentifyPaneName = "ID_INDICATOR_IDENTIFY";
 
 // About box controls.
 inline constexpr int IDOK = 1;

@@ -29,6 +29,51 @@ inline constexpr const char* kOpenedFile = "Opened file - ";
 inline constexpr const char* kCantSaveFile = "Can't save file - ";
 inline constexpr const char* kCantOpenFile = "Can't open file - ";
 
+// Identification of an image against the known dumps, and the diagnosis of reads that look broken.
+// A set is named as "pc_smb, Super Mario Bros. (PlayChoice-10), Nintendo 1985"; several sets are
+// separated by "; ".
+inline constexpr const char* kKnownDump = "Known dump: ";
+inline constexpr const char* kNearMiss = "Near miss: matches ";
+// One of these follows the set.
+inline constexpr const char* kNearMissInverted =
+    " only with every bit inverted - the data line's polarity is probably reversed";
+inline constexpr const char* kNearMissMirrored =
+    " only with the bits of each byte in reverse order - the bit order is probably reversed";
+inline constexpr const char* kNearMissInvertedMirrored =
+    " only with every bit inverted and each byte's bits reversed - usually a file opened in the other "
+    "layout (MAME or NSS), or a reader that reverses both polarity and bit order";
+inline constexpr const char* kNearMissHalvesSwapped =
+    " only with bits 64-127 and bits 0-63 swapped - the read probably started half-way, after a "
+    "missed reset";
+// "Not a known dump: none of the " N " dumps in the table matches - ..."
+inline constexpr const char* kNotKnownDump = "Not a known dump: none of the ";
+inline constexpr const char* kNotKnownDumpEnd =
+    " dumps in the table matches - if the read is sound, the dump may be worth sending to MAME";
+
+inline constexpr const char* kDiagnosisReadsDiffer =
+    "Two reads of the chip differ - check that the chip is seated and the programmer is connected";
+inline constexpr const char* kDiagnosisAllOnes =
+    "Every bit reads 1 - there is probably no chip in the socket, or its data line is not connected";
+inline constexpr const char* kDiagnosisAllZeros =
+    "Every bit reads 0 - there is probably no chip in the socket, or its data line is not connected";
+inline constexpr const char* kDiagnosisBlankChip =
+    "The bits are the pattern of an unprogrammed RP5H01 - the chip is blank";
+inline constexpr const char* kDiagnosisTestPinLow =
+    "Bits 64-127 repeat bits 0-63 - the chip's TEST pin is probably low, so its counter wraps at 64";
+
+// The short forms in the status line's identification pane; the full sentence is its tooltip.
+inline constexpr const char* kShortUnknownDump = "unknown dump";
+inline constexpr const char* kShortNearMiss = "near miss: ";  // followed by the set
+inline constexpr const char* kShortReadsDiffer = "reads differ";
+inline constexpr const char* kShortAllOnes = "all bits 1";
+inline constexpr const char* kShortAllZeros = "all bits 0";
+inline constexpr const char* kShortBlankChip = "blank chip";
+inline constexpr const char* kShortTestPinLow = "TEST pin low";
+
+// Followed by the table's error, which names the file and the line.
+inline constexpr const char* kCantReadKnownDumps = "Can't read the table of known dumps - ";
+inline constexpr const char* kUsingBuiltInKnownDumps = "The built-in table is used instead.";
+
 inline constexpr const char* kVersion = "2.0.0";
 
 }  // namespace quarrow::res

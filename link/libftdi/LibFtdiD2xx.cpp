@@ -1,5 +1,5 @@
 // The D2XX operations over libftdi1: each open device has a libftdi context of its own; listing
-// runs on a separate context that never claims a device, so it can run while a device is in use.
+// scans on a context of its own that never claims a device, so it can run while a device is in use.
 #include "LibFtdiD2xx.h"
 
 #include <ftdi.h>
@@ -53,11 +53,8 @@ LibFtdiD2xx::LibFtdiD2xx() = default;
 
 LibFtdiD2xx::~LibFtdiD2xx() {
   std::lock_guard lock(mutex_);
-  // Open handles belong to the listing context's libusb context, so they go first.
   for (auto& [id, open] : open_) CloseOpen(open);
   open_.clear();
-  ClearList();
-  if (listCtx_) ftdi_free(listCtx_);
 }
 
 FT_STATUS LibFtdiD2xx::Fail(FT_STATUS status, std::string text) {
@@ -75,75 +72,96 @@ std::string LibFtdiD2xx::LastErrorText() const {
   return lastError_;
 }
 
-void LibFtdiD2xx::ClearList() {
-  for (auto& listed : list_) libusb_unref_device(listed.dev);
-  list_.clear();
-}
-
 void LibFtdiD2xx::CloseOpen(Open& open) {
-  // ftdi_usb_close releases the interface, which is where libusb re-attaches ftdi_sio.
+  // ftdi_usb_close releases the interface, which is where libusb re-attaches ftdi_sio. The device
+  // goes before the context it belongs to, which ftdi_free ends.
   ftdi_usb_close(open.ctx);
-  ftdi_free(open.ctx);
   libusb_unref_device(open.dev);
+  ftdi_free(open.ctx);
   open.ctx = nullptr;
   open.dev = nullptr;
 }
 
-FT_STATUS LibFtdiD2xx::FT_CreateDeviceInfoList(std::uint32_t* count) {
-  if (!count) return FT_INVALID_PARAMETER;
-  std::lock_guard lock(mutex_);
-  *count = 0;
-  ClearList();
-  if (!listCtx_ && !(listCtx_ = ftdi_new())) {
-    return Fail(FT_OTHER_ERROR, "cannot start libftdi: ftdi_new failed (is libusb usable here?)");
-  }
+void LibFtdiD2xx::Release(std::vector<Found>& found) {
+  for (Found& f : found) libusb_unref_device(f.dev);
+  found.clear();
+}
 
-  ftdi_device_list* found = nullptr;
-  const int rc = ftdi_usb_find_all(listCtx_, &found, kFtdiVendor, kFt232rProduct);
+// Every scan runs on a new libusb context, which reads the bus as it is now. A context kept from an
+// earlier scan would learn of re-plugged programmers only through hotplug events, which a system
+// without udev, or a container, never delivers.
+FT_STATUS LibFtdiD2xx::Scan(ftdi_context* ctx, std::vector<Found>& found, std::string& error) {
+  ftdi_device_list* devices = nullptr;
+  const int rc = ftdi_usb_find_all(ctx, &devices, kFtdiVendor, kFt232rProduct);
   if (rc < 0) {
-    FT_STATUS status = FailCall(FT_OTHER_ERROR, "listing USB devices", listCtx_, rc);
-    ftdi_list_free(&found);
-    return status;
+    error = "listing USB devices failed (libftdi " + std::to_string(rc) + "): " + FtdiText(ctx);
+    ftdi_list_free(&devices);
+    return FT_OTHER_ERROR;
   }
-
-  for (ftdi_device_list* item = found; item; item = item->next) {
-    Listed listed;
-    listed.dev = libusb_ref_device(item->dev);
+  for (ftdi_device_list* item = devices; item; item = item->next) {
+    Found f;
+    f.dev = libusb_ref_device(item->dev);
+    f.bus = libusb_get_bus_number(item->dev);
+    f.address = libusb_get_device_address(item->dev);
     libusb_device_descriptor desc{};
     libusb_get_device_descriptor(item->dev, &desc);
-    listed.node.Type = TypeForRelease(desc.bcdDevice);
-    listed.node.ID = (static_cast<std::uint32_t>(desc.idVendor) << 16) | desc.idProduct;
-    listed.node.LocId = (static_cast<std::uint32_t>(libusb_get_bus_number(item->dev)) << 4) |
-                        libusb_get_port_number(item->dev);
+    f.node.Type = TypeForRelease(desc.bcdDevice);
+    f.node.ID = (static_cast<std::uint32_t>(desc.idVendor) << 16) | desc.idProduct;
+    f.node.LocId = (static_cast<std::uint32_t>(f.bus) << 4) | libusb_get_port_number(item->dev);
 
     // One string per call: libftdi stops at the first string it cannot read, and a device without
     // a serial descriptor must still show its description.
     char description[128] = {};
     char serial[128] = {};
-    if (ftdi_usb_get_strings2(listCtx_, item->dev, nullptr, 0, description, sizeof description,
+    if (ftdi_usb_get_strings2(ctx, item->dev, nullptr, 0, description, sizeof description,
                               nullptr, 0) < 0) {
       description[0] = '\0';
     }
-    if (ftdi_usb_get_strings2(listCtx_, item->dev, nullptr, 0, nullptr, 0, serial,
+    if (ftdi_usb_get_strings2(ctx, item->dev, nullptr, 0, nullptr, 0, serial,
                               sizeof serial) < 0) {
       serial[0] = '\0';
     }
-    // Some libftdi failure paths return with the listing handle still open.
-    if (listCtx_->usb_dev) {
-      libusb_close(listCtx_->usb_dev);
-      listCtx_->usb_dev = nullptr;
+    // Some libftdi failure paths return with the device handle still open.
+    if (ctx->usb_dev) {
+      libusb_close(ctx->usb_dev);
+      ctx->usb_dev = nullptr;
     }
     description[sizeof description - 1] = '\0';
     serial[sizeof serial - 1] = '\0';
-    listed.serial = serial;
-    CopyField(listed.node.SerialNumber, listed.serial);
-    CopyField(listed.node.Description, description);
+    f.serial = serial;
+    CopyField(f.node.SerialNumber, f.serial);
+    CopyField(f.node.Description, description);
+    found.push_back(std::move(f));
+  }
+  ftdi_list_free(&devices);
+  return FT_OK;
+}
+
+FT_STATUS LibFtdiD2xx::FT_CreateDeviceInfoList(std::uint32_t* count) {
+  if (!count) return FT_INVALID_PARAMETER;
+  *count = 0;
+  ftdi_context* ctx = ftdi_new();
+  if (!ctx) {
+    std::lock_guard lock(mutex_);
+    list_.clear();
+    return Fail(FT_OTHER_ERROR, "cannot start libftdi: ftdi_new failed (is libusb usable here?)");
+  }
+  std::vector<Found> found;
+  std::string error;
+  const FT_STATUS status = Scan(ctx, found, error);
+
+  std::lock_guard lock(mutex_);
+  list_.clear();
+  for (const Found& f : found) {
+    Listed listed{f.node, f.serial, f.bus, f.address};
     for (const auto& [id, open] : open_) {
-      if (open.dev == item->dev) listed.node.Flags |= kFlagOpened;
+      if (open.bus == f.bus && open.address == f.address) listed.node.Flags |= kFlagOpened;
     }
     list_.push_back(std::move(listed));
   }
-  ftdi_list_free(&found);
+  Release(found);
+  ftdi_free(ctx);
+  if (status != FT_OK) return Fail(status, error);
   *count = static_cast<std::uint32_t>(list_.size());
   return FT_OK;
 }
@@ -157,51 +175,95 @@ FT_STATUS LibFtdiD2xx::FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* list, std:
   return FT_OK;
 }
 
+// As D2XX does, the open looks among the devices attached at the time of the call, not in the last
+// list: a programmer plugged in (or re-plugged) after the list was made opens all the same.
 FT_STATUS LibFtdiD2xx::FT_OpenEx(const char* serial, std::uint32_t flags, FT_HANDLE* handle) {
   if (!serial || !handle || flags != FT_OPEN_BY_SERIAL_NUMBER) return FT_INVALID_PARAMETER;
-  std::lock_guard lock(mutex_);
   const std::string wanted(serial);
+  ftdi_context* ctx = ftdi_new();
+  if (!ctx) {
+    std::lock_guard lock(mutex_);
+    return Fail(FT_OTHER_ERROR, "cannot start libftdi: ftdi_new failed (is libusb usable here?)");
+  }
+  std::vector<Found> found;
+  std::string error;
+  const FT_STATUS scanned = Scan(ctx, found, error);
+
+  std::lock_guard lock(mutex_);
+  if (scanned != FT_OK) {
+    Release(found);
+    ftdi_free(ctx);
+    return Fail(scanned, error);
+  }
   // A serial longer than the record's field is listed cut; either form names the device.
   std::vector<std::size_t> candidates;
-  for (std::size_t i = 0; i < list_.size(); ++i) {
-    if (list_[i].serial == wanted || wanted == list_[i].node.SerialNumber) candidates.push_back(i);
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    if (found[i].serial == wanted || wanted == found[i].node.SerialNumber) candidates.push_back(i);
   }
   if (candidates.empty()) {
+    Release(found);
+    ftdi_free(ctx);
     return Fail(FT_DEVICE_NOT_FOUND, "no FT232R with serial number \"" + wanted +
-                                         "\" in the device list: plug the programmer in and list "
-                                         "the devices again");
+                                         "\" is attached: check the serial number, plug the "
+                                         "programmer in and try again");
   }
-  return OpenListed(candidates, handle);
+  return OpenFound(ctx, found, candidates, handle);
 }
 
 FT_STATUS LibFtdiD2xx::FT_Open(int index, FT_HANDLE* handle) {
   if (!handle) return FT_INVALID_PARAMETER;
-  std::lock_guard lock(mutex_);
-  if (index < 0 || static_cast<std::size_t>(index) >= list_.size()) {
-    return Fail(FT_DEVICE_NOT_FOUND, "no device at position " + std::to_string(index) +
-                                         " of the device list: list the devices again");
+  std::uint8_t bus = 0;
+  std::uint8_t address = 0;
+  {
+    std::lock_guard lock(mutex_);
+    if (index < 0 || static_cast<std::size_t>(index) >= list_.size()) {
+      return Fail(FT_DEVICE_NOT_FOUND, "no device at position " + std::to_string(index) +
+                                           " of the device list: list the devices again");
+    }
+    bus = list_[static_cast<std::size_t>(index)].bus;
+    address = list_[static_cast<std::size_t>(index)].address;
   }
-  return OpenListed({static_cast<std::size_t>(index)}, handle);
+  ftdi_context* ctx = ftdi_new();
+  if (!ctx) {
+    std::lock_guard lock(mutex_);
+    return Fail(FT_OTHER_ERROR, "cannot start libftdi: ftdi_new failed (is libusb usable here?)");
+  }
+  std::vector<Found> found;
+  std::string error;
+  const FT_STATUS scanned = Scan(ctx, found, error);
+
+  std::lock_guard lock(mutex_);
+  // The bus gives a re-plugged device a new address, so an old list position cannot open whatever
+  // has been plugged in since.
+  std::vector<std::size_t> candidates;
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    if (found[i].bus == bus && found[i].address == address) candidates.push_back(i);
+  }
+  if (scanned != FT_OK || candidates.empty()) {
+    Release(found);
+    ftdi_free(ctx);
+    if (scanned != FT_OK) return Fail(scanned, error);
+    return Fail(FT_DEVICE_NOT_FOUND, "the device at position " + std::to_string(index) +
+                                         " of the device list is no longer attached: list the "
+                                         "devices again");
+  }
+  return OpenFound(ctx, found, candidates, handle);
 }
 
-FT_STATUS LibFtdiD2xx::OpenListed(const std::vector<std::size_t>& candidates, FT_HANDLE* handle) {
+FT_STATUS LibFtdiD2xx::OpenFound(ftdi_context* ctx, std::vector<Found>& found,
+                                 const std::vector<std::size_t>& candidates, FT_HANDLE* handle) {
   // Every matching device is tried: one that is busy or forbidden must not hide the next.
+  // libusb detaches ftdi_sio on claim and re-attaches it on release, so the person's /dev/ttyUSB*
+  // comes back once the tool lets go of the device.
+  ctx->module_detach_mode = AUTO_DETACH_REATACH_SIO_MODULE;
   std::string failure;
   for (std::size_t i : candidates) {
-    libusb_device* dev = list_[i].dev;
-    ftdi_context* ctx = ftdi_new();
-    if (!ctx) {
-      failure = "cannot start libftdi: ftdi_new failed";
-      continue;
-    }
-    // libusb detaches ftdi_sio on claim and re-attaches it on release, so the person's
-    // /dev/ttyUSB* comes back once the tool lets go of the device.
-    ctx->module_detach_mode = AUTO_DETACH_REATACH_SIO_MODULE;
+    libusb_device* dev = found[i].dev;
     const int rc = ftdi_usb_open_dev(ctx, dev);
     if (rc == 0) {
-      libusb_ref_device(dev);
       const std::uintptr_t id = nextHandle_++;
-      open_[id] = Open{ctx, dev};
+      open_[id] = Open{ctx, libusb_ref_device(dev), found[i].bus, found[i].address};
+      Release(found);
       *handle = reinterpret_cast<FT_HANDLE>(id);
       return FT_OK;
     }
@@ -225,11 +287,11 @@ FT_STATUS LibFtdiD2xx::OpenListed(const std::vector<std::size_t>& candidates, FT
       failure = "the USB device is in use by another program (or already connected here): " +
                 detail;
     } else {
-      failure = "cannot open the USB device: " + detail +
-                "; re-plug the programmer and list the devices again";
+      failure = "cannot open the USB device: " + detail + "; re-plug the programmer and try again";
     }
-    ftdi_free(ctx);
   }
+  Release(found);
+  ftdi_free(ctx);
   return Fail(FT_DEVICE_NOT_OPENED, failure);
 }
 
@@ -249,8 +311,8 @@ FT_STATUS LibFtdiD2xx::FT_Close(FT_HANDLE handle) {
   const int rc = ftdi_usb_close(it->second.ctx);
   FT_STATUS status = rc < 0 ? FailCall(FT_IO_ERROR, "closing the USB device", it->second.ctx, rc)
                             : FT_OK;
-  ftdi_free(it->second.ctx);
   libusb_unref_device(it->second.dev);
+  ftdi_free(it->second.ctx);
   open_.erase(it);
   return status;
 }

@@ -39,27 +39,38 @@ class LibFtdiD2xx : public ID2xx {
   std::string LastErrorText() const override;
 
  private:
-  // One device of the last list, holding a reference on its libusb device so it can still be
-  // opened after libftdi's list is freed.
-  struct Listed {
+  // One FT232R-family device found by a scan of the bus, with a reference on its libusb device.
+  struct Found {
     libusb_device* dev = nullptr;
     FT_DEVICE_LIST_INFO_NODE node;
     std::string serial;  // whole serial, not cut to the record's field
+    std::uint8_t bus = 0;
+    std::uint8_t address = 0;
+  };
+  // One device of the last list. Only its bus position is kept: opening it scans the bus again.
+  struct Listed {
+    FT_DEVICE_LIST_INFO_NODE node;
+    std::string serial;
+    std::uint8_t bus = 0;
+    std::uint8_t address = 0;
   };
   struct Open {
-    ftdi_context* ctx = nullptr;
+    ftdi_context* ctx = nullptr;  // owns the libusb context `dev` belongs to
     libusb_device* dev = nullptr;
+    std::uint8_t bus = 0;
+    std::uint8_t address = 0;
   };
 
-  void ClearList();
-  FT_STATUS OpenListed(const std::vector<std::size_t>& candidates, FT_HANDLE* handle);
+  FT_STATUS Scan(ftdi_context* ctx, std::vector<Found>& found, std::string& error);
+  static void Release(std::vector<Found>& found);
+  FT_STATUS OpenFound(ftdi_context* ctx, std::vector<Found>& found, const std::vector<std::size_t>& candidates,
+                      FT_HANDLE* handle);
   Open* Find(FT_HANDLE handle);
   FT_STATUS Fail(FT_STATUS status, std::string text);
   FT_STATUS FailCall(FT_STATUS status, const char* what, ftdi_context* ctx, int rc);
-  void CloseOpen(Open& open);
+  static void CloseOpen(Open& open);
 
   mutable std::mutex mutex_;
-  ftdi_context* listCtx_ = nullptr;  // owns the libusb context the listed devices belong to
   std::vector<Listed> list_;
   // Handles are numbers that are never reused, so a stale handle cannot reach a newer device.
   std::map<std::uintptr_t, Open> open_;

@@ -11,9 +11,13 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <ostream>
 #include <vector>
 
 #include "DialogServices.h"
+
+// Failure messages show texts as text rather than as arrays of UTF-16 code units.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace quarrow::testing {
 
@@ -65,13 +69,17 @@ class FakeDialogServices : public IDialogServices {
   }
 };
 
-// Processes the window's events until `done` holds or five seconds pass.
-inline bool PumpUntil(const std::function<bool()>& done) {
+// Processes the window's events, or runs `pump` instead, until `done` holds or five seconds pass.
+inline bool PumpUntil(const std::function<bool()>& done, const std::function<void()>& pump = {}) {
   QElapsedTimer timer;
   timer.start();
   while (!done()) {
     if (timer.elapsed() > 5000) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    if (pump) {
+      pump();
+    } else {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
     QThread::usleep(200);
   }
   return true;

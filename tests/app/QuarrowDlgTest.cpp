@@ -20,6 +20,7 @@
 
 #include "AppTestSupport.h"
 #include "ImageFile.h"
+#include "KnownDumps.h"
 #include "QuarrowDlg.h"
 #include "Resources.h"
 #include "Strings.h"
@@ -43,7 +44,7 @@ class QuarrowDlgTest : public ::testing::Test {
  protected:
   CQuarrowDlg& Make() {
     dlg = std::make_unique<CQuarrowDlg>(
-        QuarrowDlgContext{sim, handle, port, pinByte, chip, buffer, services, wait, links});
+        QuarrowDlgContext{sim, handle, port, pinByte, chip, buffer, services, wait, links, knownDumps});
     return *dlg;
   }
   template <class T>
@@ -95,6 +96,7 @@ class QuarrowDlgTest : public ::testing::Test {
   WaitFunction wait = [](int) {};
   AppLinks links{QStringLiteral("help@quarrow.test"), QUrl(QStringLiteral("https://quarrow.test/")),
                  QUrl(QStringLiteral("https://quarrow.test/give"))};
+  const KnownDumpTable* knownDumps = nullptr;
   std::unique_ptr<CQuarrowDlg> dlg;  // last, so it goes before what it works on
 };
 
@@ -274,6 +276,46 @@ TEST_F(QuarrowDlgTest, FailedReadIsAnErrorAndNeverComplete) {
   EXPECT_TRUE(ConnectEnabled());
 }
 
+TEST_F(QuarrowDlgTest, IdentificationPaneNamesTheReadOrOpenedImageAndLeavesTheStatusLineAlone) {
+  KnownDump sample;
+  sample.set = "pc_sample";
+  sample.title = "Sample";
+  sample.hashes = {"6caff5d8", "6f041ee1cbe84653237a6d0c925ef5c5da982242"};  // samples/sample.prm
+  const KnownDumpTable table({sample});
+  knownDumps = &table;
+  Make();
+  Connect();
+  auto* pane = Control<QLabel>(res::kIdentifyPaneName);
+  EXPECT_EQ(pane->text(), "");
+
+  ReadToTheEnd();
+  EXPECT_EQ(pane->text(), "pc_sample");
+  EXPECT_EQ(pane->toolTip(), "Known dump: pc_sample, Sample");
+  EXPECT_EQ(dlg->StatusText(), res::kReadComplete);
+
+  // An NSS file whose bits 64-127 repeat bits 0-63.
+  QTemporaryDir folder;
+  const QString path = folder.filePath(QStringLiteral("wrapped.bin"));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray("\x12\x34\x56\x78\x9a\xbc\xde\xf0", 8).repeated(2));
+  file.close();
+  services.openAnswers.push_back(path);
+  dlg->OnFileOpenNss();
+  EXPECT_EQ(pane->text(), res::kShortTestPinLow);
+  EXPECT_TRUE(pane->toolTip().startsWith(res::kNotKnownDump)) << pane->toolTip().toStdString();
+  EXPECT_TRUE(pane->toolTip().endsWith(res::kDiagnosisTestPinLow)) << pane->toolTip().toStdString();
+  EXPECT_EQ(dlg->StatusText(), QString(res::kOpenedFile) + path);
+
+  // A failed read leaves nothing to name.
+  SimulatedOptions options;
+  options.failReadsFromBit = 10;
+  sim.SetOptions(options);
+  ReadToTheEnd();
+  EXPECT_EQ(pane->text(), "");
+  EXPECT_EQ(pane->toolTip(), "");
+}
+
 TEST_F(QuarrowDlgTest, CompareTellsMatchAndMismatchInBoxAndStatusLine) {
   Make();
   Connect();
@@ -424,17 +466,51 @@ TEST_F(QuarrowDlgTest, ClosingDuringAReadStopsItAndClosesWhenTheWorkerIsDone) {
   EXPECT_TRUE(services.boxes.empty());
 }
 
-TEST_F(QuarrowDlgTest, DestroyingTheWindowDuringAReadNeitherHangsNorCrashes) {
-  wait = [](int) { std::this_thread::sleep_for(std::chrono::microseconds(200)); };
+// The order in which a close during a read used to hang for good: the close is asked for, the
+// read's last notification arrives, a click queued behind it would start a new read, and then the
+// close waits for that read while the read waits for the window.
+TEST_F(QuarrowDlgTest, ACloseDuringAReadAlwaysFinishesWhateverIsClickedMeanwhile) {
+  GatedWait gate(2);  // the second reset wait, so the stop is seen before the first bit
+  wait = std::ref(gate);
+  Make();
+  dlg->show();
+  Connect();
+  Control<QPushButton>("IDC_READ_CHIP")->click();
+  ASSERT_TRUE(PumpUntil([&] { return gate.Held(); }));
+  EXPECT_FALSE(dlg->close());
+  gate.Release();
+  // Delivers the read's done notification alone: events posted while it runs, such as the close
+  // it queues, wait for the next pass.
+  ASSERT_TRUE(PumpUntil([&] { return !dlg->Reading(); },
+                        [&] { QCoreApplication::sendPostedEvents(dlg.get(), QEvent::MetaCall); }));
+  EXPECT_FALSE(ActionsEnabled());
+  EXPECT_FALSE(ExitAndAboutEnabled());
+  EXPECT_FALSE(ConnectEnabled());
+
+  Control<QPushButton>("IDC_READ_CHIP")->click();
+  dlg->OnBnClickedReadChip();  // however the click reaches the handler
+  ASSERT_FALSE(dlg->Reading()) << "a read started after the close was asked for";
+  ASSERT_TRUE(PumpUntil([&] { return !dlg->isVisible(); }));
+  EXPECT_EQ(dlg->result(), QDialog::Rejected);
+  EXPECT_EQ(dlg->StatusText(), res::kReadStopped);
+  EXPECT_EQ(sim.PinWrites(), 2) << "only the reset of the one read was clocked";
+}
+
+TEST_F(QuarrowDlgTest, DestroyingTheWindowDuringAReadStopsAndEndsTheRead) {
   Make();
   Connect();
   Control<QPushButton>("IDC_READ_CHIP")->click();
+  // The worker cannot pass a notification that nobody delivers, so it is within a bit of here.
   ASSERT_TRUE(PumpUntil([&] { return Control<QProgressBar>("IDC_PROGRESS")->value() >= 5; }));
-  dlg.reset();  // the worker may be waiting on a notification at this very moment
-  SUCCEED();
+  const int bits = Control<QProgressBar>("IDC_PROGRESS")->value();
+  dlg.reset();
+  const int writes = sim.PinWrites();
+  EXPECT_LE(writes, 2 + 3 * (bits + 1)) << "the read went on after the window was gone";
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(sim.PinWrites(), writes) << "a worker still drives the pins";
 }
 
-TEST_F(QuarrowDlgTest, EscapeEnterAndExitEndTheWindow) {
+TEST_F(QuarrowDlgTest, EscapeEnterInADataBoxAndExitEndTheWindow) {
   struct Case {
     const char* what;
     std::function<void(CQuarrowDlg&)> act;
@@ -442,9 +518,6 @@ TEST_F(QuarrowDlgTest, EscapeEnterAndExitEndTheWindow) {
   };
   const Case cases[] = {
       {"Escape", [](CQuarrowDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); }, QDialog::Rejected},
-      {"Enter in the device list",
-       [](CQuarrowDlg& d) { QTest::keyClick(d.findChild<QComboBox*>("IDC_DEVICES"), Qt::Key_Return); },
-       QDialog::Accepted},
       {"Enter in the chip box",
        [](CQuarrowDlg& d) { QTest::keyClick(d.findChild<QLineEdit*>("IDC_CHIP_DATA"), Qt::Key_Enter); },
        QDialog::Accepted},
@@ -487,6 +560,101 @@ TEST_F(QuarrowDlgTest, EveryTextBoxDrawsItsText) {
     // Well over a few pixels for each of the 33 characters.
     EXPECT_GT(PixelsTheTextChanges(box, QString::fromLatin1(kSampleText)), 100);
   }
+}
+
+TEST_F(QuarrowDlgTest, EnterPressesTheFocusedButtonAndConnectsFromTheDeviceList) {
+  Make();
+  dlg->show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+  auto* devices = Control<QComboBox>("IDC_DEVICES");
+  devices->setFocus();
+  QTest::keyClick(devices, Qt::Key_Return);
+  EXPECT_EQ(dlg->StatusText(), res::kConnected);
+  devices->setEditText(QStringLiteral("TYPED123"));
+  QTest::keyClick(devices->lineEdit(), Qt::Key_Enter);
+  EXPECT_EQ(sim.OpenCalls().back().serial, "TYPED123");
+  ASSERT_TRUE(dlg->isVisible());
+  devices->setCurrentIndex(0);
+  Connect();
+
+  struct Case {
+    const char* control;
+    std::function<std::size_t()> effects;
+  };
+  const Case cases[] = {
+      {"IDC_CONNECT", [&] { return sim.OpenCalls().size(); }},
+      {"IDC_READ_CHIP", [&] { return static_cast<std::size_t>(dlg->Reading()); }},
+      {"IDC_SAVE_DATA", [&] { return services.owners.size(); }},
+      {"IDC_OPEN_FILE", [&] { return services.owners.size(); }},
+      {"IDC_COMPARE", [&] { return services.boxes.size(); }},
+      {"IDC_DONATE", [&] { return services.urls.size(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.control);
+    QWidget* control = Control<QWidget>(c.control);
+    control->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(control->hasFocus());
+    const std::size_t before = c.effects();
+    QTest::keyClick(control, Qt::Key_Return);
+    EXPECT_EQ(c.effects(), before + 1);
+    EXPECT_TRUE(dlg->isVisible());
+    ASSERT_TRUE(PumpUntil([&] { return !dlg->Reading(); }));
+    EXPECT_EQ(dlg->focusWidget(), control) << "Enter again does the same";
+  }
+}
+
+TEST_F(QuarrowDlgTest, TheDeviceListShowsTheStartOfItsEntryFromTheFirstPaint) {
+  SimulatedOptions options;
+  options.devices = {Record("AB123456", "a description far too long for the box to show it whole")};
+  sim.SetOptions(options);
+  Make();
+  dlg->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
+  QLineEdit* edit = Control<QComboBox>("IDC_DEVICES")->lineEdit();
+  ASSERT_TRUE(edit->hasFocus());
+  EXPECT_EQ(edit->selectedText(), edit->text()) << "typing still replaces the entry";
+  EXPECT_EQ(edit->cursorPosition(), 0);
+  EXPECT_LT(edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().x(), edit->width() / 4)
+      << "the view is scrolled to the end of the entry";
+}
+
+TEST_F(QuarrowDlgTest, DroppingTheListDownListsTheProgrammersAgainKeepingTheChosenOne) {
+  SimulatedOptions options;
+  options.devices = {Record("B0000002", "second")};
+  sim.SetOptions(options);
+  Make();
+  auto* devices = Control<QComboBox>("IDC_DEVICES");
+  auto entries = [&] {
+    QStringList texts;
+    for (int i = 0; i < devices->count(); ++i) texts << devices->itemText(i);
+    return texts;
+  };
+
+  // Plugged in after start-up, and sorting first.
+  options.devices = {Record("B0000002", "second"), Record("A0000001", "first")};
+  sim.SetOptions(options);
+  devices->showPopup();
+  devices->hidePopup();
+  EXPECT_EQ(entries(), QStringList({"A0000001 - first", "B0000002 - second"}));
+  EXPECT_EQ(devices->currentText(), "B0000002 - second");
+  devices->setCurrentIndex(0);
+  Connect();
+  EXPECT_EQ(sim.OpenCalls().back().serial, "A0000001");
+
+  // The chosen programmer pulled out: the first entry, as at start-up. Typed text stays.
+  options.devices = {Record("C0000003", "third"), Record("B0000002", "second")};
+  sim.SetOptions(options);
+  devices->showPopup();
+  devices->hidePopup();
+  EXPECT_EQ(entries(), QStringList({"B0000002 - second", "C0000003 - third"}));
+  EXPECT_EQ(devices->currentIndex(), 0);
+  devices->setEditText(QStringLiteral("TYPED123"));
+  options.devices = {Record("C0000003", "third")};
+  sim.SetOptions(options);
+  devices->showPopup();
+  devices->hidePopup();
+  EXPECT_EQ(entries(), QStringList({"C0000003 - third"}));
+  EXPECT_EQ(devices->currentText(), "TYPED123");
 }
 
 }  // namespace

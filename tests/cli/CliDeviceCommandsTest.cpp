@@ -2,6 +2,8 @@
 // takes about 4 s, so the reads are few and each is its own test.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <filesystem>
 #include <random>
 #include <string>
@@ -29,7 +31,8 @@ TEST(Read, SavesExactlyTheChipsBytesInTheMameLayout) {
   const CliRun run = RunCli({"--simulate-image", (folder / "chip.prm").string(), "read", "-o", out.string()});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ReadFileBytes(out), chip);
-  EXPECT_EQ(run.out, TextOfRaw(InvertMirrorBytes(chip)) + "\n" + IdentificationOfMame(chip) + "\n");
+  EXPECT_EQ(run.out, TextOfRaw(InvertMirrorBytes(chip)) + "\n" + IdentificationOfMame(chip) + "\n" +
+                         kUnknownDumpLine);
   EXPECT_EQ(run.err, "Chip data saved to - " + out.string() + "\n");
 }
 
@@ -56,6 +59,65 @@ TEST(Read, FailedReadPrintsAndSavesNothing) {
   EXPECT_EQ(ReadFileBytes(out), Bytes(16, 0x5A));
 }
 
+// /dev/fd, file-size limits and signals are POSIX's.
+#ifndef _WIN32
+// /dev/fd/1 rather than /dev/stdout, the same kind of link one step shorter: a save that replaced
+// the name instead of writing through it fails here, where under /dev it would replace the
+// machine's /dev/stdout.
+TEST(Read, ToStandardOutputWritesTheFileBytesThereBeforeTheText) {
+  const Bytes sample = ReadFileBytes(QUARROW_SAMPLES_DIR "/sample.prm");
+  const CliRun run = RunChild({"--simulate", "read", "-o", "/dev/fd/1"}, {});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, std::string(sample.begin(), sample.end()) +
+                         TextOfRaw(InvertMirrorBytes(sample)) + "\n" +
+                         IdentificationOfMame(sample) + "\n" + kUnknownDumpLine);
+}
+
+// The comment in ReadCommand promises that a good read reaches the person even when its file
+// cannot be written; a file-size limit must not end the program before that.
+TEST(Read, FileSizeLimitFailsTheSaveButStillPrintsTheRead) {
+  TempFolder folder;
+  const auto out = folder / "dump.prm";
+  ChildSetUp limited;
+  limited.fileSizeLimit = 8;
+  const CliRun run = RunChild({"--simulate", "read", "-o", out.string()}, limited);
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.out.find("0123456789ABCDEF FEDCBA9876543210\n"), 0u) << run.out;
+  EXPECT_NE(run.err.find("File too large"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+#endif
+
+TEST(Read, SaveThatIsBoundToFailIsReportedBeforeReading) {
+  // The simulated reads would fail; the save's folder is missing, which must be found first.
+  TempFolder folder;
+  const auto out = folder / "gone" / "dump.prm";
+  const CliRun run = RunCli({"--simulate-fault", "reads-fail", "read", "-o", out.string()});
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.err, "Can't save file - " + out.string() + ": folder " +
+                         (folder / "gone").string() + ": " + NoSuchFolderText() + "\n");
+}
+
+#ifndef _WIN32
+TEST(Read, CtrlCStopsTheReadEndsTheProgressLineAndExits130) {
+  TempFolder folder;
+  const auto out = folder / "dump.prm";
+  ChildSetUp ctrlC;
+  ctrlC.signalWhenErrShows = "/128";  // the progress bar is drawn: the read is under way
+  ctrlC.signal = SIGINT;
+  const CliRun run = RunChild({"--simulate", "read", "-o", out.string()}, ctrlC);
+  EXPECT_EQ(run.status, 130) << run.err;
+  EXPECT_EQ(run.out, "");
+  // The bar is erased back to the start of its line, and the notice is the last line.
+  const std::size_t notice = run.err.rfind("\rRead interrupted");
+  ASSERT_NE(notice, std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1);
+  EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}
+
+#endif
+
 TEST(Compare, MatchingFileExitsZero) {
   TempFolder folder;
   const Bytes chip = RandomMame(13);
@@ -64,7 +126,8 @@ TEST(Compare, MatchingFileExitsZero) {
   const CliRun run = RunCli({"--simulate-image", (folder / "chip.prm").string(), "compare", "--nss",
                           (folder / "same.bin").string()});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "Chip and file match\n");
+  EXPECT_EQ(run.out, TextOfRaw(InvertMirrorBytes(chip)) + "\n" + IdentificationOfMame(chip) + "\n" +
+                         kUnknownDumpLine + "Chip and file match\n");
 }
 
 TEST(Compare, FileDifferingInTheFirstAndLastBitExitsOneNamingThem) {
@@ -78,7 +141,9 @@ TEST(Compare, FileDifferingInTheFirstAndLastBitExitsOneNamingThem) {
   WriteFileBytes(folder / "file.prm", differing);
   const CliRun run = RunCli({"--simulate", "compare", (folder / "file.prm").string()});
   EXPECT_EQ(run.status, 1) << run.err;
-  EXPECT_EQ(run.out, "Chip and file do not match\n");
+  EXPECT_EQ(run.out, "0123456789ABCDEF FEDCBA9876543210\n"
+                     "CRC(6caff5d8) SHA1(6f041ee1cbe84653237a6d0c925ef5c5da982242)\n" +
+                         std::string(kUnknownDumpLine) + "Chip and file do not match\n");
   EXPECT_EQ(run.err, "Differing bits: 0, 127\n");
 }
 
@@ -97,6 +162,8 @@ TEST(DeviceErrors, NoProgrammerOrOneThatWillNotOpenExitsThree) {
       {{"--simulate-fault", "unplugged", "read"}, "FTDI: No FTDI FT232R USB devices found.\n"},
       {{"--simulate-fault", "busy", "read"}, "Can't open USB device: "},
       {{"--simulate", "read", "--device", "NOSUCH01"}, "Can't open USB device: "},
+      // A serial from the command line comes back in the error; it must stay on its line.
+      {{"--simulate", "read", "--device", "NO\nSUCH\x1B[2J"}, "Can't open USB device: "},
       {{"--simulate-fault", "busy", "compare", QUARROW_SAMPLES_DIR "/sample.prm"},
        "Can't open USB device: "},
   };

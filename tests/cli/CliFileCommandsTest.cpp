@@ -1,6 +1,7 @@
 // quarrow-cli's commands that need no programmer: show, convert, help, version and usage errors.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
 #include <string>
 #include <vector>
@@ -42,12 +43,13 @@ TEST_P(ShowExample, PrintsTheImageTextAndIdentificationInBothLayouts) {
   // Read as MAME, the image's own MAME bytes are the file's first 16 with missing ones as 00.
   const CliRun mame = RunCli({"show", path.string()});
   EXPECT_EQ(mame.status, 0) << mame.err;
-  EXPECT_EQ(mame.out, std::string(example.mameText) + "\n" + IdentificationOfMame(first16) + "\n");
+  EXPECT_EQ(mame.out,
+            std::string(example.mameText) + "\n" + IdentificationOfMame(first16) + "\n" + kUnknownDumpLine);
 
   const CliRun raw = RunCli({"show", path.string(), "--nss"});
   EXPECT_EQ(raw.status, 0) << raw.err;
   EXPECT_EQ(raw.out, std::string(example.rawText) + "\n" +
-                         IdentificationOfMame(InvertMirrorBytes(first16)) + "\n");
+                         IdentificationOfMame(InvertMirrorBytes(first16)) + "\n" + kUnknownDumpLine);
 
   // A file of the wrong size is still shown, with a note on standard error naming it.
   EXPECT_NE(mame.err.find(path.string()), std::string::npos) << mame.err;
@@ -73,7 +75,8 @@ TEST(Show, ShippedSampleHasTheSimulatorsTextAndKnownIdentification) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out,
             "0123456789ABCDEF FEDCBA9876543210\n"
-            "CRC(6caff5d8) SHA1(6f041ee1cbe84653237a6d0c925ef5c5da982242)\n");
+            "CRC(6caff5d8) SHA1(6f041ee1cbe84653237a6d0c925ef5c5da982242)\n" +
+                std::string(kUnknownDumpLine));
   EXPECT_EQ(run.err, "");
 }
 
@@ -99,16 +102,20 @@ TEST(Convert, RandomImagesRoundTripBetweenTheLayouts) {
     EXPECT_EQ(RunCli({"show", (folder / "in.prm").string()}).out,
               RunCli({"show", "--nss", (folder / "out.bin").string()}).out);
     EXPECT_EQ(RunCli({"show", (folder / "in.prm").string()}).out,
-              TextOfRaw(InvertMirrorBytes(mame)) + "\n" + IdentificationOfMame(mame) + "\n");
+              TextOfRaw(InvertMirrorBytes(mame)) + "\n" + IdentificationOfMame(mame) + "\n" +
+                  kUnknownDumpLine);
   }
 }
 
 TEST(Usage, HelpAndVersionSucceed) {
   const CliRun help = RunCli({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* word : {"show", "convert", "list", "read", "compare", "Exit status", "Examples"}) {
+  for (const char* word : {"show", "identify", "convert", "list", "read", "compare", "--known-dumps",
+                           "Exit status", "Examples"}) {
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
   }
+  // A test aid, not an option for users.
+  EXPECT_EQ(help.out.find("simulate-fault"), std::string::npos);
   const CliRun version = RunCli({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_NE(version.out.find("2.0.0"), std::string::npos);
@@ -133,7 +140,51 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"convert", "a", "b", "--to", "xml"},
                       std::vector<std::string>{"read", "--nss"},
                       std::vector<std::string>{"--simulate", "--simulate-image", "a.prm", "list"},
-                      std::vector<std::string>{"--simulate-fault", "melted", "list"}));
+                      std::vector<std::string>{"--simulate-fault", "melted", "list"},
+                      // An unset variable in a script must not mean "no file" or "no simulation".
+                      std::vector<std::string>{"read", "-o", ""},
+                      std::vector<std::string>{"--simulate-image", "", "read"},
+                      std::vector<std::string>{"convert", "", "b", "--to", "nss"}),
+    // The words of the command line, with the position first so that two lines never share a name.
+    [](const auto& info) {
+      std::string name = std::to_string(info.index) + "_";
+      if (info.param.empty()) name += "NoArguments";
+      for (const std::string& arg : info.param) {
+        bool wordStart = true;
+        for (char c : arg) {
+          if (std::isalnum(static_cast<unsigned char>(c))) {
+            name += wordStart ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+            wordStart = false;
+          } else {
+            wordStart = true;
+          }
+        }
+        if (arg.empty()) name += "Empty";
+      }
+      return name;
+    });
+
+TEST(Usage, AWordWhereTheCommandBelongsIsNamedAsNotACommand) {
+  const CliRun run = RunCli({"--simulate", "bogus"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("'bogus' is not a command"), std::string::npos) << run.err;
+}
+
+// A hostile name can neither split the one-line error nor send escape sequences to the terminal.
+TEST(FileErrors, FileNamesAreShownWithControlCharactersEscaped) {
+  TempFolder folder;
+  const std::string name = (folder / "a\nb\x1B[2J.prm").string();
+  const CliRun run = RunCli({"show", name});
+  EXPECT_EQ(run.status, 3);
+#ifdef _WIN32
+  // Windows refuses such a name with a reason of its own; the name is still shown escaped.
+  EXPECT_NE(run.err.find("a\\nb\\e[2J.prm: "), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+#else
+  EXPECT_EQ(run.err, "Can't open file - " + folder.path().string() +
+                         "/a\\nb\\e[2J.prm: No such file or directory\n");
+#endif
+}
 
 // Every file error is one line that names the path and gives the reason, with nothing on standard
 // output, and leaves the output file untouched.
@@ -154,7 +205,8 @@ TEST(FileErrors, ExitThreeNamingThePathAndTheReason) {
       {{"convert", missing, (folder / "keep.bin").string(), "--to", "nss"},
        "Can't open file - " + missing + ": " + NoSuchFileText() + "\n"},
       {{"convert", (folder / "good.prm").string(), inMissingFolder, "--to", "nss"},
-       "Can't save file - " + inMissingFolder + ": " + NoSuchFolderText() + "\n"},
+       "Can't save file - " + inMissingFolder + ": folder " + (folder / "gone").string() + ": " +
+           NoSuchFolderText() + "\n"},
       {{"--simulate-image", missing, "read"},
        "Can't open file - " + missing + ": " + NoSuchFileText() + "\n"},
   };

@@ -61,19 +61,22 @@ TEST_F(Ftd2xxDll, ListsTheProgrammerAndReadsItsChipIntoANonAsciiFile) {
   const CliRun read = RunCli({"read", "-o", outName}, {}, cli);
   ASSERT_EQ(read.status, 0) << read.err;
   EXPECT_EQ(ReadFileBytes(out), chip);
-  EXPECT_EQ(read.out, TextOfRaw(InvertMirrorBytes(chip)) + "\n" + IdentificationOfMame(chip) + "\n");
+  EXPECT_EQ(read.out, TextOfRaw(InvertMirrorBytes(chip)) + "\n" + IdentificationOfMame(chip) + "\n" +
+                          kUnknownDumpLine);
   EXPECT_EQ(read.err, "Chip data saved to - " + outName + "\n");
 }
 
 TEST_F(Ftd2xxDll, CompareNamesTheBitsThatDiffer) {
   const fs::path cli = Install(QUARROW_TEST_FTD2XX);
-  Bytes chip = RandomMame(22);
+  const Bytes chip = RandomMame(22);
   UseChip(chip);
-  chip[1] ^= 0x40;  // bit 9: byte 1, mirrored
-  WriteFileBytes(folder_ / "file.prm", chip);
+  Bytes file = chip;
+  file[1] ^= 0x40;  // bit 9: byte 1, mirrored
+  WriteFileBytes(folder_ / "file.prm", file);
   const CliRun run = RunCli({"compare", (folder_ / "file.prm").string()}, {}, cli);
   EXPECT_EQ(run.status, 1) << run.err;
-  EXPECT_EQ(run.out, "Chip and file do not match\n");
+  EXPECT_EQ(run.out, TextOfRaw(InvertMirrorBytes(chip)) + "\n" + IdentificationOfMame(chip) + "\n" +
+                         kUnknownDumpLine + "Chip and file do not match\n");
   EXPECT_EQ(run.err, "Differing bits: 9\n");
 }
 

@@ -1,57 +1,98 @@
-// Runs quarrow-cli as a child process with posix_spawn.
+// Runs quarrow-cli (or another program) as a child process, capturing its output through pipes.
 #include <fcntl.h>
-#include <spawn.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include "CliRunner.h"
 
-extern char** environ;
-
 namespace quarrow::testing {
-
-namespace {
-std::string Slurp(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-}  // namespace
 
 CliRun RunCli(const std::vector<std::string>& args, const std::string& stdoutPath,
               const std::filesystem::path& program) {
-  TempFolder capture;
-  const std::string outPath = stdoutPath.empty() ? (capture / "out").string() : stdoutPath;
-  const std::string errPath = capture / "err";
+  ChildSetUp setUp;
+  if (!program.empty()) setUp.program = program.string();
+  setUp.stdoutPath = stdoutPath;
+  return RunChild(args, setUp);
+}
 
-  std::vector<std::string> argvStrings{program.empty() ? QUARROW_CLI_PATH : program.string()};
+CliRun RunChild(const std::vector<std::string>& args, const ChildSetUp& setUp) {
+  std::vector<std::string> argvStrings{setUp.program};
   argvStrings.insert(argvStrings.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& s : argvStrings) argv.push_back(s.data());
   argv.push_back(nullptr);
 
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) throw std::runtime_error("cannot start " + argvStrings[0]);
-
-  int wstatus = 0;
-  while (waitpid(pid, &wstatus, 0) < 0) {
+  int out[2];
+  int err[2];
+  if (::pipe(out) != 0) throw std::runtime_error("pipe failed");
+  if (setUp.signal != 0) {
+    err[0] = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (err[0] < 0 || ::grantpt(err[0]) != 0 || ::unlockpt(err[0]) != 0) {
+      throw std::runtime_error("no pseudo-terminal");
+    }
+    err[1] = ::open(::ptsname(err[0]), O_RDWR | O_NOCTTY);
+  } else if (::pipe(err) != 0) {
+    throw std::runtime_error("pipe failed");
   }
+
+  const pid_t pid = ::fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    const int stdoutFile = setUp.stdoutPath.empty()
+                               ? -1
+                               : ::open(setUp.stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(stdoutFile >= 0 ? stdoutFile : out[1], STDOUT_FILENO);
+    if (stdoutFile >= 0) ::close(stdoutFile);
+    ::dup2(err[1], STDERR_FILENO);
+    const int in = ::open("/dev/null", O_RDONLY);
+    ::dup2(in, STDIN_FILENO);
+    for (int fd : {out[0], out[1], err[0], err[1], in}) ::close(fd);
+    for (const std::string& variable : setUp.environment) {
+      ::putenv(const_cast<char*>(variable.c_str()));
+    }
+    if (setUp.fileSizeLimit >= 0) {
+      const auto bytes = static_cast<rlim_t>(setUp.fileSizeLimit);
+      const rlimit limit{bytes, bytes};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ::close(out[1]);
+  ::close(err[1]);
+
   CliRun run;
+  bool signalled = setUp.signal == 0;
+  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+  std::string* into[2] = {&run.out, &run.err};
+  while (fds[0].fd >= 0 || fds[1].fd >= 0) {
+    ::poll(fds, 2, -1);
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      char buffer[4096];
+      const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+      if (n <= 0) {  // a terminal whose other side is closed reports EIO
+        ::close(fds[i].fd);
+        fds[i].fd = -1;
+        continue;
+      }
+      into[i]->append(buffer, static_cast<std::size_t>(n));
+    }
+    if (!signalled && run.err.find(setUp.signalWhenErrShows) != std::string::npos) {
+      ::kill(pid, setUp.signal);
+      signalled = true;
+    }
+  }
+  int wstatus = 0;
+  while (::waitpid(pid, &wstatus, 0) < 0) {
+  }
   run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-  if (stdoutPath.empty()) run.out = Slurp(outPath);
-  run.err = Slurp(errPath);
   return run;
 }
 

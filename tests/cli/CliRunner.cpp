@@ -83,16 +83,22 @@ std::array<unsigned char, 20> Sha1(const Bytes& bytes) {
 
 }  // namespace
 
-std::string IdentificationOfMame(const Bytes& mame) {
-  const uLong crc = crc32(0L, mame.data(), static_cast<uInt>(mame.size()));
+std::string TableHashes(const Bytes& bytes) {
+  const uLong crc = crc32(0L, bytes.data(), static_cast<uInt>(bytes.size()));
   char text[16];
   std::snprintf(text, sizeof text, "%08lx", static_cast<unsigned long>(crc));
-  std::string result = "CRC(" + std::string(text) + ") SHA1(";
-  for (unsigned char byte : Sha1(mame)) {
+  std::string result = std::string(text) + "\t";
+  for (unsigned char byte : Sha1(bytes)) {
     std::snprintf(text, sizeof text, "%02x", byte);
     result += text;
   }
-  return result + ")";
+  return result;
+}
+
+std::string IdentificationOfMame(const Bytes& mame) {
+  const std::string hashes = TableHashes(mame);
+  const std::size_t tab = hashes.find('\t');
+  return "CRC(" + hashes.substr(0, tab) + ") SHA1(" + hashes.substr(tab + 1) + ")";
 }
 
 #ifdef _WIN32

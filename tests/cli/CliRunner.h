@@ -16,10 +16,29 @@ struct CliRun {
 };
 
 // Runs the built quarrow-cli, or `program` when given, with standard input empty and standard error
-// a file (so no progress bar is drawn). Standard output goes to `stdoutPath` when it is given (its
-// content is then not captured). Arguments are UTF-8. On Windows, line ends are given back as "\n".
+// captured, not a terminal (so no progress bar is drawn). Standard output goes to `stdoutPath` when
+// it is given (its content is then not captured). Arguments are UTF-8. On Windows, line ends are
+// given back as "\n".
 CliRun RunCli(const std::vector<std::string>& args, const std::string& stdoutPath = {},
               const std::filesystem::path& program = {});
+
+#ifndef _WIN32
+// How a child is run beyond its arguments.
+struct ChildSetUp {
+  std::string program = QUARROW_CLI_PATH;
+  std::string stdoutPath;                // standard output to this file instead of the capture
+  std::vector<std::string> environment;  // NAME=VALUE added to the test's own
+  long fileSizeLimit = -1;               // RLIMIT_FSIZE in bytes; -1 leaves it
+  // Standard error is a terminal (so the progress bar is drawn); once it has shown this text, the
+  // child is sent `signal`.
+  std::string signalWhenErrShows;
+  int signal = 0;
+};
+// Both outputs are captured through pipes, so a file-size limit touches only the files the child
+// itself writes, and no progress bar is drawn; standard error is a terminal only when a signal is
+// to be sent, so that the bar shows when the read is under way.
+CliRun RunChild(const std::vector<std::string>& args, const ChildSetUp& setUp);
+#endif
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -32,6 +51,13 @@ Bytes InvertMirrorBytes(const Bytes& bytes);
 std::string TextOfRaw(Bytes raw);
 // "CRC(...) SHA1(...)" of 16 MAME-layout bytes, computed here with zlib and OpenSSL.
 std::string IdentificationOfMame(const Bytes& mame);
+// The same two hashes as a table of known dumps holds them: "crc32<TAB>sha1".
+std::string TableHashes(const Bytes& bytes);
+
+// The identification line of an image that is none of the 64 built-in dumps.
+inline constexpr const char* kUnknownDumpLine =
+    "Not a known dump: none of the 64 dumps in the table matches - if the read is sound, the dump "
+    "may be worth sending to MAME\n";
 
 // The system's words for "no such file" and "no such folder", as the program reports them.
 std::string NoSuchFileText();

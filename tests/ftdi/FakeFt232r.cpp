@@ -312,8 +312,9 @@ FakeFt232r& UsbTestbed::Add(Ft232rSpec spec) {
   char hexRelease[8];
   std::snprintf(hexRelease, sizeof hexRelease, "%04x", spec.bcdDevice);
 
+  const std::string devpath = "/devices/pci0000:00/0000:00:14.0/usb1/1-" + std::to_string(number);
   const std::string description =
-      "P: /devices/pci0000:00/0000:00:14.0/usb1/1-" + std::to_string(number) + "\n" +
+      "P: " + devpath + "\n" +
       "N: " + std::string(node + 5) + "\n" +
       "E: DEVNAME=" + node + "\n" +
       "E: DEVTYPE=usb_device\nE: DRIVER=usb\nE: SUBSYSTEM=usb\n" +
@@ -335,8 +336,13 @@ FakeFt232r& UsbTestbed::Add(Ft232rSpec spec) {
     if (error) g_error_free(error);
     throw std::runtime_error("umockdev cannot attach the USB handler: " + text);
   }
+  syspaths_[device.get()] = "/sys" + devpath;
   devices_.push_back(std::move(device));
   return *devices_.back();
+}
+
+void UsbTestbed::Remove(const FakeFt232r& device) {
+  umockdev_testbed_remove_device(testbed_, syspaths_.at(&device).c_str());
 }
 
 }  // namespace quarrow::test

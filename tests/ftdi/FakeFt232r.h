@@ -74,8 +74,8 @@ class FakeFt232r {
   int reattaches_ = 0;
 };
 
-// A mocked sysfs and /dev with FT232Rs on bus 1. Devices must be added before the code under test
-// first lists USB devices.
+// A mocked sysfs and /dev with FT232Rs on bus 1. A device added or removed later is seen by the
+// next scan of the bus on a new libusb context.
 class UsbTestbed {
  public:
   UsbTestbed();
@@ -83,11 +83,15 @@ class UsbTestbed {
   UsbTestbed(const UsbTestbed&) = delete;
   UsbTestbed& operator=(const UsbTestbed&) = delete;
 
+  // Each device gets the next bus address, as a real bus gives a re-plugged device a new one.
   FakeFt232r& Add(Ft232rSpec spec);
+  // Unplugs the device; its object stays valid for inspection.
+  void Remove(const FakeFt232r& device);
 
  private:
   UMockdevTestbed* testbed_ = nullptr;
   std::vector<std::unique_ptr<FakeFt232r>> devices_;
+  std::map<const FakeFt232r*, std::string> syspaths_;
 };
 
 }  // namespace quarrow::test

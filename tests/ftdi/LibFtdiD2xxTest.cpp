@@ -2,7 +2,13 @@
 // listing, opening, the bit-bang set-up requests the chip receives, pin writes and reads, closing.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <atomic>
 #include <cstring>
 #include <string>
@@ -144,7 +150,8 @@ TEST_P(LibFtdiSerialLess, IsListedWithItsDescriptionAndOpensByIndex) {
   EXPECT_EQ(blank.BulkWritten(), std::vector<std::uint8_t>{0x5A});
 }
 
-INSTANTIATE_TEST_SUITE_P(NoStringIndexOrStall, LibFtdiSerialLess, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(NoStringIndexOrStall, LibFtdiSerialLess, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Stalls" : "NoStringIndex"; });
 
 TEST(LibFtdiOpen, BySerialOpensThatDeviceAndFlagsItOpened) {
   UsbTestbed bed;
@@ -176,7 +183,7 @@ TEST(LibFtdiOpen, UnknownSerialOrIndexOrNoListIsNotFoundAndSaysSo) {
   LibFtdiD2xx d2xx;
   FT_HANDLE handle = reinterpret_cast<FT_HANDLE>(0x1234);
 
-  EXPECT_EQ(d2xx.FT_OpenEx("A1B2C3D4", FT_OPEN_BY_SERIAL_NUMBER, &handle), FT_DEVICE_NOT_FOUND);
+  EXPECT_EQ(d2xx.FT_Open(0, &handle), FT_DEVICE_NOT_FOUND);
   List(d2xx);
   EXPECT_EQ(d2xx.FT_OpenEx("A1B2C3D ", FT_OPEN_BY_SERIAL_NUMBER, &handle), FT_DEVICE_NOT_FOUND);
   EXPECT_NE(d2xx.LastErrorText().find("A1B2C3D "), std::string::npos) << d2xx.LastErrorText();
@@ -215,6 +222,45 @@ TEST(LibFtdiOpen, ABusyDeviceFailsWithTheCauseAndLibftdisOwnWords) {
   const std::string text = d2xx.LastErrorText();
   EXPECT_NE(text.find("in use"), std::string::npos) << text;
   EXPECT_NE(text.find("unable to claim usb device"), std::string::npos) << text;
+}
+
+std::vector<std::string> ListedSerials(LibFtdiD2xx& d2xx) {
+  std::vector<std::string> serials;
+  for (const auto& node : List(d2xx)) serials.push_back(Field(node.SerialNumber));
+  std::sort(serials.begin(), serials.end());
+  return serials;
+}
+
+// A programmer plugged in after the list was made, unplugged, or plugged in again: the open looks
+// at what is attached when it is called, and each new list shows the bus as it is.
+TEST(LibFtdiReplug, OpenAndListSeeTheDevicesAttachedNow) {
+  UsbTestbed bed;
+  FakeFt232r& first = bed.Add(WithSerial("A1B2C3D4"));
+  LibFtdiD2xx d2xx;
+  EXPECT_EQ(ListedSerials(d2xx), std::vector<std::string>{"A1B2C3D4"});
+
+  FakeFt232r& late = bed.Add(WithSerial("LATE0001"));
+  FT_HANDLE handle = nullptr;
+  ASSERT_EQ(d2xx.FT_OpenEx("LATE0001", FT_OPEN_BY_SERIAL_NUMBER, &handle), FT_OK)
+      << d2xx.LastErrorText();
+  EXPECT_EQ(late.Claims(), 1);
+  EXPECT_EQ(ListedSerials(d2xx), (std::vector<std::string>{"A1B2C3D4", "LATE0001"}));
+
+  // Unplugged: neither its serial nor its position in a list made before reaches it.
+  const auto nodes = List(d2xx);
+  const int firstIndex = Field(nodes[0].SerialNumber) == "A1B2C3D4" ? 0 : 1;
+  bed.Remove(first);
+  FT_HANDLE gone = nullptr;
+  EXPECT_EQ(d2xx.FT_Open(firstIndex, &gone), FT_DEVICE_NOT_FOUND);
+  EXPECT_EQ(d2xx.FT_OpenEx("A1B2C3D4", FT_OPEN_BY_SERIAL_NUMBER, &gone), FT_DEVICE_NOT_FOUND);
+  EXPECT_NE(d2xx.LastErrorText().find("A1B2C3D4"), std::string::npos) << d2xx.LastErrorText();
+  EXPECT_EQ(ListedSerials(d2xx), std::vector<std::string>{"LATE0001"});
+
+  FakeFt232r& again = bed.Add(WithSerial("A1B2C3D4"));
+  ASSERT_EQ(d2xx.FT_OpenEx("A1B2C3D4", FT_OPEN_BY_SERIAL_NUMBER, &handle), FT_OK)
+      << d2xx.LastErrorText();
+  EXPECT_EQ(again.Claims(), 1);
+  EXPECT_EQ(first.Claims(), 0);
 }
 
 struct Opened {
@@ -316,6 +362,41 @@ TEST(LibFtdiThreads, PinTrafficAndListingMayOverlap) {
   worker.join();
   EXPECT_EQ(failures.load(), 0);
   EXPECT_EQ(o.device.BulkWritten().size(), 100u);
+}
+
+// Ctrl-C during a read of a real programmer: quarrow-cli, run as a child on the same mocked USB
+// bus, stops at a bit boundary and closes the device, so libftdi hands the interface back to the
+// kernel's serial driver, instead of dying with the programmer still claimed.
+TEST(LibFtdiInterruptedRead, QuarrowCliClosesTheProgrammerOnCtrlC) {
+  UsbTestbed bed;
+  FakeFt232r& device = bed.Add(WithSerial("A1B2C3D4"));
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    const int null = ::open("/dev/null", O_RDWR);
+    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) ::dup2(null, fd);
+    ::execl(QUARROW_CLI_PATH, QUARROW_CLI_PATH, "read", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  // The two reset writes and a few bits of three clock writes each: the read is under way.
+  constexpr std::size_t kUnderWay = 2 + 3 * 3;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  int wstatus = 0;
+  bool exited = false;
+  while (device.BulkWritten().size() < kUnderWay && !exited &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    exited = ::waitpid(pid, &wstatus, WNOHANG) == pid;
+  }
+  ASSERT_FALSE(exited) << "quarrow-cli ended before the read got under way, status " << wstatus;
+  ::kill(pid, SIGINT);
+  ASSERT_EQ(::waitpid(pid, &wstatus, 0), pid);
+
+  ASSERT_TRUE(WIFEXITED(wstatus)) << "ended by signal " << WTERMSIG(wstatus);
+  EXPECT_EQ(WEXITSTATUS(wstatus), 130);
+  EXPECT_EQ(device.Claims(), 1);
+  EXPECT_EQ(device.DriverReattaches(), 1);
+  EXPECT_LT(device.BulkWritten().size(), 2u + 128u * 3u);
 }
 
 }  // namespace

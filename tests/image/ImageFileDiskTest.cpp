@@ -8,16 +8,27 @@
 #endif
 #include <windows.h>
 #else
+#include <dirent.h>
+#include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <string>
@@ -196,10 +207,209 @@ TEST_F(ImageFileOnDisk, SaveIntoAMissingFolderFailsWithAReason) {
 TEST_F(ImageFileOnDisk, SaveOverAFolderFailsAndLeavesItAlone) {
   const fs::path path = folder_ / "a folder";
   fs::create_directory(path);
-  EXPECT_FALSE(SaveImageFile(path, RandomImage(), ImageFileLayout::Nss));
+  for (const fs::path& folder : {path, fs::path("."), fs::path("/")}) {
+    const FileStatus status = SaveImageFile(folder, RandomImage(), ImageFileLayout::Nss);
+    EXPECT_EQ(status.reason, "it is a folder") << folder;
+    EXPECT_EQ(CheckSaveTarget(folder).reason, "it is a folder") << folder;
+  }
   EXPECT_TRUE(fs::is_directory(path));
   EXPECT_EQ(FolderEntries(), std::vector<fs::path>{"a folder"});
 }
+
+// Links, permission bits and owners, device nodes, FIFOs and signals are POSIX's; the Windows save
+// has its own rules for folders and devices, which the tests above cover.
+#ifndef _WIN32
+TEST_F(ImageFileOnDisk, SymbolicLinksAreWrittenThroughAndStayLinks) {
+  fs::create_directory(folder_ / "files");
+  Write(folder_ / "files" / "real.prm", Bytes(40, 0x11));
+  fs::create_symlink("files/real.prm", folder_ / "link.prm");
+  fs::create_symlink("files/new.prm", folder_ / "dangling.prm");
+  fs::create_symlink("loop-b", folder_ / "loop-a");
+  fs::create_symlink("loop-a", folder_ / "loop-b");
+
+  const PromImage image = RandomImage();
+  const ImageFileBytes bytes = EncodeImageFile(image, ImageFileLayout::Mame);
+  ASSERT_TRUE(SaveImageFile(folder_ / "link.prm", image, ImageFileLayout::Mame));
+  EXPECT_TRUE(fs::is_symlink(folder_ / "link.prm"));
+  EXPECT_EQ(Contents(folder_ / "files" / "real.prm"), Bytes(bytes.begin(), bytes.end()));
+
+  ASSERT_TRUE(SaveImageFile(folder_ / "dangling.prm", image, ImageFileLayout::Mame));
+  EXPECT_TRUE(fs::is_symlink(folder_ / "dangling.prm"));
+  EXPECT_EQ(Contents(folder_ / "files" / "new.prm"), Bytes(bytes.begin(), bytes.end()));
+
+  const FileStatus loop = SaveImageFile(folder_ / "loop-a", image, ImageFileLayout::Mame);
+  EXPECT_EQ(loop.reason, "Too many levels of symbolic links");
+  EXPECT_TRUE(fs::is_symlink(folder_ / "loop-a"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_ / "files"), {}), 2);
+  EXPECT_EQ(FolderEntries().size(), 5u);
+}
+
+TEST_F(ImageFileOnDisk, ReplacedFileKeepsItsPermissionBitsAndOwner) {
+  const fs::path path = folder_ / "private.prm";
+  Write(path, Bytes(16, 0));
+  ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+  // Root may give the file away first, and must then keep its owner.
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+  }
+  const mode_t umask = ::umask(022);
+  const FileStatus status = SaveImageFile(path, RandomImage(), ImageFileLayout::Mame);
+  ::umask(umask);
+  ASSERT_TRUE(status) << status.reason;
+  struct stat info {};
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+  if (root) {
+    EXPECT_EQ(info.st_uid, 65534u);
+  }
+}
+
+// Runs `save` in a child that has given up root, as "nobody", and hands back its status: root may
+// write any file, so a refusal by permission can only be seen without it.
+FileStatus AsNobody(const std::function<FileStatus()>& save) {
+  if (::geteuid() != 0) return save();
+  int channel[2];
+  if (::pipe(channel) != 0) return FileStatus::Failure("test: no pipe");
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(channel[0]);
+    if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+    const FileStatus status = save();
+    (void)!::write(channel[1], status.reason.data(), status.reason.size());
+    ::_exit(status.ok ? 0 : 1);
+  }
+  ::close(channel[1]);
+  std::string reason;
+  char buffer[256];
+  for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) reason.append(buffer, n);
+  ::close(channel[0]);
+  int wstatus = 0;
+  ::waitpid(pid, &wstatus, 0);
+  if (!WIFEXITED(wstatus) || WEXITSTATUS(wstatus) == 2) {
+    return FileStatus::Failure("test: the child could not become nobody");
+  }
+  return WEXITSTATUS(wstatus) == 0 ? FileStatus{} : FileStatus::Failure(reason);
+}
+
+TEST_F(ImageFileOnDisk, FilesAndFoldersThatMayNotBeWrittenAreRefusedAsAPlainWriteWouldBe) {
+  // The folder is open to everyone, so only the file's own mode can refuse.
+  ASSERT_EQ(::chmod(folder_.c_str(), 0777), 0);
+  const fs::path readOnly = folder_ / "read-only.prm";
+  Write(readOnly, Bytes(16, 0x44));
+  ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(readOnly.c_str(), 65534, 65534), 0);
+  }
+  const fs::path locked = folder_ / "locked";
+  fs::create_directory(locked);
+  ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+
+  using Operation = FileStatus (*)(const fs::path&);
+  const Operation save = [](const fs::path& p) {
+    return SaveImageFile(p, {}, ImageFileLayout::Mame);
+  };
+  for (Operation operation : {save, Operation{&CheckSaveTarget}}) {
+    EXPECT_EQ(AsNobody([&] { return operation(readOnly); }).reason, "Permission denied");
+    EXPECT_EQ(AsNobody([&] { return operation(locked / "new.prm"); }).reason,
+              "folder " + locked.string() + ": Permission denied");
+  }
+  EXPECT_EQ(Contents(readOnly), Bytes(16, 0x44));
+  EXPECT_EQ(FolderEntries().size(), 2u);
+  EXPECT_TRUE(fs::is_empty(locked));
+}
+
+TEST_F(ImageFileOnDisk, DevicesAndFifosAreWrittenInPlace) {
+  const PromImage image = RandomImage();
+  const ImageFileBytes bytes = EncodeImageFile(image, ImageFileLayout::Nss);
+
+  // A null device of our own, so that a regression replaces only this copy.
+  const fs::path null = folder_ / "null";
+  if (::mknod(null.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+    const FileStatus status = SaveImageFile(null, image, ImageFileLayout::Nss);
+    EXPECT_TRUE(status) << status.reason;
+    EXPECT_TRUE(fs::is_character_file(null));
+  }
+
+  // The reading end is open before the save, so the bytes wait in the pipe.
+  const fs::path fifo = folder_ / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  const FileStatus read = SaveImageFile(fifo, image, ImageFileLayout::Nss);
+  EXPECT_TRUE(read) << read.reason;
+  Bytes received(32);
+  const ssize_t got = ::read(reader, received.data(), received.size());
+  received.resize(static_cast<std::size_t>(std::max<ssize_t>(0, got)));
+  ::close(reader);
+  EXPECT_EQ(received, Bytes(bytes.begin(), bytes.end()));
+
+  // Nobody reads: the save gives up after a short wait instead of hanging.
+  const FileStatus unread = SaveImageFile(fifo, image, ImageFileLayout::Nss);
+  EXPECT_NE(unread.reason.find("no program is reading"), std::string::npos) << unread.reason;
+  EXPECT_TRUE(fs::is_fifo(fifo));
+
+  const fs::path socketPath = folder_ / "socket";
+  const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
+  ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  EXPECT_FALSE(SaveImageFile(socketPath, image, ImageFileLayout::Nss));
+  EXPECT_TRUE(fs::is_socket(socketPath));
+  ::close(sock);
+}
+
+// The folder a test's signal handler looks into, and what it saw there.
+int signalFolder = -1;
+int tempFilesBeforeCleanUp = -1;
+int tempFilesAfterCleanUp = -1;
+
+// Counts the save's temporary files with nothing but system calls, as a signal handler may.
+int TempFilesIn(int folder) {
+  alignas(8) static char buffer[4096];
+  int count = 0;
+  ::lseek(folder, 0, SEEK_SET);
+  for (long n; (n = ::syscall(SYS_getdents64, folder, buffer, sizeof buffer)) > 0;) {
+    for (long offset = 0; offset < n;) {
+      const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
+      count += std::strncmp(entry->d_name, ".quarrow-", 9) == 0;
+      offset += entry->d_reclen;
+    }
+  }
+  return count;
+}
+
+// A program's handler for SIGINT or SIGTERM calls RemoveUnfinishedSaveFiles before it ends. SIGXFSZ
+// stands in for those here because it arrives at a known moment: inside the write to the temporary
+// file, when the size limit is reached.
+TEST_F(ImageFileOnDisk, SignalHandlerCanRemoveTheTemporaryFileOfASaveUnderWay) {
+  signalFolder = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(signalFolder, 0);
+  struct sigaction handler {}, previous {};
+  handler.sa_handler = [](int) {
+    tempFilesBeforeCleanUp = TempFilesIn(signalFolder);
+    RemoveUnfinishedSaveFiles();
+    tempFilesAfterCleanUp = TempFilesIn(signalFolder);
+  };
+  ASSERT_EQ(::sigaction(SIGXFSZ, &handler, &previous), 0);
+  rlimit saved{};
+  ::getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit small = saved;
+  small.rlim_cur = 8;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const FileStatus status =
+      SaveImageFile(folder_ / "dump.prm", RandomImage(), ImageFileLayout::Mame);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::sigaction(SIGXFSZ, &previous, nullptr);
+  ::close(signalFolder);
+
+  EXPECT_FALSE(status);
+  EXPECT_EQ(tempFilesBeforeCleanUp, 1);
+  EXPECT_EQ(tempFilesAfterCleanUp, 0);
+}
+
+#endif
 
 struct Unopenable {
   const char* name;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ImageFile.h"
+#include "PrintableText.h"
 
 namespace quarrow {
 namespace {
@@ -148,6 +149,15 @@ TEST(Decode, RawFileReadAsMameIsInvertMirrorOfEachWord) {
     EXPECT_EQ(crossed.word0, InvertMirror64(image.word0));
     EXPECT_EQ(crossed.word1, InvertMirror64(image.word1));
   }
+}
+
+// The escapes a terminal could act on: C0 and C1 controls, and bytes that are not UTF-8 (a lone
+// 0x9B is CSI to some terminals). Well-formed text, backslashes included, is left alone.
+TEST(PrintableText, EscapesControlsAndMalformedBytesOnly) {
+  EXPECT_EQ(PrintableText("Ränder\\dump 日本.prm"), "Ränder\\dump 日本.prm");
+  EXPECT_EQ(PrintableText("a\nb\r\t\x1B[2J\x7F"), "a\\nb\\r\\t\\e[2J\\x7F");
+  EXPECT_EQ(PrintableText("\xC2\x9B" "1m \x9B \xC3 \xED\xA0\x80"),
+            "\\xC2\\x9B1m \\x9B \\xC3 \\xED\\xA0\\x80");
 }
 
 }  // namespace

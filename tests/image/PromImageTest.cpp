@@ -68,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{8, "0001000000000000 0000000000000000"},
                       TextCase{63, "0000000000000080 0000000000000000"},
                       TextCase{64, "0000000000000000 0100000000000000"},
-                      TextCase{127, "0000000000000000 0000000000000080"}));
+                      TextCase{127, "0000000000000000 0000000000000080"}),
+    [](const auto& info) { return "Bit" + std::to_string(info.param.bit); });
 
 TEST(ImageText, InitialTextsOfChipAndBuffer) {
   EXPECT_EQ(FormatImageText(PromImage{}), "0000000000000000 0000000000000000");

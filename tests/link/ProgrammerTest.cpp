@@ -114,6 +114,9 @@ TEST(ConnectProgrammer, AFailedOpenKeepsTheEarlierConnectionAndSaysWhy) {
   SimulatedProgrammer sim;
   FT_HANDLE handle = nullptr;
   EXPECT_FALSE(ConnectProgrammer(sim, EntryForSerial(""), handle).ok);
+  // The library would read this serial only up to its zero, and open the simulated programmer.
+  const std::string cutShort = std::string(kSimulatedSerial) + '\0' + "2";
+  EXPECT_FALSE(ConnectProgrammer(sim, EntryForSerial(cutShort), handle).ok);
   EXPECT_TRUE(sim.OpenCalls().empty());
   ASSERT_TRUE(ConnectProgrammer(sim, EntryForSerial(kSimulatedSerial), handle).ok);
   const FT_HANDLE earlier = handle;

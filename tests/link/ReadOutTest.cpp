@@ -140,7 +140,8 @@ TEST_P(ReadOutStop, StopsAtTheNextBitBoundaryKeepingTheBitsRead) {
   EXPECT_EQ(s.sim.PinReads(), 2 * k);
 }
 
-INSTANTIATE_TEST_SUITE_P(AtBit, ReadOutStop, ::testing::Values(0, 1, 64, 127));
+INSTANTIATE_TEST_SUITE_P(AtBit, ReadOutStop, ::testing::Values(0, 1, 64, 127),
+                         [](const auto& info) { return "Bit" + std::to_string(info.param); });
 
 TEST(ReadOut, AFailureBeforeAStopIsReportedAsFailed) {
   ConnectedSimulation s(AllOnes());

@@ -1,0 +1,35 @@
+// Ctrl-C and the other signals that end a program, handled so that nothing is left half done: no
+// temporary file of a save survives, and a read in progress stops at a bit boundary so that the
+// programmer is closed (libftdi gives the USB interface back to the kernel's serial driver).
+#pragma once
+
+#include <atomic>
+
+#include "ExitStatus.h"
+
+namespace quarrow::cli {
+
+// Installs the handlers for SIGINT, SIGTERM and SIGHUP, and ignores SIGXFSZ so that a file-size
+// limit makes a write fail with its reason instead of ending the program. Outside a programmer
+// session a signal removes any unfinished save's temporary file and then ends the program as it
+// would have ended anyway.
+void InstallSignalHandlers();
+
+// While one lives, the first such signal asks the read to stop instead of ending the program; a
+// second one ends it at once.
+class SignalsDeferred {
+ public:
+  SignalsDeferred();
+  ~SignalsDeferred();
+  SignalsDeferred(const SignalsDeferred&) = delete;
+  SignalsDeferred& operator=(const SignalsDeferred&) = delete;
+};
+
+// Set by a deferred signal; the read-out's stop flag.
+const std::atomic<bool>& StopRequested();
+
+// 128 + the deferred signal's number (130 for Ctrl-C), as a shell reports a program the signal
+// ended; kExitSuccess while no signal was deferred.
+ExitStatus InterruptedExitStatus();
+
+}  // namespace quarrow::cli

@@ -1,0 +1,168 @@
+// Presenting identifications and diagnoses, as text lines or as one JSON object.
+#include "Report.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "IdentificationText.h"
+#include "CliTexts.h"
+#include "Identification.h"
+#include "Strings.h"
+
+namespace quarrow::cli {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+std::string Hex(const ImageFileBytes& bytes) {
+  std::string text;
+  for (std::uint8_t b : bytes) {
+    char pair[3];
+    std::snprintf(pair, sizeof pair, "%02x", b);
+    text += pair;
+  }
+  return text;
+}
+
+const char* LayoutName(ImageFileLayout layout) {
+  return layout == ImageFileLayout::Nss ? "raw" : "mame";
+}
+
+const char* ResultName(IdentificationResult result) {
+  switch (result) {
+    case IdentificationResult::KnownDump: return "known-dump";
+    case IdentificationResult::NearMiss: return "near-miss";
+    case IdentificationResult::Unknown: break;
+  }
+  return "unknown";
+}
+
+const char* NearMissName(NearMiss kind) {
+  switch (kind) {
+    case NearMiss::Inverted: return "inverted";
+    case NearMiss::Mirrored: return "mirrored";
+    case NearMiss::InvertedMirrored: return "inverted-mirrored";
+    case NearMiss::HalvesSwapped: return "halves-swapped";
+    case NearMiss::None: break;
+  }
+  return "none";
+}
+
+const char* DiagnosisName(Diagnosis diagnosis) {
+  switch (diagnosis) {
+    case Diagnosis::ReadsDiffer: return "reads-differ";
+    case Diagnosis::AllOnes: return "all-ones";
+    case Diagnosis::AllZeros: return "all-zeros";
+    case Diagnosis::BlankChip: return "blank-chip";
+    case Diagnosis::TestPinLow: return "test-pin-low";
+  }
+  return "";
+}
+
+Json LayoutJson(const PromImage& image, ImageFileLayout layout, const ImageHashes& hashes) {
+  return Json{
+      {"hex", Hex(EncodeImageFile(image, layout))}, {"crc32", hashes.crc32}, {"sha1", hashes.sha1}};
+}
+
+}  // namespace
+
+std::string BitList(const std::vector<int>& bits) {
+  std::string text;
+  for (int bit : bits) {
+    if (!text.empty()) text += ", ";
+    text += std::to_string(bit);
+  }
+  return text;
+}
+
+std::optional<KnownDumpTable> LoadKnownDumpsReporting(const std::string& optionPath,
+                                                      Console& console) {
+  std::string path = optionPath;
+  if (path.empty()) {
+    const char* variable = std::getenv(kKnownDumpsVariable);
+    if (variable != nullptr) path = variable;
+  }
+  std::string error;
+  std::optional<KnownDumpTable> table =
+      path.empty() ? BuiltInKnownDumps(error) : LoadKnownDumps(path, error);
+  if (!table) console.err << res::kCantReadKnownDumps << error << '\n';
+  return table;
+}
+
+std::optional<ImageFacts> ExamineImage(const PromImage& image, const KnownDumpTable& knownDumps,
+                                       Console& console, const PromImage* secondRead) {
+  std::string error;
+  std::optional<Identification> identification = IdentifyImage(image, knownDumps, error);
+  if (!identification) {
+    console.err << kCantIdentify << error << '\n';
+    return std::nullopt;
+  }
+  return ImageFacts{image, std::move(*identification), DiagnoseRead(image, secondRead)};
+}
+
+void PrintFacts(const ImageFacts& facts, Console& console, bool identificationOnly) {
+  if (!identificationOnly) {
+    console.out << FormatImageText(facts.image) << '\n'
+                << MameIdentification(facts.identification.mame) << '\n';
+  }
+  console.out << IdentificationSentence(facts.identification) << '\n' << std::flush;
+  PrintDiagnoses(facts, console);
+}
+
+void PrintDiagnoses(const ImageFacts& facts, Console& console) {
+  for (Diagnosis diagnosis : facts.diagnoses) console.err << DiagnosisSentence(diagnosis) << '\n';
+}
+
+Json ReportJson(const char* command, const std::string* file, ImageFileLayout layout) {
+  Json report{{"command", command}};
+  if (file != nullptr) {
+    report["file"] = *file;
+    report["file_layout"] = LayoutName(layout);
+  }
+  return report;
+}
+
+void AddImageJson(Json& report, const ImageFacts& facts) {
+  const Identification& identification = facts.identification;
+  report["image"] = FormatImageText(facts.image);
+  report["mame"] = LayoutJson(facts.image, ImageFileLayout::Mame, identification.mame);
+  report["raw"] = LayoutJson(facts.image, ImageFileLayout::Nss, identification.raw);
+
+  Json sets = Json::array();
+  for (const KnownDump& set : identification.sets) {
+    sets.push_back(Json{{"set", set.set},
+                        {"title", set.title},
+                        {"year", set.year},
+                        {"manufacturer", set.manufacturer},
+                        {"parent", set.parent},
+                        {"driver", set.driver},
+                        {"rom_name", set.romName},
+                        {"layout", LayoutName(set.layout)},
+                        {"crc32", set.hashes.crc32},
+                        {"sha1", set.hashes.sha1}});
+  }
+  Json id{{"result", ResultName(identification.result)}};
+  if (identification.result == IdentificationResult::NearMiss) {
+    id["near_miss"] = NearMissName(identification.nearMiss);
+  }
+  id["sets"] = std::move(sets);
+  id["table_dumps"] = identification.tableDumps;
+  id["text"] = IdentificationSentence(identification);
+  report["identification"] = std::move(id);
+
+  Json diagnoses = Json::array();
+  for (Diagnosis diagnosis : facts.diagnoses) {
+    diagnoses.push_back(
+        Json{{"kind", DiagnosisName(diagnosis)}, {"text", DiagnosisSentence(diagnosis)}});
+  }
+  report["diagnosis"] = std::move(diagnoses);
+}
+
+void PrintJson(const Json& report, Console& console) {
+  // File names need not be UTF-8; JSON text must be, so such bytes become U+FFFD rather than an
+  // exception.
+  console.out << report.dump(2, ' ', false, Json::error_handler_t::replace) << '\n' << std::flush;
+}
+
+}  // namespace quarrow::cli

@@ -1,0 +1,214 @@
+// Fuzz target: hostile device records through the device list and Connect, then a whole read on the
+// simulated programmer while it is pulled out, plugged back, fails pin reads or is asked to stop at
+// any point, and a second, undisturbed read on the same connection.
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "DeviceScenario.h"
+#include "FuzzCheck.h"
+#include "Programmer.h"
+#include "ReadOut.h"
+#include "sim/SimulatedProgrammer.h"
+
+namespace {
+
+using namespace quarrow;
+using namespace quarrow::fuzz;
+
+// A record field as the list must show it: up to the first zero, never past `limit` or the field.
+template <std::size_t N>
+std::string FieldText(const char (&field)[N], std::size_t limit) {
+  return std::string(field, ::strnlen(field, std::min(N, limit)));
+}
+
+bool FoldedLess(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+void CheckDeviceList(const std::vector<DeviceEntry>& entries,
+                     const std::vector<FT_DEVICE_LIST_INFO_NODE>& listed) {
+  const auto ft232rs = std::count_if(listed.begin(), listed.end(), [](const auto& record) {
+    return record.Type == FT_DEVICE_232R;
+  });
+  FUZZ_CHECK(entries.size() == static_cast<std::size_t>(ft232rs));
+  std::vector<bool> seen(listed.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const DeviceEntry& entry = entries[i];
+    FUZZ_CHECK(entry.index >= 0 && static_cast<std::size_t>(entry.index) < listed.size());
+    FUZZ_CHECK(!seen[static_cast<std::size_t>(entry.index)]);
+    seen[static_cast<std::size_t>(entry.index)] = true;
+    const FT_DEVICE_LIST_INFO_NODE& record = listed[static_cast<std::size_t>(entry.index)];
+    FUZZ_CHECK(record.Type == FT_DEVICE_232R);
+    FUZZ_CHECK(entry.serial == FieldText(record.SerialNumber, 16));
+    FUZZ_CHECK(entry.text == entry.serial + " - " + FieldText(record.Description, 63));
+    FUZZ_CHECK(i == 0 || !FoldedLess(entry.text, entries[i - 1].text));
+  }
+}
+
+// Counts the pin operations that fail, apart from the read-out's own count.
+class CountingPort : public IPinPort {
+ public:
+  explicit CountingPort(IPinPort& inner) : inner_(inner) {}
+  bool WritePins(std::uint8_t value) override { ++writes; return Counted(inner_.WritePins(value)); }
+  bool ReadPins(std::uint8_t& value) override { ++reads; return Counted(inner_.ReadPins(value)); }
+  int writes = 0;
+  int reads = 0;
+  int failures = 0;
+
+ private:
+  bool Counted(bool ok) {
+    failures += ok ? 0 : 1;
+    return ok;
+  }
+  IPinPort& inner_;
+};
+
+// Checks the notifications in the order they arrive.
+struct CheckingReceiver : IReadReceiver {
+  int progress = 0;
+  int done = 0;
+  ReadOutcome outcome = ReadOutcome::Complete;
+  std::string text;
+
+  std::intptr_t Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    FUZZ_CHECK(done == 0);
+    if (message == WM_READ_PROGRESS) {
+      FUZZ_CHECK(wParam == static_cast<std::uintptr_t>(progress + 1) && lParam == 0);
+      ++progress;
+    } else {
+      FUZZ_CHECK(message == WM_READ_DONE && lParam != 0);
+      ++done;
+      outcome = static_cast<ReadOutcome>(wParam);
+      text = reinterpret_cast<const char*>(lParam);
+    }
+    return 0;
+  }
+};
+
+void Apply(SimulatedProgrammer& sim, const ScenarioEvent& event, std::atomic<bool>& stop) {
+  SimulatedOptions options = sim.Options();
+  switch (event.action) {
+    case ScenarioAction::Unplug: options.unplugged = true; break;
+    case ScenarioAction::Replug: options.unplugged = false; break;
+    case ScenarioAction::Stop: stop.store(true, std::memory_order_release); break;
+    case ScenarioAction::FailReadsFromBit: options.failReadsFromBit = event.argument; break;
+    case ScenarioAction::ReadsNeverFail: options.failReadsFromBit = -1; break;
+    case ScenarioAction::kCount: break;
+  }
+  sim.SetOptions(options);
+}
+
+struct CheckedRead {
+  ReadResult result;
+  PromImage image;
+};
+
+// One whole read through the D2XX pin port, with the scenario's events in place of the waits.
+CheckedRead ReadChecked(SimulatedProgrammer& sim, const FT_HANDLE& handle,
+                        const std::vector<ScenarioEvent>& events) {
+  CD2xxPinPort d2xxPort(sim, handle);
+  CountingPort port(d2xxPort);
+  std::uint8_t pinByte = 0xFF;
+  PromImage image;
+  image.word0.set();
+  image.word1.set();
+  CheckingReceiver receiver;
+  std::atomic<bool> stop{false};
+  int waits = 0;
+  ReadPromJob job{port, pinByte, image, receiver,
+                  [&](int milliseconds) {
+                    FUZZ_CHECK(milliseconds == (waits < 2 ? kResetWaitMs : kClockWaitMs));
+                    for (const ScenarioEvent& event : events) {
+                      if (event.atWait == waits) Apply(sim, event, stop);
+                    }
+                    ++waits;
+                  },
+                  &stop};
+  const ReadResult result = ReadPromThread(job);
+
+  FUZZ_CHECK(receiver.done == 1 && receiver.progress == result.bitsRead);
+  FUZZ_CHECK(receiver.outcome == result.outcome && receiver.text == result.text);
+  FUZZ_CHECK(result.text == FormatImageText(image));
+  FUZZ_CHECK(port.writes == 2 + 3 * result.bitsRead && port.reads == 2 * result.bitsRead);
+  FUZZ_CHECK(result.failedPinOperations == port.failures);
+  // A read that met a failed pin operation must never pass for a good one.
+  FUZZ_CHECK((result.outcome == ReadOutcome::Failed) == (port.failures > 0));
+  const PromImage chip = sim.Chip();
+  if (result.outcome == ReadOutcome::Complete) {
+    FUZZ_CHECK(result.bitsRead == PromImage::kBits && image == chip);
+  } else if (result.outcome == ReadOutcome::Stopped) {
+    FUZZ_CHECK(stop.load() && result.bitsRead < PromImage::kBits);
+    for (int n = 0; n < PromImage::kBits; ++n) {
+      FUZZ_CHECK(image.Bit(n) == (n < result.bitsRead && chip.Bit(n)));
+    }
+  } else {
+    FUZZ_CHECK(result.outcome == ReadOutcome::Failed);
+  }
+  return {result, image};
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const DeviceScenario scenario = ParseScenario({data, size});
+
+  std::vector<FT_DEVICE_LIST_INFO_NODE> records;
+  for (const ScenarioRecord& r : scenario.records) {
+    records.push_back(SimulatedDeviceRecord(r.serial, r.description, r.type));
+  }
+  SimulatedProgrammer sim(DecodeImageFile(scenario.chip, ImageFileLayout::Nss));
+  SimulatedOptions options;
+  options.devices = records;
+  options.failOpen = scenario.failOpen;
+  options.unplugged = scenario.unplugged;
+  options.failReadsFromBit = scenario.failReadsFromBit;
+  sim.SetOptions(options);
+
+  const std::vector<DeviceEntry> entries = EnumerateProgrammers(sim);
+  CheckDeviceList(entries, scenario.unplugged ? std::vector<FT_DEVICE_LIST_INFO_NODE>{} : records);
+
+  DeviceEntry entry;
+  if (scenario.typedSerial) {
+    entry = EntryForSerial(scenario.serial);
+  } else if (!entries.empty()) {
+    entry = entries[scenario.entryChoice % entries.size()];
+  }
+  // Connect opens the device with exactly the entry's serial, or the one at its index.
+  auto isTheEntrysDevice = [&](std::size_t index) {
+    return entry.serial.empty() ? index == static_cast<std::size_t>(entry.index)
+                                : FieldText(records[index].SerialNumber, 16) == entry.serial;
+  };
+  bool present = false;
+  for (std::size_t i = 0; i < records.size(); ++i) present = present || isTheEntrysDevice(i);
+  const bool mayOpen = present && !scenario.failOpen && !scenario.unplugged;
+
+  FT_HANDLE handle = nullptr;
+  const ConnectResult connected = ConnectProgrammer(sim, entry, handle);
+  FUZZ_CHECK(connected.ok == mayOpen);
+  if (connected.ok) {
+    const int opened = sim.DeviceIndexOf(handle);
+    FUZZ_CHECK(handle != nullptr && opened >= 0 && isTheEntrysDevice(static_cast<std::size_t>(opened)));
+  } else {
+    FUZZ_CHECK(handle == nullptr && !connected.error.empty());
+  }
+
+  const CheckedRead first = ReadChecked(sim, handle, scenario.events);
+  if (!connected.ok) {
+    FUZZ_CHECK(first.result.outcome == ReadOutcome::Failed && first.image == PromImage{});
+    return 0;
+  }
+  // Whatever the first read met, the programmer back in good order reads the chip whole.
+  options.unplugged = false;
+  options.failReadsFromBit = -1;
+  sim.SetOptions(options);
+  const CheckedRead second = ReadChecked(sim, handle, {});
+  FUZZ_CHECK(second.result.outcome == ReadOutcome::Complete);
+  return 0;
+}

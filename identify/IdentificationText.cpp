@@ -1,0 +1,82 @@
+// Sentences from the texts in res/Strings.h.
+#include "IdentificationText.h"
+
+#include "Strings.h"
+
+namespace quarrow {
+
+namespace {
+
+std::string SetList(const std::vector<KnownDump>& sets) {
+  std::string text;
+  for (const KnownDump& set : sets) {
+    if (!text.empty()) text += "; ";
+    text += SetDescription(set);
+  }
+  return text;
+}
+
+const char* NearMissCause(NearMiss kind) {
+  switch (kind) {
+    case NearMiss::Inverted: return res::kNearMissInverted;
+    case NearMiss::Mirrored: return res::kNearMissMirrored;
+    case NearMiss::InvertedMirrored: return res::kNearMissInvertedMirrored;
+    case NearMiss::HalvesSwapped: return res::kNearMissHalvesSwapped;
+    case NearMiss::None: break;
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string SetDescription(const KnownDump& set) {
+  std::string text = set.set + ", " + set.title;
+  const std::string maker =
+      set.manufacturer + (set.manufacturer.empty() || set.year.empty() ? "" : " ") + set.year;
+  if (!maker.empty()) text += ", " + maker;
+  return text;
+}
+
+std::string IdentificationSentence(const Identification& identification) {
+  switch (identification.result) {
+    case IdentificationResult::KnownDump: return res::kKnownDump + SetList(identification.sets);
+    case IdentificationResult::NearMiss:
+      return res::kNearMiss + SetList(identification.sets) + NearMissCause(identification.nearMiss);
+    case IdentificationResult::Unknown: break;
+  }
+  return res::kNotKnownDump + std::to_string(identification.tableDumps) + res::kNotKnownDumpEnd;
+}
+
+std::string IdentificationShort(const Identification& identification) {
+  if (identification.result == IdentificationResult::Unknown || identification.sets.empty()) {
+    return res::kShortUnknownDump;
+  }
+  std::string sets = identification.sets.front().set;
+  if (identification.sets.size() > 1) sets += " +" + std::to_string(identification.sets.size() - 1);
+  return identification.result == IdentificationResult::NearMiss ? res::kShortNearMiss + sets
+                                                                 : sets;
+}
+
+std::string DiagnosisSentence(Diagnosis diagnosis) {
+  switch (diagnosis) {
+    case Diagnosis::ReadsDiffer: return res::kDiagnosisReadsDiffer;
+    case Diagnosis::AllOnes: return res::kDiagnosisAllOnes;
+    case Diagnosis::AllZeros: return res::kDiagnosisAllZeros;
+    case Diagnosis::BlankChip: return res::kDiagnosisBlankChip;
+    case Diagnosis::TestPinLow: return res::kDiagnosisTestPinLow;
+  }
+  return {};
+}
+
+std::string DiagnosisShort(Diagnosis diagnosis) {
+  switch (diagnosis) {
+    case Diagnosis::ReadsDiffer: return res::kShortReadsDiffer;
+    case Diagnosis::AllOnes: return res::kShortAllOnes;
+    case Diagnosis::AllZeros: return res::kShortAllZeros;
+    case Diagnosis::BlankChip: return res::kShortBlankChip;
+    case Diagnosis::TestPinLow: return res::kShortTestPinLow;
+  }
+  return {};
+}
+
+}  // namespace quarrow

@@ -1,0 +1,84 @@
+// Identification of an image against the table of known dumps.
+#include "Identify.h"
+
+namespace quarrow {
+
+namespace {
+
+std::bitset<64> MirrorEachByte(std::bitset<64> word) {
+  std::bitset<64> mirrored;
+  for (int bit = 0; bit < 64; ++bit) mirrored[(bit & ~7) | (7 - (bit & 7))] = word[bit];
+  return mirrored;
+}
+
+struct LayoutHashes {
+  ImageHashes mame;
+  ImageHashes raw;
+};
+
+std::optional<LayoutHashes> HashBothLayouts(const PromImage& image, std::string& error) {
+  const std::optional<ImageHashes> mame =
+      HashBytes(EncodeImageFile(image, ImageFileLayout::Mame), error);
+  if (!mame) return std::nullopt;
+  const std::optional<ImageHashes> raw =
+      HashBytes(EncodeImageFile(image, ImageFileLayout::Nss), error);
+  if (!raw) return std::nullopt;
+  return LayoutHashes{*mame, *raw};
+}
+
+// The rows matching either layout's hashes, each against the rows of its own layout.
+std::vector<KnownDump> Lookup(const KnownDumpTable& table, const LayoutHashes& hashes) {
+  std::vector<KnownDump> found = table.Find(ImageFileLayout::Mame, hashes.mame);
+  for (KnownDump& row : table.Find(ImageFileLayout::Nss, hashes.raw)) {
+    found.push_back(std::move(row));
+  }
+  return found;
+}
+
+}  // namespace
+
+PromImage NearMissVariant(const PromImage& image, NearMiss kind) {
+  switch (kind) {
+    case NearMiss::None: return image;
+    case NearMiss::Inverted: return {~image.word0, ~image.word1};
+    case NearMiss::Mirrored: return {MirrorEachByte(image.word0), MirrorEachByte(image.word1)};
+    case NearMiss::InvertedMirrored:
+      return {InvertMirror64(image.word0), InvertMirror64(image.word1)};
+    case NearMiss::HalvesSwapped: return {image.word1, image.word0};
+  }
+  return image;
+}
+
+std::optional<Identification> IdentifyImage(const PromImage& image, const KnownDumpTable& table,
+                                            std::string& error) {
+  const std::optional<LayoutHashes> own = HashBothLayouts(image, error);
+  if (!own) return std::nullopt;
+
+  Identification identification;
+  identification.tableDumps = table.DumpCount();
+  identification.mame = own->mame;
+  identification.raw = own->raw;
+  identification.sets = Lookup(table, *own);
+  if (!identification.sets.empty()) {
+    identification.result = IdentificationResult::KnownDump;
+    return identification;
+  }
+
+  // In this order: a single fault before a double one, and the swap last, as the rarest.
+  for (NearMiss kind : {NearMiss::Inverted, NearMiss::Mirrored, NearMiss::InvertedMirrored,
+                        NearMiss::HalvesSwapped}) {
+    const PromImage variant = NearMissVariant(image, kind);
+    if (variant == image) continue;  // a symmetric image would only find itself again
+    const std::optional<LayoutHashes> hashes = HashBothLayouts(variant, error);
+    if (!hashes) return std::nullopt;
+    identification.sets = Lookup(table, *hashes);
+    if (!identification.sets.empty()) {
+      identification.result = IdentificationResult::NearMiss;
+      identification.nearMiss = kind;
+      return identification;
+    }
+  }
+  return identification;
+}
+
+}  // namespace quarrow

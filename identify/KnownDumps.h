@@ -1,0 +1,64 @@
+// The table of RP5H01 dumps that MAME knows: one row per game set, with the CRC32 and SHA-1 of its
+// 16-byte file and the layout that file is in. Read from tab-separated text (res/known-rp5h01.tsv
+// is built into the programs; a newer file of the same format can be given at run time).
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Hashes.h"
+#include "ImageFile.h"
+
+namespace quarrow {
+
+// The environment variable both programs read for a table to use instead of the built-in one.
+inline constexpr const char* kKnownDumpsVariable = "QUARROW_KNOWN_DUMPS";
+
+struct KnownDump {
+  std::string driver;  // MAME source file, e.g. src/mame/nintendo/playch10.cpp
+  std::string set;     // e.g. pc_smb
+  std::string parent;
+  std::string title;
+  std::string year;
+  std::string manufacturer;
+  std::string romName;
+  ImageHashes hashes;  // both empty when MAME has no dump of the set
+  // Mame: the file is in MAME's layout; Nss: the raw layout, pin levels as clocked out.
+  ImageFileLayout layout = ImageFileLayout::Mame;
+  std::string flags;
+
+  bool HasDump() const { return !hashes.sha1.empty(); }
+};
+
+class KnownDumpTable {
+ public:
+  KnownDumpTable() = default;
+  explicit KnownDumpTable(std::vector<KnownDump> rows);
+
+  const std::vector<KnownDump>& Rows() const { return rows_; }
+  // Distinct dumps: rows with the same layout and hashes (one file under several sets) count once.
+  std::size_t DumpCount() const { return dumpCount_; }
+  // The rows of `layout` whose CRC32 and SHA-1 both equal `hashes`, in table order.
+  std::vector<KnownDump> Find(ImageFileLayout layout, const ImageHashes& hashes) const;
+
+ private:
+  std::vector<KnownDump> rows_;
+  std::size_t dumpCount_ = 0;
+};
+
+// Parses the text of a table. On failure returns nothing and `error` reads
+// "SOURCE:LINE: what is wrong there".
+std::optional<KnownDumpTable> ParseKnownDumps(std::string_view text, const std::string& source,
+                                              std::string& error);
+
+// Reads and parses a table file; the errors name the file as given.
+std::optional<KnownDumpTable> LoadKnownDumps(const std::filesystem::path& path, std::string& error);
+
+// The table built into the program from res/known-rp5h01.tsv.
+std::optional<KnownDumpTable> BuiltInKnownDumps(std::string& error);
+
+}  // namespace quarrow

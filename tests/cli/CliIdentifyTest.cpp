@@ -1,0 +1,141 @@
+// quarrow-cli's identification: tables given by option or environment, malformed tables, the
+// identify command, diagnoses and --json.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "CliRunner.h"
+
+namespace quarrow::testing {
+namespace {
+
+// The child inherits the variable; the platforms spell setting and clearing it differently.
+void SetTableVariable(const std::string& value) {
+#ifdef _WIN32
+  ::_putenv_s("QUARROW_KNOWN_DUMPS", value.c_str());  // an empty value removes it
+#else
+  if (value.empty()) {
+    ::unsetenv("QUARROW_KNOWN_DUMPS");
+  } else {
+    ::setenv("QUARROW_KNOWN_DUMPS", value.c_str(), 1);
+  }
+#endif
+}
+
+constexpr const char* kTableHeader = "set\ttitle\tyear\tmanufacturer\tcrc32\tsha1\tlayout\n";
+constexpr const char* kAllZerosDiagnosis =
+    "Every bit reads 0 - there is probably no chip in the socket, or its data line is not "
+    "connected\n";
+
+class CliIdentify : public ::testing::Test {
+ protected:
+  CliIdentify() {
+    std::mt19937 random(77);
+    for (auto& b : raw) b = static_cast<std::uint8_t>(random());
+    WriteFileBytes(folder / "chip.bin", raw);
+    std::ofstream(folder / "table.tsv", std::ios::binary)
+        << kTableHeader << "nss_test\tTest Game (Nintendo Super System)\t1992\tOcean\t"
+        << TableHashes(raw) << "\traw\n";
+  }
+
+  TempFolder folder;
+  Bytes raw = Bytes(16);
+  const std::string chip = (folder / "chip.bin").string();
+  const std::string table = (folder / "table.tsv").string();
+};
+
+TEST_F(CliIdentify, TableFromOptionOrEnvironmentNamesTheDumpAndTheOtherLayoutIsANearMiss) {
+  const std::string known = "Known dump: nss_test, Test Game (Nintendo Super System), Ocean 1992\n";
+  const CliRun option = RunCli({"--known-dumps", table, "identify", chip, "--nss"});
+  EXPECT_EQ(option.status, 0) << option.err;
+  EXPECT_EQ(option.out, known);
+
+  SetTableVariable(table);
+  const CliRun environment = RunCli({"identify", chip, "--nss"});
+  const CliRun otherLayout = RunCli({"identify", chip});
+  SetTableVariable("");
+  EXPECT_EQ(environment.out, known);
+  EXPECT_EQ(otherLayout.status, 0);
+  EXPECT_EQ(otherLayout.out.rfind("Near miss: matches nss_test, ", 0), 0u) << otherLayout.out;
+  EXPECT_NE(otherLayout.out.find("other layout"), std::string::npos) << otherLayout.out;
+
+  // Without a table of its own, the built-in one knows nothing of this image.
+  EXPECT_EQ(RunCli({"identify", chip, "--nss"}).out, kUnknownDumpLine);
+}
+
+// A table that cannot be used stops the command before any chip is read.
+TEST_F(CliIdentify, MalformedTableExitsThreeNamingTheFileAndLine) {
+  std::ofstream(folder / "bad.tsv", std::ios::binary) << kTableHeader << "pc_x\tX\t1985\n";
+  const std::string bad = (folder / "bad.tsv").string();
+  const std::string expected =
+      "Can't read the table of known dumps - " + bad +
+      ":2: 3 fields where the header names 7 (fields are separated by tabs)\n";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--known-dumps", bad, "show", chip},
+        std::vector<std::string>{"--known-dumps", bad, "--simulate-fault", "reads-fail", "read"}}) {
+    const CliRun run = RunCli(args);
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, expected);
+  }
+}
+
+TEST_F(CliIdentify, JsonHoldsBothLayoutsTheIdentificationAndTheDiagnosis) {
+  // All bytes FF in the MAME layout: every bit 0. The name is not UTF-8, which JSON text must be;
+  // Windows names are UTF-16 and always reach the program as valid UTF-8.
+#ifdef _WIN32
+  const std::string file = (folder / "ones.prm").string();
+#else
+  const std::string file = (folder / "ones \xff.prm").string();
+#endif
+  const Bytes ones(16, 0xff);
+  WriteFileBytes(file, ones);
+
+  const CliRun text = RunCli({"show", file});
+  EXPECT_EQ(text.status, 0);
+  EXPECT_EQ(text.out,
+            TextOfRaw(Bytes(16, 0)) + "\n" + IdentificationOfMame(ones) + "\n" + kUnknownDumpLine);
+  EXPECT_EQ(text.err, kAllZerosDiagnosis);
+
+  const CliRun run = RunCli({"show", file, "--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const nlohmann::json report = nlohmann::json::parse(run.out);
+  EXPECT_EQ(report["command"], "show");
+  EXPECT_EQ(report["image"], "0000000000000000 0000000000000000");
+  EXPECT_EQ(report["mame"]["hex"], std::string(32, 'f'));
+  EXPECT_EQ(report["raw"]["hex"], std::string(32, '0'));
+  EXPECT_EQ("CRC(" + report["mame"]["crc32"].get<std::string>() + ") SHA1(" +
+                report["mame"]["sha1"].get<std::string>() + ")",
+            IdentificationOfMame(ones));
+  EXPECT_EQ(report["identification"]["result"], "unknown");
+  EXPECT_EQ(report["identification"]["table_dumps"], 64);
+  ASSERT_EQ(report["diagnosis"].size(), 1u);
+  EXPECT_EQ(report["diagnosis"][0]["kind"], "all-zeros");
+  EXPECT_EQ(report["outcome"], "ok");
+
+  const nlohmann::json known = nlohmann::json::parse(
+      RunCli({"--known-dumps", table, "identify", chip, "--nss", "--json"}).out);
+  EXPECT_EQ(known["identification"]["result"], "known-dump");
+  EXPECT_EQ(known["identification"]["sets"][0]["set"], "nss_test");
+  EXPECT_EQ(known["identification"]["sets"][0]["layout"], "raw");
+}
+
+TEST_F(CliIdentify, ReadOfAnEmptySocketIsShownAndDiagnosedInJson) {
+  WriteFileBytes(folder / "ones.prm", Bytes(16, 0xff));
+  const CliRun run = RunCli({"--simulate-image", (folder / "ones.prm").string(), "read", "--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const nlohmann::json report = nlohmann::json::parse(run.out);
+  EXPECT_EQ(report["command"], "read");
+  EXPECT_EQ(report["image"], "0000000000000000 0000000000000000");
+  EXPECT_EQ(report["diagnosis"][0]["kind"], "all-zeros");
+  EXPECT_EQ(report["outcome"], "ok");
+}
+
+}  // namespace
+}  // namespace quarrow::testing

@@ -1,0 +1,34 @@
+// The window program's own command line: it ends with quarrow-cli's exit statuses before any window
+// opens.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "CliRunner.h"
+
+namespace quarrow::testing {
+namespace {
+
+CliRun RunWindowProgram(const std::vector<std::string>& args) {
+  ChildSetUp setUp;
+  setUp.program = QUARROW_APP_PATH;
+  setUp.environment = {"QT_QPA_PLATFORM=offscreen"};
+  return RunChild(args, setUp);
+}
+
+TEST(WindowCommandLine, BadArgumentsExitTwoAndAnUnreadableChipFileThree) {
+  TempFolder folder;
+  EXPECT_EQ(RunWindowProgram({"--frobnicate"}).status, 2);
+  EXPECT_EQ(RunWindowProgram({"--simulate-image", ""}).status, 2);
+  const std::string missing = (folder / "no such.prm").string();
+  const CliRun run = RunWindowProgram({"--simulate-image", missing});
+  EXPECT_EQ(run.status, 3);
+  // Qt may note its own start-up on standard error before.
+  EXPECT_NE(run.err.find("quarrow: Can't open file - " + missing + ": No such file or directory\n"),
+            std::string::npos)
+      << run.err;
+}
+
+}  // namespace
+}  // namespace quarrow::testing

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Every command and option that `quarrow-cli --help` lists is in the manual page and in the bash
+# completion, so neither falls behind when the command line grows.
+# Usage: cli-docs-cover-help.sh QUARROW_CLI MANUAL_PAGE.scd COMPLETION
+set -euo pipefail
+cli=$1 page=$2 completion=$3
+
+# A test aid for the simulated programmer, deliberately left out of the documentation.
+undocumented=' --simulate-fault '
+
+# Option names from the option lines of a help text, which end where its footer begins.
+options_of() {
+    sed '/^Examples:/,$d' | grep -E '^  +-' | grep -oE '(^|[ ,])--?[a-z][a-z-]*' | tr -d ' ,'
+}
+
+commands=$("$cli" --help | sed -n '/^Subcommands:/,/^$/p' | awk 'NR > 1 && NF { print $1 }')
+[[ -n $commands ]] || { echo "FAIL: no commands found in quarrow-cli --help"; exit 1; }
+
+missing=0
+check() {  # what, name
+    if ! grep -qF -- "*$2*" "$page"; then
+        echo "FAIL: $1 $2 is not in $page"
+        missing=1
+    fi
+    if [[ $2 != -h ]] && ! grep -qwF -- "$2" "$completion"; then
+        echo "FAIL: $1 $2 is not in $completion"
+        missing=1
+    fi
+}
+
+for option in $("$cli" --help | options_of); do
+    [[ $undocumented == *" $option "* ]] || check "global option" "$option"
+done
+for command in $commands; do
+    check command "$command"
+    for option in $("$cli" "$command" --help | options_of); do
+        check "option of $command:" "$option"
+    done
+done
+exit $missing
