@@ -250,13 +250,20 @@ FileStatus ResolveTarget(const std::filesystem::path& given, SaveTarget& target)
 }
 
 // A plain write opens the file for writing; the same open decides whether it may be replaced, so
-// mode 444, another user's file, a read-only mount and an immutable file all refuse as they would.
+// mode 444, another user's file, a read-only mount and an immutable file all refuse as they would,
+// and a file with no write bit at all refuses root too.
 FileStatus CheckWritable(const SaveTarget& target, struct stat& existing) {
   // O_NONBLOCK: if the name has turned into a FIFO since it was looked at, the open must not wait.
   const int fd = ::open(target.path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return FileStatus::Failure(SystemReason(errno));
   Descriptor probe(fd);
   if (::fstat(fd, &existing) != 0) return FileStatus::Failure(SystemReason(errno));
+  // Root's open succeeds whatever the mode; a dump whose write bits were all taken away was marked
+  // read-only on purpose, usually to keep an archived dump, and is not replaced for anyone.
+  if (S_ISREG(existing.st_mode) && (existing.st_mode & 0222) == 0) {
+    return FileStatus::Failure(SystemReason(EACCES) +
+                               " (the file is read-only; make it writable to replace it)");
+  }
   return {};
 }
 

@@ -311,6 +311,8 @@ TEST_F(ImageFileOnDisk, FilesAndFoldersThatMayNotBeWrittenAreRefusedAsAPlainWrit
   };
   for (Operation operation : {save, Operation{&CheckSaveTarget}}) {
     EXPECT_EQ(AsNobody([&] { return operation(readOnly); }).reason, "Permission denied");
+    // Root included: no write bit at all marks a dump kept on purpose.
+    EXPECT_EQ(operation(readOnly).reason.rfind("Permission denied", 0), 0u);
     EXPECT_EQ(AsNobody([&] { return operation(locked / "new.prm"); }).reason,
               "folder " + locked.string() + ": Permission denied");
   }
