@@ -19,6 +19,7 @@
 
 #include "ImageFile.h"
 #include "PrintableText.h"
+#include "UnfinishedSaves.h"
 
 namespace quarrow {
 
@@ -72,14 +73,8 @@ FileStatus WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
 
 // ---- Temporary files a signal handler may have to remove ----
 
-// A slot is Claimed while its name is being filled in or its file is going away, and Live while the
-// file exists under that name: only then may a handler unlink it.
-enum SlotState : int { kFree = 0, kClaimed = 1, kLive = 2 };
-struct UnfinishedSave {
-  std::atomic<int> state{kFree};
-  char path[PATH_MAX];
-};
-static_assert(std::atomic<int>::is_always_lock_free, "read from signal handlers");
+using namespace detail;
+using UnfinishedSave = SaveSlot<char, PATH_MAX>;
 UnfinishedSave unfinishedSaves[4];
 
 // Holds the signals that end a program in this thread while the temporary file is created and its
@@ -117,13 +112,7 @@ class TemporaryFile {
   // cannot push the temporary one past the file system's limit. O_EXCL: it never takes over a file
   // that already exists.
   FileStatus Create(const std::filesystem::path& folder, mode_t mode) {
-    for (UnfinishedSave& candidate : unfinishedSaves) {
-      int expected = kFree;
-      if (candidate.state.compare_exchange_strong(expected, kClaimed)) {
-        slot_ = &candidate;
-        break;
-      }
-    }
+    slot_ = ClaimSlot(unfinishedSaves);
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
       char suffix[16];
