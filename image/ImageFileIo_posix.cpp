@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Save and read of image files on POSIX systems.
 #include <fcntl.h>
 #include <limits.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The temporary files of saves under way, listed where a handler that ends the program (a POSIX
 // signal, a Windows console control event) can find and remove them. Only lock-free atomics and
 // fixed arrays: a signal handler may read them at any moment.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The RP5H01 read-out protocol: reset the PROM, then sample and clock out its 128 bits.
 #include "ReadOut.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The D2XX operations over libftdi1: each open device has a libftdi context of its own; listing
 // scans on a context of its own that never claims a device, so it can run while a device is in use.
 #include "LibFtdiD2xx.h"

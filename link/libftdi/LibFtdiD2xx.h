@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The D2XX operations over libftdi1 and libusb: FT232R discovery, open by serial or list position,
 // bit-bang set-up and pin access, for Linux.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Save and open of image files on a real file system: round trips, replacing files whole, and the
 // refusals that must leave both the file and the image as they were.
 #include <gtest/gtest.h>
