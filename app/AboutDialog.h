@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About box: name and version, ownership notice, donation note, and three links (support
 // e-mail, web site, donation image) handed to the desktop.
 #pragma once

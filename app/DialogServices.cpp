@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop side of the window's message boxes, file choosers and links.
 #include "DialogServices.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's contacts with the desktop: message boxes, file choosers and opening addresses. The
 // dialogs call them through this interface so that tests can answer in place of a person.
 #pragma once

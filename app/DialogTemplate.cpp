@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Widgets from resource templates.
 #include "DialogTemplate.h"
 

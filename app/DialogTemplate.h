@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds a dialog's controls from its resource template: widget per window class, positions from
 // dialog units, object names from resource names, tab order from template order.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application object: command line, back end, program-wide values and the modal main window.
 #include "QuarrowApp.h"
 

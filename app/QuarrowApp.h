@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application object: sets up the programmer back end and runs the main window modally.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's start-up, enabling rules, commands and the handling of the read-out's
 // notifications.
 #include "QuarrowDlg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: device list and Connect, Read chip with its progress bar, the chip and buffer
 // boxes, Save, Open and Compare, the File and Help menus and the one-pane status line.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long the window's event loop is kept from its events while a read runs: the main window on
 // the simulated programmer with the real waits, Connect, then Read chip, while a 1 ms precise timer
 // notes the gap between its ticks. A gap is how late the window answers a click or repaints; the

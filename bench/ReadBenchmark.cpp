@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole PROM read on the simulated programmer with the real waits. Reports wall time per read
 // against the protocol's floor of waiting (kReadWaitFloorMs) and the CPU time the reading thread
 // spends, which must stay small: the waits are sleeps, not spins.

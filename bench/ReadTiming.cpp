@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole PROM read on the simulated programmer with the real waits, timed without Google
 // Benchmark (which has no MinGW build to link against): for Windows and Wine, where the waits depend
 // on the system's timer resolution. Prints the wall time of each read against the protocol's floor

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts that only the command line shows; the texts it shares with the window are in res/Strings.h.
 #pragma once
 

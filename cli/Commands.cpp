@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // show, identify, convert, list, read and compare.
 #include "Commands.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands of quarrow-cli. Each reports its own errors and returns the process's exit status.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a command's output goes, and the one-line reports of opening and saving image files.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Back-end choice, connection and read-out for the command line.
 #include "Device.h"
 

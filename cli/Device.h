@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Choosing the programmer back end, connecting to a programmer and reading its PROM, for the
 // commands that talk to a chip.
 #pragma once

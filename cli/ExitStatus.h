@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exit statuses of quarrow-cli, which scripts rely on.
 #pragma once
 

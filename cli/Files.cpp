@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening and saving image files with one-line reports for the person at the terminal.
 #include <system_error>
 

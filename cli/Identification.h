@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The identification MAME gives a ROM image: CRC32 and SHA-1 of the image's bytes in the MAME layout.
 #pragma once
 

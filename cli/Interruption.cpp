@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Signal handlers of quarrow-cli. Everything a handler touches is a lock-free atomic or an
 // async-signal-safe call.
 #include "Interruption.h"

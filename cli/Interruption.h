@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ctrl-C and the other signals that end a program, handled so that nothing is left half done: no
 // temporary file of a save survives, and a read in progress stops at a bit boundary so that the
 // programmer is closed (libftdi gives the USB interface back to the kernel's serial driver).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line in UTF-8 and the console the program writes to, as the running system has them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line and console on POSIX systems: arguments arrive as the bytes typed, UTF-8 here.
 #include <unistd.h>
 

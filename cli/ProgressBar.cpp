@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A one-line progress bar on standard error, redrawn in place for each bit read.
 #include "ProgressBar.h"
 

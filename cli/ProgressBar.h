@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The read-out's receiver for the command line: a progress bar on standard error.
 #pragma once
 

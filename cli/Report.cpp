@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Presenting identifications and diagnoses, as text lines or as one JSON object.
 #include "Report.h"
 

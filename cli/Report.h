@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What show, read, compare and identify tell about an image: its text, MAME's CRC/SHA1 line and the
 // identification on standard output, the diagnosis on standard error; or, with --json, one object.
 #pragma once

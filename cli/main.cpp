@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quarrow-cli: reads RP5H01 serial PROMs through an FT232R programmer, and shows, converts and
 // compares their 16-byte image files. Parses the command line and hands over to one command.
 #include <CLI/CLI.hpp>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows package: a zip with quarrow-cli.exe, the README and the licence, made by
 #   cmake --build --preset windows --target package
 # The test stand-in for ftd2xx.dll is never installed, so it never reaches the zip; the real one

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Packages made by `cmake --build --preset ... --target package`: a .deb on Linux, a zip on Windows.
 # Each generator's settings live in a file of their own beside this one.
 if(WIN32)

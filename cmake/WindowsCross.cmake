@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What a cross build for Windows with MinGW-w64 needs beyond the toolchain file: static programs,
 # and the header-only and test libraries that Debian ships only for the build machine.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (g++-mingw-w64-x86-64-posix).
 # The posix flavour is the one whose libstdc++ has std::thread and std::mutex.
 set(CMAKE_SYSTEM_NAME Windows)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A broken invariant ends the run like a crash, so libFuzzer keeps the input that broke it, in
 // builds with NDEBUG as well.
 #pragma once

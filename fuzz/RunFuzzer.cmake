@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs one fuzz target on a fresh copy of its seed corpus; fails when the fuzzer finds a crash, a
 # leak or a broken invariant. The input that did it is left in WORK as crash-*, leak-* or oom-*.
 #   cmake -DFUZZER=... -DSEEDS=... -DWORK=... -DARGS="-max_total_time=30 ..." -P RunFuzzer.cmake

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Diagnoses from what MAME's RP5H01 model says about the chip.
 #include "Diagnosis.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a read that looks broken probably means. A diagnosis never changes the read itself: the bits
 // are still shown and can be saved.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes the bytes of the table of known dumps into a C++ source file, so the programs carry the
 # table without a hand-copied C++ copy of it. Run at build time:
 #   cmake -DTABLE=known-rp5h01.tsv -DOUTPUT=KnownDumpsTsv.cpp -P EmbedKnownDumps.cmake

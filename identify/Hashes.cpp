@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CRC32 from zlib; SHA-1 from the system: OpenSSL's libcrypto, or on Windows the CNG API (bcrypt),
 // as there is no OpenSSL for Windows to link against.
 #include "Hashes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two hashes MAME identifies ROM files by: CRC32 and SHA-1.
 #pragma once
 

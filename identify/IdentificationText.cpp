@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sentences from the texts in res/Strings.h.
 #include "IdentificationText.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The words for an identification and a diagnosis, shared by the window and the command line.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Identification of an image against the table of known dumps.
 #include "Identify.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which known dump an image is: looked up by its hashes in both file layouts, and, failing that, by
 // the hashes of the variants a wrongly wired programmer or a wrongly opened file would produce.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the table of known dumps: tab-separated text, columns found by name in the header line.
 #include "KnownDumps.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table of RP5H01 dumps that MAME knows: one row per game set, with the CRC32 and SHA-1 of its
 // 16-byte file and the layout that file is in. Read from tab-separated text (res/known-rp5h01.tsv
 // is built into the programs; a newer file of the same format can be given at run time).

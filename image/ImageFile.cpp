@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two image-file layouts, and the open of an image file on top of the platform's file reading.
 #include "ImageFile.h"
 

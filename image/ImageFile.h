@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two 16-byte image-file layouts and the safe save and open of image files.
 //
 // Both layouts are exactly 16 bytes with no header: word 0 then word 1, each least significant byte

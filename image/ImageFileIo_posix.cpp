@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Save and read of image files on POSIX systems.
 #include <fcntl.h>
 #include <limits.h>
@@ -19,6 +20,7 @@
 
 #include "ImageFile.h"
 #include "PrintableText.h"
+#include "UnfinishedSaves.h"
 
 namespace quarrow {
 
@@ -72,14 +74,8 @@ FileStatus WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
 
 // ---- Temporary files a signal handler may have to remove ----
 
-// A slot is Claimed while its name is being filled in or its file is going away, and Live while the
-// file exists under that name: only then may a handler unlink it.
-enum SlotState : int { kFree = 0, kClaimed = 1, kLive = 2 };
-struct UnfinishedSave {
-  std::atomic<int> state{kFree};
-  char path[PATH_MAX];
-};
-static_assert(std::atomic<int>::is_always_lock_free, "read from signal handlers");
+using namespace detail;
+using UnfinishedSave = SaveSlot<char, PATH_MAX>;
 UnfinishedSave unfinishedSaves[4];
 
 // Holds the signals that end a program in this thread while the temporary file is created and its
@@ -117,13 +113,7 @@ class TemporaryFile {
   // cannot push the temporary one past the file system's limit. O_EXCL: it never takes over a file
   // that already exists.
   FileStatus Create(const std::filesystem::path& folder, mode_t mode) {
-    for (UnfinishedSave& candidate : unfinishedSaves) {
-      int expected = kFree;
-      if (candidate.state.compare_exchange_strong(expected, kClaimed)) {
-        slot_ = &candidate;
-        break;
-      }
-    }
+    slot_ = ClaimSlot(unfinishedSaves);
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
       char suffix[16];
@@ -250,13 +240,20 @@ FileStatus ResolveTarget(const std::filesystem::path& given, SaveTarget& target)
 }
 
 // A plain write opens the file for writing; the same open decides whether it may be replaced, so
-// mode 444, another user's file, a read-only mount and an immutable file all refuse as they would.
+// mode 444, another user's file, a read-only mount and an immutable file all refuse as they would,
+// and a file with no write bit at all refuses root too.
 FileStatus CheckWritable(const SaveTarget& target, struct stat& existing) {
   // O_NONBLOCK: if the name has turned into a FIFO since it was looked at, the open must not wait.
   const int fd = ::open(target.path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return FileStatus::Failure(SystemReason(errno));
   Descriptor probe(fd);
   if (::fstat(fd, &existing) != 0) return FileStatus::Failure(SystemReason(errno));
+  // Root's open succeeds whatever the mode; a dump whose write bits were all taken away was marked
+  // read-only on purpose, usually to keep an archived dump, and is not replaced for anyone.
+  if (S_ISREG(existing.st_mode) && (existing.st_mode & 0222) == 0) {
+    return FileStatus::Failure(SystemReason(EACCES) +
+                               " (the file is read-only; make it writable to replace it)");
+  }
   return {};
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Save and read of image files on Windows.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -15,6 +16,7 @@
 
 #include "ImageFile.h"
 #include "PrintableText.h"
+#include "UnfinishedSaves.h"
 
 namespace quarrow {
 
@@ -66,13 +68,8 @@ class FileHandle {
 
 // ---- Temporary files a console control handler may have to remove ----
 
-// A slot is Claimed while its name is being filled in or its file is going away, and Live while the
-// file exists under that name: only then may a handler delete it.
-enum SlotState : int { kFree = 0, kClaimed = 1, kLive = 2 };
-struct UnfinishedSave {
-  std::atomic<int> state{kFree};
-  wchar_t path[MAX_PATH + 1];
-};
+using namespace detail;
+using UnfinishedSave = SaveSlot<wchar_t, MAX_PATH + 1>;
 UnfinishedSave unfinishedSaves[4];
 
 FileStatus FolderFailure(const std::filesystem::path& folder, DWORD error) {
@@ -93,13 +90,7 @@ class TemporaryFile {
   }
 
   FileStatus Create(const std::filesystem::path& folder) {
-    for (UnfinishedSave& candidate : unfinishedSaves) {
-      int expected = kFree;
-      if (candidate.state.compare_exchange_strong(expected, kClaimed)) {
-        slot_ = &candidate;
-        break;
-      }
-    }
+    slot_ = ClaimSlot(unfinishedSaves);
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
       wchar_t suffix[16];

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One-line, terminal-safe spelling of outside text.
 #include "PrintableText.h"
 

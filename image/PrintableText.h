@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text from outside the program (file names above all) made safe to show on one line: a name may
 // hold newlines, escape sequences or bytes that are not UTF-8, and printed as it is it could split
 // a one-line error or drive the person's terminal.

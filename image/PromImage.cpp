@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bit orders, text form and comparison of PROM images.
 #include "PromImage.h"
 

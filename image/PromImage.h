@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 128-bit image of an RP5H01 serial PROM, its two display/file bit orders, its text form and the
 // comparison of two images. Pure data and functions: nothing here touches a file or a device.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The D2XX-shaped seam between the tool and a programmer library: the few operations the tool uses,
 // declared here in our own words. Back ends: libftdi1 (Linux), ftd2xx.dll loaded at run time
 // (Windows), and a simulated FT232R with an RP5H01 on its pins.

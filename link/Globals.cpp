@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program-wide link state: the pin port and pin byte of the read-out, the programmer library in
 // use and the connected programmer's handle. All start empty; the program fills them at start-up and
 // on Connect.

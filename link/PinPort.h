@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two pin operations through which the read-out reaches the programmer, and the program-wide
 // port and pin byte that the read-out uses.
 #pragma once

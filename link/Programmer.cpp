@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The FT232R device list, Connect with its bit-bang set-up, and the pin port over a connected
 // programmer.
 #include "Programmer.h"

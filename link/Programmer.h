@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Discovery of FT232R programmers, connecting to one, and the pin port over a connected programmer.
 #pragma once
 

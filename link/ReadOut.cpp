@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The RP5H01 read-out protocol: reset the PROM, then sample and clock out its 128 bits.
 #include "ReadOut.h"
 
@@ -60,7 +61,7 @@ ReadResult ReadPromThread(ReadPromJob& job) {
   };
 
   // For the whole read, not per wait: raising and lowering the resolution has a cost of its own.
-  const FineSleepResolution fineSleeps;
+  [[maybe_unused]] const FineSleepResolution fineSleeps;  // does nothing on Linux
 
   job.image.Clear();
 

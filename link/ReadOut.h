@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The RP5H01 read-out: reset the PROM, then sample and clock out its 128 bits through an IPinPort,
 // reporting progress and the result to a receiver through two synchronous notifications.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The read-out's worker thread and its stop and join.
 #include "ReadWorker.h"
 

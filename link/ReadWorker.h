@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs one read-out on a worker thread of its own, and lets its owner stop it and wait for it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The system's sleep granularity during a read-out. Windows wakes a sleeping thread on its timer
 // tick, 15.6 ms by default, which stretches each 10 ms wait of the protocol to about 15.6 ms and a
 // read from under four seconds to six; Linux wakes on time anyway (see SleepMilliseconds).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The programmer library of the platform: libftdi1 on Linux, ftd2xx.dll on Windows.
 #pragma once
 

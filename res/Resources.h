@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's resources as data: control and command identifiers, the two dialog templates (with
 // positions in dialog units and Windows style bits) and the main menu. The window builds itself from
 // these tables, so the layout and tab order live in one place.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The texts the tool shows a person: status line, message boxes and their captions. The window and
 // the command line both take their words from here.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Lists every CTest name and fails on names that are long, carry a printed parameter, or end in a
 # bare instance number. Run by CTest: cmake -DCTEST=ctest -DBUILD_DIR=<build> -P CheckTestNames.cmake
 execute_process(COMMAND ${CTEST} -N --test-dir ${BUILD_DIR}

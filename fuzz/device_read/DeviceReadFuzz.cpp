@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: hostile device records through the device list and Connect, then a whole read on the
 // simulated programmer while it is pulled out, plugged back, fails pin reads or is asked to stop at
 // any point, and a second, undisturbed read on the same connection.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The byte layout of a scenario, front to back:
 //   u8 record count; per record: u8 type marker (0: FT232R, else a u32 type follows),
 //   u8 length + serial bytes, u8 length + description bytes;

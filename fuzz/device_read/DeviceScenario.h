@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A hostile programmer as a byte string: the device records the library lists, the chip on the
 // programmer, the entry (or typed serial) the person connects to, and what goes wrong during the
 // read. The fuzz target parses it and the seed maker encodes it, so both share this one format.

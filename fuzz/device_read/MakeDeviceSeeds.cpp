@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpus of the device-read fuzz target: a few record layouts and faults that a
 // person meets, each as one file. Run by hand when the scenario format changes, and commit them:
 //   build/fuzz/fuzz/make_device_seeds fuzz/device_read/corpus

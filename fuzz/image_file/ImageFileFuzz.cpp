@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: any byte string as an image file, decoded in both layouts and opened from disk.
 #include <sys/mman.h>
 #include <unistd.h>

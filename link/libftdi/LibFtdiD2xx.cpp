@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The D2XX operations over libftdi1: each open device has a libftdi context of its own; listing
 // scans on a context of its own that never claims a device, so it can run while a device is in use.
 #include "LibFtdiD2xx.h"
@@ -87,10 +88,16 @@ void LibFtdiD2xx::Release(std::vector<Found>& found) {
   found.clear();
 }
 
+void LibFtdiD2xx::Release(Scanned& scanned) {
+  Release(scanned.found);
+  if (scanned.ctx) ftdi_free(scanned.ctx);
+  scanned.ctx = nullptr;
+}
+
 // Every scan runs on a new libusb context, which reads the bus as it is now. A context kept from an
 // earlier scan would learn of re-plugged programmers only through hotplug events, which a system
 // without udev, or a container, never delivers.
-FT_STATUS LibFtdiD2xx::Scan(ftdi_context* ctx, std::vector<Found>& found, std::string& error) {
+FT_STATUS LibFtdiD2xx::FindAll(ftdi_context* ctx, std::vector<Found>& found, std::string& error) {
   ftdi_device_list* devices = nullptr;
   const int rc = ftdi_usb_find_all(ctx, &devices, kFtdiVendor, kFt232rProduct);
   if (rc < 0) {
@@ -137,31 +144,34 @@ FT_STATUS LibFtdiD2xx::Scan(ftdi_context* ctx, std::vector<Found>& found, std::s
   return FT_OK;
 }
 
+LibFtdiD2xx::Scanned LibFtdiD2xx::Scan() {
+  Scanned scanned;
+  scanned.ctx = ftdi_new();
+  if (!scanned.ctx) {
+    scanned.status = FT_OTHER_ERROR;
+    scanned.error = "cannot start libftdi: ftdi_new failed (is libusb usable here?)";
+    return scanned;
+  }
+  scanned.status = FindAll(scanned.ctx, scanned.found, scanned.error);
+  return scanned;
+}
+
 FT_STATUS LibFtdiD2xx::FT_CreateDeviceInfoList(std::uint32_t* count) {
   if (!count) return FT_INVALID_PARAMETER;
   *count = 0;
-  ftdi_context* ctx = ftdi_new();
-  if (!ctx) {
-    std::lock_guard lock(mutex_);
-    list_.clear();
-    return Fail(FT_OTHER_ERROR, "cannot start libftdi: ftdi_new failed (is libusb usable here?)");
-  }
-  std::vector<Found> found;
-  std::string error;
-  const FT_STATUS status = Scan(ctx, found, error);
+  Scanned scanned = Scan();
 
   std::lock_guard lock(mutex_);
   list_.clear();
-  for (const Found& f : found) {
+  for (const Found& f : scanned.found) {
     Listed listed{f.node, f.serial, f.bus, f.address};
     for (const auto& [id, open] : open_) {
       if (open.bus == f.bus && open.address == f.address) listed.node.Flags |= kFlagOpened;
     }
     list_.push_back(std::move(listed));
   }
-  Release(found);
-  ftdi_free(ctx);
-  if (status != FT_OK) return Fail(status, error);
+  Release(scanned);
+  if (scanned.status != FT_OK) return Fail(scanned.status, scanned.error);
   *count = static_cast<std::uint32_t>(list_.size());
   return FT_OK;
 }
@@ -180,34 +190,26 @@ FT_STATUS LibFtdiD2xx::FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* list, std:
 FT_STATUS LibFtdiD2xx::FT_OpenEx(const char* serial, std::uint32_t flags, FT_HANDLE* handle) {
   if (!serial || !handle || flags != FT_OPEN_BY_SERIAL_NUMBER) return FT_INVALID_PARAMETER;
   const std::string wanted(serial);
-  ftdi_context* ctx = ftdi_new();
-  if (!ctx) {
-    std::lock_guard lock(mutex_);
-    return Fail(FT_OTHER_ERROR, "cannot start libftdi: ftdi_new failed (is libusb usable here?)");
-  }
-  std::vector<Found> found;
-  std::string error;
-  const FT_STATUS scanned = Scan(ctx, found, error);
+  Scanned scanned = Scan();
 
   std::lock_guard lock(mutex_);
-  if (scanned != FT_OK) {
-    Release(found);
-    ftdi_free(ctx);
-    return Fail(scanned, error);
+  if (scanned.status != FT_OK) {
+    Release(scanned);
+    return Fail(scanned.status, scanned.error);
   }
   // A serial longer than the record's field is listed cut; either form names the device.
   std::vector<std::size_t> candidates;
-  for (std::size_t i = 0; i < found.size(); ++i) {
-    if (found[i].serial == wanted || wanted == found[i].node.SerialNumber) candidates.push_back(i);
+  for (std::size_t i = 0; i < scanned.found.size(); ++i) {
+    const Found& f = scanned.found[i];
+    if (f.serial == wanted || wanted == f.node.SerialNumber) candidates.push_back(i);
   }
   if (candidates.empty()) {
-    Release(found);
-    ftdi_free(ctx);
+    Release(scanned);
     return Fail(FT_DEVICE_NOT_FOUND, "no FT232R with serial number \"" + wanted +
                                          "\" is attached: check the serial number, plug the "
                                          "programmer in and try again");
   }
-  return OpenFound(ctx, found, candidates, handle);
+  return OpenFound(scanned, candidates, handle);
 }
 
 FT_STATUS LibFtdiD2xx::FT_Open(int index, FT_HANDLE* handle) {
@@ -223,47 +225,42 @@ FT_STATUS LibFtdiD2xx::FT_Open(int index, FT_HANDLE* handle) {
     bus = list_[static_cast<std::size_t>(index)].bus;
     address = list_[static_cast<std::size_t>(index)].address;
   }
-  ftdi_context* ctx = ftdi_new();
-  if (!ctx) {
-    std::lock_guard lock(mutex_);
-    return Fail(FT_OTHER_ERROR, "cannot start libftdi: ftdi_new failed (is libusb usable here?)");
-  }
-  std::vector<Found> found;
-  std::string error;
-  const FT_STATUS scanned = Scan(ctx, found, error);
+  Scanned scanned = Scan();
 
   std::lock_guard lock(mutex_);
   // The bus gives a re-plugged device a new address, so an old list position cannot open whatever
   // has been plugged in since.
   std::vector<std::size_t> candidates;
-  for (std::size_t i = 0; i < found.size(); ++i) {
-    if (found[i].bus == bus && found[i].address == address) candidates.push_back(i);
+  for (std::size_t i = 0; i < scanned.found.size(); ++i) {
+    const Found& f = scanned.found[i];
+    if (f.bus == bus && f.address == address) candidates.push_back(i);
   }
-  if (scanned != FT_OK || candidates.empty()) {
-    Release(found);
-    ftdi_free(ctx);
-    if (scanned != FT_OK) return Fail(scanned, error);
+  if (scanned.status != FT_OK || candidates.empty()) {
+    Release(scanned);
+    if (scanned.status != FT_OK) return Fail(scanned.status, scanned.error);
     return Fail(FT_DEVICE_NOT_FOUND, "the device at position " + std::to_string(index) +
                                          " of the device list is no longer attached: list the "
                                          "devices again");
   }
-  return OpenFound(ctx, found, candidates, handle);
+  return OpenFound(scanned, candidates, handle);
 }
 
-FT_STATUS LibFtdiD2xx::OpenFound(ftdi_context* ctx, std::vector<Found>& found,
-                                 const std::vector<std::size_t>& candidates, FT_HANDLE* handle) {
+FT_STATUS LibFtdiD2xx::OpenFound(Scanned& scanned, const std::vector<std::size_t>& candidates,
+                                 FT_HANDLE* handle) {
   // Every matching device is tried: one that is busy or forbidden must not hide the next.
   // libusb detaches ftdi_sio on claim and re-attaches it on release, so the person's /dev/ttyUSB*
   // comes back once the tool lets go of the device.
+  ftdi_context* ctx = scanned.ctx;
   ctx->module_detach_mode = AUTO_DETACH_REATACH_SIO_MODULE;
   std::string failure;
   for (std::size_t i : candidates) {
-    libusb_device* dev = found[i].dev;
+    const Found& f = scanned.found[i];
+    libusb_device* dev = f.dev;
     const int rc = ftdi_usb_open_dev(ctx, dev);
     if (rc == 0) {
       const std::uintptr_t id = nextHandle_++;
-      open_[id] = Open{ctx, libusb_ref_device(dev), found[i].bus, found[i].address};
-      Release(found);
+      open_[id] = Open{ctx, libusb_ref_device(dev), f.bus, f.address};
+      Release(scanned.found);  // the context now belongs to the open device
       *handle = reinterpret_cast<FT_HANDLE>(id);
       return FT_OK;
     }
@@ -290,8 +287,7 @@ FT_STATUS LibFtdiD2xx::OpenFound(ftdi_context* ctx, std::vector<Found>& found,
       failure = "cannot open the USB device: " + detail + "; re-plug the programmer and try again";
     }
   }
-  Release(found);
-  ftdi_free(ctx);
+  Release(scanned);
   return Fail(FT_DEVICE_NOT_OPENED, failure);
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The D2XX operations over libftdi1 and libusb: FT232R discovery, open by serial or list position,
 // bit-bang set-up and pin access, for Linux.
 #pragma once
@@ -61,10 +62,19 @@ class LibFtdiD2xx : public ID2xx {
     std::uint8_t address = 0;
   };
 
-  FT_STATUS Scan(ftdi_context* ctx, std::vector<Found>& found, std::string& error);
+  // A look at the bus as it is now, on a libftdi context of its own that an open goes on with.
+  struct Scanned {
+    ftdi_context* ctx = nullptr;
+    std::vector<Found> found;
+    FT_STATUS status = FT_OK;
+    std::string error;
+  };
+
+  static FT_STATUS FindAll(ftdi_context* ctx, std::vector<Found>& found, std::string& error);
+  static Scanned Scan();
   static void Release(std::vector<Found>& found);
-  FT_STATUS OpenFound(ftdi_context* ctx, std::vector<Found>& found, const std::vector<std::size_t>& candidates,
-                      FT_HANDLE* handle);
+  static void Release(Scanned& scanned);
+  FT_STATUS OpenFound(Scanned& scanned, const std::vector<std::size_t>& candidates, FT_HANDLE* handle);
   Open* Find(FT_HANDLE handle);
   FT_STATUS Fail(FT_STATUS status, std::string text);
   FT_STATUS FailCall(FT_STATUS status, const char* what, ftdi_context* ctx, int rc);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated FT232R with an RP5H01 on D0 (clock), D1 (reset) and D4 (data).
 #include "SimulatedProgrammer.h"
 

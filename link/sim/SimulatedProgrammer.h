@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A simulated FT232R programmer with an RP5H01 on its pins, behind the D2XX seam: for demonstrating
 // the tool without hardware and for testing the read-out, the device list and Connect.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The D2XX operations over ftd2xx.dll, resolved with GetProcAddress. The function types are written
 // from FTDI's published D2XX programmer's guide; FT_STATUS, DWORD and ULONG are 32 bits on Windows.
 #include "Ftd2xxDll.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The D2XX operations over FTDI's ftd2xx.dll, loaded when the program starts so that a machine
 // without the driver still runs (and says what is missing). Windows only.
 #pragma once

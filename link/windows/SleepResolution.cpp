@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 1 ms timer resolution of the multimedia timer API, asked for around a read-out only: a raised
 // resolution makes the whole system wake more often and costs battery, so it is handed back at once.
 #include "SleepResolution.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the program's own artwork: the application icon in several sizes and the donation button
 // picture. Run once by hand (target quarrow-artwork); the PNGs it writes are committed beside it.
 #include <QColor>

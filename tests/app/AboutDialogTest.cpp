@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About box's links, and the main window's donation image, through real mouse clicks.
 #include <QLabel>
 #include <QPushButton>

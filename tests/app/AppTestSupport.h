@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared helpers of the window tests: scripted answers for the dialog seam, and pumping the event
 // loop until a condition holds.
 #pragma once

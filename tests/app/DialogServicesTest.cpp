@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real file choosers of QtDialogServices, answered through their own widgets: the filters and
 // the default suffix the window asks for, and the question before an existing file is replaced.
 // Qt's own dialogs stand in for the desktop's, which the offscreen platform cannot drive.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window and the About box as a person meets them, written out as text (each control's
 // object name, class, text, geometry in pixels and enabling, the tab order, the menu with its items
 // and separators) and compared with files under golden/. The texts there are typed out literally,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the main window after a read of the simulated programmer, for the README:
 // main-window-picture OUTPUT.png
 #include <QApplication>

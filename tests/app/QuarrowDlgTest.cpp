@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window driven through its real widgets and handlers, with a simulated programmer and
 // scripted answers for message boxes and file choosers.
 #include <QAction>

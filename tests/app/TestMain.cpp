@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GoogleTest entry point with the QApplication that the window tests need.
 #include <QApplication>
 

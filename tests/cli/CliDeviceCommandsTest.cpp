@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quarrow-cli's commands that talk to a programmer, run against the simulated one. Each real read
 // takes about 4 s, so the reads are few and each is its own test.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quarrow-cli's commands that need no programmer: show, convert, help, version and usage errors.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quarrow-cli on Windows through its real ftd2xx.dll loader, against the test stand-in (tests/ftd2xx)
 // placed beside a copy of the program, where the loader finds FTDI's library too.
 #ifndef WIN32_LEAN_AND_MEAN

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quarrow-cli's identification: tables given by option or environment, malformed tables, the
 // identify command, diagnoses and --json.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs quarrow-cli (or another program) as a child process, capturing its output through pipes.
 #include <fcntl.h>
 #include <poll.h>

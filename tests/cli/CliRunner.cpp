@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tests' own model of the file layouts, and their files and folders.
 #include "CliRunner.h"
 

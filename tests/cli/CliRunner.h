@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs quarrow-cli as a child process and captures its output; plus the test's own, independent
 // model of the two file layouts, the image text and MAME's identification.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window program's own command line: it ends with quarrow-cli's exit statuses before any window
 // opens.
 #include <gtest/gtest.h>

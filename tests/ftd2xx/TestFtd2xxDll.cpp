@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for FTDI's ftd2xx.dll, for tests under Wine or Windows only, never installed: the
 // simulated FT232R with an RP5H01 on D0 (clock, the falling edge advances), D1 (reset) and D4 (data),
 // behind the D2XX functions the program loads, with FTDI's published signatures.

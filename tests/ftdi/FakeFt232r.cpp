@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The FT232R's side of usbfs for tests: descriptors in the mocked sysfs, and an ioctl handler that
 // answers libusb's URBs (string descriptors, FTDI SIO requests, bulk pin writes) as the chip does.
 #include "FakeFt232r.h"

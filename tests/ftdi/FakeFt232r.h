@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A USB-level FT232R for tests: umockdev's sysfs and usbfs stand-ins answer the real libusb and
 // libftdi as an FT232R would, and record what the host sent. Needs umockdev's preload library
 // (run the tests under umockdev-wrapper).

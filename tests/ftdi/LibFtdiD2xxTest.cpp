@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The libftdi1 back end over real libftdi and libusb, against FT232Rs mocked at the usbfs level:
 // listing, opening, the bit-bang set-up requests the chip receives, pin writes and reads, closing.
 #include <gtest/gtest.h>

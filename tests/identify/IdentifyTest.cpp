@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Identification against a table made here, the near misses with their causes, and the diagnoses.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table reader: what it accepts, how it names a fault, and the table shipped in the programs.
 #include <gtest/gtest.h>
 

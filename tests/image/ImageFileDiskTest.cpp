@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Save and open of image files on a real file system: round trips, replacing files whole, and the
 // refusals that must leave both the file and the image as they were.
 #include <gtest/gtest.h>
@@ -311,6 +312,8 @@ TEST_F(ImageFileOnDisk, FilesAndFoldersThatMayNotBeWrittenAreRefusedAsAPlainWrit
   };
   for (Operation operation : {save, Operation{&CheckSaveTarget}}) {
     EXPECT_EQ(AsNobody([&] { return operation(readOnly); }).reason, "Permission denied");
+    // Root included: no write bit at all marks a dump kept on purpose.
+    EXPECT_EQ(operation(readOnly).reason.rfind("Permission denied", 0), 0u);
     EXPECT_EQ(AsNobody([&] { return operation(locked / "new.prm"); }).reason,
               "folder " + locked.string() + ": Permission denied");
   }

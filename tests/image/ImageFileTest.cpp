@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two 16-byte image-file layouts as pure conversions.
 #include <gtest/gtest.h>
 

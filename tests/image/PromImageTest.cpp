@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bit orders, text form, default buffer image and comparison of PROM images.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers of the link tests: a receiver that records notifications, and a simulated programmer
 // connected the way the tool connects, whose job records its waits instead of sleeping.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device list, Connect and the pin port over the simulated programmer.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The read-out against a simulated RP5H01: pin sequence and pacing, bit order, notifications,
 // failed pin operations and stopping.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The read-out on its own thread: a whole read, a stop request, and the destructor's stop.
 #include <gtest/gtest.h>
 
