@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The window program in a Windows cross build: found only in a Qt 6 built for MinGW-w64, which
 # Debian does not package; scripts/build-qt-windows makes one. Without it the window is left out and
 # the rest of the build goes on.
