@@ -117,9 +117,14 @@ void DropDownList::focusInEvent(QFocusEvent* event) {
   QComboBox::focusInEvent(event);
   // Focus by Tab, and a dialog's first showing, select the whole entry, which puts the cursor and
   // so the view at its end. The same selection made backwards keeps its start, the serial number,
-  // in view, and typing still replaces it.
+  // in view, and typing still replaces it. Where a window is activated while it is being shown
+  // (Windows), the first focus comes with the activation and QDialog sends no Tab focus of its own;
+  // the entry is then selected here, as the Windows dialog manager selects an edit control's text
+  // when it gives the control the focus.
   QLineEdit* edit = lineEdit();
-  if (edit && !edit->text().isEmpty() && edit->selectedText() == edit->text()) {
+  if (!edit || edit->text().isEmpty()) return;
+  if (event->reason() == Qt::ActiveWindowFocusReason && !edit->hasSelectedText()) edit->selectAll();
+  if (edit->selectedText() == edit->text()) {
     edit->setSelection(static_cast<int>(edit->text().size()), -static_cast<int>(edit->text().size()));
   }
 }

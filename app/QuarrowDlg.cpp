@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -63,6 +64,14 @@ QFont FixedFont() {
   QFont font = QFontDatabase::families().contains(QStringLiteral("Lucida Console"))
                    ? QFont(QStringLiteral("Lucida Console"))
                    : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  // Under Wine without Windows' fonts the system's fixed font, "Courier New", is missing, and what
+  // stands in for it need not be monospaced: then the first monospaced family installed.
+  if (!QFontInfo(font).fixedPitch()) {
+    const QStringList families = QFontDatabase::families();
+    const auto fixed = std::find_if(families.begin(), families.end(),
+                                    [](const QString& family) { return QFontDatabase::isFixedPitch(family); });
+    if (fixed != families.end()) font = QFont(*fixed);
+  }
   font.setStyleHint(QFont::TypeWriter);
   font.setFixedPitch(true);
   font.setPixelSize(10);

@@ -172,6 +172,11 @@ TEST_F(GoldenWindow, MainWindowAtStartUp) {
 }
 
 TEST_F(GoldenWindow, AboutBox) {
+#ifdef _WIN32
+  // Its one-line labels take their text's width, and GDI's hinted advances of the same font are a
+  // few pixels off FreeType's; the description is pinned where the goldens are made.
+  GTEST_SKIP() << "the label widths are FreeType's";
+#endif
   CAboutDialog about(links_, services_);
   Compare(&about, "about-box.txt");
 }

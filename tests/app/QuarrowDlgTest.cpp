@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -549,7 +550,7 @@ int PixelsTheTextChanges(QLineEdit* box, const QString& text) {
   return changed;
 }
 
-TEST_F(QuarrowDlgTest, EveryTextBoxDrawsItsText) {
+TEST_F(QuarrowDlgTest, EveryTextBoxDrawsItsTextTheDataBoxesMonospaced) {
   Make();
   dlg->show();
   const std::pair<const char*, QLineEdit*> boxes[] = {
@@ -561,6 +562,8 @@ TEST_F(QuarrowDlgTest, EveryTextBoxDrawsItsText) {
     // Well over a few pixels for each of the 33 characters.
     EXPECT_GT(PixelsTheTextChanges(box, QString::fromLatin1(kSampleText)), 100);
   }
+  const QFontInfo dataFont(boxes[0].second->font());
+  EXPECT_TRUE(dataFont.fixedPitch()) << dataFont.family().toStdString();
 }
 
 TEST_F(QuarrowDlgTest, EnterPressesTheFocusedButtonAndConnectsFromTheDeviceList) {
