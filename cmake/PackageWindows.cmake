@@ -5,7 +5,7 @@
 # The test stand-in for ftd2xx.dll is never installed, so it never reaches the zip; the real one
 # comes with FTDI's D2XX driver.
 set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_NAME quarrow-cli)
+set(CPACK_PACKAGE_NAME quarrow)
 set(CPACK_PACKAGE_VENDOR "Quarrow")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Reads RP5H01 serial PROMs through an FT232R programmer")
 set(CPACK_SYSTEM_NAME windows-x86_64)
