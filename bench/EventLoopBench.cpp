@@ -19,7 +19,7 @@
 
 #include "DialogServices.h"
 #include "QuarrowDlg.h"
-#include "sim/SimulatedProgrammer.h"
+#include "SimulatedWindowState.h"
 
 namespace {
 
@@ -39,13 +39,9 @@ int main(int argc, char** argv) {
   const int reads = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
 
   using namespace quarrow;
-  SimulatedProgrammer sim;
-  FT_HANDLE handle = nullptr;
-  CD2xxPinPort port(sim, handle);
-  std::uint8_t pinByte = 0;
-  PromImage chip, buffer;
+  testing::SimulatedWindowState state;
   QtDialogServices services;
-  CQuarrowDlg dlg(QuarrowDlgContext{sim, handle, port, pinByte, chip, buffer, services});  // real waits
+  CQuarrowDlg dlg(state.Context(services));  // the real waits
   dlg.show();
   QCoreApplication::processEvents();
   dlg.findChild<QPushButton*>(QStringLiteral("IDC_CONNECT"))->click();
@@ -92,7 +88,7 @@ int main(int argc, char** argv) {
       std::sort(gaps.begin(), gaps.end());
       stats.gap99Ms = gaps[std::min(gaps.size() - 1, gaps.size() * 99 / 100)];
     }
-    if (dlg.StatusText() != QStringLiteral("PROM read out complete") || chip != SimulatedSampleImage()) {
+    if (dlg.StatusText() != QStringLiteral("PROM read out complete") || state.chip != SimulatedSampleImage()) {
       std::fprintf(stderr, "event_loop_bench: read %d did not complete: %s\n", r + 1, qPrintable(dlg.StatusText()));
       return 1;
     }

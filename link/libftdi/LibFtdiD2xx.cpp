@@ -42,6 +42,11 @@ const char* FtdiText(ftdi_context* ctx) {
   return text ? text : "no further detail";
 }
 
+// What a libftdi call that failed says: the call, libftdi's code and its own text.
+std::string CallFailure(const char* what, ftdi_context* ctx, int rc) {
+  return std::string(what) + " failed (libftdi " + std::to_string(rc) + "): " + FtdiText(ctx);
+}
+
 constexpr const char* kPermissionHint =
     "permission denied opening the USB device: install the udev rule 70-quarrow.rules (see README) "
     "and re-plug the programmer, or run as root";
@@ -64,8 +69,7 @@ FT_STATUS LibFtdiD2xx::Fail(FT_STATUS status, std::string text) {
 }
 
 FT_STATUS LibFtdiD2xx::FailCall(FT_STATUS status, const char* what, ftdi_context* ctx, int rc) {
-  return Fail(status, std::string(what) + " failed (libftdi " + std::to_string(rc) +
-                          "): " + FtdiText(ctx));
+  return Fail(status, CallFailure(what, ctx, rc));
 }
 
 std::string LibFtdiD2xx::LastErrorText() const {
@@ -101,7 +105,7 @@ FT_STATUS LibFtdiD2xx::FindAll(ftdi_context* ctx, std::vector<Found>& found, std
   ftdi_device_list* devices = nullptr;
   const int rc = ftdi_usb_find_all(ctx, &devices, kFtdiVendor, kFt232rProduct);
   if (rc < 0) {
-    error = "listing USB devices failed (libftdi " + std::to_string(rc) + "): " + FtdiText(ctx);
+    error = CallFailure("listing USB devices", ctx, rc);
     ftdi_list_free(&devices);
     return FT_OTHER_ERROR;
   }

@@ -9,7 +9,7 @@
 #include "AboutDialog.h"
 #include "AppTestSupport.h"
 #include "QuarrowDlg.h"
-#include "sim/SimulatedProgrammer.h"
+#include "SimulatedWindowState.h"
 
 namespace quarrow {
 namespace {
@@ -61,13 +61,9 @@ TEST(AboutDialogTest, EachLinkOpensOneAddressAndTheOtherTextsNone) {
 }
 
 TEST(AboutDialogTest, MainWindowDonationImageOpensTheSamePage) {
-  SimulatedProgrammer sim;
-  FT_HANDLE handle = nullptr;
-  CD2xxPinPort port(sim, handle);
-  std::uint8_t pinByte = 0;
-  PromImage chip, buffer;
+  testing::SimulatedWindowState state;
   FakeDialogServices services;
-  CQuarrowDlg dlg(QuarrowDlgContext{sim, handle, port, pinByte, chip, buffer, services, [](int) {}, kLinks});
+  CQuarrowDlg dlg(state.Context(services, [](int) {}, kLinks));
   dlg.show();
   auto* donate = dlg.findChild<QLabel*>("IDC_DONATE");
   ASSERT_NE(donate, nullptr);

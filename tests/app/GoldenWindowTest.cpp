@@ -31,7 +31,7 @@
 #include "AboutDialog.h"
 #include "AppTestSupport.h"
 #include "QuarrowDlg.h"
-#include "sim/SimulatedProgrammer.h"
+#include "SimulatedWindowState.h"
 
 namespace quarrow {
 namespace {
@@ -162,12 +162,8 @@ class GoldenWindow : public ::testing::Test {
 };
 
 TEST_F(GoldenWindow, MainWindowAtStartUp) {
-  SimulatedProgrammer sim;
-  FT_HANDLE handle = nullptr;
-  CD2xxPinPort port(sim, handle);
-  std::uint8_t pinByte = 0;
-  PromImage chip, buffer;
-  CQuarrowDlg dlg(QuarrowDlgContext{sim, handle, port, pinByte, chip, buffer, services_, [](int) {}, links_});
+  testing::SimulatedWindowState state;
+  CQuarrowDlg dlg(state.Context(services_, [](int) {}, links_));
   Compare(&dlg, "main-window.txt");
 }
 

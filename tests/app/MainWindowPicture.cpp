@@ -11,7 +11,7 @@
 
 #include "DialogServices.h"
 #include "QuarrowDlg.h"
-#include "sim/SimulatedProgrammer.h"
+#include "SimulatedWindowState.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -21,13 +21,9 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   using namespace quarrow;
-  SimulatedProgrammer sim;
-  FT_HANDLE handle = nullptr;
-  CD2xxPinPort port(sim, handle);
-  std::uint8_t pinByte = 0;
-  PromImage chip, buffer;
+  testing::SimulatedWindowState state;
   QtDialogServices services;
-  CQuarrowDlg dlg(QuarrowDlgContext{sim, handle, port, pinByte, chip, buffer, services, [](int) {}});
+  CQuarrowDlg dlg(state.Context(services, [](int) {}));
   dlg.show();
   QCoreApplication::processEvents();  // the window takes the focus before the clicks move it
   // As a mouse click does, each click takes the focus to its button.

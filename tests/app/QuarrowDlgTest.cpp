@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "AppTestSupport.h"
+#include "SimulatedWindowState.h"
 #include "ImageFile.h"
 #include "KnownDumps.h"
 #include "QuarrowDlg.h"
@@ -42,11 +43,10 @@ FT_DEVICE_LIST_INFO_NODE Record(const char* serial, const char* description) {
   return SimulatedDeviceRecord(serial, description);
 }
 
-class QuarrowDlgTest : public ::testing::Test {
+class QuarrowDlgTest : public ::testing::Test, protected testing::SimulatedWindowState {
  protected:
   CQuarrowDlg& Make() {
-    dlg = std::make_unique<CQuarrowDlg>(
-        QuarrowDlgContext{sim, handle, port, pinByte, chip, buffer, services, wait, links, knownDumps});
+    dlg = std::make_unique<CQuarrowDlg>(Context(services, wait, links, knownDumps));
     return *dlg;
   }
   template <class T>
@@ -88,12 +88,13 @@ class QuarrowDlgTest : public ::testing::Test {
     ASSERT_TRUE(PumpUntil([&] { return !dlg->Reading(); }));
   }
 
-  SimulatedProgrammer sim;
-  FT_HANDLE handle = nullptr;
-  CD2xxPinPort port{sim, handle};
-  std::uint8_t pinByte = 0;
-  PromImage chip;
-  PromImage buffer;
+  // Only these programmers are attached from now on.
+  void Attach(std::vector<FT_DEVICE_LIST_INFO_NODE> devices) {
+    SimulatedOptions options;
+    options.devices = std::move(devices);
+    sim.SetOptions(options);
+  }
+
   FakeDialogServices services;
   WaitFunction wait = [](int) {};
   AppLinks links{QStringLiteral("help@quarrow.test"), QUrl(QStringLiteral("https://quarrow.test/")),
@@ -103,9 +104,7 @@ class QuarrowDlgTest : public ::testing::Test {
 };
 
 TEST_F(QuarrowDlgTest, StartsNotConnectedWithTheSortedDeviceList) {
-  SimulatedOptions options;
-  options.devices = {Record("ZX000002", "second"), Record("ab000001", "first"), Record("M0000003", "third")};
-  sim.SetOptions(options);
+  Attach({Record("ZX000002", "second"), Record("ab000001", "first"), Record("M0000003", "third")});
   Make();
 
   auto* devices = Control<QComboBox>("IDC_DEVICES");
@@ -183,9 +182,7 @@ TEST_F(QuarrowDlgTest, ConnectOpensTheProgrammerOrReportsWhyNot) {
 }
 
 TEST_F(QuarrowDlgTest, ConnectTakesTypedTextThatNamesNoEntryAsASerialNumber) {
-  SimulatedOptions options;
-  options.devices = {Record("QSIM0001", "listed")};
-  sim.SetOptions(options);
+  Attach({Record("QSIM0001", "listed")});
   Make();
   auto* devices = Control<QComboBox>("IDC_DEVICES");
 
@@ -202,9 +199,7 @@ TEST_F(QuarrowDlgTest, ConnectTakesTypedTextThatNamesNoEntryAsASerialNumber) {
 }
 
 TEST_F(QuarrowDlgTest, ConnectOpensTheSelectedEntryEvenWhenAnotherDiffersOnlyInCase) {
-  SimulatedOptions options;
-  options.devices = {Record("ab000001", "board"), Record("AB000001", "board")};
-  sim.SetOptions(options);
+  Attach({Record("ab000001", "board"), Record("AB000001", "board")});
   Make();
   auto* devices = Control<QComboBox>("IDC_DEVICES");
   ASSERT_EQ(devices->count(), 2);
@@ -608,9 +603,7 @@ TEST_F(QuarrowDlgTest, EnterPressesTheFocusedButtonAndConnectsFromTheDeviceList)
 }
 
 TEST_F(QuarrowDlgTest, TheDeviceListShowsTheStartOfItsEntryFromTheFirstPaint) {
-  SimulatedOptions options;
-  options.devices = {Record("AB123456", "a description far too long for the box to show it whole")};
-  sim.SetOptions(options);
+  Attach({Record("AB123456", "a description far too long for the box to show it whole")});
   Make();
   dlg->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
@@ -623,11 +616,13 @@ TEST_F(QuarrowDlgTest, TheDeviceListShowsTheStartOfItsEntryFromTheFirstPaint) {
 }
 
 TEST_F(QuarrowDlgTest, DroppingTheListDownListsTheProgrammersAgainKeepingTheChosenOne) {
-  SimulatedOptions options;
-  options.devices = {Record("B0000002", "second")};
-  sim.SetOptions(options);
+  Attach({Record("B0000002", "second")});
   Make();
   auto* devices = Control<QComboBox>("IDC_DEVICES");
+  auto dropDown = [&] {
+    devices->showPopup();
+    devices->hidePopup();
+  };
   auto entries = [&] {
     QStringList texts;
     for (int i = 0; i < devices->count(); ++i) texts << devices->itemText(i);
@@ -635,10 +630,8 @@ TEST_F(QuarrowDlgTest, DroppingTheListDownListsTheProgrammersAgainKeepingTheChos
   };
 
   // Plugged in after start-up, and sorting first.
-  options.devices = {Record("B0000002", "second"), Record("A0000001", "first")};
-  sim.SetOptions(options);
-  devices->showPopup();
-  devices->hidePopup();
+  Attach({Record("B0000002", "second"), Record("A0000001", "first")});
+  dropDown();
   EXPECT_EQ(entries(), QStringList({"A0000001 - first", "B0000002 - second"}));
   EXPECT_EQ(devices->currentText(), "B0000002 - second");
   devices->setCurrentIndex(0);
@@ -646,17 +639,13 @@ TEST_F(QuarrowDlgTest, DroppingTheListDownListsTheProgrammersAgainKeepingTheChos
   EXPECT_EQ(sim.OpenCalls().back().serial, "A0000001");
 
   // The chosen programmer pulled out: the first entry, as at start-up. Typed text stays.
-  options.devices = {Record("C0000003", "third"), Record("B0000002", "second")};
-  sim.SetOptions(options);
-  devices->showPopup();
-  devices->hidePopup();
+  Attach({Record("C0000003", "third"), Record("B0000002", "second")});
+  dropDown();
   EXPECT_EQ(entries(), QStringList({"B0000002 - second", "C0000003 - third"}));
   EXPECT_EQ(devices->currentIndex(), 0);
   devices->setEditText(QStringLiteral("TYPED123"));
-  options.devices = {Record("C0000003", "third")};
-  sim.SetOptions(options);
-  devices->showPopup();
-  devices->hidePopup();
+  Attach({Record("C0000003", "third")});
+  dropDown();
   EXPECT_EQ(entries(), QStringList({"C0000003 - third"}));
   EXPECT_EQ(devices->currentText(), "TYPED123");
 }
