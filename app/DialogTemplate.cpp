@@ -2,6 +2,8 @@
 // Widgets from resource templates.
 #include "DialogTemplate.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -30,6 +32,36 @@ int MulDiv(int value, int numerator, int denominator) {
 }
 
 bool Is(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+
+// A clickable static as assistive technology should meet it: a link, named by its text or its
+// accessible name (a picture has no text), whose press action is the click.
+class AccessibleClickableLabel : public QAccessibleWidget {
+ public:
+  explicit AccessibleClickableLabel(ClickableLabel* label) : QAccessibleWidget(label, QAccessible::Link) {
+    addControllingSignal(QStringLiteral("clicked()"));
+  }
+  QString text(QAccessible::Text t) const override {
+    QString text = QAccessibleWidget::text(t);
+    if (t == QAccessible::Name && text.isEmpty()) text = static_cast<QLabel*>(widget())->text();
+    return text;
+  }
+  QStringList actionNames() const override {
+    return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+  }
+  void doAction(const QString& actionName) override {
+    if (actionName == pressAction()) {
+      emit static_cast<ClickableLabel*>(widget())->clicked();
+      return;
+    }
+    QAccessibleWidget::doAction(actionName);
+  }
+};
+
+QAccessibleInterface* ClickableLabelAccessibility(const QString& className, QObject* object) {
+  auto* label = qobject_cast<ClickableLabel*>(object);
+  if (!label || className != QLatin1String(ClickableLabel::staticMetaObject.className())) return nullptr;
+  return new AccessibleClickableLabel(label);
+}
 
 QWidget* MakeControl(QWidget* parent, const res::ControlTemplate& c) {
   const QString text = c.text ? QString::fromUtf8(c.text) : QString();
@@ -79,6 +111,14 @@ DialogUnits::DialogUnits(const QFont& font) {
 
 int DialogUnits::X(int units) const { return MulDiv(units, baseX_, 4); }
 int DialogUnits::Y(int units) const { return MulDiv(units, baseY_, 8); }
+
+ClickableLabel::ClickableLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+  static const bool installed = [] {
+    QAccessible::installFactory(ClickableLabelAccessibility);
+    return true;
+  }();
+  (void)installed;
+}
 
 void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
   QLabel::mouseReleaseEvent(event);
@@ -165,7 +205,18 @@ std::map<int, QWidget*> BuildControls(QWidget* parent, const res::DialogTemplate
     } else {
       widget->setFocusPolicy(Qt::NoFocus);
     }
+    // An editable list's text field is where the focus really is; it answers to the list's name.
+    QWidget* edit = qobject_cast<QComboBox*>(widget) ? static_cast<QComboBox*>(widget)->lineEdit() : nullptr;
+    for (QWidget* named : {widget, edit}) {
+      if (!named) continue;
+      if (c.accessibleName) named->setAccessibleName(QString::fromUtf8(c.accessibleName));
+      if (c.accessibleDescription) named->setAccessibleDescription(QString::fromUtf8(c.accessibleDescription));
+    }
     controls[c.id] = widget;
+  }
+  // Labels come before or after their controls in the template; the buddies are set once all exist.
+  for (const res::ControlTemplate& c : dialog.controls) {
+    if (c.labelFor) static_cast<QLabel*>(controls.at(c.id))->setBuddy(controls.at(c.labelFor));
   }
   return controls;
 }

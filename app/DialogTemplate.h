@@ -32,12 +32,12 @@ class DialogUnits {
   int baseY_;
 };
 
-// A static control with SS_NOTIFY: it reports clicks. It is also a tab stop, pressed with Enter or
-// Space, so that a keyboard alone reaches every link.
+// A static control with SS_NOTIFY: it reports clicks. Where it is a tab stop, Enter or Space press
+// it. Assistive technology sees a link with a press action, whether or not it takes the focus.
 class ClickableLabel : public QLabel {
   Q_OBJECT
  public:
-  using QLabel::QLabel;
+  explicit ClickableLabel(const QString& text, QWidget* parent = nullptr);
 
  signals:
   void clicked();

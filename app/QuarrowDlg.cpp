@@ -36,6 +36,7 @@
 #include "IdentificationText.h"
 #include "Identify.h"
 #include "Resources.h"
+#include "StatusPane.h"
 #include "Strings.h"
 
 // Outside any namespace, as Qt's resource initialiser must be.
@@ -58,9 +59,9 @@ QString WithReason(const QString& text, const std::string& reason) {
   return reason.empty() ? text : text + QStringLiteral(": ") + QString::fromLocal8Bit(reason);
 }
 
-// "Lucida Console" where installed, else the system's fixed font. Windows asks for a 12-pixel cell;
-// a 10-pixel em gives about that with the usual monospaced faces.
-QFont FixedFont() {
+// "Lucida Console" where installed, else the system's fixed font, in proportion to the window's
+// font (which follows the desktop's text size).
+QFont FixedFont(const QFont& windowFont) {
   QFont font = QFontDatabase::families().contains(QStringLiteral("Lucida Console"))
                    ? QFont(QStringLiteral("Lucida Console"))
                    : QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -74,7 +75,8 @@ QFont FixedFont() {
   }
   font.setStyleHint(QFont::TypeWriter);
   font.setFixedPitch(true);
-  font.setPixelSize(10);
+  const double scale = QFontInfo(windowFont).pointSizeF() / res::kDataFontReferencePoints;
+  font.setPixelSize(std::max(1, qRound(res::kDataFontPixels * scale)));
   return font;
 }
 
@@ -130,6 +132,10 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   const QPixmap donate(Text(res::kDonateResource));
   m_donate->setPixmap(donate);
   m_donate->resize(donate.size());  // a bitmap static takes the bitmap's size
+  // No tab stop: it would be the one control left to take the focus while a read runs, and a second
+  // Enter meant for Read chip would open the browser. A click, or assistive technology's press
+  // action, still opens the page; the About box's picture takes the focus for keyboard users.
+  m_donate->setFocusPolicy(Qt::NoFocus);
 
   connect(m_btnConnect, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedConnect);
   connect(m_btnReadChip, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedReadChip);
@@ -141,7 +147,7 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   connect(static_cast<DropDownList*>(m_cbDevices), &DropDownList::aboutToDropDown, this,
           &CQuarrowDlg::OnDropDownDevices);
 
-  m_fontFixed = FixedFont();
+  m_fontFixed = FixedFont(font());
   m_editChip->setFont(m_fontFixed);
   m_editBuffer->setFont(m_fontFixed);
   m_editChip->setText(Text(res::kInitialChipText));
@@ -152,11 +158,12 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   m_statusBar = new QStatusBar(client);
   m_statusBar->setObjectName(QStringLiteral("AFX_IDW_STATUS_BAR"));
   m_statusBar->setSizeGripEnabled(false);
-  m_statusPane = new QLabel(Text(res::kOpenProgrammer), m_statusBar);
+  m_statusPane = new StatusPane(Text(res::kOpenProgrammer), m_statusBar);
   m_statusPane->setObjectName(QStringLiteral("IDS_OPEN_PROGRAMMER"));
   m_statusBar->addWidget(m_statusPane, 1);
   m_identifyPane = new QLabel(m_statusBar);
   m_identifyPane->setObjectName(Text(res::kIdentifyPaneName));
+  m_identifyPane->setTextFormat(Qt::PlainText);
   m_statusBar->addPermanentWidget(m_identifyPane);
   std::string tableError;
   if (m_ctx.knownDumps) {
@@ -174,6 +181,7 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   EnableControls(false);
   MenuItem(res::ID_FILE_EXIT)->setEnabled(true);
   MenuItem(res::ID_HELP_ABOUT)->setEnabled(true);
+  ShowIdentification(nullptr);
 
   m_progress->setRange(1, PromImage::kBits);
   FillDeviceList();
@@ -217,6 +225,7 @@ void CQuarrowDlg::BuildMenu(QMenuBar* menuBar) {
           case res::ID_FILE_SAVEASNSS: OnFileSaveAsNss(); break;
           case res::ID_FILE_EXIT: OnFileExit(); break;
           case res::ID_HELP_ABOUT: OnHelpAbout(); break;
+          case res::ID_HELP_DETAILS: OnHelpDetails(); break;
           default: break;
         }
       });
@@ -229,10 +238,10 @@ QAction* CQuarrowDlg::MenuItem(int commandId) const {
   return it == m_menuItems.end() ? nullptr : it->second;
 }
 
-QString CQuarrowDlg::StatusText() const { return m_statusPane->text(); }
+QString CQuarrowDlg::StatusText() const { return m_statusPane->Text(); }
 
 void CQuarrowDlg::SetStatus(const QString& text) {
-  m_statusPane->setText(text);
+  m_statusPane->SetText(text);
   m_statusPane->repaint();
 }
 
@@ -347,6 +356,9 @@ void CQuarrowDlg::OnBnClickedReadChip() {
   SetStatus(Text(res::kReading));
   ShowIdentification(nullptr);
   m_focusBeforeRead = focusWidget();
+  // The controls about to be disabled cannot keep the focus. It goes to the box where the chip's
+  // bits will appear, where Tab, Space and Enter start nothing (keyPressEvent).
+  if (m_focusBeforeRead && m_focusBeforeRead != m_editBuffer) m_editChip->setFocus(Qt::OtherFocusReason);
   EnableControls(false);
   // Connect could change the programmer under the running read; it waits until the read is done.
   SetConnectEnabled(false);
@@ -419,8 +431,7 @@ std::intptr_t CQuarrowDlg::OnReadDone(std::uintptr_t wParam, std::intptr_t lPara
   }
   EnableControls(true);
   SetConnectEnabled(true);
-  // Disabling Read chip moved the focus on, to the donation image, the one tab stop left enabled.
-  // It goes back, so that a keyboard user's Enter reads again rather than opening the donation page.
+  // The focus left Read chip for the chip data box; it goes back, so that Enter reads again.
   if (m_focusBeforeRead && m_focusBeforeRead->isEnabled() && focusWidget() == m_focusDuringRead) {
     m_focusBeforeRead->setFocus(Qt::OtherFocusReason);
   }
@@ -470,6 +481,10 @@ bool CQuarrowDlg::eventFilter(QObject* watched, QEvent* event) {
 
 void CQuarrowDlg::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    // During a read Enter is most likely the one that started it, pressed again: it neither ends the
+    // window (which would stop the read and lose its bits) nor starts anything. Escape and the
+    // close box still close.
+    if (Busy()) return;
     // A button that is not the default leaves Enter to its dialog; as on Windows, it presses the
     // button that has the focus.
     if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
@@ -518,31 +533,47 @@ void CQuarrowDlg::OpenCommand(ImageFileLayout layout) {
   m_ctx.bufferImage = image;
   m_editBuffer->setText(QString::fromUtf8(FormatImageText(image)));
   SetStatus(Text(res::kOpenedFile) + path);
-  ShowIdentification(&m_ctx.bufferImage);
+  ShowIdentification(&m_ctx.bufferImage, Subject::File);
 }
 
-void CQuarrowDlg::ShowIdentification(const PromImage* image) {
+void CQuarrowDlg::ShowIdentification(const PromImage* image, Subject subject) {
   m_identifyPane->clear();
   m_identifyPane->setToolTip({});
+  m_identifyPane->setAccessibleName({});
+  m_identifyPane->setAccessibleDescription({});
+  m_identificationDetails.clear();
+  MenuItem(res::ID_HELP_DETAILS)->setEnabled(false);
   if (!image) return;
+  const QString name = Text(subject == Subject::Chip ? res::kSubjectChip : res::kSubjectFile);
+  QString shortText;
+  QString sentences;
   std::string error;
-  const std::optional<Identification> identification = IdentifyImage(*image, m_knownDumps, error);
-  if (!identification) {
-    m_identifyPane->setToolTip(QString::fromStdString(error));
-    return;
+  if (const std::optional<Identification> identification = IdentifyImage(*image, m_knownDumps, error)) {
+    // The set name says it all for a known dump; otherwise what looks broken matters more than
+    // "unknown dump".
+    const std::vector<Diagnosis> diagnoses = DiagnoseRead(*image);
+    const bool known = identification->result == IdentificationResult::KnownDump;
+    shortText = name + QString::fromStdString(known || diagnoses.empty() ? IdentificationShort(*identification)
+                                                                         : DiagnosisShort(diagnoses.front()));
+    sentences = QString::fromStdString(IdentificationSentence(*identification));
+    for (Diagnosis diagnosis : diagnoses) {
+      sentences += QLatin1Char('\n') + QString::fromStdString(DiagnosisSentence(diagnosis));
+    }
+  } else {
+    sentences = QString::fromStdString(error);
   }
-  // The set name says it all for a known dump; otherwise what looks broken matters more than
-  // "unknown dump".
-  const std::vector<Diagnosis> diagnoses = DiagnoseRead(*image);
-  const bool known = identification->result == IdentificationResult::KnownDump;
-  m_identifyPane->setText(QString::fromStdString(known || diagnoses.empty()
-                                                     ? IdentificationShort(*identification)
-                                                     : DiagnosisShort(diagnoses.front())));
-  QString tip = QString::fromStdString(IdentificationSentence(*identification));
-  for (Diagnosis diagnosis : diagnoses) {
-    tip += QLatin1Char('\n') + QString::fromStdString(DiagnosisSentence(diagnosis));
-  }
-  m_identifyPane->setToolTip(tip);
+  m_identifyPane->setText(shortText);
+  m_identifyPane->setToolTip(sentences);
+  m_identifyPane->setAccessibleName(shortText);
+  m_identifyPane->setAccessibleDescription(sentences);
+  m_identificationDetails =
+      Text(subject == Subject::Chip ? res::kDetailsChip : res::kDetailsFile) + QLatin1Char('\n') + sentences;
+  MenuItem(res::ID_HELP_DETAILS)->setEnabled(true);
+}
+
+void CQuarrowDlg::OnHelpDetails() {
+  if (Busy() || m_identificationDetails.isEmpty()) return;
+  m_ctx.services.MessageBox(this, m_identificationDetails, Text(res::kCaptionDetails));
 }
 
 void CQuarrowDlg::OnBnClickedSaveData() { SaveCommand(ImageFileLayout::Mame); }

@@ -39,6 +39,7 @@ class QStatusBar;
 namespace quarrow {
 
 class IDialogServices;
+class StatusPane;
 
 // The addresses the About box and the donation image open.
 struct AppLinks {
@@ -86,6 +87,8 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   void OnFileSaveAsNss();
   void OnFileExit();
   void OnHelpAbout();
+  // The identification pane's full sentences in a box, for those who cannot hover over its tooltip.
+  void OnHelpDetails();
   void OnStnClickedDonate();
   std::intptr_t OnReadProgress(std::uintptr_t wParam, std::intptr_t lParam);
   std::intptr_t OnReadDone(std::uintptr_t wParam, std::intptr_t lParam);
@@ -117,9 +120,11 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   void SaveCommand(ImageFileLayout layout);
   void OpenCommand(ImageFileLayout layout);
   void FinishClose();
-  // The second status pane: the image's set name, "unknown dump" or a diagnosis in short, with the
-  // full sentences as its tooltip; empty while no image is worth naming.
-  void ShowIdentification(const PromImage* image);
+  // Which image the identification pane speaks of.
+  enum class Subject { Chip, File };
+  // The second status pane: which image, then its set name, "unknown dump" or a diagnosis in short,
+  // with the full sentences as its tooltip and Help > Details; empty while no image is worth naming.
+  void ShowIdentification(const PromImage* image, Subject subject = Subject::Chip);
   void BuildMenu(QMenuBar* menuBar);
 
   QuarrowDlgContext m_ctx;
@@ -135,8 +140,9 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   QProgressBar* m_progress = nullptr;
   QLabel* m_donate = nullptr;
   QStatusBar* m_statusBar = nullptr;
-  QLabel* m_statusPane = nullptr;
+  StatusPane* m_statusPane = nullptr;
   QLabel* m_identifyPane = nullptr;
+  QString m_identificationDetails;  // what Help > Details shows; empty while the pane is
   KnownDumpTable m_knownDumps;
   QFont m_fontFixed;
   std::map<int, QAction*> m_menuItems;

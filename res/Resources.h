@@ -45,6 +45,7 @@ inline constexpr int ID_HELP_ABOUT = 32774;
 inline constexpr int ID_FILE_SAVEAS = 32775;
 inline constexpr int ID_FILE_OPENNSS = 32776;
 inline constexpr int ID_FILE_SAVEASNSS = 32780;
+inline constexpr int ID_HELP_DETAILS = 32790;
 
 // The Windows style bits that change how a control behaves here.
 inline constexpr std::uint32_t WS_CHILD = 0x40000000;
@@ -77,6 +78,12 @@ struct ControlTemplate {
   const char* text;  // null: no text (or a bitmap, or filled in at run time)
   int x, y, cx, cy;  // dialog units
   std::uint32_t style;
+  // What a screen reader says of the control. A label names the control it stands before
+  // (`labelFor`), as the Windows dialog manager names a box after the static text preceding it;
+  // a control whose label ends in a colon, or that has no text, gets its own name.
+  int labelFor = 0;
+  const char* accessibleName = nullptr;
+  const char* accessibleDescription = nullptr;
 };
 
 struct DialogTemplate {
@@ -95,20 +102,30 @@ inline constexpr std::uint32_t kBitmapLink = kChild | SS_NOTIFY | SS_BITMAP;
 
 inline constexpr ControlTemplate kMainDialogControls[] = {
     {IDC_DEVICES, "IDC_DEVICES", kClassComboBox, nullptr, 12, 18, 162, 30,
-     kChild | WS_VSCROLL | WS_TABSTOP | CBS_SORT | CBS_DROPDOWN},
-    {IDC_CONNECT, "IDC_CONNECT", kClassMfcButton, "Connect", 192, 18, 50, 14, kPushButton},
-    {IDC_PROGRESS, "IDC_PROGRESS", kClassProgress, nullptr, 12, 120, 162, 14, kChild | WS_BORDER},
-    {1006, nullptr, kClassStatic, "Select device:", 12, 6, 46, 8, kLabel},
-    {IDC_CHIP_DATA, "IDC_CHIP_DATA", kClassEdit, nullptr, 12, 48, 162, 14, kDataBox},
-    {IDC_BUFFER_DATA, "IDC_BUFFER_DATA", kClassEdit, nullptr, 12, 84, 162, 14, kDataBox},
-    {1009, nullptr, kClassStatic, "Chip data:", 12, 36, 34, 8, kLabel},
-    {1010, nullptr, kClassStatic, "Buffer data:", 12, 72, 40, 8, kLabel},
-    {IDC_READ_CHIP, "IDC_READ_CHIP", kClassButton, "Read chip", 192, 48, 50, 14, kPushButton},
-    {IDC_SAVE_DATA, "IDC_SAVE_DATA", kClassButton, "Save data", 192, 66, 50, 14, kPushButton},
-    {IDC_COMPARE, "IDC_COMPARE", kClassButton, "Compare", 192, 102, 50, 14, kPushButton},
-    {IDC_OPEN_FILE, "IDC_OPEN_FILE", kClassButton, "Open file", 192, 84, 50, 14, kPushButton},
-    {1016, nullptr, kClassStatic, "Progress:", 12, 108, 32, 8, kLabel},
-    {IDC_DONATE, "IDC_DONATE", kClassStatic, nullptr, 192, 121, 49, 13, kBitmapLink},
+     kChild | WS_VSCROLL | WS_TABSTOP | CBS_SORT | CBS_DROPDOWN, 0, "Select device",
+     "The FT232R programmers attached; a serial number typed here connects to one not listed"},
+    {IDC_CONNECT, "IDC_CONNECT", kClassMfcButton, "Connect", 192, 18, 50, 14, kPushButton, 0, nullptr,
+     "Opens the selected programmer"},
+    {IDC_PROGRESS, "IDC_PROGRESS", kClassProgress, nullptr, 12, 120, 162, 14, kChild | WS_BORDER, 0, "Progress",
+     "Bits of the chip read so far, of 128"},
+    {1006, nullptr, kClassStatic, "Select device:", 12, 6, 46, 8, kLabel, IDC_DEVICES},
+    {IDC_CHIP_DATA, "IDC_CHIP_DATA", kClassEdit, nullptr, 12, 48, 162, 14, kDataBox, 0, "Chip data",
+     "The 128 bits last read from the chip, as two groups of 16 hexadecimal digits"},
+    {IDC_BUFFER_DATA, "IDC_BUFFER_DATA", kClassEdit, nullptr, 12, 84, 162, 14, kDataBox, 0, "Buffer data",
+     "The 128 bits of the image file last opened, as two groups of 16 hexadecimal digits"},
+    {1009, nullptr, kClassStatic, "Chip data:", 12, 36, 34, 8, kLabel, IDC_CHIP_DATA},
+    {1010, nullptr, kClassStatic, "Buffer data:", 12, 72, 40, 8, kLabel, IDC_BUFFER_DATA},
+    {IDC_READ_CHIP, "IDC_READ_CHIP", kClassButton, "Read chip", 192, 48, 50, 14, kPushButton, 0, nullptr,
+     "Reads the 128 bits of the chip in the programmer, in about four seconds"},
+    {IDC_SAVE_DATA, "IDC_SAVE_DATA", kClassButton, "Save data", 192, 66, 50, 14, kPushButton, 0, nullptr,
+     "Saves the chip data to an image file in the MAME layout"},
+    {IDC_COMPARE, "IDC_COMPARE", kClassButton, "Compare", 192, 102, 50, 14, kPushButton, 0, nullptr,
+     "Tells whether the chip data and the buffer data are equal"},
+    {IDC_OPEN_FILE, "IDC_OPEN_FILE", kClassButton, "Open file", 192, 84, 50, 14, kPushButton, 0, nullptr,
+     "Opens an image file in the MAME layout into the buffer"},
+    {1016, nullptr, kClassStatic, "Progress:", 12, 108, 32, 8, kLabel, IDC_PROGRESS},
+    {IDC_DONATE, "IDC_DONATE", kClassStatic, nullptr, 192, 121, 49, 13, kBitmapLink, 0, "Donate",
+     "Opens the donation page in the web browser"},
 };
 
 inline constexpr DialogTemplate kMainDialog = {IDD_QUARROW_DIALOG, "IDD_QUARROW_DIALOG", "Quarrow",
@@ -121,7 +138,8 @@ inline constexpr ControlTemplate kAboutDialogControls[] = {
     {1019, nullptr, kClassStatic, "Copyright 2024 the Quarrow authors", 12, 24, 108, 8, kLabel},
     {IDC_ABOUT_WEB, "IDC_ABOUT_WEB", kClassStatic, nullptr, 78, 36, 38, 8, kLabel | SS_NOTIFY},
     {IDC_ABOUT_MAIL, "IDC_ABOUT_MAIL", kClassStatic, nullptr, 12, 36, 42, 8, kLabel | SS_NOTIFY},
-    {IDC_ABOUT_DONATE, "IDC_ABOUT_DONATE", kClassStatic, nullptr, 84, 85, 49, 13, kBitmapLink},
+    {IDC_ABOUT_DONATE, "IDC_ABOUT_DONATE", kClassStatic, nullptr, 84, 85, 49, 13, kBitmapLink, 0, "Donate",
+     "Opens the donation page in the web browser"},
     {1023, nullptr, kClassStatic,
      "This software is free to use, but if you would like to make a donation you can click on the "
      "button below",
@@ -153,6 +171,7 @@ inline constexpr MenuItemTemplate kFileMenuItems[] = {
 };
 
 inline constexpr MenuItemTemplate kHelpMenuItems[] = {
+    {"&Details...", ID_HELP_DETAILS, "ID_HELP_DETAILS"},
     {"About", ID_HELP_ABOUT, "ID_HELP_ABOUT"},
 };
 
@@ -164,6 +183,12 @@ inline constexpr MenuPopupTemplate kMainMenu[] = {
 // Texts of the data boxes before any read or open: the text forms of the two images' start values.
 inline constexpr const char* kInitialChipText = "0000000000000000 0000000000000000";
 inline constexpr const char* kInitialBufferText = "FFFFFFFFFFFFFFFF FFFF0000FFFF0000";
+
+// The data boxes' monospaced font: a 10-pixel em, about the 12-pixel cell that Windows asks for,
+// when the window's own font has the 9 points that Windows and Qt use by default; it grows and
+// shrinks with the window's font, so that a person who enlarges the desktop's text gets larger data.
+inline constexpr int kDataFontPixels = 10;
+inline constexpr double kDataFontReferencePoints = 9.0;
 
 // File dialogs: every dialog offers the same two filters; saves add this suffix to a bare name.
 inline constexpr const char* kFilterMame = "MAME RP5H01 RPOM files (*.prm)";

@@ -63,6 +63,9 @@ inline constexpr const char* kDiagnosisTestPinLow =
     "Bits 64-127 repeat bits 0-63 - the chip's TEST pin is probably low, so its counter wraps at 64";
 
 // The short forms in the status line's identification pane; the full sentence is its tooltip.
+// The pane says first which image it speaks of: the chip last read, or the file last opened.
+inline constexpr const char* kSubjectChip = "Chip: ";
+inline constexpr const char* kSubjectFile = "File: ";
 inline constexpr const char* kShortUnknownDump = "unknown dump";
 inline constexpr const char* kShortNearMiss = "near miss: ";  // followed by the set
 inline constexpr const char* kShortReadsDiffer = "reads differ";
@@ -70,6 +73,11 @@ inline constexpr const char* kShortAllOnes = "all bits 1";
 inline constexpr const char* kShortAllZeros = "all bits 0";
 inline constexpr const char* kShortBlankChip = "blank chip";
 inline constexpr const char* kShortTestPinLow = "TEST pin low";
+
+// Help > Details: the identification pane's full sentences, which a tooltip keeps from the keyboard.
+inline constexpr const char* kCaptionDetails = "Details";
+inline constexpr const char* kDetailsChip = "The chip last read:";
+inline constexpr const char* kDetailsFile = "The file last opened:";
 
 // Followed by the table's error, which names the file and the line.
 inline constexpr const char* kCantReadKnownDumps = "Can't read the table of known dumps - ";

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window and the About box as a person meets them, written out as text (each control's
-// object name, class, text, geometry in pixels and enabling, the tab order, the menu with its items
-// and separators) and compared with files under golden/. The texts there are typed out literally,
+// object name, class, text, geometry in pixels and enabling, what a screen reader is told of it, the
+// tab order, the menu with its items and separators) and compared with files under golden/. The texts there are typed out literally,
 // so a typo in res/, a moved control or a changed tab order fails here even though the code and the
 // other tests share the same constants.
 //
@@ -80,6 +80,14 @@ void DescribeControls(QWidget* window, QWidget* parent, int depth, QTextStream& 
     const QString what = What(w);
     if (!what.isEmpty()) out << ' ' << what;
     out << " at " << Geometry(window, w) << (w->isEnabled() ? "" : " disabled") << '\n';
+    const QString indent((depth + 1) * 2, QLatin1Char(' '));
+    if (auto* label = qobject_cast<QLabel*>(w); label && label->buddy()) {
+      out << indent << "labels " << Quoted(label->buddy()->objectName()) << '\n';
+    }
+    if (!w->accessibleName().isEmpty()) out << indent << "accessible name " << Quoted(w->accessibleName()) << '\n';
+    if (!w->accessibleDescription().isEmpty()) {
+      out << indent << "accessible description " << Quoted(w->accessibleDescription()) << '\n';
+    }
     const QString className = QString::fromUtf8(w->metaObject()->className());
     if (className == QLatin1String("QWidget") || qobject_cast<QStatusBar*>(w)) DescribeControls(window, w, depth + 1, out);
   }

@@ -273,7 +273,7 @@ TEST_F(QuarrowDlgTest, FailedReadIsAnErrorAndNeverComplete) {
   EXPECT_TRUE(ConnectEnabled());
 }
 
-TEST_F(QuarrowDlgTest, IdentificationPaneNamesTheReadOrOpenedImageAndLeavesTheStatusLineAlone) {
+TEST_F(QuarrowDlgTest, IdentificationPaneNamesTheReadOrOpenedImageAndItsSentencesReachTheKeyboard) {
   KnownDump sample;
   sample.set = "pc_sample";
   sample.title = "Sample";
@@ -283,12 +283,20 @@ TEST_F(QuarrowDlgTest, IdentificationPaneNamesTheReadOrOpenedImageAndLeavesTheSt
   Make();
   Connect();
   auto* pane = Control<QLabel>(res::kIdentifyPaneName);
+  QAction* details = dlg->MenuItem(res::ID_HELP_DETAILS);
   EXPECT_EQ(pane->text(), "");
+  EXPECT_FALSE(details->isEnabled()) << "nothing to tell yet";
 
   ReadToTheEnd();
-  EXPECT_EQ(pane->text(), "pc_sample");
+  EXPECT_EQ(pane->text(), "Chip: pc_sample");
   EXPECT_EQ(pane->toolTip(), "Known dump: pc_sample, Sample");
+  EXPECT_EQ(pane->accessibleName(), pane->text());
+  EXPECT_EQ(pane->accessibleDescription(), pane->toolTip());
   EXPECT_EQ(dlg->StatusText(), res::kReadComplete);
+  details->trigger();
+  ASSERT_EQ(services.boxes.size(), 1u);
+  EXPECT_EQ(services.boxes[0].text, QString(res::kDetailsChip) + "\nKnown dump: pc_sample, Sample");
+  EXPECT_EQ(services.boxes[0].caption, res::kCaptionDetails);
 
   // An NSS file whose bits 64-127 repeat bits 0-63.
   QTemporaryDir folder;
@@ -299,7 +307,7 @@ TEST_F(QuarrowDlgTest, IdentificationPaneNamesTheReadOrOpenedImageAndLeavesTheSt
   file.close();
   services.openAnswers.push_back(path);
   dlg->OnFileOpenNss();
-  EXPECT_EQ(pane->text(), res::kShortTestPinLow);
+  EXPECT_EQ(pane->text(), QString(res::kSubjectFile) + res::kShortTestPinLow);
   EXPECT_TRUE(pane->toolTip().startsWith(res::kNotKnownDump)) << pane->toolTip().toStdString();
   EXPECT_TRUE(pane->toolTip().endsWith(res::kDiagnosisTestPinLow)) << pane->toolTip().toStdString();
   EXPECT_EQ(dlg->StatusText(), QString(res::kOpenedFile) + path);
@@ -311,6 +319,7 @@ TEST_F(QuarrowDlgTest, IdentificationPaneNamesTheReadOrOpenedImageAndLeavesTheSt
   ReadToTheEnd();
   EXPECT_EQ(pane->text(), "");
   EXPECT_EQ(pane->toolTip(), "");
+  EXPECT_FALSE(details->isEnabled());
 }
 
 TEST_F(QuarrowDlgTest, CompareTellsMatchAndMismatchInBoxAndStatusLine) {
