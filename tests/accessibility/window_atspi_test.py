@@ -1,0 +1,223 @@
+#!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""The real window as a screen reader meets it, through AT-SPI alone.
+
+Starts `quarrow --simulate`, finds it on the accessibility bus, checks that every control a person
+can tab to says what it is (role and name), that each label is tied to its control both ways, that
+the donation picture is a named link that takes no focus, then presses Connect and Read chip
+through their AT-SPI actions and reads the chip's bits back out of the tree.
+
+Usage (under with-accessibility-bus.sh): window_atspi_test.py PATH-TO-QUARROW
+"""
+import os
+import subprocess
+import sys
+import time
+
+import pyatspi
+
+SAMPLE_CHIP_TEXT = "0123456789ABCDEF FEDCBA9876543210"
+# The simulated read waits the chip's real 4 seconds.
+READ_SECONDS = 30
+
+# What each control that takes the focus must say of itself. Qt on Linux names a combo box after
+# the entry it shows and leaves its purpose to the label relation; the text field inside it, where
+# the focus is, carries the name.
+FOCUSABLE = {
+    ("combo box", None),
+    ("text", "Select device"),
+    ("push button", "Connect"),
+    ("text", "Chip data"),
+    ("text", "Buffer data"),
+    ("push button", "Read chip"),
+    ("push button", "Save data"),
+    ("push button", "Compare"),
+    ("push button", "Open file"),
+}
+
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAIL: " + what, flush=True)
+    return condition
+
+
+def wait_for(probe, seconds, what):
+    deadline = time.monotonic() + seconds
+    while True:
+        try:
+            found = probe()
+        except Exception:  # the tree may change under a walk
+            found = None
+        if found:
+            return found
+        if time.monotonic() > deadline:
+            raise SystemExit("FAIL: timed out waiting for " + what)
+        time.sleep(0.1)
+
+
+def state(acc, which):
+    return acc.getState().contains(which)
+
+
+def showing(acc):
+    """The objects on screen: what a person can meet. A closed drop-down list is not."""
+    if not state(acc, pyatspi.STATE_SHOWING):
+        return
+    yield acc
+    for i in range(acc.childCount):
+        child = acc.getChildAtIndex(i)
+        if child is not None:
+            yield from showing(child)
+
+
+def menu_item(dialog, name):
+    """A menu item, in an open menu or not: AT-SPI presses it without opening the menu."""
+    def everything(acc):
+        yield acc
+        for i in range(acc.childCount):
+            child = acc.getChildAtIndex(i)
+            if child is not None:
+                yield from everything(child)
+
+    bar = find(dialog, "menu bar")
+    for acc in everything(bar) if bar else ():
+        if acc.getRoleName() == "menu item" and acc.name == name:
+            return acc
+    return None
+
+
+def find(root, role, name=None):
+    for acc in showing(root):
+        if acc.getRoleName() == role and (name is None or acc.name == name):
+            return acc
+    return None
+
+
+def related(acc, relation):
+    for r in acc.getRelationSet():
+        if r.getRelationType() == relation:
+            return [r.getTarget(i) for i in range(r.getNTargets())]
+    return []
+
+
+def actions(acc):
+    try:
+        action = acc.queryAction()
+    except NotImplementedError:
+        return {}
+    return {action.getName(i): i for i in range(action.nActions)}
+
+
+def press(acc, what):
+    index = actions(acc).get("Press")
+    if check(index is not None, what + " offers no Press action"):
+        acc.queryAction().doAction(index)
+
+
+def status_panes(dialog):
+    bar = find(dialog, "status bar")
+    return [bar.getChildAtIndex(i) for i in range(bar.childCount)] if bar else []
+
+
+def status_text(dialog):
+    panes = status_panes(dialog)
+    return panes[0].name if panes else None
+
+
+def check_names(dialog):
+    seen = set()
+    for acc in showing(dialog):
+        role = acc.getRoleName()
+        if state(acc, pyatspi.STATE_FOCUSABLE) and role not in ("menu bar", "menu item", "popup menu"):
+            key = (role, None if role == "combo box" else acc.name)
+            check(key in FOCUSABLE, "unexpected or unnamed focusable control: %s %r" % (role, acc.name))
+            seen.add(key)
+            if role == "text":
+                content = acc.queryText().getText(0, -1)
+                check(acc.name != content, "text field named only by its contents: %r" % content)
+            if role == "combo box":
+                labels = [label.name for label in related(acc, pyatspi.RELATION_LABELLED_BY)]
+                check(labels == ["Select device:"], "device list labelled by %r" % labels)
+        if role == "label" and acc.name.endswith(":"):
+            targets = related(acc, pyatspi.RELATION_LABEL_FOR)
+            if check(len(targets) == 1, "label %r labels %d controls" % (acc.name, len(targets))):
+                back = [label.name for label in related(targets[0], pyatspi.RELATION_LABELLED_BY)]
+                check(back == [acc.name], "the control of %r is labelled by %r" % (acc.name, back))
+                if targets[0].getRoleName() != "combo box":
+                    check(targets[0].name == acc.name[:-1], "label %r names %r" % (acc.name, targets[0].name))
+    for key in sorted(FOCUSABLE - seen, key=str):
+        check(False, "no focusable %s named %r" % key)
+
+    donate = find(dialog, "link", "Donate")
+    if check(donate is not None, "no link named Donate"):
+        check(not state(donate, pyatspi.STATE_FOCUSABLE), "the donation link takes the focus")
+        check("Press" in actions(donate), "the donation link cannot be pressed")
+    progress = find(dialog, "progress bar", "Progress")
+    check(progress is not None, "no progress bar named Progress")
+    check(status_text(dialog) == "Open USB programmer", "status line reads %r" % status_text(dialog))
+
+
+def drive(dialog):
+    press(find(dialog, "push button", "Connect"), "Connect")
+    wait_for(lambda: status_text(dialog) == "Connected to programmer", 10, "the connect")
+    read = wait_for(lambda: (b := find(dialog, "push button", "Read chip")) and "Press" in actions(b) and b,
+                    10, "Read chip to be enabled")
+    press(read, "Read chip")
+    wait_for(lambda: status_text(dialog) == "PROM read out complete", READ_SECONDS, "the read")
+
+    chip = find(dialog, "text", "Chip data")
+    if check(chip is not None, "no text named Chip data after the read"):
+        text = chip.queryText().getText(0, -1)
+        check(text == SAMPLE_CHIP_TEXT, "chip data reads %r" % text)
+    progress = find(dialog, "progress bar", "Progress")
+    if progress is not None:
+        value = progress.queryValue().currentValue
+        check(value == 128, "progress ends at %r" % value)
+    panes = status_panes(dialog)
+    identification = panes[1].name if len(panes) > 1 else None
+    check(identification == "Chip: unknown dump", "identification pane reads %r" % identification)
+
+
+def main():
+    if len(sys.argv) != 2:
+        raise SystemExit("usage: window_atspi_test.py PATH-TO-QUARROW")
+    env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    window = subprocess.Popen([sys.argv[1], "--simulate"], env=env, stdin=subprocess.DEVNULL)
+    try:
+        def application():
+            desktop = pyatspi.Registry.getDesktop(0)
+            for i in range(desktop.childCount):
+                app = desktop.getChildAtIndex(i)
+                if app is not None and app.get_process_id() == window.pid:
+                    return app
+            return None
+
+        app = wait_for(application, 30, "quarrow on the accessibility bus")
+        dialog = wait_for(lambda: find(app, "dialog", "Quarrow"), 10, "the main window")
+        check_names(dialog)
+        drive(dialog)
+        # The File menu's Exit, pressed the same way, ends the program.
+        exit_item = menu_item(dialog, "Exit")
+        if check(exit_item is not None, "no Exit menu item"):
+            press(exit_item, "Exit")
+            try:
+                check(window.wait(10) == 0, "quarrow ended with status %r" % window.returncode)
+            except subprocess.TimeoutExpired:
+                check(False, "Exit did not end quarrow")
+    finally:
+        if window.poll() is None:
+            window.kill()
+            window.wait()
+    if failures:
+        print("%d check(s) failed" % len(failures))
+        return 1
+    print("window_atspi_test: every check passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
