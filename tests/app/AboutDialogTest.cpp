@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The About box's links, and the main window's donation image, through real mouse clicks.
+#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -72,6 +73,17 @@ TEST(AboutDialogTest, MainWindowDonationImageOpensTheSamePage) {
   ASSERT_EQ(services.urls.size(), 1u);
   EXPECT_EQ(services.urls[0], kLinks.donatePage);
   EXPECT_EQ(dlg.StatusText(), "Open USB programmer") << "the click changes nothing else";
+
+  // No tab stop, yet a named link that assistive technology can press.
+  EXPECT_EQ(donate->focusPolicy(), Qt::NoFocus);
+  QAccessibleInterface* link = QAccessible::queryAccessibleInterface(donate);
+  ASSERT_NE(link, nullptr);
+  EXPECT_EQ(link->role(), QAccessible::Link);
+  EXPECT_EQ(link->text(QAccessible::Name), "Donate");
+  ASSERT_NE(link->actionInterface(), nullptr);
+  link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  ASSERT_EQ(services.urls.size(), 2u);
+  EXPECT_EQ(services.urls[1], kLinks.donatePage);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -46,7 +47,10 @@ class FakeDialogServices : public IDialogServices {
     lastSuffix.clear();
     return Next(openAnswers);
   }
-  void OpenUrl(const QUrl& url) override { urls.push_back(url); }
+  void OpenUrl(const QUrl& url) override {
+    urls.push_back(url);
+    if (throughDesktop) QDesktopServices::openUrl(url);
+  }
 
   std::vector<ShownBox> boxes;
   std::vector<QWidget*> owners;
@@ -55,6 +59,7 @@ class FakeDialogServices : public IDialogServices {
   QStringList lastFilters;
   QString lastSuffix;
   std::vector<QUrl> urls;
+  bool throughDesktop = false;  // also hand addresses to QDesktopServices, as the program does
 
  private:
   static std::optional<QString> Next(std::deque<std::optional<QString>>& answers) {

@@ -2,7 +2,9 @@
 // The main window driven through its real widgets and handlers, with a simulated programmer and
 // scripted answers for message boxes and file choosers.
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFontInfo>
@@ -27,7 +29,17 @@
 #include "QuarrowDlg.h"
 #include "Resources.h"
 #include "Strings.h"
+#include "StatusPane.h"
 #include "sim/SimulatedProgrammer.h"
+
+// Stands in for the desktop's browser and mail program: counts the addresses handed over.
+class DesktopUrlCounter : public QObject {
+  Q_OBJECT
+ public:
+  int opened = 0;
+ public slots:
+  void open(const QUrl&) { ++opened; }
+};
 
 namespace quarrow {
 namespace {
@@ -611,6 +623,96 @@ TEST_F(QuarrowDlgTest, EnterPressesTheFocusedButtonAndConnectsFromTheDeviceList)
   }
 }
 
+TEST_F(QuarrowDlgTest, KeysPressedDuringAReadStartNothingAndOpenNothing) {
+  GatedWait gate(200);
+  wait = std::ref(gate);
+  services.throughDesktop = true;
+  DesktopUrlCounter desktop;
+  for (const char* scheme : {"http", "https", "mailto"}) {
+    QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &desktop, "open");
+  }
+  Make();
+  dlg->show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+  Connect();
+  auto* readChip = Control<QPushButton>("IDC_READ_CHIP");
+  readChip->setFocus(Qt::TabFocusReason);
+  const int writesBefore = sim.PinWrites();
+
+  QTest::keyClick(readChip, Qt::Key_Return);
+  ASSERT_TRUE(dlg->Reading());
+  ASSERT_TRUE(PumpUntil([&] { return gate.Held(); }));
+  EXPECT_EQ(QApplication::focusWidget(), Control<QLineEdit>("IDC_CHIP_DATA"));
+  for (int round = 0; round < 6; ++round) {
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Tab, Qt::Key_Space, Qt::Key_Enter}) {
+      QWidget* focus = QApplication::focusWidget();
+      ASSERT_NE(focus, nullptr);
+      QTest::keyClick(focus, key);
+    }
+  }
+  gate.Release();
+  ASSERT_TRUE(PumpUntil([&] { return !dlg->Reading(); }));
+
+  EXPECT_EQ(desktop.opened, 0);
+  EXPECT_TRUE(services.urls.empty());
+  EXPECT_TRUE(services.owners.empty()) << "a box or file chooser was opened";
+  EXPECT_TRUE(dlg->isVisible());
+  EXPECT_EQ(dlg->StatusText(), res::kReadComplete);
+  EXPECT_EQ(sim.PinWrites() - writesBefore, 2 + 3 * PromImage::kBits) << "one read, and only one";
+  EXPECT_EQ(QApplication::focusWidget(), readChip) << "Enter reads again";
+
+  // The counter does see what is handed to the desktop: the donation picture still opens its page.
+  QTest::mouseClick(Control<QLabel>("IDC_DONATE"), Qt::LeftButton);
+  EXPECT_EQ(desktop.opened, 1);
+  for (const char* scheme : {"http", "https", "mailto"}) QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+}
+
+TEST_F(QuarrowDlgTest, TheDataTextGrowsWithTheWindowFontAndStaysWhole) {
+  const QFont saved = QApplication::font();
+  struct Case {
+    double points;
+    int dataPixels;
+  };
+  // 9 points is the size Windows and Qt give a window by default: there the data keeps its 10 pixels.
+  for (const Case c : {Case{9, 10}, Case{16, 18}}) {
+    SCOPED_TRACE(c.points);
+    QFont font = saved;
+    font.setPointSizeF(c.points);
+    QApplication::setFont(font);
+    Make();
+    dlg->show();
+    QLineEdit* box = Control<QLineEdit>("IDC_CHIP_DATA");
+    EXPECT_EQ(QFontInfo(box->font()).pixelSize(), c.dataPixels);
+    // All 33 characters at once: with the cursor after the last, the first is still in view.
+    box->setText(QString::fromLatin1(kSampleText));
+    box->setCursorPosition(static_cast<int>(box->text().size()));
+    EXPECT_EQ(box->cursorPositionAt(QPoint(box->contentsRect().left() + 4, box->height() / 2)), 0);
+  }
+  QApplication::setFont(saved);
+}
+
+TEST_F(QuarrowDlgTest, ALongStatusTextShowsItsEndWithTheWholeTextAsTooltipAndName) {
+  Make();
+  dlg->show();
+  Connect();
+  QTemporaryDir folder;
+  const QString deep = folder.filePath(QStringLiteral("arcade boards/PlayChoice-10 cartridges/to check again"));
+  ASSERT_TRUE(QDir().mkpath(deep));
+  const QString path = deep + QStringLiteral("/pc_smb.prm");
+  services.saveAnswers.push_back(path);
+  dlg->OnBnClickedSaveData();
+
+  const QString whole = QString(res::kSavedTo) + path;
+  auto* pane = Control<StatusPane>("IDS_OPEN_PROGRAMMER");
+  EXPECT_EQ(dlg->StatusText(), whole);
+  EXPECT_EQ(pane->toolTip(), whole);
+  EXPECT_EQ(pane->accessibleName(), whole);
+  EXPECT_NE(pane->text(), whole) << "too long for the window, yet shown whole";
+  EXPECT_TRUE(pane->text().startsWith(QStringLiteral("Chip data saved"))) << pane->text().toStdString();
+  EXPECT_TRUE(pane->text().endsWith(QStringLiteral("/pc_smb.prm"))) << pane->text().toStdString();
+  EXPECT_LE(pane->fontMetrics().horizontalAdvance(pane->text()), pane->contentsRect().width());
+}
+
 TEST_F(QuarrowDlgTest, TheDeviceListShowsTheStartOfItsEntryFromTheFirstPaint) {
   Attach({Record("AB123456", "a description far too long for the box to show it whole")});
   Make();
@@ -661,3 +763,5 @@ TEST_F(QuarrowDlgTest, DroppingTheListDownListsTheProgrammersAgainKeepingTheChos
 
 }  // namespace
 }  // namespace quarrow
+
+#include "QuarrowDlgTest.moc"
