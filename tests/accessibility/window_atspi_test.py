@@ -15,6 +15,7 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 SAMPLE_CHIP_TEXT = "0123456789ABCDEF FEDCBA9876543210"
 # The simulated read waits the chip's real 4 seconds.
@@ -57,6 +58,9 @@ def wait_for(probe, seconds, what):
         if time.monotonic() > deadline:
             raise SystemExit("FAIL: timed out waiting for " + what)
         time.sleep(0.1)
+        # Events reach their listeners as the main loop runs.
+        while GLib.MainContext.default().iteration(False):
+            pass
 
 
 def state(acc, which):
@@ -162,12 +166,20 @@ def check_names(dialog):
 
 
 def drive(dialog):
+    # What a screen reader is told as the status line changes, without moving the focus there.
+    announced = []
+    listener = lambda event: announced.append(event.source.name)
+    pyatspi.Registry.registerEventListener(listener, "object:property-change:accessible-name")
+
     press(find(dialog, "push button", "Connect"), "Connect")
     wait_for(lambda: status_text(dialog) == "Connected to programmer", 10, "the connect")
     read = wait_for(lambda: (b := find(dialog, "push button", "Read chip")) and "Press" in actions(b) and b,
                     10, "Read chip to be enabled")
     press(read, "Read chip")
     wait_for(lambda: status_text(dialog) == "PROM read out complete", READ_SECONDS, "the read")
+    wait_for(lambda: "Chip: unknown dump" in announced, 5, "the announcement of the identification")
+    check("PROM read out complete" in announced, "the finished read was not announced: %r" % announced)
+    pyatspi.Registry.deregisterEventListener(listener, "object:property-change:accessible-name")
 
     chip = find(dialog, "text", "Chip data")
     if check(chip is not None, "no text named Chip data after the read"):
