@@ -4,8 +4,9 @@
 
 Starts `quarrow --simulate`, finds it on the accessibility bus, checks that every control a person
 can tab to says what it is (role and name), that each label is tied to its control both ways, that
-the donation picture is a named link that takes no focus, then presses Connect and Read chip
-through their AT-SPI actions and reads the chip's bits back out of the tree.
+the donation picture is a named link that takes no focus, that the About box's controls are named
+too, then presses Connect and Read chip through their AT-SPI actions and reads the chip's bits back
+out of the tree.
 
 Usage (under with-accessibility-bus.sh): window_atspi_test.py PATH-TO-QUARROW
 """
@@ -15,7 +16,7 @@ import sys
 import time
 
 import pyatspi
-from gi.repository import GLib
+from gi.repository import Atspi, GLib
 
 SAMPLE_CHIP_TEXT = "0123456789ABCDEF FEDCBA9876543210"
 # The simulated read waits the chip's real 4 seconds.
@@ -46,7 +47,7 @@ def check(condition, what):
     return condition
 
 
-def wait_for(probe, seconds, what):
+def wait_for(probe, seconds, what, state_now=lambda: ""):
     deadline = time.monotonic() + seconds
     while True:
         try:
@@ -56,7 +57,7 @@ def wait_for(probe, seconds, what):
         if found:
             return found
         if time.monotonic() > deadline:
-            raise SystemExit("FAIL: timed out waiting for " + what)
+            raise SystemExit("FAIL: timed out waiting for %s %s" % (what, state_now()))
         time.sleep(0.1)
         # Events reach their listeners as the main loop runs.
         while GLib.MainContext.default().iteration(False):
@@ -172,11 +173,13 @@ def drive(dialog):
     pyatspi.Registry.registerEventListener(listener, "object:property-change:accessible-name")
 
     press(find(dialog, "push button", "Connect"), "Connect")
-    wait_for(lambda: status_text(dialog) == "Connected to programmer", 10, "the connect")
+    wait_for(lambda: status_text(dialog) == "Connected to programmer", 10, "the connect",
+             lambda: "(status line: %r)" % status_text(dialog))
     read = wait_for(lambda: (b := find(dialog, "push button", "Read chip")) and "Press" in actions(b) and b,
                     10, "Read chip to be enabled")
     press(read, "Read chip")
-    wait_for(lambda: status_text(dialog) == "PROM read out complete", READ_SECONDS, "the read")
+    wait_for(lambda: status_text(dialog) == "PROM read out complete", READ_SECONDS, "the read",
+             lambda: "(status line: %r)" % status_text(dialog))
     wait_for(lambda: "Chip: unknown dump" in announced, 5, "the announcement of the identification")
     check("PROM read out complete" in announced, "the finished read was not announced: %r" % announced)
     pyatspi.Registry.deregisterEventListener(listener, "object:property-change:accessible-name")
@@ -192,6 +195,28 @@ def drive(dialog):
     panes = status_panes(dialog)
     identification = panes[1].name if len(panes) > 1 else None
     check(identification == "Chip: unknown dump", "identification pane reads %r" % identification)
+
+
+def check_about_box(app, dialog):
+    """Help > About, pressed through AT-SPI: its focusable controls are the OK button and three
+    named links, and OK closes it."""
+    # Qt answers an action once its handler has returned, and About's handler runs the box's modal
+    # loop: the press gets no answer until the box is closed. The tree is served meanwhile.
+    Atspi.set_timeout(1000, 0)
+    try:
+        press(menu_item(dialog, "About"), "About")
+    except GLib.GError:
+        pass
+    Atspi.set_timeout(800, 15000)  # at-spi2-core's defaults
+    about = wait_for(lambda: find(app, "dialog", "About"), 10, "the About box")
+    focusable = sorted((acc.getRoleName(), acc.name) for acc in showing(about)
+                       if state(acc, pyatspi.STATE_FOCUSABLE))
+    roles = [role for role, _ in focusable]
+    check(roles == ["link", "link", "link", "push button"], "About box focusable controls: %r" % focusable)
+    check(all(name for _, name in focusable), "an unnamed control in the About box: %r" % focusable)
+    check(("link", "Donate") in focusable, "the About box has no link named Donate: %r" % focusable)
+    press(find(about, "push button", "OK"), "OK")
+    wait_for(lambda: find(app, "dialog", "About") is None, 10, "the About box to close")
 
 
 def main():
@@ -211,6 +236,7 @@ def main():
         app = wait_for(application, 30, "quarrow on the accessibility bus")
         dialog = wait_for(lambda: find(app, "dialog", "Quarrow"), 10, "the main window")
         check_names(dialog)
+        check_about_box(app, dialog)
         drive(dialog)
         # The File menu's Exit, pressed the same way, ends the program.
         exit_item = menu_item(dialog, "Exit")

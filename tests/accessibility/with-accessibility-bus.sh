@@ -13,9 +13,18 @@ for tool in Xvfb dbus-run-session /usr/libexec/at-spi-bus-launcher; do
   fi
 done
 
-exec 8< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null </dev/null)
+# -noreset: the accessibility bus's launcher opens the display and closes it again, and a server
+# that resets as its last client leaves refuses a window that connects just then.
+exec 8< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp -noreset 2>/dev/null </dev/null)
 xvfb_pid=$!
-trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
+stop_xvfb() {
+  kill "$xvfb_pid" 2>/dev/null || return 0
+  for _ in $(seq 100); do
+    kill -0 "$xvfb_pid" 2>/dev/null || return 0
+    sleep 0.05
+  done
+}
+trap stop_xvfb EXIT
 read -r -t 30 display <&8 || { echo "with-accessibility-bus.sh: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$display"
 # The bus's own complaints (no permission to raise its file limit as root, no runtime folder) are
