@@ -75,7 +75,10 @@ QFont FixedFont(const QFont& windowFont) {
   }
   font.setStyleHint(QFont::TypeWriter);
   font.setFixedPitch(true);
-  const double scale = QFontInfo(windowFont).pointSizeF() / res::kDataFontReferencePoints;
+  // The size asked for, where it was asked in points: what the font engine makes of it is rounded
+  // to whole pixels, differently on each platform.
+  const double points = windowFont.pointSizeF() > 0 ? windowFont.pointSizeF() : QFontInfo(windowFont).pointSizeF();
+  const double scale = points / res::kDataFontReferencePoints;
   font.setPixelSize(std::max(1, qRound(res::kDataFontPixels * scale)));
   return font;
 }
