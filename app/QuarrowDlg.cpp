@@ -35,6 +35,7 @@
 #include "Diagnosis.h"
 #include "IdentificationText.h"
 #include "Identify.h"
+#include "PlainText.h"
 #include "Resources.h"
 #include "Strings.h"
 
@@ -154,9 +155,12 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   m_statusBar->setSizeGripEnabled(false);
   m_statusPane = new QLabel(Text(res::kOpenProgrammer), m_statusBar);
   m_statusPane->setObjectName(QStringLiteral("IDS_OPEN_PROGRAMMER"));
+  // File names and library messages pass through both panes; none of them is markup.
+  m_statusPane->setTextFormat(Qt::PlainText);
   m_statusBar->addWidget(m_statusPane, 1);
   m_identifyPane = new QLabel(m_statusBar);
   m_identifyPane->setObjectName(Text(res::kIdentifyPaneName));
+  m_identifyPane->setTextFormat(Qt::PlainText);
   m_statusBar->addPermanentWidget(m_identifyPane);
   std::string tableError;
   if (m_ctx.knownDumps) {
@@ -528,7 +532,7 @@ void CQuarrowDlg::ShowIdentification(const PromImage* image) {
   std::string error;
   const std::optional<Identification> identification = IdentifyImage(*image, m_knownDumps, error);
   if (!identification) {
-    m_identifyPane->setToolTip(QString::fromStdString(error));
+    m_identifyPane->setToolTip(PlainToolTip(QString::fromStdString(error)));
     return;
   }
   // The set name says it all for a known dump; otherwise what looks broken matters more than
@@ -542,7 +546,7 @@ void CQuarrowDlg::ShowIdentification(const PromImage* image) {
   for (Diagnosis diagnosis : diagnoses) {
     tip += QLatin1Char('\n') + QString::fromStdString(DiagnosisSentence(diagnosis));
   }
-  m_identifyPane->setToolTip(tip);
+  m_identifyPane->setToolTip(PlainToolTip(tip));
 }
 
 void CQuarrowDlg::OnBnClickedSaveData() { SaveCommand(ImageFileLayout::Mame); }

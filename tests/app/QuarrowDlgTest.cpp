@@ -35,6 +35,7 @@ namespace {
 using testing::FakeDialogServices;
 using testing::GatedWait;
 using testing::PumpUntil;
+using testing::ShownToolTip;
 
 constexpr const char* kSampleText = "0123456789ABCDEF FEDCBA9876543210";
 const int kFileCommands[] = {res::ID_FILE_OPEN, res::ID_FILE_OPENNSS, res::ID_FILE_SAVEAS, res::ID_FILE_SAVEASNSS};
@@ -287,7 +288,7 @@ TEST_F(QuarrowDlgTest, IdentificationPaneNamesTheReadOrOpenedImageAndLeavesTheSt
 
   ReadToTheEnd();
   EXPECT_EQ(pane->text(), "pc_sample");
-  EXPECT_EQ(pane->toolTip(), "Known dump: pc_sample, Sample");
+  EXPECT_EQ(ShownToolTip(pane->toolTip()), "Known dump: pc_sample, Sample");
   EXPECT_EQ(dlg->StatusText(), res::kReadComplete);
 
   // An NSS file whose bits 64-127 repeat bits 0-63.
@@ -300,8 +301,9 @@ TEST_F(QuarrowDlgTest, IdentificationPaneNamesTheReadOrOpenedImageAndLeavesTheSt
   services.openAnswers.push_back(path);
   dlg->OnFileOpenNss();
   EXPECT_EQ(pane->text(), res::kShortTestPinLow);
-  EXPECT_TRUE(pane->toolTip().startsWith(res::kNotKnownDump)) << pane->toolTip().toStdString();
-  EXPECT_TRUE(pane->toolTip().endsWith(res::kDiagnosisTestPinLow)) << pane->toolTip().toStdString();
+  const QString tip = ShownToolTip(pane->toolTip());
+  EXPECT_TRUE(tip.startsWith(res::kNotKnownDump)) << tip.toStdString();
+  EXPECT_TRUE(tip.endsWith(QString("\n") + res::kDiagnosisTestPinLow)) << tip.toStdString();
   EXPECT_EQ(dlg->StatusText(), QString(res::kOpenedFile) + path);
 
   // A failed read leaves nothing to name.
@@ -311,6 +313,32 @@ TEST_F(QuarrowDlgTest, IdentificationPaneNamesTheReadOrOpenedImageAndLeavesTheSt
   ReadToTheEnd();
   EXPECT_EQ(pane->text(), "");
   EXPECT_EQ(pane->toolTip(), "");
+}
+
+// Table fields and file names are outside text: markup in them shows as typed.
+TEST_F(QuarrowDlgTest, MarkupInTableFieldsAndFileNamesShowsLiterally) {
+  KnownDump sample;
+  sample.set = "<h1>pc";
+  sample.title = "<img src=\"x.png\">";
+  sample.hashes = {"6caff5d8", "6f041ee1cbe84653237a6d0c925ef5c5da982242"};  // samples/sample.prm
+  const KnownDumpTable table({sample});
+  knownDumps = &table;
+  Make();
+  Connect();
+  ReadToTheEnd();
+  auto* pane = Control<QLabel>(res::kIdentifyPaneName);
+  EXPECT_EQ(pane->text(), "<h1>pc");
+  EXPECT_EQ(pane->textFormat(), Qt::PlainText);
+  EXPECT_EQ(ShownToolTip(pane->toolTip()), "Known dump: <h1>pc, <img src=\"x.png\">");
+
+  QTemporaryDir folder;
+  ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("<h1>")));
+  const QString path = folder.filePath(QStringLiteral("<h1>/chip.prm"));
+  services.saveAnswers.push_back(path);
+  dlg->OnBnClickedSaveData();
+  auto* status = Control<QLabel>("IDS_OPEN_PROGRAMMER");
+  EXPECT_EQ(status->text(), QString(res::kSavedTo) + path);
+  EXPECT_EQ(status->textFormat(), Qt::PlainText);
 }
 
 TEST_F(QuarrowDlgTest, CompareTellsMatchAndMismatchInBoxAndStatusLine) {
