@@ -334,11 +334,25 @@ void CQuarrowDlg::OnBnClickedConnect() {
   } else {
     return;
   }
+  // The programmer in use is closed before it is opened again: the driver would refuse the second
+  // open as busy, and one unplugged and plugged in again meanwhile needs opening afresh.
+  const bool again = m_ctx.ftHandle != nullptr && m_connected && SameProgrammer(*m_connected, entry);
+  if (again) {
+    m_ctx.d2xx.FT_Close(m_ctx.ftHandle);
+    m_ctx.ftHandle = nullptr;
+    m_connected.reset();
+    EnableControls(false);
+  }
+  const FT_HANDLE previous = m_ctx.ftHandle;
   const ConnectResult result = ConnectProgrammer(m_ctx.d2xx, entry, m_ctx.ftHandle);
   if (!result.ok) {
+    // A different programmer that will not open leaves the earlier connection as it was.
     ShowError(WithReason(Text(res::kCantOpenDevice), result.error));
     return;
   }
+  // The programmer used until now is handed back to other programs.
+  if (previous != nullptr) m_ctx.d2xx.FT_Close(previous);
+  m_connected = entry;
   EnableControls(true);
   SetStatus(Text(res::kConnected));
 }

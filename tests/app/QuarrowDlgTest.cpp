@@ -182,6 +182,24 @@ TEST_F(QuarrowDlgTest, ConnectOpensTheProgrammerOrReportsWhyNot) {
   EXPECT_EQ(sim.OpenCalls().back().serial, kSimulatedSerial);
 }
 
+// Connect is one Enter away in the device list, so it is pressed again for the connected programmer.
+TEST_F(QuarrowDlgTest, ConnectAgainReopensTheConnectedProgrammerAndARefusedOtherKeepsIt) {
+  Make();
+  Connect();
+  const FT_HANDLE first = handle;
+  Connect();
+  EXPECT_TRUE(services.boxes.empty()) << services.boxes[0].text.toStdString();
+  EXPECT_NE(handle, first);
+  EXPECT_TRUE(ActionsEnabled());
+
+  Control<QComboBox>("IDC_DEVICES")->setEditText(QStringLiteral("NOSUCH99"));
+  Control<QPushButton>("IDC_CONNECT")->click();
+  ASSERT_EQ(services.boxes.size(), 1u);
+  EXPECT_TRUE(ActionsEnabled());
+  ReadToTheEnd();
+  EXPECT_EQ(ChipText(), kSampleText);
+}
+
 TEST_F(QuarrowDlgTest, ConnectTakesTypedTextThatNamesNoEntryAsASerialNumber) {
   Attach({Record("QSIM0001", "listed")});
   Make();
