@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "DestroyedWindowWatch.h"
 #include "DialogServices.h"
 #include "KnownDumps.h"
 #include "PrintableText.h"
@@ -81,6 +82,7 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
                               g_chipImage, g_bufferImage, services};
     context.knownDumps = knownDumps ? &*knownDumps : nullptr;
     CQuarrowDlg dlg(context);
+    const DestroyedWindowWatch destroyedWatch(dlg);
     dlg.show();
     if (!knownDumpsProblem.isEmpty()) {
       services.MessageBox(&dlg, knownDumpsProblem, QString::fromUtf8(res::kCaptionError));

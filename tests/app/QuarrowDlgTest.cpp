@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "AppTestSupport.h"
+#include "DestroyedWindowWatch.h"
 #include "SimulatedWindowState.h"
 #include "ImageFile.h"
 #include "KnownDumps.h"
@@ -507,6 +508,34 @@ TEST_F(QuarrowDlgTest, ClosingDuringAReadStopsItAndClosesWhenTheWorkerIsDone) {
   EXPECT_EQ(dlg->StatusText(), res::kReadStopped);
   EXPECT_LT(positions.back(), 128) << "stopped at a bit boundary, not read to the end";
   EXPECT_TRUE(services.boxes.empty());
+}
+
+// Another X client destroying the window during a read: the read stops at its next bit and the
+// window ends, as with the close box. (tests/cli's WindowDestroyed runs the idle case on a real X
+// server.)
+TEST_F(QuarrowDlgTest, DestroyedByAnotherXClientDuringAReadStopsTheReadAndEnds) {
+  GatedWait gate(50);
+  wait = std::ref(gate);
+  Make();
+  dlg->show();
+  Connect();
+  Control<QPushButton>("IDC_READ_CHIP")->click();
+  ASSERT_TRUE(PumpUntil([&] { return gate.Held(); }));
+
+  DestroyedWindowWatch watch(*dlg);
+  // X11's DestroyNotify as xcb delivers it: type 17, sequence, event window, window.
+  struct {
+    std::uint8_t type = 17, pad = 0;
+    std::uint16_t sequence = 0;
+    std::uint32_t event = 0, window = 0;
+  } destroyed;
+  destroyed.event = destroyed.window = static_cast<std::uint32_t>(dlg->internalWinId());
+  ASSERT_NE(destroyed.window, 0u);
+  watch.nativeEventFilter("xcb_generic_event_t", &destroyed, nullptr);
+  gate.Release();
+  ASSERT_TRUE(PumpUntil([&] { return !dlg->isVisible(); }));
+  EXPECT_EQ(dlg->StatusText(), res::kReadStopped);
+  EXPECT_FALSE(dlg->Reading());
 }
 
 // The order in which a close during a read used to hang for good: the close is asked for, the
