@@ -92,6 +92,10 @@ int ParseWindowArguments(int argc, char** argv, WindowArguments& arguments) {
     return kWindowExitUsage;
   }
   if (parser.isSet(help)) parser.showHelp(0);
+  // addHelpOption's --help-all only takes effect through process(), which prints and exits.
+  if (parser.isSet(QStringLiteral("help-all"))) {
+    parser.process(QStringList{QCoreApplication::arguments().constFirst(), QStringLiteral("--help-all")});
+  }
   if (parser.isSet(version)) parser.showVersion();
   if (!parser.positionalArguments().isEmpty()) {
     PrintUsageError("unexpected argument '" +
