@@ -111,8 +111,12 @@ xcb_window_t MappedTopLevel(xcb_connection_t* connection) {
 TEST(WindowDestroyed, ByAnotherClientEndsTheProgramAsACloseDoes) {
   const XServer server;
   if (server.Display().empty()) GTEST_SKIP() << "no Xvfb (scripts/install-deps installs it)";
+  // Qt's xcb platform reads events on a thread of its own and synchronises it with locks the
+  // sanitizers cannot see, and keeps allocations until exit; the window's own code is covered under
+  // the sanitizers by the app tests, on the offscreen platform.
   const pid_t window = Spawn({QUARROW_APP_PATH, "--simulate"},
-                             {"DISPLAY=" + server.Display(), "QT_QPA_PLATFORM=xcb"});
+                             {"DISPLAY=" + server.Display(), "QT_QPA_PLATFORM=xcb",
+                              "ASAN_OPTIONS=detect_leaks=0", "TSAN_OPTIONS=report_bugs=0"});
 
   xcb_connection_t* connection = xcb_connect(server.Display().c_str(), nullptr);
   ASSERT_EQ(xcb_connection_has_error(connection), 0);
