@@ -185,6 +185,7 @@ TEST_F(QuarrowDlgTest, ConnectOpensTheProgrammerOrReportsWhyNot) {
 
 // Connect is one Enter away in the device list, so it is pressed again for the connected programmer.
 TEST_F(QuarrowDlgTest, ConnectAgainReopensTheConnectedProgrammerAndARefusedOtherKeepsIt) {
+  Attach({Record("QSIM0001", "first"), Record("QSIM0002", "second")});
   Make();
   Connect();
   const FT_HANDLE first = handle;
@@ -193,7 +194,15 @@ TEST_F(QuarrowDlgTest, ConnectAgainReopensTheConnectedProgrammerAndARefusedOther
   EXPECT_NE(handle, first);
   EXPECT_TRUE(ActionsEnabled());
 
-  Control<QComboBox>("IDC_DEVICES")->setEditText(QStringLiteral("NOSUCH99"));
+  // Switching programmers gives the earlier one back, so it opens again afterwards.
+  auto* devices = Control<QComboBox>("IDC_DEVICES");
+  for (const char* serial : {"QSIM0002", "QSIM0001"}) {
+    devices->setEditText(QString::fromUtf8(serial));
+    Connect();
+  }
+  EXPECT_TRUE(services.boxes.empty()) << services.boxes[0].text.toStdString();
+
+  devices->setEditText(QStringLiteral("NOSUCH99"));
   Control<QPushButton>("IDC_CONNECT")->click();
   ASSERT_EQ(services.boxes.size(), 1u);
   EXPECT_TRUE(ActionsEnabled());
