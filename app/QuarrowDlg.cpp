@@ -35,6 +35,7 @@
 #include "Diagnosis.h"
 #include "IdentificationText.h"
 #include "Identify.h"
+#include "PlainText.h"
 #include "Resources.h"
 #include "StatusPane.h"
 #include "Strings.h"
@@ -163,6 +164,8 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   m_statusBar->setSizeGripEnabled(false);
   m_statusPane = new StatusPane(Text(res::kOpenProgrammer), m_statusBar);
   m_statusPane->setObjectName(QStringLiteral("IDS_OPEN_PROGRAMMER"));
+  // File names and library messages pass through both panes; none of them is markup.
+  m_statusPane->setTextFormat(Qt::PlainText);
   m_statusBar->addWidget(m_statusPane, 1);
   m_identifyPane = new QLabel(m_statusBar);
   m_identifyPane->setObjectName(Text(res::kIdentifyPaneName));
@@ -342,11 +345,25 @@ void CQuarrowDlg::OnBnClickedConnect() {
   } else {
     return;
   }
+  // The programmer in use is closed before it is opened again: the driver would refuse the second
+  // open as busy, and one unplugged and plugged in again meanwhile needs opening afresh.
+  const bool again = m_ctx.ftHandle != nullptr && m_connected && SameProgrammer(*m_connected, entry);
+  if (again) {
+    m_ctx.d2xx.FT_Close(m_ctx.ftHandle);
+    m_ctx.ftHandle = nullptr;
+    m_connected.reset();
+    EnableControls(false);
+  }
+  const FT_HANDLE previous = m_ctx.ftHandle;
   const ConnectResult result = ConnectProgrammer(m_ctx.d2xx, entry, m_ctx.ftHandle);
   if (!result.ok) {
+    // A different programmer that will not open leaves the earlier connection as it was.
     ShowError(WithReason(Text(res::kCantOpenDevice), result.error));
     return;
   }
+  // The programmer used until now is handed back to other programs.
+  if (previous != nullptr) m_ctx.d2xx.FT_Close(previous);
+  m_connected = entry;
   EnableControls(true);
   SetStatus(Text(res::kConnected));
 }
@@ -566,7 +583,7 @@ void CQuarrowDlg::ShowIdentification(const PromImage* image, Subject subject) {
     sentences = QString::fromStdString(error);
   }
   m_identifyPane->setText(shortText);
-  m_identifyPane->setToolTip(sentences);
+  m_identifyPane->setToolTip(PlainToolTip(sentences));
   m_identifyPane->setAccessibleName(shortText);
   m_identifyPane->setAccessibleDescription(sentences);
   m_identificationDetails =

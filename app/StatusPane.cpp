@@ -4,9 +4,11 @@
 
 #include <QFontMetrics>
 #include <QSizePolicy>
-#include <QTextDocument>
 
 #include <algorithm>
+
+#include "PlainText.h"
+#include "Strings.h"
 
 namespace quarrow {
 
@@ -15,13 +17,14 @@ StatusPane::StatusPane(const QString& text, QWidget* parent) : QLabel(parent) {
   setTextFormat(Qt::PlainText);
   // The pane takes the width the status line leaves it rather than the width of its text.
   setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  // Else assistive technology would describe the pane by its tooltip, which is the text as markup.
+  setAccessibleDescription(QString::fromUtf8(res::kStatusPaneDescription));
   SetText(text);
 }
 
 void StatusPane::SetText(const QString& text) {
   m_text = text;
-  // A tooltip takes text that looks like markup as markup; such a text is shown escaped instead.
-  setToolTip(Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap) : text);
+  setToolTip(PlainToolTip(text));
   setAccessibleName(text);
   ShowFitted();
 }

@@ -7,6 +7,8 @@ namespace quarrow::res {
 
 inline constexpr int IDS_OPEN_PROGRAMMER = 101;
 inline constexpr const char* kOpenProgrammer = "Open USB programmer";
+// What assistive technology says the status line's text pane is; its name is the text itself.
+inline constexpr const char* kStatusPaneDescription = "Status line: what the window did last";
 
 inline constexpr const char* kCaptionError = "Error";
 inline constexpr const char* kCaptionOk = "Ok";
