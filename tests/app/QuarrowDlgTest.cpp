@@ -382,12 +382,19 @@ TEST_F(QuarrowDlgTest, MarkupInTableFieldsAndFileNamesShowsLiterally) {
   EXPECT_EQ(ShownToolTip(pane->toolTip()), "Known dump: <h1>pc, <img src=\"x.png\">");
 
   QTemporaryDir folder;
-  ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("<h1>")));
-  const QString path = folder.filePath(QStringLiteral("<h1>/chip.prm"));
+#ifdef _WIN32
+  const QString markup = QStringLiteral("&lt;h1&gt;");  // Windows allows no < or > in a file name
+#else
+  const QString markup = QStringLiteral("<h1>");
+#endif
+  ASSERT_TRUE(QDir(folder.path()).mkdir(markup));
+  const QString path = folder.filePath(markup + QStringLiteral("/chip.prm"));
   services.saveAnswers.push_back(path);
   dlg->OnBnClickedSaveData();
   auto* status = Control<QLabel>("IDS_OPEN_PROGRAMMER");
-  EXPECT_EQ(status->text(), QString(res::kSavedTo) + path);
+  // The pane may leave out the middle of a long path; its tooltip holds the whole text.
+  EXPECT_EQ(ShownToolTip(status->toolTip()), QString(res::kSavedTo) + path);
+  EXPECT_TRUE(status->text().endsWith(markup + QStringLiteral("/chip.prm"))) << status->text().toStdString();
   EXPECT_EQ(status->textFormat(), Qt::PlainText);
 }
 
