@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A simulated FT232R programmer with an RP5H01 on its pins, behind the D2XX seam: for demonstrating
+// A simulated FTDI programmer (an FT232R unless told otherwise) with an RP5H01 on its pins, behind the D2XX seam: for demonstrating
 // the tool without hardware and for testing the read-out, the device list and Connect.
 #pragma once
 
@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "D2xx.h"
+#include "FtdiChip.h"
 #include "ImageFile.h"
+#include "PinAssignment.h"
 #include "PinPort.h"
 #include "PromImage.h"
 
@@ -44,6 +46,12 @@ struct SimulatedOptions {
   // Replaces the one simulated device in the list with these records, taken byte for byte (they
   // need not be zero-terminated). Every listed record reaches the same simulated chip.
   std::optional<std::vector<FT_DEVICE_LIST_INFO_NODE>> devices = std::nullopt;
+  // The chip the programmer is built on: its device type, its interfaces (one listed device each,
+  // serials ending A, B, ...) and its bit-bang pins.
+  FtdiChip chip = FtdiChip::FT232R;
+  // How the board connects the PROM to the chip's pins, and whether the data line passes an
+  // inverting buffer on its way.
+  PinAssignment wiring = {};
 };
 
 // A set-up call as the simulation received it.
@@ -104,6 +112,8 @@ class SimulatedProgrammer : public ID2xx {
   FT_STATUS OpenLocked(int deviceIndex, FT_HANDLE* handle);
   FT_STATUS FailLocked(FT_STATUS status, std::string text);
   void DriveLocked(std::uint8_t value);
+  void SettleChipLocked();
+  bool LevelLocked(int pin) const;
 
   mutable std::mutex mutex_;
   PromImage chip_;
@@ -114,7 +124,10 @@ class SimulatedProgrammer : public ID2xx {
   std::uintptr_t nextHandle_ = 0x5150;
 
   // The pins and the chip.
-  std::uint8_t pins_ = 0;
+  std::uint8_t pins_ = 0;  // the byte last written
+  std::uint8_t directionMask_ = 0xFF;
+  bool promClock_ = false;  // the levels at the PROM's inputs
+  bool promReset_ = false;
   int bitCounter_ = 0;  // the stream bit the chip presents, 0..127
   long long clocksSinceReset_ = 0;
 
