@@ -19,6 +19,6 @@ inline constexpr const char* kReadInterrupted =
     "Read interrupted - the programmer was closed and nothing was saved";
 // After the word that was given where a command was expected, in quotes.
 inline constexpr const char* kNotACommand =
-    " is not a command; the commands are show, identify, convert, list, read and compare";
+    " is not a command; the commands are show, identify, convert, list, read, compare and selftest";
 
 }  // namespace quarrow::cli

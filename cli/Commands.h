@@ -33,4 +33,7 @@ ExitStatus CompareCommand(const DeviceOptions& device, const std::string& path,
                           ImageFileLayout layout, const Presentation& presentation,
                           Console& console);
 
+// Exit status 0 when the wiring is plausible, 3 when a fault is likely or the check could not run.
+ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, Console& console);
+
 }  // namespace quarrow::cli

@@ -28,6 +28,8 @@ constexpr const char* kFooter = R"(Examples:
   quarrow-cli read --json > board7.json    the read as one JSON object, for scripts
   quarrow-cli convert dump.bin dump.prm --to mame
   quarrow-cli --simulate read              try the tool without a programmer
+  quarrow-cli --pins clock=RTS,reset=CTS,data=DCD selftest
+                                           check a programmer wired to RTS, CTS and DCD
 
 Image files are 16 bytes: the MAME layout (*.prm, each byte inverted and bit-mirrored) by default,
 the raw "NSS" layout with --nss.
@@ -36,11 +38,15 @@ show, read, compare and identify name the known dump an image is (from MAME's Pl
 Nintendo Super System sets, built in; --known-dumps FILE or QUARROW_KNOWN_DUMPS=FILE names a newer
 table of the same format) and say on standard error what a read that looks broken probably means.
 
+--pins names the FTDI pin of each PROM line as D0..D7 or by the FT232R's signal names
+(TXD RXD RTS CTS DTR DSR DCD RI); default clock=D0,reset=D1,data=D4, or $QUARROW_PINS.
+
 Exit status:
-  0    success (compare: chip and file match)
+  0    success (compare: chip and file match; selftest: the wiring is plausible)
   1    compare: chip and file do not match
   2    the command line could not be understood
-  3    a device or file error, or a table of known dumps that cannot be read
+  3    a device or file error, a table of known dumps that cannot be read, or (selftest) a
+       likely wiring fault
   130  Ctrl-C stopped a read: the programmer was closed, nothing was saved)";
 
 ImageFileLayout Layout(bool nss) { return nss ? ImageFileLayout::Nss : ImageFileLayout::Mame; }
@@ -84,6 +90,21 @@ int main(int argc, char** argv) {
   app.add_option("--simulate-fault", device.simulateFault)
       ->check(CLI::IsMember({"unplugged", "busy", "reads-fail"}))
       ->group("");
+  // Test aids, left out of --help: the chip the simulated programmer is built on (FT232R, FT232H,
+  // FT2232H, FT230X) and how its board is wired.
+  PinOptionTexts pinTexts;
+  app.add_option("--simulate-chip", pinTexts.simulateChip)->group("");
+  app.add_option("--simulate-pins", pinTexts.simulatePins)->group("");
+  app.add_flag("--simulate-invert-data", pinTexts.simulateInvertData)->group("");
+
+  app.add_option("--pins", pinTexts.pins,
+                 "Which FTDI pin each PROM line is wired to (default: $QUARROW_PINS, else "
+                 "clock=D0,reset=D1,data=D4)")
+      ->type_name("clock=PIN,reset=PIN,data=PIN")
+      ->group("Programmer wiring");
+  app.add_flag("--invert-data", pinTexts.invertData,
+               "The data line passes an inverting buffer on the board")
+      ->group("Programmer wiring");
 
   std::string knownDumpsFile;
   app.add_option("--known-dumps", knownDumpsFile,
@@ -144,6 +165,14 @@ int main(int argc, char** argv) {
       ->type_name("SERIAL");
   compare->add_flag("--json", json, kJsonHelp);
 
+  bool selftestJson = false;
+  CLI::App* selftest = app.add_subcommand(
+      "selftest", "Check the programmer's wiring: do clock and reset follow, does data change as a chip's");
+  selftest->add_option("--device", device.serial,
+                       "Serial number of the programmer (default: the first listed)")
+      ->type_name("SERIAL");
+  selftest->add_flag("--json", selftestJson, kJsonHelp);
+
   try {
     app.parse(args.argc(), args.argv());
   } catch (const CLI::ParseError& e) {
@@ -158,6 +187,12 @@ int main(int argc, char** argv) {
     }
     // Help and version end here with status 0; everything else is a usage error.
     return app.exit(e) == 0 ? kExitSuccess : kExitUsage;
+  }
+  std::string pinsError;
+  if (!ResolvePinOptions(pinTexts, device, pinsError)) {
+    std::cerr << kProgramName << ": " << PrintableText(pinsError) << " (see " << kProgramName
+              << " --help)\n";
+    return kExitUsage;
   }
   InstallSignalHandlers();
 
@@ -185,6 +220,8 @@ int main(int argc, char** argv) {
     status = ReadCommand(device, readOptions, presentation, console);
   } else if (*compare) {
     status = CompareCommand(device, file, Layout(nss), presentation, console);
+  } else if (*selftest) {
+    status = SelfTestCommand(device, selftestJson, console);
   }
   // A read stopped by a signal ends as the signal would have ended it, whatever the command made of
   // the stop.
