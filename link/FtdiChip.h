@@ -8,16 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "D2xx.h"
+
 namespace quarrow {
 
 enum class FtdiChip { FT232R, FT245R, FT232H, FT2232C, FT2232H, FT4232H, FT230X, FT231X, FT234XD };
-
-// D2XX's FT_DEVICE values (FT_GetDeviceInfoList's Type field) of those chips.
-inline constexpr std::uint32_t FT_DEVICE_2232C = 4;
-inline constexpr std::uint32_t FT_DEVICE_2232H = 6;
-inline constexpr std::uint32_t FT_DEVICE_4232H = 7;
-inline constexpr std::uint32_t FT_DEVICE_232H = 8;
-inline constexpr std::uint32_t FT_DEVICE_X_SERIES = 9;
 
 struct FtdiChipFacts {
   FtdiChip chip;
