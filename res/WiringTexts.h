@@ -35,4 +35,35 @@ inline constexpr const char* kWiringFaulty = "Wiring fault likely: ";
 inline constexpr const char* kWiringInUse = "Pin assignment in use: ";
 inline constexpr const char* kDataInverted = ", data inverted";
 
+// The "Programmer wiring" dialog. Object names are the controls' identifiers.
+inline constexpr const char* kWiringDialogName = "IDD_WIRING";
+inline constexpr const char* kWiringTitle = "Programmer wiring";
+// Followed by the programmer's serial number, or kWiringNoProgrammer.
+inline constexpr const char* kWiringFor = "Wiring of programmer ";
+inline constexpr const char* kWiringNoProgrammer = "(none chosen: the default for all programmers)";
+inline constexpr const char* kWiringClockLabel = "&Clock pin:";
+inline constexpr const char* kWiringResetLabel = "&Reset pin:";
+inline constexpr const char* kWiringDataLabel = "&Data pin:";
+inline constexpr const char* kWiringInvertData = "Data line &inverted (inverting buffer on the board)";
+inline constexpr const char* kWiringDefault = "De&fault wiring";
+inline constexpr const char* kWiringCheck = "C&heck wiring...";
+inline constexpr const char* kWiringCheckNeedsConnect =
+    "Connect to this programmer first: the check drives its pins";
+inline constexpr const char* kWiringPinsClash = "Each line needs a pin of its own";
+inline constexpr const char* kWiringApplies = "The wiring applies from the next Connect.";
+inline constexpr const char* kWiringClockName = "IDC_WIRING_CLOCK";
+inline constexpr const char* kWiringResetName = "IDC_WIRING_RESET";
+inline constexpr const char* kWiringDataName = "IDC_WIRING_DATA";
+inline constexpr const char* kWiringInvertName = "IDC_WIRING_INVERT";
+inline constexpr const char* kWiringDefaultName = "IDC_WIRING_DEFAULT";
+inline constexpr const char* kWiringCheckName = "IDC_WIRING_CHECK";
+inline constexpr const char* kWiringReportName = "IDC_WIRING_REPORT";
+// The FT232R's signal name after each pin in the lists: "D2 (RTS)".
+inline constexpr const char* kPinSignalNames[] = {"TXD", "RXD", "RTS", "CTS", "DTR", "DSR", "DCD", "RI"};
+
+// Where the window keeps each programmer's wiring (QSettings), under its serial number.
+inline constexpr const char* kSettingsOrganization = "Quarrow";
+inline constexpr const char* kSettingsApplication = "Quarrow";
+inline constexpr const char* kWiringSettingsGroup = "wiring";
+
 }  // namespace quarrow::res
