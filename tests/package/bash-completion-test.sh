@@ -30,7 +30,8 @@ expect() {
 }
 
 # The value of a global option is not the command.
-expect 'quarrow-cli --simulate-image dump.prm ' 'list read compare show identify convert'
+expect 'quarrow-cli --simulate-image dump.prm ' 'list read compare show identify convert selftest'
+expect 'quarrow-cli --pins clock=D2,reset=D3,data=D6 --invert-data s' 'show selftest'
 expect 'quarrow-cli convert a.bin a.prm --to ' 'mame nss'
 expect 'quarrow-cli read --' '--device --output --nss --verify --json --help'
 # Serial numbers come from `list` on the programmer the global options choose.
