@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// quarrow-cli: reads RP5H01 serial PROMs through an FT232R programmer, and shows, converts and
+// quarrow-cli: reads RP5H01 serial PROMs through an FTDI bit-bang programmer, and shows, converts and
 // compares their 16-byte image files. Parses the command line and hands over to one command.
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -60,7 +60,7 @@ const CLI::Validator kFileName(
 int main(int argc, char** argv) {
   Utf8Arguments args(argc, argv);
   UseUtf8Console();
-  CLI::App app{"Reads the 128 bits of a Ricoh RP5H01 serial PROM through an FT232R USB programmer "
+  CLI::App app{"Reads the 128 bits of a Ricoh RP5H01 serial PROM through an FTDI USB programmer "
                "in bit-bang mode,\nand shows, saves, converts and compares 16-byte PROM image files.",
                kProgramName};
   app.failure_message([](const CLI::App*, const CLI::Error& e) {
@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
       ->required()
       ->check(CLI::IsMember({"mame", "nss"}));
 
-  CLI::App* list = app.add_subcommand("list", "List the attached FT232R programmers");
+  CLI::App* list = app.add_subcommand("list", "List the attached programmers (FTDI chips with bit-bang)");
 
   ReadOptions readOptions;
   CLI::App* read = app.add_subcommand(

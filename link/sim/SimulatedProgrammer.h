@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A simulated FTDI programmer (an FT232R unless told otherwise) with an RP5H01 on its pins, behind the D2XX seam: for demonstrating
-// the tool without hardware and for testing the read-out, the device list and Connect.
+// A simulated FTDI programmer (an FT232R unless told otherwise) with an RP5H01 on its pins, behind
+// the D2XX seam: for demonstrating the tool without hardware and for testing the read-out, the
+// device list and Connect.
 #pragma once
 
 #include <cstdint>
