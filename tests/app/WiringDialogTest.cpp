@@ -129,6 +129,18 @@ TEST_F(WiringDialogTest, TheChoiceSurvivesARestartAndTakesEffectAtTheNextConnect
   EXPECT_EQ(Connect(), QString::fromUtf8(res::kConnected));
 }
 
+TEST_F(WiringDialogTest, QuarrowPinsIsTheDefaultOfAProgrammerWithoutAChoice) {
+  qputenv(res::kPinsVariable, "clock=RTS,reset=CTS,data=DCD");
+  Make();
+  const QString status = Connect();
+  InDialog([](CWiringDialog& d) {
+    In<QPushButton>(d, res::kWiringDefaultName)->click();
+    EXPECT_EQ(d.Chosen().Text(), "clock=D2,reset=D3,data=D6");
+  });
+  qunsetenv(res::kPinsVariable);
+  EXPECT_TRUE(status.endsWith(QStringLiteral("clock=D2,reset=D3,data=D6"))) << status.toStdString();
+}
+
 TEST_F(WiringDialogTest, CheckWiringRunsOnTheConnectedProgrammerWithTheChosenPins) {
   Make();
   InDialog([](CWiringDialog& d) {
