@@ -35,6 +35,7 @@
 #include "Diagnosis.h"
 #include "IdentificationText.h"
 #include "Identify.h"
+#include "PlainText.h"
 #include "Resources.h"
 #include "Strings.h"
 #include "WiringDialog.h"
@@ -157,9 +158,12 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   m_statusBar->setSizeGripEnabled(false);
   m_statusPane = new QLabel(Text(res::kOpenProgrammer), m_statusBar);
   m_statusPane->setObjectName(QStringLiteral("IDS_OPEN_PROGRAMMER"));
+  // File names and library messages pass through both panes; none of them is markup.
+  m_statusPane->setTextFormat(Qt::PlainText);
   m_statusBar->addWidget(m_statusPane, 1);
   m_identifyPane = new QLabel(m_statusBar);
   m_identifyPane->setObjectName(Text(res::kIdentifyPaneName));
+  m_identifyPane->setTextFormat(Qt::PlainText);
   m_statusBar->addPermanentWidget(m_identifyPane);
   std::string tableError;
   if (m_ctx.knownDumps) {
@@ -334,16 +338,30 @@ std::optional<DeviceEntry> CQuarrowDlg::ChosenEntry() const {
 
 void CQuarrowDlg::OnBnClickedConnect() {
   if (Busy()) return;
-  const std::optional<DeviceEntry> entry = ChosenEntry();
-  if (!entry) return;
-  const PinAssignment pins = m_wiring.For(entry->serial);
-  const ConnectResult result = ConnectProgrammer(m_ctx.d2xx, *entry, m_ctx.ftHandle, pins);
+  const std::optional<DeviceEntry> chosen = ChosenEntry();
+  if (!chosen) return;
+  const DeviceEntry& entry = *chosen;
+  // The programmer in use is closed before it is opened again: the driver would refuse the second
+  // open as busy, and one unplugged and plugged in again meanwhile needs opening afresh.
+  const bool again = m_ctx.ftHandle != nullptr && m_connected && SameProgrammer(*m_connected, entry);
+  if (again) {
+    m_ctx.d2xx.FT_Close(m_ctx.ftHandle);
+    m_ctx.ftHandle = nullptr;
+    m_connected.reset();
+    EnableControls(false);
+  }
+  const FT_HANDLE previous = m_ctx.ftHandle;
+  const PinAssignment pins = m_wiring.For(entry.serial);
+  const ConnectResult result = ConnectProgrammer(m_ctx.d2xx, entry, m_ctx.ftHandle, pins);
   if (!result.ok) {
+    // A different programmer that will not open leaves the earlier connection as it was.
     ShowError(WithReason(Text(res::kCantOpenDevice), result.error));
     return;
   }
+  // The programmer used until now is handed back to other programs.
+  if (previous != nullptr) m_ctx.d2xx.FT_Close(previous);
+  m_connected = entry;
   m_pinsInUse = pins;
-  m_connectedSerial = entry->serial;
   EnableControls(true);
   QString status = Text(res::kConnected);
   if (!pins.IsDefault()) {
@@ -360,7 +378,7 @@ void CQuarrowDlg::OnFileWiring() {
   // The check needs this very programmer connected; it sets the pins up for the assignment being
   // tried and then back for the one in use, since the direction mask differs between them.
   WiringCheck check;
-  if (m_ctx.ftHandle != nullptr && m_connectedSerial == serial) {
+  if (m_ctx.ftHandle != nullptr && m_connected && entry && SameProgrammer(*m_connected, *entry)) {
     check = [this](const PinAssignment& pins) {
       m_ctx.d2xx.FT_SetBitMode(m_ctx.ftHandle, pins.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
       WiringSelfTestResult result = RunWiringSelfTest(m_ctx.pinPort, pins, m_ctx.wait);
@@ -562,7 +580,7 @@ void CQuarrowDlg::ShowIdentification(const PromImage* image) {
   std::string error;
   const std::optional<Identification> identification = IdentifyImage(*image, m_knownDumps, error);
   if (!identification) {
-    m_identifyPane->setToolTip(QString::fromStdString(error));
+    m_identifyPane->setToolTip(PlainToolTip(QString::fromStdString(error)));
     return;
   }
   // The set name says it all for a known dump; otherwise what looks broken matters more than
@@ -576,7 +594,7 @@ void CQuarrowDlg::ShowIdentification(const PromImage* image) {
   for (Diagnosis diagnosis : diagnoses) {
     tip += QLatin1Char('\n') + QString::fromStdString(DiagnosisSentence(diagnosis));
   }
-  m_identifyPane->setToolTip(tip);
+  m_identifyPane->setToolTip(PlainToolTip(tip));
 }
 
 void CQuarrowDlg::OnBnClickedSaveData() { SaveCommand(ImageFileLayout::Mame); }

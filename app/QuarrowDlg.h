@@ -148,10 +148,9 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   std::map<int, QAction*> m_menuItems;
 
   std::vector<DeviceEntry> m_devices;  // the list's entries, in list order
+  std::optional<DeviceEntry> m_connected;  // the programmer m_ctx.ftHandle is open on
   WiringSettings m_wiring;
-  // The wiring the connected programmer was set up with, and its serial number.
-  PinAssignment m_pinsInUse;
-  std::optional<std::string> m_connectedSerial;
+  PinAssignment m_pinsInUse;  // the wiring the connected programmer was set up with
   // Where the keyboard focus was when a read started, and where disabling the actions moved it.
   QPointer<QWidget> m_focusBeforeRead;
   QPointer<QWidget> m_focusDuringRead;

@@ -21,4 +21,8 @@ inline constexpr const char* kReadInterrupted =
 inline constexpr const char* kNotACommand =
     " is not a command; the commands are show, identify, convert, list, read, compare and selftest";
 
+// read --json with -o naming standard output: the image's bytes would land in front of the object.
+inline constexpr const char* kJsonOutputIsStandardOutput =
+    "--json prints the result on standard output, so --output must name another file";
+
 }  // namespace quarrow::cli

@@ -8,6 +8,7 @@
 #include "IdentificationText.h"
 #include "CliTexts.h"
 #include "Identification.h"
+#include "PrintableText.h"
 #include "Strings.h"
 
 namespace quarrow::cli {
@@ -87,7 +88,8 @@ std::optional<KnownDumpTable> LoadKnownDumpsReporting(const std::string& optionP
   std::string error;
   std::optional<KnownDumpTable> table =
       path.empty() ? BuiltInKnownDumps(error) : LoadKnownDumps(path, error);
-  if (!table) console.err << res::kCantReadKnownDumps << error << '\n';
+  // The error quotes the table's path and its bad field, both outside text.
+  if (!table) console.err << res::kCantReadKnownDumps << PrintableText(error) << '\n';
   return table;
 }
 
@@ -96,7 +98,7 @@ std::optional<ImageFacts> ExamineImage(const PromImage& image, const KnownDumpTa
   std::string error;
   std::optional<Identification> identification = IdentifyImage(image, knownDumps, error);
   if (!identification) {
-    console.err << kCantIdentify << error << '\n';
+    console.err << kCantIdentify << PrintableText(error) << '\n';
     return std::nullopt;
   }
   return ImageFacts{image, std::move(*identification), DiagnoseRead(image, secondRead)};
@@ -107,7 +109,8 @@ void PrintFacts(const ImageFacts& facts, Console& console, bool identificationOn
     console.out << FormatImageText(facts.image) << '\n'
                 << MameIdentification(facts.identification.mame) << '\n';
   }
-  console.out << IdentificationSentence(facts.identification) << '\n' << std::flush;
+  // Set names, titles, makers and years come from a table that may be anyone's.
+  console.out << PrintableText(IdentificationSentence(facts.identification)) << '\n' << std::flush;
   PrintDiagnoses(facts, console);
 }
 

@@ -194,6 +194,12 @@ int main(int argc, char** argv) {
               << " --help)\n";
     return kExitUsage;
   }
+  // Standard output holds one JSON object and nothing else, so a script can parse it whole.
+  if (*read && json && !readOptions.output.empty() && NamesStandardOutput(readOptions.output)) {
+    std::cerr << kProgramName << ": " << kJsonOutputIsStandardOutput << " (see " << kProgramName
+              << " read --help)\n";
+    return kExitUsage;
+  }
   InstallSignalHandlers();
 
   Console console{std::cout, std::cerr, StandardErrorIsConsole()};
