@@ -17,6 +17,19 @@ inline constexpr const char* kShortFileNote = "the missing bytes were taken as 0
 inline constexpr const char* kLongFileNote = "only the first 16 bytes were used";
 inline constexpr const char* kReadInterrupted =
     "Read interrupted - the programmer was closed and nothing was saved";
+inline constexpr const char* kReadLooksBroken =
+    "The read looks broken (--strict) - nothing was saved; check the chip and its socket";
+// Follows the diagnosis that reads differ, then "BIT (read as 1 by ONES of READS reads)", ...
+inline constexpr const char* kUnstableBits = "; unstable bits: ";
+// Before the convert line that turns a near miss into the known dump.
+inline constexpr const char* kRepairWith = "Repair with: ";
+inline constexpr const char* kInsertNextChip = "Insert the next chip and press Enter (q to quit)";
+// "Archived as PATH", "Already archived as PATH", "Not archived - WHY"
+inline constexpr const char* kArchivedAs = "Archived as ";
+inline constexpr const char* kAlreadyArchivedAs = "Already archived as ";
+inline constexpr const char* kNotArchived = "Not archived - ";
+inline constexpr const char* kCantUseArchiveFolder = "Can't use the archive folder - ";
+inline constexpr const char* kCantWriteArchiveLog = "Can't write the archive log - ";
 // After the word that was given where a command was expected, in quotes.
 inline constexpr const char* kNotACommand =
     " is not a command; the commands are show, identify, convert, list, read and compare";

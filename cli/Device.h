@@ -6,22 +6,27 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Console.h"
 #include "D2xx.h"
 #include "ExitStatus.h"
 #include "Interruption.h"
+#include "ProgressBar.h"
 #include "PromImage.h"
 
 namespace quarrow::cli {
 
 struct DeviceOptions {
   bool simulate = false;
-  std::string simulateImage;  // MAME-layout file whose bits the simulated PROM holds
-  std::string simulateFault;  // "", "unplugged", "busy" or "reads-fail"
+  // MAME-layout files whose bits the simulated PROM holds: the k-th chip put into the socket
+  // (simulatedChip, from 0) holds the k-th file, and the last file stays in the socket.
+  std::vector<std::string> simulateImages;
+  std::size_t simulatedChip = 0;
+  std::string simulateFault;  // "", "unplugged", "busy", "reads-fail" or "unstable-bit"
   std::optional<std::string> serial;
 
-  bool Simulated() const { return simulate || !simulateImage.empty() || !simulateFault.empty(); }
+  bool Simulated() const { return simulate || !simulateImages.empty() || !simulateFault.empty(); }
 };
 
 // The simulated programmer (as the options set it up) or the system's programmer library. Reports
@@ -46,14 +51,23 @@ class ChipSession {
   // then holds nothing the caller may use. A signal (Ctrl-C) stops the read at the next bit and
   // fails it; the program then drops the session and ends with InterruptedExitStatus().
   bool Read(PromImage& image, const std::string& label, Console& console);
+  // Reads the chip `count` times under one progress bar, "LABEL (k of COUNT)"; `reads` receives
+  // every read. Fails as Read does, at the first read that fails.
+  bool ReadRepeatedly(int count, std::vector<PromImage>& reads, const std::string& label,
+                      Console& console);
+
+  // The serial number of the programmer in use, as its device list gave it.
+  const std::string& Serial() const { return serial_; }
 
  private:
   explicit ChipSession(std::unique_ptr<ID2xx> d2xx) : d2xx_(std::move(d2xx)) {}
+  bool ReadOnce(PromImage& image, ProgressBar& progress, Console& console);
 
   // A signal stays deferred until the destructor has closed the programmer.
   SignalsDeferred signalsDeferred_;
   std::unique_ptr<ID2xx> d2xx_;
   FT_HANDLE handle_ = nullptr;
+  std::string serial_;
 };
 
 }  // namespace quarrow::cli

@@ -245,6 +245,7 @@ FT_STATUS SimulatedProgrammer::FT_ResetDevice(FT_HANDLE handle) {
 
 void SimulatedProgrammer::DriveLocked(std::uint8_t value) {
   const bool clockFell = (pins_ & kPinClock) && !(value & kPinClock);
+  if (!(pins_ & kPinReset) && (value & kPinReset)) ++resets_;
   pins_ = value;
   if (value & kPinReset) {
     bitCounter_ = 0;
@@ -279,7 +280,8 @@ FT_STATUS SimulatedProgrammer::FT_GetBitMode(FT_HANDLE handle, std::uint8_t* pin
   if (options_.failReadsFromBit >= 0 && clocksSinceReset_ >= options_.failReadsFromBit) {
     return FailLocked(FT_IO_ERROR, "simulated programmer: pin read failed");
   }
-  const bool data = chip_.Bit(bitCounter_);
+  const bool flipped = bitCounter_ == options_.unstableBit && resets_ % 2 == 0;
+  const bool data = chip_.Bit(bitCounter_) != flipped;
   *pins = static_cast<std::uint8_t>((pins_ & ~kPinData) | (data ? kPinData : 0));
   return FT_OK;
 }
