@@ -30,6 +30,7 @@ struct ChildSetUp {
   std::string stdoutPath;                // standard output to this file instead of the capture
   std::vector<std::string> environment;  // NAME=VALUE added to the test's own
   long fileSizeLimit = -1;               // RLIMIT_FSIZE in bytes; -1 leaves it
+  std::string input;                     // standard input, from a pipe; empty: /dev/null
   // Standard error is a terminal (so the progress bar is drawn); once it has shown this text, the
   // child is sent `signal`.
   std::string signalWhenErrShows;
