@@ -42,12 +42,6 @@ std::vector<std::string> Words(const std::string& text, char separator = ' ') {
   return words;
 }
 
-// "CRC(crc32) SHA1(sha1)" from the table's "crc32<TAB>sha1".
-std::string HashLineOf(const Bytes& bytes) {
-  const std::vector<std::string> hashes = Words(TableHashes(bytes), '\t');
-  return "CRC(" + hashes[0] + ") SHA1(" + hashes[1] + ")";
-}
-
 // A PlayChoice-10 set listed in the MAME layout and an NSS set listed in the raw layout, each with
 // a file of its own, as MAME lists them.
 class DumpWorkflow : public ::testing::Test {
@@ -81,8 +75,8 @@ TEST_F(DumpWorkflow, HashLineIsTheFilesOwnAndRomLoadUsesTheSetsNameAndLayout) {
   ASSERT_EQ(run.status, 0) << run.err;
   const std::vector<std::string> lines = Lines(run.out);
   ASSERT_EQ(lines.size(), 4u) << run.out;
-  EXPECT_EQ(lines[1], HashLineOf(nssRaw));
-  EXPECT_EQ(lines[2], "ROM_LOAD( \"nss-test.bin\", 0x00, 0x10, " + HashLineOf(nssRaw) + " )");
+  EXPECT_EQ(lines[1], IdentificationOfMame(nssRaw));
+  EXPECT_EQ(lines[2], "ROM_LOAD( \"nss-test.bin\", 0x00, 0x10, " + IdentificationOfMame(nssRaw) + " )");
   EXPECT_EQ(lines[3].rfind("Known dump: nss_test, ", 0), 0u);
 
   // An unknown image: MAME's layout and name, whatever layout the file was opened in.
@@ -92,7 +86,7 @@ TEST_F(DumpWorkflow, HashLineIsTheFilesOwnAndRomLoadUsesTheSetsNameAndLayout) {
       nlohmann::json::parse(Run({"identify", (folder / "other.bin").string(), "--nss",
                                  "--rom-load", "--json"}).out);
   EXPECT_EQ(report["rom_load"], "ROM_LOAD( \"security.prm\", 0x00, 0x10, " +
-                                    HashLineOf(InvertMirrorBytes(other)) + " )");
+                                    IdentificationOfMame(InvertMirrorBytes(other)) + " )");
 }
 
 TEST_F(DumpWorkflow, ConvertRefusesAFileAlreadyInTheTargetLayoutUnlessForced) {
@@ -155,8 +149,8 @@ TEST(RepeatedReads, AgreeingReadsSaveTheRawFileAndHashItsBytes) {
   const Bytes sample = ReadFileBytes(QUARROW_SAMPLES_DIR "/sample.prm");
   EXPECT_EQ(ReadFileBytes(out), InvertMirrorBytes(sample));
   EXPECT_EQ(run.out, "0123456789ABCDEF FEDCBA9876543210\n" +
-                         HashLineOf(InvertMirrorBytes(sample)) + "\n" +
-                         "ROM_LOAD( \"security.prm\", 0x00, 0x10, " + HashLineOf(sample) + " )\n" +
+                         IdentificationOfMame(InvertMirrorBytes(sample)) + "\n" +
+                         "ROM_LOAD( \"security.prm\", 0x00, 0x10, " + IdentificationOfMame(sample) + " )\n" +
                          kUnknownDumpLine);
 }
 

@@ -51,7 +51,8 @@ void WriteFileBytes(const std::filesystem::path& path, const Bytes& bytes);
 Bytes InvertMirrorBytes(const Bytes& bytes);
 // The image text of a raw-layout file's first 16 bytes (missing bytes 00).
 std::string TextOfRaw(Bytes raw);
-// "CRC(...) SHA1(...)" of 16 MAME-layout bytes, computed here with zlib and OpenSSL.
+// "CRC(...) SHA1(...)" of 16 file bytes (the MAME layout's, or the raw layout's for a command that
+// works in it), computed here with zlib and OpenSSL.
 std::string IdentificationOfMame(const Bytes& mame);
 // The same two hashes as a table of known dumps holds them: "crc32<TAB>sha1".
 std::string TableHashes(const Bytes& bytes);
