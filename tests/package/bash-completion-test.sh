@@ -31,6 +31,7 @@ expect() {
 
 # The value of a global option is not the command.
 expect 'quarrow-cli --simulate-image dump.prm ' 'list read compare show identify convert archive'
+expect 'quarrow-cli convert a.bin a.prm --to ' 'mame nss'
 expect 'quarrow-cli convert a.bin a.prm --from ' 'mame nss'
 expect 'quarrow-cli read --' '--device --output --nss --reads --verify --strict --rom-load --json --help'
 # Serial numbers come from `list` on the programmer the global options choose.
