@@ -154,7 +154,7 @@ TEST(RepeatedReads, AgreeingReadsSaveTheRawFileAndHashItsBytes) {
                          kUnknownDumpLine);
 }
 
-TEST(Strict, ABlankChipExitsFourAndSavesNothing) {
+TEST(Strict, ABlankChipExitsFourAndIsNeitherSavedNorCompared) {
   TempFolder folder;
   WriteFileBytes(folder / "blank.prm", Bytes{0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
                                              0xff, 0x00, 0x00, 0xff, 0xff, 0x00, 0x00});
@@ -164,6 +164,12 @@ TEST(Strict, ABlankChipExitsFourAndSavesNothing) {
   EXPECT_EQ(run.status, 4);
   EXPECT_NE(run.err.find("the chip is blank\nThe read looks broken"), std::string::npos) << run.err;
   EXPECT_FALSE(std::filesystem::exists(out));
+
+  // A blank chip would "match" a file of its own pattern; under --strict it is not compared.
+  const CliRun compare = RunCli({"--simulate-image", (folder / "blank.prm").string(), "compare",
+                                 "--strict", (folder / "blank.prm").string()});
+  EXPECT_EQ(compare.status, 4);
+  EXPECT_EQ(compare.out.find("Chip and file"), std::string::npos) << compare.out;
 }
 
 #ifndef _WIN32  // standard input from a pipe and signals are set up by the POSIX runner only
