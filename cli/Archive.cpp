@@ -51,7 +51,6 @@ struct ChipOutcome {
   ArchiveLogEntry log;
   bool archived = false;
   bool alreadyArchived = false;
-  bool readFailed = false;
   bool saveFailed = false;
 };
 
@@ -144,7 +143,6 @@ void Archive::Chip(std::size_t index) {
   Json report{{"command", "archive"}, {"chip", index + 1}, {"programmer", outcome.log.serial}};
   lastReadFailed_ = !read;
   if (!read) {
-    outcome.readFailed = true;
     outcome.log.result = "read failed";
     Report(outcome, report, "the read failed");
     return;
@@ -159,7 +157,6 @@ void Archive::Chip(std::size_t index) {
   std::optional<ImageFacts> facts =
       ExamineImage(image, ImageFileLayout::Mame, presentation_.knownDumps, console_, differing);
   if (!facts) {
-    outcome.readFailed = true;
     outcome.log.result = "read failed";
     Report(outcome, report, "the read could not be identified");
     return;
@@ -192,14 +189,15 @@ void Archive::Chip(std::size_t index) {
 
 void Archive::Save(const ImageFacts& soundRead, ChipOutcome& outcome, Json& report) {
   ImageFacts facts = soundRead;
-  std::string base = "unknown-" + facts.identification.mame.crc32;
   // MAME's own layout for the set, so the file's CRC and SHA-1 are the ones its ROM list holds.
   facts.layout = ImageFileLayout::Mame;
+  std::string base;
   if (facts.identification.result == IdentificationResult::KnownDump) {
     const KnownDump& set = facts.identification.sets.front();
     facts.layout = set.layout;
     if (UsableAsFileName(set.set)) base = set.set;
   }
+  if (base.empty()) base = "unknown-" + HashesInLayout(facts.identification, facts.layout).crc32;
   const char* extension = facts.layout == ImageFileLayout::Nss ? ".nss" : ".prm";
   const ImageFileBytes bytes = EncodeImageFile(facts.image, facts.layout);
   const ImageHashes& hashes = HashesInLayout(facts.identification, facts.layout);
