@@ -25,7 +25,7 @@ constexpr const char* kFooter = R"(Examples:
   quarrow-cli read --strict --rom-load     read, fail with status 4 if it looks broken, and print
                                            MAME's ROM_LOAD line for the dump
   quarrow-cli compare dump.prm             is the chip still the one in dump.prm?
-  quarrow-cli show dump.prm                the image text, MAME's CRC/SHA1 and which dump it is
+  quarrow-cli show dump.prm                the image text, its CRC/SHA1 and which dump it is
   quarrow-cli identify dump.bin --nss      which of MAME's known dumps it is, if any
   quarrow-cli read --json > board7.json    the read as one JSON object, for scripts
   quarrow-cli convert dump.bin dump.prm --to mame
@@ -164,7 +164,7 @@ int main(int argc, char** argv) {
 
   ReadOptions readOptions;
   CLI::App* read = app.add_subcommand(
-      "read", "Read the PROM, print its text, MAME CRC/SHA1 and which known dump it is");
+      "read", "Read the PROM, print its text, its CRC/SHA1 and which known dump it is");
   read->add_option("--device", device.serial, "Serial number of the programmer (default: the first listed)")
       ->type_name("SERIAL");
   auto* output = read->add_option("-o,--output", readOptions.output,
