@@ -7,8 +7,6 @@ namespace quarrow::cli {
 inline constexpr const char* kProgramName = "quarrow-cli";
 // Followed by the bit numbers, comma-separated.
 inline constexpr const char* kDifferingBits = "Differing bits: ";
-// Follows the diagnosis that two reads differ, then the bit numbers.
-inline constexpr const char* kReadsDifferBits = "; differing bits: ";
 inline constexpr const char* kCantWriteOutput =
     "Can't write to standard output - the result did not reach it";
 inline constexpr const char* kCantIdentify = "Can't compute the image's SHA-1: ";
