@@ -87,7 +87,7 @@ bool Archive::OpenFolderAndLog() {
   std::filesystem::create_directories(folder_, error);
   if (!std::filesystem::is_directory(folder_)) {
     console_.err << kCantUseArchiveFolder << PrintableText(options_.folder) << ": "
-                 << (error ? error.message() : std::string("it is not a folder")) << '\n';
+                 << (error ? error.message() : std::string(kNotAFolder)) << '\n';
     return false;
   }
   std::string why;
@@ -113,10 +113,10 @@ ExitStatus Archive::Run(std::istream& in) {
     // Ctrl-C: the read was stopped and the chip left out of the log; the lines before stay whole.
     if (InterruptedExitStatus() != kExitSuccess) break;
   }
-  const std::string summary = "Chips read: " + std::to_string(chips_) +
-                              ", archived: " + std::to_string(archived_) +
-                              ", already archived: " + std::to_string(alreadyArchived_) +
-                              ", refused: " + std::to_string(refused_);
+  const std::string summary = kSummaryChipsRead + std::to_string(chips_) + kSummaryArchived +
+                              std::to_string(archived_) + kSummaryAlreadyArchived +
+                              std::to_string(alreadyArchived_) + kSummaryRefused +
+                              std::to_string(refused_);
   // Standard output carries only the chips' objects with --json.
   (presentation_.json ? console_.err : console_.out) << summary << '\n' << std::flush;
   if (InterruptedExitStatus() != kExitSuccess) return InterruptedExitStatus();
@@ -126,7 +126,7 @@ ExitStatus Archive::Run(std::istream& in) {
 void Archive::Chip(std::size_t index) {
   DeviceOptions device = device_;
   device.simulatedChip = index;
-  const std::string label = "Chip " + std::to_string(index + 1) + ": " + res::kReading;
+  const std::string label = kChipLabel + std::to_string(index + 1) + ": " + res::kReading;
 
   ExitStatus status = kExitFailure;
   std::unique_ptr<ChipSession> session = ChipSession::Connect(device, console_, status);
@@ -139,12 +139,12 @@ void Archive::Chip(std::size_t index) {
 
   ++chips_;
   outcome.log.time = UtcTimestamp();
-  outcome.log.set = "unknown";
+  outcome.log.set = kArchiveUnknownSet;
   Json report{{"command", "archive"}, {"chip", index + 1}, {"programmer", outcome.log.serial}};
   lastReadFailed_ = !read;
   if (!read) {
-    outcome.log.result = "read failed";
-    Report(outcome, report, "the read failed");
+    outcome.log.result = kResultReadFailed;
+    Report(outcome, report, kResultReadFailed);
     return;
   }
 
@@ -157,15 +157,15 @@ void Archive::Chip(std::size_t index) {
   std::optional<ImageFacts> facts =
       ExamineImage(image, ImageFileLayout::Mame, presentation_.knownDumps, console_, differing);
   if (!facts) {
-    outcome.log.result = "read failed";
-    Report(outcome, report, "the read could not be identified");
+    outcome.log.result = kResultReadFailed;
+    Report(outcome, report, kResultReadFailed);
     return;
   }
   if (facts->identification.result == IdentificationResult::KnownDump) {
     outcome.log.set = facts->identification.sets.front().set;
   }
   if (!unstable.empty()) {
-    outcome.log.result = "unstable: " + std::to_string(unstable.size()) + " bits";
+    outcome.log.result = kResultUnstable + std::to_string(unstable.size()) + kResultBits;
     AddImageJson(report, *facts);
     AddUnstableJson(report, unstable);
     if (!presentation_.json) PrintUnstableRead(*facts, unstable, console_);
@@ -175,7 +175,7 @@ void Archive::Chip(std::size_t index) {
   if (facts->LooksBroken()) {
     for (Diagnosis diagnosis : facts->diagnoses) {
       if (MeansBrokenRead(diagnosis)) {
-        outcome.log.result = "broken: " + DiagnosisShort(diagnosis);
+        outcome.log.result = kResultBroken + DiagnosisShort(diagnosis);
         break;
       }
     }
@@ -236,9 +236,9 @@ void Archive::Save(const ImageFacts& soundRead, ChipOutcome& outcome, Json& repo
                                    extension + " is taken";
     console_.err << res::kCantSaveFile << failure << '\n';
     outcome.saveFailed = true;
-    outcome.log.result = "save failed";
+    outcome.log.result = kResultSaveFailed;
   } else {
-    outcome.log.result = outcome.archived ? "archived" : "already archived";
+    outcome.log.result = outcome.archived ? kResultArchived : kResultAlreadyArchived;
   }
   AddImageJson(report, facts);
   if (!outcome.log.file.empty()) {
@@ -249,7 +249,8 @@ void Archive::Save(const ImageFacts& soundRead, ChipOutcome& outcome, Json& repo
   const std::string where = PrintablePath(folder_ / outcome.log.file);
   Report(outcome, report,
          outcome.archived ? kArchivedAs + where
-                          : outcome.alreadyArchived ? kAlreadyArchivedAs + where : "save failed");
+                          : outcome.alreadyArchived ? kAlreadyArchivedAs + where
+                                                  : std::string(kResultSaveFailed));
 }
 
 void Archive::Report(const ChipOutcome& outcome, Json& report, const std::string& text) {

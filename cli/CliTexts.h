@@ -27,6 +27,32 @@ inline constexpr const char* kArchivedAs = "Archived as ";
 inline constexpr const char* kAlreadyArchivedAs = "Already archived as ";
 inline constexpr const char* kNotArchived = "Not archived - ";
 inline constexpr const char* kCantUseArchiveFolder = "Can't use the archive folder - ";
+inline constexpr const char* kNotAFolder = "it is not a folder";
+// Before the chip's number and kReading, on the progress line.
+inline constexpr const char* kChipLabel = "Chip ";
+// "Chips read: N, archived: N, already archived: N, refused: N"
+inline constexpr const char* kSummaryChipsRead = "Chips read: ";
+inline constexpr const char* kSummaryArchived = ", archived: ";
+inline constexpr const char* kSummaryAlreadyArchived = ", already archived: ";
+inline constexpr const char* kSummaryRefused = ", refused: ";
+// The result column of archive.tsv and of --json. The set column says this of a dump no set has.
+inline constexpr const char* kArchiveUnknownSet = "unknown";
+inline constexpr const char* kResultArchived = "archived";
+inline constexpr const char* kResultAlreadyArchived = "already archived";
+inline constexpr const char* kResultReadFailed = "read failed";
+inline constexpr const char* kResultSaveFailed = "save failed";
+inline constexpr const char* kResultBroken = "broken: ";      // then the diagnosis in short
+inline constexpr const char* kResultUnstable = "unstable: ";  // then the number and kResultBits
+inline constexpr const char* kResultBits = " bits";
+// "Not converted - IN read in the L1 layout is no known dump, but read in the L2 layout it is SET:
+// it is probably in the L2 layout already (--from l2); --force converts it anyway"
+inline constexpr const char* kNotConverted = "Not converted - ";
+inline constexpr const char* kNotConvertedReadIn = " read in the ";
+inline constexpr const char* kNotConvertedNoDump = " layout is no known dump, but read in the ";
+inline constexpr const char* kNotConvertedItIs = " layout it is ";
+inline constexpr const char* kNotConvertedProbably = ": it is probably in the ";
+inline constexpr const char* kNotConvertedAlready = " layout already (--from ";
+inline constexpr const char* kNotConvertedForce = "); --force converts it anyway";
 inline constexpr const char* kCantWriteArchiveLog = "Can't write the archive log - ";
 // After the word that was given where a command was expected, in quotes.
 inline constexpr const char* kNotACommand =

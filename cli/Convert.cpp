@@ -68,13 +68,13 @@ ExitStatus ConvertCommand(const ConvertOptions& options, const KnownDumpTable& k
     }
     if (mistake) {
       // Converting a file that is in the target layout already inverts and mirrors a good dump.
-      console.err << "Not converted - " << PrintableText(options.in) << " read in the "
-                  << LayoutTitle(options.from) << " layout is no known dump, but read in the "
-                  << LayoutTitle(mistake->actualLayout) << " layout it is "
+      console.err << kNotConverted << PrintableText(options.in) << kNotConvertedReadIn
+                  << LayoutTitle(options.from) << kNotConvertedNoDump
+                  << LayoutTitle(mistake->actualLayout) << kNotConvertedItIs
                   << PrintableText(SetDescription(mistake->identification.sets.front()))
-                  << ": it is probably in the " << LayoutTitle(mistake->actualLayout)
-                  << " layout already (--from " << LayoutWord(mistake->actualLayout)
-                  << "); --force converts it anyway\n";
+                  << kNotConvertedProbably << LayoutTitle(mistake->actualLayout)
+                  << kNotConvertedAlready << LayoutWord(mistake->actualLayout)
+                  << kNotConvertedForce << '\n';
       return kExitUsage;
     }
   }
