@@ -26,6 +26,10 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+// A dump no set has is named by its file's CRC32: two different unknown chips get different names,
+// and the same chip read again finds its own file.
+constexpr const char* kUnknownNamePrefix = "unknown-";
+
 // Gives up on free names after this many: a folder holding that many different dumps of one set
 // is a mistake worth stopping for.
 constexpr int kMaxNameNumber = 999;
@@ -197,7 +201,9 @@ void Archive::Save(const ImageFacts& soundRead, ChipOutcome& outcome, Json& repo
     facts.layout = set.layout;
     if (UsableAsFileName(set.set)) base = set.set;
   }
-  if (base.empty()) base = "unknown-" + HashesInLayout(facts.identification, facts.layout).crc32;
+  if (base.empty()) {
+    base = kUnknownNamePrefix + HashesInLayout(facts.identification, facts.layout).crc32;
+  }
   const char* extension = facts.layout == ImageFileLayout::Nss ? ".nss" : ".prm";
   const ImageFileBytes bytes = EncodeImageFile(facts.image, facts.layout);
   const ImageHashes& hashes = HashesInLayout(facts.identification, facts.layout);
