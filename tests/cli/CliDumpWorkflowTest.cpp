@@ -283,6 +283,10 @@ TEST_F(Archive, CtrlCDuringAReadExits130AndLeavesTheLogWhole) {
   ctrlC.signal = SIGINT;
   const CliRun run = RunChild(ArchiveArgs({"nss-chip.prm", "unknown.prm"}), ctrlC);
   EXPECT_EQ(run.status, 130) << run.err;
+  // One bar spans both reads of a chip.
+  EXPECT_NE(run.err.find("Chip 1: Reading PROM data... (2 of 2) [################"),
+            std::string::npos);
+  EXPECT_NE(run.err.find("/256"), std::string::npos);
   EXPECT_EQ(DirEntries(), (std::vector<std::string>{"archive.tsv", "nss_test.nss"}));
   const std::vector<std::vector<std::string>> rows = LogRows();
   ASSERT_EQ(rows.size(), 2u);
