@@ -35,6 +35,7 @@
 #include "Diagnosis.h"
 #include "IdentificationText.h"
 #include "Identify.h"
+#include "PlainText.h"
 #include "Resources.h"
 #include "Strings.h"
 
@@ -154,9 +155,12 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   m_statusBar->setSizeGripEnabled(false);
   m_statusPane = new QLabel(Text(res::kOpenProgrammer), m_statusBar);
   m_statusPane->setObjectName(QStringLiteral("IDS_OPEN_PROGRAMMER"));
+  // File names and library messages pass through both panes; none of them is markup.
+  m_statusPane->setTextFormat(Qt::PlainText);
   m_statusBar->addWidget(m_statusPane, 1);
   m_identifyPane = new QLabel(m_statusBar);
   m_identifyPane->setObjectName(Text(res::kIdentifyPaneName));
+  m_identifyPane->setTextFormat(Qt::PlainText);
   m_statusBar->addPermanentWidget(m_identifyPane);
   std::string tableError;
   if (m_ctx.knownDumps) {
@@ -330,11 +334,25 @@ void CQuarrowDlg::OnBnClickedConnect() {
   } else {
     return;
   }
+  // The programmer in use is closed before it is opened again: the driver would refuse the second
+  // open as busy, and one unplugged and plugged in again meanwhile needs opening afresh.
+  const bool again = m_ctx.ftHandle != nullptr && m_connected && SameProgrammer(*m_connected, entry);
+  if (again) {
+    m_ctx.d2xx.FT_Close(m_ctx.ftHandle);
+    m_ctx.ftHandle = nullptr;
+    m_connected.reset();
+    EnableControls(false);
+  }
+  const FT_HANDLE previous = m_ctx.ftHandle;
   const ConnectResult result = ConnectProgrammer(m_ctx.d2xx, entry, m_ctx.ftHandle);
   if (!result.ok) {
+    // A different programmer that will not open leaves the earlier connection as it was.
     ShowError(WithReason(Text(res::kCantOpenDevice), result.error));
     return;
   }
+  // The programmer used until now is handed back to other programs.
+  if (previous != nullptr) m_ctx.d2xx.FT_Close(previous);
+  m_connected = entry;
   EnableControls(true);
   SetStatus(Text(res::kConnected));
 }
@@ -528,7 +546,7 @@ void CQuarrowDlg::ShowIdentification(const PromImage* image) {
   std::string error;
   const std::optional<Identification> identification = IdentifyImage(*image, m_knownDumps, error);
   if (!identification) {
-    m_identifyPane->setToolTip(QString::fromStdString(error));
+    m_identifyPane->setToolTip(PlainToolTip(QString::fromStdString(error)));
     return;
   }
   // The set name says it all for a known dump; otherwise what looks broken matters more than
@@ -542,7 +560,7 @@ void CQuarrowDlg::ShowIdentification(const PromImage* image) {
   for (Diagnosis diagnosis : diagnoses) {
     tip += QLatin1Char('\n') + QString::fromStdString(DiagnosisSentence(diagnosis));
   }
-  m_identifyPane->setToolTip(tip);
+  m_identifyPane->setToolTip(PlainToolTip(tip));
 }
 
 void CQuarrowDlg::OnBnClickedSaveData() { SaveCommand(ImageFileLayout::Mame); }

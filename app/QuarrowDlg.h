@@ -142,6 +142,7 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   std::map<int, QAction*> m_menuItems;
 
   std::vector<DeviceEntry> m_devices;  // the list's entries, in list order
+  std::optional<DeviceEntry> m_connected;  // the programmer m_ctx.ftHandle is open on
   // Where the keyboard focus was when a read started, and where disabling the actions moved it.
   QPointer<QWidget> m_focusBeforeRead;
   QPointer<QWidget> m_focusDuringRead;

@@ -58,4 +58,8 @@ inline constexpr const char* kCantWriteArchiveLog = "Can't write the archive log
 inline constexpr const char* kNotACommand =
     " is not a command; the commands are show, identify, convert, list, read and compare";
 
+// read --json with -o naming standard output: the image's bytes would land in front of the object.
+inline constexpr const char* kJsonOutputIsStandardOutput =
+    "--json prints the result on standard output, so --output must name another file";
+
 }  // namespace quarrow::cli

@@ -48,7 +48,7 @@ std::unique_ptr<ID2xx> CreateBackend(const DeviceOptions& options, Console& cons
 void ReportNoProgrammers(const ID2xx& d2xx, Console& console) {
   console.err << res::kNoDevicesFound;
   const std::string cause = d2xx.LastErrorText();
-  if (!cause.empty()) console.err << ' ' << cause;
+  if (!cause.empty()) console.err << ' ' << PrintableText(cause);
   console.err << '\n';
 }
 

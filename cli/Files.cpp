@@ -25,7 +25,7 @@ bool ReadImageBytesReporting(const std::string& path, std::vector<std::uint8_t>&
                              Console& console) {
   const FileStatus status = ReadImageFileBytes(PathFromUtf8(path), bytes);
   if (!status) {
-    console.err << res::kCantOpenFile << PrintableText(path) << ": " << status.reason << '\n';
+    console.err << res::kCantOpenFile << PrintableText(path) << ": " << PrintableText(status.reason) << '\n';
     return false;
   }
   // A dump of the wrong size is usually a mistake (a truncated download, a different chip's dump);
@@ -44,7 +44,7 @@ bool SaveImageReporting(const std::string& path, const PromImage& image, ImageFi
                         Console& console) {
   const FileStatus status = SaveImageFile(PathFromUtf8(path), image, layout);
   if (!status) {
-    console.err << res::kCantSaveFile << PrintableText(path) << ": " << status.reason << '\n';
+    console.err << res::kCantSaveFile << PrintableText(path) << ": " << PrintableText(status.reason) << '\n';
     return false;
   }
   return true;
@@ -53,7 +53,7 @@ bool SaveImageReporting(const std::string& path, const PromImage& image, ImageFi
 bool CheckSaveTargetReporting(const std::string& path, Console& console) {
   const FileStatus status = CheckSaveTarget(PathFromUtf8(path));
   if (!status) {
-    console.err << res::kCantSaveFile << PrintableText(path) << ": " << status.reason << '\n';
+    console.err << res::kCantSaveFile << PrintableText(path) << ": " << PrintableText(status.reason) << '\n';
     return false;
   }
   return true;

@@ -88,7 +88,8 @@ std::optional<KnownDumpTable> LoadKnownDumpsReporting(const std::string& optionP
   std::string error;
   std::optional<KnownDumpTable> table =
       path.empty() ? BuiltInKnownDumps(error) : LoadKnownDumps(path, error);
-  if (!table) console.err << res::kCantReadKnownDumps << error << '\n';
+  // The error quotes the table's path and its bad field, both outside text.
+  if (!table) console.err << res::kCantReadKnownDumps << PrintableText(error) << '\n';
   return table;
 }
 
@@ -105,7 +106,7 @@ std::optional<ImageFacts> ExamineImage(const PromImage& image, ImageFileLayout l
   std::string error;
   std::optional<Identification> identification = IdentifyImage(image, knownDumps, error);
   if (!identification) {
-    console.err << kCantIdentify << error << '\n';
+    console.err << kCantIdentify << PrintableText(error) << '\n';
     return std::nullopt;
   }
   return ImageFacts{image, layout, std::move(*identification), DiagnoseRead(image, secondRead)};
@@ -116,9 +117,9 @@ void PrintFacts(const ImageFacts& facts, Console& console, bool identificationOn
     console.out << FormatImageText(facts.image) << '\n'
                 << HashLine(HashesInLayout(facts.identification, facts.layout)) << '\n';
   }
-  // The ROM name comes from the table, which may be a file of anyone's making.
+  // Set names, titles, makers, years and ROM names come from a table that may be anyone's.
   if (romLoad) console.out << PrintableText(RomLoadLine(RomLoadFor(facts.identification))) << '\n';
-  console.out << IdentificationSentence(facts.identification) << '\n' << std::flush;
+  console.out << PrintableText(IdentificationSentence(facts.identification)) << '\n' << std::flush;
   PrintDiagnoses(facts, console);
 }
 

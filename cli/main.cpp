@@ -230,6 +230,12 @@ int main(int argc, char** argv) {
     // Help and version end here with status 0; everything else is a usage error.
     return app.exit(e) == 0 ? kExitSuccess : kExitUsage;
   }
+  // Standard output holds one JSON object and nothing else, so a script can parse it whole.
+  if (*read && json && !readOptions.output.empty() && NamesStandardOutput(readOptions.output)) {
+    std::cerr << kProgramName << ": " << kJsonOutputIsStandardOutput << " (see " << kProgramName
+              << " read --help)\n";
+    return kExitUsage;
+  }
   InstallSignalHandlers();
 
   Console console{std::cout, std::cerr, StandardErrorIsConsole()};

@@ -128,10 +128,17 @@ class TemporaryFile {
         if (listed) slot_->state.store(kLive, std::memory_order_release);
         return {};
       }
-      if (errno != EEXIST) return FolderFailure(folder, errno);
+      if (errno != EEXIST) {
+        createError_ = errno;
+        return FolderFailure(folder, errno);
+      }
     }
+    createError_ = EEXIST;
     return FolderFailure(folder, EEXIST);
   }
+
+  // The folder refused a new name to this user, as a folder that is not the user's own does.
+  bool RefusedByFolderPermission() const { return createError_ == EACCES || createError_ == EPERM; }
 
   int fd() const { return fd_; }
   const std::string& name() const { return name_; }
@@ -156,6 +163,7 @@ class TemporaryFile {
   UnfinishedSave* slot_ = nullptr;
   std::string name_;
   int fd_ = -1;
+  int createError_ = 0;
   bool renamed_ = false;
 };
 
@@ -278,6 +286,27 @@ void SyncFolder(const std::filesystem::path& folder) {
   }
 }
 
+// Not atomic: a crash between the truncation and the sync leaves a short file. Only for a target
+// whose folder refuses the temporary file that would have made it so.
+FileStatus OverwriteInPlace(const SaveTarget& target, const ImageFileBytes& bytes) {
+  // O_NOFOLLOW: the name was resolved to its last link already; a link put there since is not
+  // followed somewhere else.
+  const int fd = ::open(target.path.c_str(),
+                        O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return FileStatus::Failure(SystemReason(errno));
+  Descriptor file(fd);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return FileStatus::Failure(SystemReason(errno));
+  // Checked before the truncation: the name may have been replaced by a FIFO or device meanwhile.
+  if (!S_ISREG(info.st_mode)) return FileStatus::Failure("it is no longer a regular file");
+  if (::ftruncate(fd, 0) != 0) return FileStatus::Failure(SystemReason(errno));
+  if (FileStatus written = WriteAll(fd, bytes.data(), bytes.size()); !written) return written;
+  // Success means the 16 bytes are on the disk, not only in the page cache.
+  if (::fsync(fd) != 0) return FileStatus::Failure(SystemReason(errno));
+  if (file.Close() != 0) return FileStatus::Failure(SystemReason(errno));
+  return {};
+}
+
 FileStatus ReplaceFile(const SaveTarget& target, const ImageFileBytes& bytes) {
   const bool exists = target.kind == TargetKind::Regular;
   struct stat existing {};
@@ -288,7 +317,12 @@ FileStatus ReplaceFile(const SaveTarget& target, const ImageFileBytes& bytes) {
   TemporaryFile temp;
   // A replacement starts private and gets the old file's bits below; a new file gets the usual
   // permissions for the umask.
-  if (FileStatus created = temp.Create(folder, exists ? 0600 : 0666); !created) return created;
+  if (FileStatus created = temp.Create(folder, exists ? 0600 : 0666); !created) {
+    // A file the user may write in a folder the user may not (a shared dumps folder, another
+    // user's home): a plain write succeeds there, so the save does too, in place.
+    if (exists && temp.RefusedByFolderPermission()) return OverwriteInPlace(target, bytes);
+    return created;
+  }
 
   if (exists) {
     // Owner first: a change of owner may clear mode bits. Another user's file keeps at least its
@@ -413,8 +447,9 @@ FileStatus CheckSaveTarget(const std::filesystem::path& path) {
     case TargetKind::Regular: {
       struct stat existing {};
       if (FileStatus writable = CheckWritable(target, existing); !writable) return writable;
-      if (target.openFileLink) return {};
-      break;
+      // A writable file can be saved whatever its folder allows: in place when the folder refuses
+      // the temporary file (OverwriteInPlace).
+      return {};
     }
     case TargetKind::Missing:
       break;

@@ -107,10 +107,17 @@ class TemporaryFile {
         if (listed) slot_->state.store(kLive);
         return {};
       }
-      if (GetLastError() != ERROR_FILE_EXISTS) return FolderFailure(folder, GetLastError());
+      if (GetLastError() != ERROR_FILE_EXISTS) {
+        createError_ = GetLastError();
+        return FolderFailure(folder, createError_);
+      }
     }
+    createError_ = ERROR_FILE_EXISTS;
     return FolderFailure(folder, ERROR_FILE_EXISTS);
   }
+
+  // The folder's access control list refused a new file to this user.
+  bool RefusedByFolderPermission() const { return createError_ == ERROR_ACCESS_DENIED; }
 
   HANDLE get() const { return file_.get(); }
   bool Close() { return file_.Close(); }
@@ -125,6 +132,7 @@ class TemporaryFile {
   UnfinishedSave* slot_ = nullptr;
   std::wstring name_;
   FileHandle file_{INVALID_HANDLE_VALUE};
+  DWORD createError_ = 0;
   bool moved_ = false;
 };
 
@@ -159,6 +167,18 @@ FileStatus OpenFailure(const std::filesystem::path& path, DWORD error) {
   return FileStatus::Failure(SystemReason(error));
 }
 
+// Not atomic: only for a file the user may write in a folder that refuses the temporary file. The
+// save counts as done once the 16 bytes are flushed to the disk.
+FileStatus OverwriteInPlace(const std::filesystem::path& path, const ImageFileBytes& bytes) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) return LastFailure();
+  if (FileStatus written = WriteBytes(file.get(), bytes); !written) return written;
+  if (!FlushFileBuffers(file.get())) return LastFailure();
+  if (!file.Close()) return LastFailure();
+  return {};
+}
+
 }  // namespace
 
 FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& image,
@@ -189,7 +209,10 @@ FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& ima
   // replaced whole or not at all.
   const std::filesystem::path folder = FolderOf(path);
   TemporaryFile temp;
-  if (FileStatus created = temp.Create(folder); !created) return created;
+  if (FileStatus created = temp.Create(folder); !created) {
+    if (exists && temp.RefusedByFolderPermission()) return OverwriteInPlace(path, bytes);
+    return created;
+  }
   if (FileStatus written = WriteBytes(temp.get(), bytes); !written) return written;
   if (!FlushFileBuffers(temp.get())) return LastFailure();
   if (!temp.Close()) return LastFailure();

@@ -117,6 +117,11 @@ DeviceEntry EntryForSerial(const std::string& serial) {
   return entry;
 }
 
+bool SameProgrammer(const DeviceEntry& a, const DeviceEntry& b) {
+  if (a.serial.empty() != b.serial.empty()) return false;
+  return a.serial.empty() ? a.index == b.index : a.serial == b.serial;
+}
+
 bool CD2xxPinPort::WritePins(std::uint8_t value) {
   std::uint32_t written = 0;
   return d2xx_.FT_Write(handle_, &value, 1, &written) == FT_OK;

@@ -32,6 +32,10 @@ struct ConnectResult {
 // `handle` keeps its earlier value.
 ConnectResult ConnectProgrammer(ID2xx& d2xx, const DeviceEntry& entry, FT_HANDLE& handle);
 
+// Whether two entries open the same programmer: by its serial number, or by its place in the list
+// when it has none.
+bool SameProgrammer(const DeviceEntry& a, const DeviceEntry& b);
+
 // A serial typed by the person rather than chosen from the list.
 DeviceEntry EntryForSerial(const std::string& serial);
 

@@ -147,6 +147,13 @@ FT_STATUS SimulatedProgrammer::FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* li
 }
 
 FT_STATUS SimulatedProgrammer::OpenLocked(int deviceIndex, FT_HANDLE* handle) {
+  // As the drivers do: a device is open once, here or in another program.
+  for (const auto& [openHandle, openIndex] : open_) {
+    if (openIndex == deviceIndex) {
+      return FailLocked(FT_DEVICE_NOT_OPENED,
+                        "simulated programmer: in use by another program (or already connected here)");
+    }
+  }
   FT_HANDLE h = reinterpret_cast<FT_HANDLE>(nextHandle_);
   nextHandle_ += 0x10;
   open_[h] = deviceIndex;

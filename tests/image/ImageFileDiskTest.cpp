@@ -339,6 +339,31 @@ TEST_F(ImageFileOnDisk, FilesAndFoldersThatMayNotBeWrittenAreRefusedAsAPlainWrit
   EXPECT_TRUE(fs::is_empty(locked));
 }
 
+// A folder that refuses the temporary file must not make a writable file unsavable; a file that
+// refuses writing stays refused there too.
+TEST_F(ImageFileOnDisk, WritableFileInAFolderThatMayNotBeWrittenIsSavedInPlace) {
+  const fs::path writable = folder_ / "writable.prm";
+  const fs::path readOnly = folder_ / "read-only.prm";
+  Write(writable, Bytes(20, 0x55));
+  Write(readOnly, Bytes(16, 0x44));
+  ASSERT_EQ(::chmod(writable.c_str(), 0666), 0);
+  ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+  ASSERT_EQ(::chmod(folder_.c_str(), 0555), 0);
+  const PromImage image = RandomImage();
+
+  EXPECT_TRUE(AsNobody([&] { return CheckSaveTarget(writable); })) << "check";
+  const FileStatus saved =
+      AsNobody([&] { return SaveImageFile(writable, image, ImageFileLayout::Nss); });
+  EXPECT_TRUE(saved) << saved.reason;
+  const ImageFileBytes expected = EncodeImageFile(image, ImageFileLayout::Nss);
+  EXPECT_EQ(Contents(writable), Bytes(expected.begin(), expected.end()));
+  EXPECT_EQ(AsNobody([&] { return SaveImageFile(readOnly, image, ImageFileLayout::Nss); }).reason,
+            "Permission denied");
+  ASSERT_EQ(::chmod(folder_.c_str(), 0700), 0);
+  EXPECT_EQ(Contents(readOnly), Bytes(16, 0x44));
+  EXPECT_EQ(FolderEntries().size(), 2u);
+}
+
 TEST_F(ImageFileOnDisk, DevicesAndFifosAreWrittenInPlace) {
   const PromImage image = RandomImage();
   const ImageFileBytes bytes = EncodeImageFile(image, ImageFileLayout::Nss);
