@@ -22,6 +22,9 @@ namespace {
 // Where a "reads-fail" simulation stops answering: half-way, so the failure is not mistaken for a
 // programmer that was never there.
 constexpr int kSimulatedFailingBit = 64;
+// The bit an "unstable-bit" simulation reads wrongly on every other read: one inside the data bits,
+// where a marginal contact would show.
+constexpr int kSimulatedUnstableBit = 37;
 }  // namespace
 
 bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std::string& error) {
@@ -69,15 +72,18 @@ std::unique_ptr<ID2xx> CreateBackend(const DeviceOptions& options, Console& cons
   if (!options.Simulated()) return CreateSystemD2xx();
 
   PromImage chip = SimulatedSampleImage();
-  if (!options.simulateImage.empty() &&
-      !OpenImageReporting(options.simulateImage, ImageFileLayout::Mame, chip, console)) {
-    return nullptr;
+  if (!options.simulateImages.empty()) {
+    const std::size_t last = options.simulateImages.size() - 1;
+    const std::string& file =
+        options.simulateImages[options.simulatedChip < last ? options.simulatedChip : last];
+    if (!OpenImageReporting(file, ImageFileLayout::Mame, chip, console)) return nullptr;
   }
   auto simulated = std::make_unique<SimulatedProgrammer>(chip);
   SimulatedOptions faults;
   faults.unplugged = options.simulateFault == "unplugged";
   faults.failOpen = options.simulateFault == "busy";
   if (options.simulateFault == "reads-fail") faults.failReadsFromBit = kSimulatedFailingBit;
+  if (options.simulateFault == "unstable-bit") faults.unstableBit = kSimulatedUnstableBit;
   faults.chip = options.simulateChip;
   faults.wiring = options.simulateWiring;
   simulated->SetOptions(faults);
@@ -127,6 +133,7 @@ std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, 
     console.err << '\n';
     return nullptr;
   }
+  session->serial_ = entry.serial;
   status = kExitSuccess;
   return session;
 }
@@ -138,9 +145,29 @@ ChipSession::~ChipSession() {
 }
 
 bool ChipSession::Read(PromImage& image, const std::string& label, Console& console) {
+  ProgressBar progress(console.err, console.errIsTerminal, label);
+  return ReadOnce(image, progress, console);
+}
+
+bool ChipSession::ReadRepeatedly(int count, std::vector<PromImage>& reads, const std::string& label,
+                                 Console& console) {
+  reads.assign(static_cast<std::size_t>(count < 1 ? 1 : count), PromImage{});
+  const auto labelOf = [&](std::size_t k) {
+    return reads.size() == 1 ? label
+                             : label + " (" + std::to_string(k + 1) + " of " +
+                                   std::to_string(reads.size()) + ")";
+  };
+  ProgressBar progress(console.err, console.errIsTerminal, labelOf(0), static_cast<int>(reads.size()));
+  for (std::size_t k = 0; k < reads.size(); ++k) {
+    progress.BeginRead(static_cast<int>(k), labelOf(k));
+    if (!ReadOnce(reads[k], progress, console)) return false;
+  }
+  return true;
+}
+
+bool ChipSession::ReadOnce(PromImage& image, ProgressBar& progress, Console& console) {
   CD2xxPinPort port(*d2xx_, handle_);
   std::uint8_t pinByte = 0;
-  ProgressBar progress(console.err, console.errIsTerminal, label);
   ReadPromJob job{port, pinByte, image, progress};
   job.stopRequested = &StopRequested();
   job.pins = pins_;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Console.h"
 #include "D2xx.h"
@@ -13,6 +14,7 @@
 #include "FtdiChip.h"
 #include "Interruption.h"
 #include "PinAssignment.h"
+#include "ProgressBar.h"
 #include "PromImage.h"
 #include "SelfTest.h"
 
@@ -20,8 +22,11 @@ namespace quarrow::cli {
 
 struct DeviceOptions {
   bool simulate = false;
-  std::string simulateImage;  // MAME-layout file whose bits the simulated PROM holds
-  std::string simulateFault;  // "", "unplugged", "busy" or "reads-fail"
+  // MAME-layout files whose bits the simulated PROM holds: the k-th chip put into the socket
+  // (simulatedChip, from 0) holds the k-th file, and the last file stays in the socket.
+  std::vector<std::string> simulateImages;
+  std::size_t simulatedChip = 0;
+  std::string simulateFault;  // "", "unplugged", "busy", "reads-fail" or "unstable-bit"
   std::optional<std::string> serial;
   PinAssignment pins;  // how the programmer is wired, as the person says
   // How the simulated programmer is built and wired.
@@ -30,7 +35,7 @@ struct DeviceOptions {
   bool simulateBoardGiven = false;  // --simulate-chip, --simulate-pins or --simulate-invert-data
 
   bool Simulated() const {
-    return simulate || !simulateImage.empty() || !simulateFault.empty() || simulateBoardGiven;
+    return simulate || !simulateImages.empty() || !simulateFault.empty() || simulateBoardGiven;
   }
 };
 
@@ -69,17 +74,26 @@ class ChipSession {
   // then holds nothing the caller may use. A signal (Ctrl-C) stops the read at the next bit and
   // fails it; the program then drops the session and ends with InterruptedExitStatus().
   bool Read(PromImage& image, const std::string& label, Console& console);
+  // Reads the chip `count` times under one progress bar, "LABEL (k of COUNT)"; `reads` receives
+  // every read. Fails as Read does, at the first read that fails.
+  bool ReadRepeatedly(int count, std::vector<PromImage>& reads, const std::string& label,
+                      Console& console);
   // Runs the wiring self-test with the options' pin assignment.
   WiringSelfTestResult SelfTest();
+
+  // The serial number of the programmer in use, as its device list gave it.
+  const std::string& Serial() const { return serial_; }
 
  private:
   ChipSession(std::unique_ptr<ID2xx> d2xx, const PinAssignment& pins)
       : d2xx_(std::move(d2xx)), pins_(pins) {}
+  bool ReadOnce(PromImage& image, ProgressBar& progress, Console& console);
 
   // A signal stays deferred until the destructor has closed the programmer.
   SignalsDeferred signalsDeferred_;
   std::unique_ptr<ID2xx> d2xx_;
   FT_HANDLE handle_ = nullptr;
+  std::string serial_;
   PinAssignment pins_;
 };
 

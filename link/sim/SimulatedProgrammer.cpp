@@ -269,7 +269,10 @@ FT_STATUS SimulatedProgrammer::FT_ResetDevice(FT_HANDLE handle) {
 bool SimulatedProgrammer::LevelLocked(int pin) const {
   const PinAssignment& wiring = options_.wiring;
   if (pin >= FactsOf(options_.chip).bitBangPins) return false;
-  if (pin == wiring.data) return chip_.Bit(bitCounter_) != wiring.invertData;
+  if (pin == wiring.data) {
+    const bool flipped = bitCounter_ == options_.unstableBit && resets_ % 2 == 0;
+    return (chip_.Bit(bitCounter_) != flipped) != wiring.invertData;
+  }
   if (directionMask_ & (1u << pin)) return (pins_ >> pin) & 1u;
   return true;
 }
@@ -280,6 +283,7 @@ void SimulatedProgrammer::SettleChipLocked() {
   const bool clock = LevelLocked(options_.wiring.clock);
   const bool reset = LevelLocked(options_.wiring.reset);
   const bool clockFell = promClock_ && !clock;
+  if (!promReset_ && reset) ++resets_;
   promClock_ = clock;
   promReset_ = reset;
   if (reset) {

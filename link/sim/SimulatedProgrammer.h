@@ -44,6 +44,10 @@ struct SimulatedOptions {
   bool unplugged = false;
   // Every open fails with FT_DEVICE_NOT_OPENED, as when another program holds the device.
   bool failOpen = false;
+  // This stream bit reads inverted on every other read (the second, fourth, ... since the
+  // programmer was opened, a read being counted at each reset), as through a marginal contact.
+  // Negative: every bit reads true.
+  int unstableBit = -1;
   // Replaces the one simulated device in the list with these records, taken byte for byte (they
   // need not be zero-terminated). Every listed record reaches the same simulated chip.
   std::optional<std::vector<FT_DEVICE_LIST_INFO_NODE>> devices = std::nullopt;
@@ -131,6 +135,7 @@ class SimulatedProgrammer : public ID2xx {
   bool promReset_ = false;
   int bitCounter_ = 0;  // the stream bit the chip presents, 0..127
   long long clocksSinceReset_ = 0;
+  long long resets_ = 0;  // rising edges of the reset pin
 
   int pinWrites_ = 0;
   int pinReads_ = 0;
