@@ -26,6 +26,7 @@
 #include "PromImage.h"
 #include "ReadOut.h"
 #include "ReadWorker.h"
+#include "WiringSettings.h"
 
 class QAction;
 class QComboBox;
@@ -61,6 +62,7 @@ struct QuarrowDlgContext {
   WaitFunction wait = SleepMilliseconds;
   AppLinks links = BuildTimeLinks();
   const KnownDumpTable* knownDumps = nullptr;  // null: the table built into the program
+  QString wiringSettingsFile = {};  // where each programmer's wiring is kept; empty: the person's settings
 };
 
 QIcon ApplicationIcon();
@@ -86,6 +88,8 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   void OnFileOpenNss();
   void OnFileSaveAsNss();
   void OnFileExit();
+  // The "Programmer wiring" dialog for the programmer chosen in the device list.
+  void OnFileWiring();
   void OnHelpAbout();
   // The identification pane's full sentences in a box, for those who cannot hover over its tooltip.
   void OnHelpDetails();
@@ -126,6 +130,8 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   // with the full sentences as its tooltip and Help > Details; empty while no image is worth naming.
   void ShowIdentification(const PromImage* image, Subject subject = Subject::Chip);
   void BuildMenu(QMenuBar* menuBar);
+  // The device list's chosen entry, or typed text as a serial number; nothing when it is empty.
+  std::optional<DeviceEntry> ChosenEntry() const;
 
   QuarrowDlgContext m_ctx;
   QIcon m_hIcon;
@@ -149,6 +155,8 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
 
   std::vector<DeviceEntry> m_devices;  // the list's entries, in list order
   std::optional<DeviceEntry> m_connected;  // the programmer m_ctx.ftHandle is open on
+  WiringSettings m_wiring;
+  PinAssignment m_pinsInUse;  // the wiring the connected programmer was set up with
   // Where the keyboard focus was when a read started, and where disabling the actions moved it.
   QPointer<QWidget> m_focusBeforeRead;
   QPointer<QWidget> m_focusDuringRead;

@@ -15,7 +15,15 @@ std::filesystem::path PathFromUtf8(const std::string& name) {
 
 bool OpenImageReporting(const std::string& path, ImageFileLayout layout, PromImage& image,
                         Console& console) {
-  const FileStatus status = OpenImageFile(PathFromUtf8(path), layout, image);
+  std::vector<std::uint8_t> bytes;
+  if (!ReadImageBytesReporting(path, bytes, console)) return false;
+  image = DecodeImageFile(bytes, layout);
+  return true;
+}
+
+bool ReadImageBytesReporting(const std::string& path, std::vector<std::uint8_t>& bytes,
+                             Console& console) {
+  const FileStatus status = ReadImageFileBytes(PathFromUtf8(path), bytes);
   if (!status) {
     console.err << res::kCantOpenFile << PrintableText(path) << ": " << PrintableText(status.reason) << '\n';
     return false;

@@ -141,6 +141,7 @@ class TemporaryFile {
   bool RefusedByFolderPermission() const { return createError_ == EACCES || createError_ == EPERM; }
 
   int fd() const { return fd_; }
+  const std::string& name() const { return name_; }
   int Close() { int fd = fd_; fd_ = -1; return ::close(fd); }
   FileStatus RenameTo(const std::string& target) {
     // The name stays listed until the rename is done: a handler that runs just after it only fails
@@ -148,10 +149,14 @@ class TemporaryFile {
     if (::rename(name_.c_str(), target.c_str()) != 0) {
       return FileStatus::Failure(SystemReason(errno));
     }
+    Placed();
+    return {};
+  }
+  // The file now lives under its final name; the temporary name must not be removed.
+  void Placed() {
     renamed_ = true;
     if (slot_) slot_->state.store(kFree, std::memory_order_release);
     slot_ = nullptr;
-    return {};
   }
 
  private:
@@ -272,6 +277,15 @@ FileStatus CheckFolderWritable(const std::filesystem::path& folder) {
   return {};
 }
 
+// Makes a rename or link survive a power cut. The new file is complete either way, so a folder that
+// cannot be synced does not turn the save into a failure.
+void SyncFolder(const std::filesystem::path& folder) {
+  if (int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+}
+
 // Not atomic: a crash between the truncation and the sync leaves a short file. Only for a target
 // whose folder refuses the temporary file that would have made it so.
 FileStatus OverwriteInPlace(const SaveTarget& target, const ImageFileBytes& bytes) {
@@ -328,13 +342,7 @@ FileStatus ReplaceFile(const SaveTarget& target, const ImageFileBytes& bytes) {
   if (::fsync(temp.fd()) != 0) return FileStatus::Failure(SystemReason(errno));
   if (temp.Close() != 0) return FileStatus::Failure(SystemReason(errno));
   if (FileStatus renamed = temp.RenameTo(target.path); !renamed) return renamed;
-
-  // Makes the rename itself survive a power cut. The new file is complete either way, so a folder
-  // that cannot be synced does not turn the save into a failure.
-  if (int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
+  SyncFolder(folder);
   return {};
 }
 
@@ -391,6 +399,39 @@ FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& ima
   if (target.kind == TargetKind::Folder) return FileStatus::Failure(kIsAFolder);
   if (target.kind == TargetKind::Other || target.openFileLink) return WriteDirectly(target, bytes);
   return ReplaceFile(target, bytes);
+}
+
+FileStatus CreateImageFile(const std::filesystem::path& path, const PromImage& image,
+                           ImageFileLayout layout, bool& exists) {
+  exists = false;
+  if (path.empty()) return FileStatus::Failure("no file name given");
+  const ImageFileBytes bytes = EncodeImageFile(image, layout);
+  const std::filesystem::path folder = FolderOf(path);
+  TemporaryFile temp;
+  if (FileStatus created = temp.Create(folder, 0666); !created) return created;
+  if (FileStatus written = WriteAll(temp.fd(), bytes.data(), bytes.size()); !written) {
+    return written;
+  }
+  if (::fsync(temp.fd()) != 0) return FileStatus::Failure(SystemReason(errno));
+  if (temp.Close() != 0) return FileStatus::Failure(SystemReason(errno));
+  // link() never replaces what is there; the temporary name then goes with the object.
+  if (::link(temp.name().c_str(), path.c_str()) != 0) {
+    int error = errno;
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+    // File systems without hard links (FAT, some network ones) may still rename without replacing.
+    if (error != EEXIST &&
+        ::renameat2(AT_FDCWD, temp.name().c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
+      temp.Placed();
+      SyncFolder(folder);
+      return {};
+    }
+    if (error != EEXIST && errno == EEXIST) error = EEXIST;
+#endif
+    exists = error == EEXIST;
+    return FileStatus::Failure(SystemReason(error));
+  }
+  SyncFolder(folder);
+  return {};
 }
 
 FileStatus CheckSaveTarget(const std::filesystem::path& path) {

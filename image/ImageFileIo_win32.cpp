@@ -229,6 +229,26 @@ FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& ima
   return {};
 }
 
+FileStatus CreateImageFile(const std::filesystem::path& path, const PromImage& image,
+                           ImageFileLayout layout, bool& exists) {
+  exists = false;
+  if (path.empty()) return FileStatus::Failure("no file name given");
+  const ImageFileBytes bytes = EncodeImageFile(image, layout);
+  TemporaryFile temp;
+  if (FileStatus created = temp.Create(FolderOf(path)); !created) return created;
+  if (FileStatus written = WriteBytes(temp.get(), bytes); !written) return written;
+  if (!FlushFileBuffers(temp.get())) return LastFailure();
+  if (!temp.Close()) return LastFailure();
+  // Without MOVEFILE_REPLACE_EXISTING the move fails if the name is taken, whoever took it.
+  if (!MoveFileExW(temp.name().c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = GetLastError();
+    exists = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+    return FileStatus::Failure(SystemReason(error));
+  }
+  temp.Moved();
+  return {};
+}
+
 FileStatus CheckSaveTarget(const std::filesystem::path& path) {
   if (path.empty()) return FileStatus::Failure("no file name given");
   const DWORD attributes = GetFileAttributesW(path.c_str());

@@ -133,8 +133,10 @@ TEST(Compare, MatchingFileExitsZero) {
   const CliRun run = RunCli({"--simulate-image", (folder / "chip.prm").string(), "compare", "--nss",
                           (folder / "same.bin").string()});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, TextOfRaw(InvertMirrorBytes(chip)) + "\n" + IdentificationOfMame(chip) + "\n" +
-                         kUnknownDumpLine + "Chip and file match\n");
+  // The hash line is that of the file compared with, in its raw layout.
+  EXPECT_EQ(run.out, TextOfRaw(InvertMirrorBytes(chip)) + "\n" +
+                         IdentificationOfMame(InvertMirrorBytes(chip)) + "\n" + kUnknownDumpLine +
+                         "Chip and file match\n");
 }
 
 TEST(Compare, FileDifferingInTheFirstAndLastBitExitsOneNamingThem) {

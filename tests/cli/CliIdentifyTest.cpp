@@ -30,8 +30,8 @@ void SetTableVariable(const std::string& value) {
 
 constexpr const char* kTableHeader = "set\ttitle\tyear\tmanufacturer\tcrc32\tsha1\tlayout\n";
 constexpr const char* kAllZerosDiagnosis =
-    "Every bit reads 0 - there is probably no chip in the socket, or its data line is not "
-    "connected\n";
+    "Every bit reads 0 - there is probably no chip in the socket, its data line is not connected, "
+    "or the programmer is wired to other pins than the tool uses (check the wiring)\n";
 
 class CliIdentify : public ::testing::Test {
  protected:

@@ -4,6 +4,8 @@
 // behind the D2XX functions the program loads, with FTDI's published signatures.
 //   QUARROW_TEST_CHIP    a MAME-layout image file the chip holds (default: the simulator's sample)
 //   QUARROW_TEST_FAULT   "reads-fail": pin reads fail from the 64th clock after a reset on
+//   QUARROW_TEST_CHIP_TYPE  the FTDI chip it poses as (FT232R default, FT232H, FT2232H, ...): its
+//                        device type in the list, one record per port (serials ending A, B, ...)
 // Built a second time without FT_GetBitMode, as an old or foreign ftd2xx.dll would be.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -40,6 +42,17 @@ SimulatedProgrammer& Programmer() {
     if (!chip.empty() && !sim->LoadChipFile(chip, quarrow::ImageFileLayout::Mame)) sim->SetChip({});
     quarrow::SimulatedOptions options;
     options.devices = {{quarrow::SimulatedDeviceRecord(kSerial, kDescription)}};
+    const std::wstring type = Environment(L"QUARROW_TEST_CHIP_TYPE");
+    if (const auto chip = quarrow::ChipNamed(std::string(type.begin(), type.end())); chip) {
+      const quarrow::FtdiChipFacts& facts = quarrow::FactsOf(*chip);
+      options.chip = *chip;
+      options.devices->clear();
+      for (int port = 0; port < facts.interfaces; ++port) {
+        const std::string letter = facts.interfaces > 1 ? std::string(1, static_cast<char>('A' + port)) : "";
+        options.devices->push_back(quarrow::SimulatedDeviceRecord(
+            kSerial + letter, std::string(facts.name) + " board " + letter, facts.d2xxType));
+      }
+    }
     if (Environment(L"QUARROW_TEST_FAULT") == L"reads-fail") options.failReadsFromBit = kFailingBit;
     sim->SetOptions(options);
     return sim;

@@ -116,6 +116,23 @@ TEST_F(ImageFileOnDisk, RandomImagesRoundTripThroughFilesInBothLayouts) {
   EXPECT_EQ(FolderEntries(), std::vector<fs::path>{"dump.prm"});
 }
 
+// The archive's save: a new name gets the whole file, a taken one is never replaced, and no
+// temporary file stays behind either way.
+TEST_F(ImageFileOnDisk, CreateWritesANewFileAndNeverReplacesAnExistingOne) {
+  const PromImage image = RandomImage();
+  bool exists = true;
+  ASSERT_TRUE(CreateImageFile(folder_ / "new.nss", image, ImageFileLayout::Nss, exists));
+  EXPECT_FALSE(exists);
+  const ImageFileBytes encoded = EncodeImageFile(image, ImageFileLayout::Nss);
+  EXPECT_EQ(Contents(folder_ / "new.nss"), Bytes(encoded.begin(), encoded.end()));
+
+  Write(folder_ / "taken.prm", Bytes{1, 2, 3});
+  EXPECT_FALSE(CreateImageFile(folder_ / "taken.prm", image, ImageFileLayout::Mame, exists));
+  EXPECT_TRUE(exists);
+  EXPECT_EQ(Contents(folder_ / "taken.prm"), (Bytes{1, 2, 3}));
+  EXPECT_EQ(FolderEntries().size(), 2u);
+}
+
 TEST_F(ImageFileOnDisk, LineEndBytesAreWrittenAndReadUnchanged) {
   const Bytes raw = {0x0A, 0x0D, 0x0D, 0x0A, 0x0A, 0x00, 0x0D, 0x1A,
                      0x0D, 0x0A, 0xFF, 0x0A, 0x0D, 0x0A, 0x0A, 0x0D};
