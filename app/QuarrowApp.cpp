@@ -4,16 +4,14 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFile>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
+#include "CommandLineMessage.h"
 #include "DialogServices.h"
+#include "FileNames.h"
 #include "KnownDumps.h"
-#include "PrintableText.h"
 #include "Programmer.h"
 #include "QuarrowDlg.h"
 #include "Strings.h"
@@ -48,20 +46,20 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
   parser.addOption(simulate);
   parser.addOption(simulateImage);
   if (!parser.parse(QApplication::arguments())) {
-    std::string error = PrintableText(parser.errorText().toStdString());
-    if (!error.empty() && error.back() == '.') error.pop_back();
-    std::fprintf(stderr, "quarrow: %s; see quarrow --help\n", error.c_str());
+    QString error = parser.errorText();
+    if (error.endsWith(QLatin1Char('.'))) error.chop(1);
+    ReportCommandLineError(error + QStringLiteral("; see quarrow --help"));
     return kExitUsage;
   }
   if (parser.isSet(help)) parser.showHelp(0);
   if (parser.isSet(version)) parser.showVersion();
   if (!parser.positionalArguments().isEmpty()) {
-    std::fprintf(stderr, "quarrow: unexpected argument '%s'; see quarrow --help\n",
-                 PrintableText(parser.positionalArguments().front().toStdString()).c_str());
+    ReportCommandLineError(QStringLiteral("unexpected argument '%1'; see quarrow --help")
+                               .arg(parser.positionalArguments().front()));
     return kExitUsage;
   }
   if (parser.isSet(simulateImage) && parser.value(simulateImage).isEmpty()) {
-    std::fprintf(stderr, "quarrow: --simulate-image: the file name is empty; see quarrow --help\n");
+    ReportCommandLineError(QStringLiteral("--simulate-image: the file name is empty; see quarrow --help"));
     return kExitUsage;
   }
 
@@ -70,12 +68,10 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
     auto simulated = std::make_unique<SimulatedProgrammer>();
     if (parser.isSet(simulateImage)) {
       const QString file = parser.value(simulateImage);
-      const FileStatus loaded = simulated->LoadChipFile(
-          std::filesystem::path(QFile::encodeName(file).toStdString()), ImageFileLayout::Mame);
+      const FileStatus loaded = simulated->LoadChipFile(SystemPath(file), ImageFileLayout::Mame);
       if (!loaded) {
-        const std::string name = PrintableText(QFile::encodeName(file).toStdString());
-        std::fprintf(stderr, "quarrow: %s%s: %s\n", res::kCantOpenFile, name.c_str(),
-                     loaded.reason.c_str());
+        ReportCommandLineError(QString::fromUtf8(res::kCantOpenFile) + file + QStringLiteral(": ") +
+                               QString::fromUtf8(loaded.reason));
         return kExitFailure;
       }
     }
@@ -92,12 +88,12 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
   // window then identifies by the built-in table.
   std::optional<KnownDumpTable> knownDumps;
   QString knownDumpsProblem;
-  if (const char* path = std::getenv(kKnownDumpsVariable); path != nullptr && *path != '\0') {
+  if (const std::filesystem::path path = KnownDumpsPathFromEnvironment(); !path.empty()) {
     std::string error;
-    knownDumps = LoadKnownDumps(std::filesystem::path(path), error);
+    knownDumps = LoadKnownDumps(path, error);
     if (!knownDumps) {
       knownDumpsProblem = QString::fromUtf8(res::kCantReadKnownDumps) +
-                          QString::fromLocal8Bit(error) + QStringLiteral("\n\n") +
+                          QString::fromUtf8(error) + QStringLiteral("\n\n") +
                           QString::fromUtf8(res::kUsingBuiltInKnownDumps);
     }
   }

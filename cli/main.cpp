@@ -18,6 +18,16 @@ namespace {
 using namespace quarrow;
 using namespace quarrow::cli;
 
+// How the environment variable is set and named in the shell of the system.
+#ifdef _WIN32
+#define QUARROW_KNOWN_DUMPS_SETTING \
+  "\"set QUARROW_KNOWN_DUMPS=FILE\" (PowerShell: $env:QUARROW_KNOWN_DUMPS=\"FILE\")"
+#define QUARROW_KNOWN_DUMPS_VALUE "%QUARROW_KNOWN_DUMPS%"
+#else
+#define QUARROW_KNOWN_DUMPS_SETTING "QUARROW_KNOWN_DUMPS=FILE"
+#define QUARROW_KNOWN_DUMPS_VALUE "$QUARROW_KNOWN_DUMPS"
+#endif
+
 constexpr const char* kFooter = R"(Examples:
   quarrow-cli list
   quarrow-cli read -o dump.prm             read the chip, save it in the MAME layout
@@ -33,7 +43,7 @@ Image files are 16 bytes: the MAME layout (*.prm, each byte inverted and bit-mir
 the raw "NSS" layout with --nss.
 
 show, read, compare and identify name the known dump an image is (from MAME's PlayChoice-10 and
-Nintendo Super System sets, built in; --known-dumps FILE or QUARROW_KNOWN_DUMPS=FILE names a newer
+Nintendo Super System sets, built in; --known-dumps FILE or )" QUARROW_KNOWN_DUMPS_SETTING R"( names a newer
 table of the same format) and say on standard error what a read that looks broken probably means.
 
 Exit status:
@@ -88,7 +98,7 @@ int main(int argc, char** argv) {
   std::string knownDumpsFile;
   app.add_option("--known-dumps", knownDumpsFile,
                  "Identify images by this table of known dumps (tab-separated, the built-in table's "
-                 "format); default: $QUARROW_KNOWN_DUMPS, else the built-in table")
+                 "format); default: " QUARROW_KNOWN_DUMPS_VALUE ", else the built-in table")
       ->type_name("FILE")
       ->check(kFileName);
 
