@@ -29,7 +29,8 @@ struct ConnectResult {
 
 // Opens the entry's device and sets it up for bit-bang: all pins outputs, asynchronous bit-bang,
 // 300 baud, 2000/1000 ms time-outs, reset. On success stores the handle in `handle`; on failure
-// `handle` keeps its earlier value.
+// `handle` keeps its earlier value, and a device that opened but could not be set up is closed
+// again, the error naming the call that failed and its status.
 ConnectResult ConnectProgrammer(ID2xx& d2xx, const DeviceEntry& entry, FT_HANDLE& handle);
 
 // A serial typed by the person rather than chosen from the list.
