@@ -22,6 +22,19 @@ namespace quarrow {
 
 CQuarrowApp theApp;
 
+std::optional<KnownDumpTable> KnownDumpsFromEnvironment(QString& problem) {
+  problem.clear();
+  const std::filesystem::path path = KnownDumpsPathFromEnvironment();
+  if (path.empty()) return std::nullopt;
+  std::string error;
+  std::optional<KnownDumpTable> table = LoadKnownDumps(path, error);
+  if (!table) {
+    problem = QString::fromUtf8(res::kCantReadKnownDumps) + QString::fromUtf8(error) +
+              QStringLiteral("\n\n") + QString::fromUtf8(res::kUsingBuiltInKnownDumps);
+  }
+  return table;
+}
+
 int CQuarrowApp::InitInstance(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quarrow"));
@@ -86,17 +99,8 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
 
   // A table named in the environment that cannot be read is reported once the window is up; the
   // window then identifies by the built-in table.
-  std::optional<KnownDumpTable> knownDumps;
   QString knownDumpsProblem;
-  if (const std::filesystem::path path = KnownDumpsPathFromEnvironment(); !path.empty()) {
-    std::string error;
-    knownDumps = LoadKnownDumps(path, error);
-    if (!knownDumps) {
-      knownDumpsProblem = QString::fromUtf8(res::kCantReadKnownDumps) +
-                          QString::fromUtf8(error) + QStringLiteral("\n\n") +
-                          QString::fromUtf8(res::kUsingBuiltInKnownDumps);
-    }
-  }
+  std::optional<KnownDumpTable> knownDumps = KnownDumpsFromEnvironment(knownDumpsProblem);
 
   QtDialogServices services;
   int result = 0;
@@ -111,8 +115,7 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
     }
     dlg.exec();
   }
-  // The back end goes with `backEnd` below and closes the programmer, which gives the USB interface
-  // back to the kernel's serial driver.
+  // The window has closed the programmer; the back end goes with `backEnd` below.
   g_pinPort = nullptr;
   g_d2xx = nullptr;
   return result;

@@ -190,6 +190,13 @@ CQuarrowDlg::~CQuarrowDlg() {
     QThread::msleep(1);
   }
   m_worker.Join();
+  // The window opened the programmer and holds it until it goes, whether idle or after a read was
+  // stopped: closed here, before the library that opened it is unloaded, it is free for other
+  // programs and, on Linux, given back to the kernel's serial driver.
+  if (m_ctx.ftHandle != nullptr) {
+    m_ctx.d2xx.FT_Close(m_ctx.ftHandle);
+    m_ctx.ftHandle = nullptr;
+  }
 }
 
 void CQuarrowDlg::BuildMenu(QMenuBar* menuBar) {

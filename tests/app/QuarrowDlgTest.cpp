@@ -24,6 +24,7 @@
 #include "SimulatedWindowState.h"
 #include "ImageFile.h"
 #include "KnownDumps.h"
+#include "QuarrowApp.h"
 #include "QuarrowDlg.h"
 #include "Resources.h"
 #include "Strings.h"
@@ -440,6 +441,64 @@ TEST_F(QuarrowDlgTest, FailedSaveAndOpenSayWhyAndKeepTheBuffer) {
   EXPECT_EQ(buffer, DefaultBufferImage());
 }
 
+// Folders whose names no single ANSI code page holds, through the file choosers: the names reach
+// the file routines whole, the system's reasons come back whole, and the status line shows the
+// system's separators.
+TEST_F(QuarrowDlgTest, SavesAndOpensInFoldersNamedInAnyScript) {
+  Make();
+  Connect();
+  ReadToTheEnd();
+  QTemporaryDir root;
+  for (const char* name : {"Папка", "Šimon", "表"}) {
+    const QString folder = root.filePath(QString::fromUtf8(name));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString file = folder + QStringLiteral("/w2.prm");
+    services.saveAnswers.push_back(file);
+    dlg->OnBnClickedSaveData();
+    EXPECT_EQ(dlg->StatusText(), QString(res::kSavedTo) + QDir::toNativeSeparators(file));
+    services.openAnswers.push_back(file);
+    dlg->OnBnClickedOpenFile();
+    EXPECT_EQ(BufferText(), kSampleText);
+    EXPECT_EQ(dlg->StatusText(), QString(res::kOpenedFile) + QDir::toNativeSeparators(file));
+  }
+  EXPECT_TRUE(services.boxes.empty()) << services.boxes.front().text.toStdString();
+
+  // The save names the missing folder in its reason.
+  services.saveAnswers.push_back(root.filePath(QStringLiteral("Папка/нет/w2.prm")));
+  dlg->OnBnClickedSaveData();
+  ASSERT_EQ(services.boxes.size(), 1u);
+  EXPECT_TRUE(services.boxes[0].text.contains(QStringLiteral(": folder ") +
+                                              QDir::toNativeSeparators(root.filePath(QStringLiteral("Папка/нет")))))
+      << services.boxes[0].text.toStdString();
+}
+
+// A table named in the environment by a name no single ANSI code page holds: read by that name, and
+// named whole in the box that says it cannot be used.
+TEST(KnownDumpsFromEnvironment, ATableThatCannotBeUsedIsNamedWholeInTheBox) {
+  QTemporaryDir root;
+  ASSERT_TRUE(QDir().mkdir(root.filePath(QStringLiteral("Папка"))));
+  const QString table = QDir::toNativeSeparators(root.filePath(QStringLiteral("Папка/таблица.tsv")));
+  QFile file(table);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("set\ttitle\n");
+  file.close();
+#ifdef _WIN32
+  _wputenv_s(L"QUARROW_KNOWN_DUMPS", table.toStdWString().c_str());
+#else
+  qputenv("QUARROW_KNOWN_DUMPS", table.toUtf8());
+#endif
+  QString problem;
+  const bool loaded = KnownDumpsFromEnvironment(problem).has_value();
+#ifdef _WIN32
+  _wputenv_s(L"QUARROW_KNOWN_DUMPS", L"");
+#else
+  qunsetenv("QUARROW_KNOWN_DUMPS");
+#endif
+  EXPECT_FALSE(loaded);
+  EXPECT_TRUE(problem.startsWith(QString(res::kCantReadKnownDumps) + table + QStringLiteral(":1:")))
+      << problem.toStdString();
+}
+
 TEST_F(QuarrowDlgTest, ClosingDuringAReadStopsItAndClosesWhenTheWorkerIsDone) {
   GatedWait gate(50);
   wait = std::ref(gate);
@@ -500,11 +559,15 @@ TEST_F(QuarrowDlgTest, DestroyingTheWindowDuringAReadStopsAndEndsTheRead) {
   // The worker cannot pass a notification that nobody delivers, so it is within a bit of here.
   ASSERT_TRUE(PumpUntil([&] { return Control<QProgressBar>("IDC_PROGRESS")->value() >= 5; }));
   const int bits = Control<QProgressBar>("IDC_PROGRESS")->value();
+  const FT_HANDLE opened = handle;
   dlg.reset();
   const int writes = sim.PinWrites();
   EXPECT_LE(writes, 2 + 3 * (bits + 1)) << "the read went on after the window was gone";
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(sim.PinWrites(), writes) << "a worker still drives the pins";
+  // The window that opened the programmer closes it, once the read has stopped.
+  EXPECT_EQ(sim.DeviceIndexOf(opened), -1) << "the programmer is still open";
+  EXPECT_EQ(handle, nullptr);
 }
 
 TEST_F(QuarrowDlgTest, EscapeEnterInADataBoxAndExitEndTheWindow) {
