@@ -303,7 +303,7 @@ TEST_F(QuarrowDlgTest, IdentificationPaneNamesTheReadOrOpenedImageAndLeavesTheSt
   EXPECT_EQ(pane->text(), res::kShortTestPinLow);
   EXPECT_TRUE(pane->toolTip().startsWith(res::kNotKnownDump)) << pane->toolTip().toStdString();
   EXPECT_TRUE(pane->toolTip().endsWith(res::kDiagnosisTestPinLow)) << pane->toolTip().toStdString();
-  EXPECT_EQ(dlg->StatusText(), QString(res::kOpenedFile) + path);
+  EXPECT_EQ(dlg->StatusText(), QString(res::kOpenedFile) + QDir::toNativeSeparators(path));
 
   // A failed read leaves nothing to name.
   SimulatedOptions options;
@@ -362,7 +362,7 @@ TEST_P(FileCommandTest, SavedChipOpensIntoTheBufferAndMatches) {
   GetParam().save(*dlg);
   EXPECT_EQ(services.lastSuffix, res::kDefaultSaveSuffix);
   EXPECT_EQ(services.lastFilters, QStringList({res::kFilterMame, res::kFilterAll}));
-  EXPECT_EQ(dlg->StatusText(), QString(res::kSavedTo) + path);
+  EXPECT_EQ(dlg->StatusText(), QString(res::kSavedTo) + QDir::toNativeSeparators(path));
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QByteArray bytes = file.readAll();
@@ -373,7 +373,7 @@ TEST_P(FileCommandTest, SavedChipOpensIntoTheBufferAndMatches) {
   GetParam().open(*dlg);
   EXPECT_TRUE(services.lastSuffix.isEmpty());
   EXPECT_EQ(services.lastFilters, QStringList({res::kFilterMame, res::kFilterAll}));
-  EXPECT_EQ(dlg->StatusText(), QString(res::kOpenedFile) + path);
+  EXPECT_EQ(dlg->StatusText(), QString(res::kOpenedFile) + QDir::toNativeSeparators(path));
   EXPECT_EQ(BufferText(), kSampleText);
   EXPECT_EQ(buffer, chip);
   EXPECT_EQ(ChipText(), kSampleText);
@@ -419,7 +419,8 @@ TEST_F(QuarrowDlgTest, FailedSaveAndOpenSayWhyAndKeepTheBuffer) {
   services.saveAnswers.push_back(missingFolder);
   dlg->OnBnClickedSaveData();
   ASSERT_EQ(services.boxes.size(), 1u);
-  EXPECT_TRUE(services.boxes[0].text.startsWith(QString(res::kCantSaveFile) + missingFolder + ": "))
+  EXPECT_TRUE(services.boxes[0].text.startsWith(QString(res::kCantSaveFile) +
+                                                QDir::toNativeSeparators(missingFolder) + ": "))
       << services.boxes[0].text.toStdString();
   EXPECT_EQ(services.boxes[0].caption, res::kCaptionError);
   EXPECT_EQ(dlg->StatusText(), services.boxes[0].text);
@@ -429,7 +430,8 @@ TEST_F(QuarrowDlgTest, FailedSaveAndOpenSayWhyAndKeepTheBuffer) {
   services.openAnswers.push_back(missingFile);
   dlg->OnFileOpenNss();
   ASSERT_EQ(services.boxes.size(), 2u);
-  EXPECT_TRUE(services.boxes[1].text.startsWith(QString(res::kCantOpenFile) + missingFile + ": "));
+  EXPECT_TRUE(services.boxes[1].text.startsWith(QString(res::kCantOpenFile) +
+                                                QDir::toNativeSeparators(missingFile) + ": "));
   EXPECT_EQ(dlg->StatusText(), services.boxes[1].text);
   EXPECT_EQ(BufferText(), res::kInitialBufferText);
   EXPECT_EQ(buffer, DefaultBufferImage());
