@@ -10,6 +10,8 @@ namespace quarrow {
 
 void QtDialogServices::MessageBox(QWidget* owner, const QString& text, const QString& caption) {
   QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
+  // The texts quote paths, table fields and library messages, never markup.
+  box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 

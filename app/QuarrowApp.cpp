@@ -3,12 +3,12 @@
 #include "QuarrowApp.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 
 #include <filesystem>
 #include <memory>
 
 #include "CommandLineMessage.h"
+#include "DestroyedWindowWatch.h"
 #include "DialogServices.h"
 #include "FileNames.h"
 #include "KnownDumps.h"
@@ -16,6 +16,7 @@
 #include "QuarrowDlg.h"
 #include "Strings.h"
 #include "SystemD2xx.h"
+#include "WindowArguments.h"
 #include "sim/SimulatedProgrammer.h"
 
 namespace quarrow {
@@ -36,62 +37,34 @@ std::optional<KnownDumpTable> KnownDumpsFromEnvironment(QString& problem) {
 }
 
 int CQuarrowApp::InitInstance(int argc, char** argv) {
-  QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quarrow"));
   QApplication::setApplicationVersion(QString::fromUtf8(res::kVersion));
   QApplication::setDesktopFileName(QStringLiteral("quarrow"));
-  QApplication::setWindowIcon(ApplicationIcon());
 
-  // The exit statuses are quarrow-cli's: 2 for a command line that could not be understood, 3 for a
-  // file that could not be read.
-  constexpr int kExitUsage = 2;
-  constexpr int kExitFailure = 3;
-  QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("Reads RP5H01 serial PROMs through an FT232R programmer."));
-  const QCommandLineOption help = parser.addHelpOption();
-  const QCommandLineOption version = parser.addVersionOption();
-  const QCommandLineOption simulate(QStringLiteral("simulate"),
-                                    QStringLiteral("List a simulated programmer instead of the attached ones."));
-  const QCommandLineOption simulateImage(
-      QStringLiteral("simulate-image"),
-      QStringLiteral("List a simulated programmer whose chip holds this MAME-layout image file."),
-      QStringLiteral("FILE"));
-  parser.addOption(simulate);
-  parser.addOption(simulateImage);
-  if (!parser.parse(QApplication::arguments())) {
-    QString error = parser.errorText();
-    if (error.endsWith(QLatin1Char('.'))) error.chop(1);
-    ReportCommandLineError(error + QStringLiteral("; see quarrow --help"));
-    return kExitUsage;
-  }
-  if (parser.isSet(help)) parser.showHelp(0);
-  if (parser.isSet(version)) parser.showVersion();
-  if (!parser.positionalArguments().isEmpty()) {
-    ReportCommandLineError(QStringLiteral("unexpected argument '%1'; see quarrow --help")
-                               .arg(parser.positionalArguments().front()));
-    return kExitUsage;
-  }
-  if (parser.isSet(simulateImage) && parser.value(simulateImage).isEmpty()) {
-    ReportCommandLineError(QStringLiteral("--simulate-image: the file name is empty; see quarrow --help"));
-    return kExitUsage;
-  }
+  // Everything the command line decides is done before the window's application object exists:
+  // that one needs a display, and --help, a bad option or an unreadable file must not.
+  WindowArguments arguments;
+  if (const int status = ParseWindowArguments(argc, argv, arguments); status >= 0) return status;
 
   std::unique_ptr<ID2xx> backEnd;
-  if (parser.isSet(simulate) || parser.isSet(simulateImage)) {
+  if (arguments.simulate || !arguments.simulateImage.isEmpty()) {
     auto simulated = std::make_unique<SimulatedProgrammer>();
-    if (parser.isSet(simulateImage)) {
-      const QString file = parser.value(simulateImage);
+    if (!arguments.simulateImage.isEmpty()) {
+      const QString file = arguments.simulateImage;
       const FileStatus loaded = simulated->LoadChipFile(SystemPath(file), ImageFileLayout::Mame);
       if (!loaded) {
         ReportCommandLineError(QString::fromUtf8(res::kCantOpenFile) + file + QStringLiteral(": ") +
                                QString::fromUtf8(loaded.reason));
-        return kExitFailure;
+        return kWindowExitFailure;
       }
     }
     backEnd = std::move(simulated);
   } else {
     backEnd = CreateSystemD2xx();
   }
+
+  QApplication app(argc, argv);
+  QApplication::setWindowIcon(ApplicationIcon());
 
   g_d2xx = backEnd.get();
   CD2xxPinPort pinPort(*g_d2xx, g_ftHandle);
@@ -109,6 +82,7 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
                               g_chipImage, g_bufferImage, services};
     context.knownDumps = knownDumps ? &*knownDumps : nullptr;
     CQuarrowDlg dlg(context);
+    const DestroyedWindowWatch destroyedWatch(dlg);
     dlg.show();
     if (!knownDumpsProblem.isEmpty()) {
       services.MessageBox(&dlg, knownDumpsProblem, QString::fromUtf8(res::kCaptionError));

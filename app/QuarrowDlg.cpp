@@ -36,8 +36,11 @@
 #include "Diagnosis.h"
 #include "IdentificationText.h"
 #include "Identify.h"
+#include "PlainText.h"
 #include "Resources.h"
 #include "Strings.h"
+#include "WiringDialog.h"
+#include "WiringTexts.h"
 
 // Outside any namespace, as Qt's resource initialiser must be.
 static void InitQuarrowResources() { Q_INIT_RESOURCE(quarrow); }
@@ -89,7 +92,8 @@ AppLinks BuildTimeLinks() {
 }
 
 CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
-    : QDialog(pParent), m_ctx(std::move(context)), m_hIcon(ApplicationIcon()) {
+    : QDialog(pParent), m_ctx(std::move(context)), m_hIcon(ApplicationIcon()),
+      m_wiring(m_ctx.wiringSettingsFile) {
   setWindowTitle(Text(res::kMainDialog.caption));
   setObjectName(Text(res::kMainDialog.name));
   setWindowIcon(m_hIcon);
@@ -151,9 +155,12 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   m_statusBar->setSizeGripEnabled(false);
   m_statusPane = new QLabel(Text(res::kOpenProgrammer), m_statusBar);
   m_statusPane->setObjectName(QStringLiteral("IDS_OPEN_PROGRAMMER"));
+  // File names and library messages pass through both panes; none of them is markup.
+  m_statusPane->setTextFormat(Qt::PlainText);
   m_statusBar->addWidget(m_statusPane, 1);
   m_identifyPane = new QLabel(m_statusBar);
   m_identifyPane->setObjectName(Text(res::kIdentifyPaneName));
+  m_identifyPane->setTextFormat(Qt::PlainText);
   m_statusBar->addPermanentWidget(m_identifyPane);
   std::string tableError;
   if (m_ctx.knownDumps) {
@@ -220,6 +227,7 @@ void CQuarrowDlg::BuildMenu(QMenuBar* menuBar) {
           case res::ID_FILE_SAVEAS: OnFileSaveAs(); break;
           case res::ID_FILE_SAVEASNSS: OnFileSaveAsNss(); break;
           case res::ID_FILE_EXIT: OnFileExit(); break;
+          case res::ID_FILE_WIRING: OnFileWiring(); break;
           case res::ID_HELP_ABOUT: OnHelpAbout(); break;
           default: break;
         }
@@ -258,6 +266,8 @@ void CQuarrowDlg::EnableControls(bool bEnable) {
 void CQuarrowDlg::SetConnectEnabled(bool enable) {
   m_btnConnect->setEnabled(enable);
   m_cbDevices->setEnabled(enable);
+  // The wiring takes effect at Connect, so it is chosen whenever Connect can be clicked.
+  MenuItem(res::ID_FILE_WIRING)->setEnabled(enable);
 }
 
 void CQuarrowDlg::FillDeviceList() {
@@ -316,31 +326,72 @@ void CQuarrowDlg::OnDropDownDevices() {
   ShowStartOfDeviceText();
 }
 
-void CQuarrowDlg::OnBnClickedConnect() {
-  if (Busy()) return;
+std::optional<DeviceEntry> CQuarrowDlg::ChosenEntry() const {
   const QString text = m_cbDevices->currentText();
-  DeviceEntry entry;
   // The selected item when the text is still its own; entries may differ only in case, so the
   // lookup of typed text is case-sensitive.
   int index = m_cbDevices->currentIndex();
   if (index < 0 || m_cbDevices->itemText(index) != text) {
     index = m_cbDevices->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
   }
-  if (index >= 0) {
-    entry = m_devices.at(static_cast<std::size_t>(m_cbDevices->itemData(index).toInt()));
-  } else if (!text.trimmed().isEmpty()) {
-    // Text typed by the person that names no entry: take it as a serial number.
-    entry = EntryForSerial(text.trimmed().toStdString());
-  } else {
-    return;
+  if (index >= 0) return m_devices.at(static_cast<std::size_t>(m_cbDevices->itemData(index).toInt()));
+  // Text typed by the person that names no entry: take it as a serial number.
+  if (!text.trimmed().isEmpty()) return EntryForSerial(text.trimmed().toStdString());
+  return std::nullopt;
+}
+
+void CQuarrowDlg::OnBnClickedConnect() {
+  if (Busy()) return;
+  const std::optional<DeviceEntry> chosen = ChosenEntry();
+  if (!chosen) return;
+  const DeviceEntry& entry = *chosen;
+  // The programmer in use is closed before it is opened again: the driver would refuse the second
+  // open as busy, and one unplugged and plugged in again meanwhile needs opening afresh.
+  const bool again = m_ctx.ftHandle != nullptr && m_connected && SameProgrammer(*m_connected, entry);
+  if (again) {
+    m_ctx.d2xx.FT_Close(m_ctx.ftHandle);
+    m_ctx.ftHandle = nullptr;
+    m_connected.reset();
+    EnableControls(false);
   }
-  const ConnectResult result = ConnectProgrammer(m_ctx.d2xx, entry, m_ctx.ftHandle);
+  const FT_HANDLE previous = m_ctx.ftHandle;
+  const PinAssignment pins = m_wiring.For(entry.serial);
+  const ConnectResult result = ConnectProgrammer(m_ctx.d2xx, entry, m_ctx.ftHandle, pins);
   if (!result.ok) {
+    // A different programmer that will not open leaves the earlier connection as it was.
     ShowError(WithReason(Text(res::kCantOpenDevice), result.error));
     return;
   }
+  // The programmer used until now is handed back to other programs.
+  if (previous != nullptr) m_ctx.d2xx.FT_Close(previous);
+  m_connected = entry;
+  m_pinsInUse = pins;
   EnableControls(true);
-  SetStatus(Text(res::kConnected));
+  QString status = Text(res::kConnected);
+  if (!pins.IsDefault()) {
+    status += QStringLiteral(" - ") + Text(res::kWiringInUse) + QString::fromStdString(pins.Text()) +
+              (pins.invertData ? Text(res::kDataInverted) : QString());
+  }
+  SetStatus(status);
+}
+
+void CQuarrowDlg::OnFileWiring() {
+  if (Busy()) return;
+  const std::optional<DeviceEntry> entry = ChosenEntry();
+  const std::string serial = entry ? entry->serial : std::string();
+  // The check needs this very programmer connected; it sets the pins up for the assignment being
+  // tried and then back for the one in use, since the direction mask differs between them.
+  WiringCheck check;
+  if (m_ctx.ftHandle != nullptr && m_connected && entry && SameProgrammer(*m_connected, *entry)) {
+    check = [this](const PinAssignment& pins) {
+      m_ctx.d2xx.FT_SetBitMode(m_ctx.ftHandle, pins.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
+      WiringSelfTestResult result = RunWiringSelfTest(m_ctx.pinPort, pins, m_ctx.wait);
+      m_ctx.d2xx.FT_SetBitMode(m_ctx.ftHandle, m_pinsInUse.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
+      return result;
+    };
+  }
+  CWiringDialog dialog(serial, m_wiring.For(serial), WiringSettings::Default(), std::move(check), this);
+  if (dialog.exec() == QDialog::Accepted) m_wiring.Remember(serial, dialog.Chosen());
 }
 
 void CQuarrowDlg::OnBnClickedReadChip() {
@@ -358,7 +409,8 @@ void CQuarrowDlg::OnBnClickedReadChip() {
   m_reading = true;
   m_worker.Join();  // the previous read, which has delivered its last notification already
   try {
-    m_worker.Start(ReadPromJob{m_ctx.pinPort, m_ctx.pinByte, m_ctx.chipImage, *this, m_ctx.wait, nullptr});
+    m_worker.Start(ReadPromJob{m_ctx.pinPort, m_ctx.pinByte, m_ctx.chipImage, *this, m_ctx.wait, nullptr,
+                               m_pinsInUse});
   } catch (const std::system_error& error) {
     m_reading = false;
     EnableControls(true);
@@ -532,7 +584,7 @@ void CQuarrowDlg::ShowIdentification(const PromImage* image) {
   std::string error;
   const std::optional<Identification> identification = IdentifyImage(*image, m_knownDumps, error);
   if (!identification) {
-    m_identifyPane->setToolTip(QString::fromStdString(error));
+    m_identifyPane->setToolTip(PlainToolTip(QString::fromStdString(error)));
     return;
   }
   // The set name says it all for a known dump; otherwise what looks broken matters more than
@@ -546,7 +598,7 @@ void CQuarrowDlg::ShowIdentification(const PromImage* image) {
   for (Diagnosis diagnosis : diagnoses) {
     tip += QLatin1Char('\n') + QString::fromStdString(DiagnosisSentence(diagnosis));
   }
-  m_identifyPane->setToolTip(tip);
+  m_identifyPane->setToolTip(PlainToolTip(tip));
 }
 
 void CQuarrowDlg::OnBnClickedSaveData() { SaveCommand(ImageFileLayout::Mame); }

@@ -26,6 +26,7 @@
 #include "PromImage.h"
 #include "ReadOut.h"
 #include "ReadWorker.h"
+#include "WiringSettings.h"
 
 class QAction;
 class QComboBox;
@@ -60,6 +61,7 @@ struct QuarrowDlgContext {
   WaitFunction wait = SleepMilliseconds;
   AppLinks links = BuildTimeLinks();
   const KnownDumpTable* knownDumps = nullptr;  // null: the table built into the program
+  QString wiringSettingsFile = {};  // where each programmer's wiring is kept; empty: the person's settings
 };
 
 QIcon ApplicationIcon();
@@ -85,6 +87,8 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   void OnFileOpenNss();
   void OnFileSaveAsNss();
   void OnFileExit();
+  // The "Programmer wiring" dialog for the programmer chosen in the device list.
+  void OnFileWiring();
   void OnHelpAbout();
   void OnStnClickedDonate();
   std::intptr_t OnReadProgress(std::uintptr_t wParam, std::intptr_t lParam);
@@ -121,6 +125,8 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   // full sentences as its tooltip; empty while no image is worth naming.
   void ShowIdentification(const PromImage* image);
   void BuildMenu(QMenuBar* menuBar);
+  // The device list's chosen entry, or typed text as a serial number; nothing when it is empty.
+  std::optional<DeviceEntry> ChosenEntry() const;
 
   QuarrowDlgContext m_ctx;
   QIcon m_hIcon;
@@ -142,6 +148,9 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   std::map<int, QAction*> m_menuItems;
 
   std::vector<DeviceEntry> m_devices;  // the list's entries, in list order
+  std::optional<DeviceEntry> m_connected;  // the programmer m_ctx.ftHandle is open on
+  WiringSettings m_wiring;
+  PinAssignment m_pinsInUse;  // the wiring the connected programmer was set up with
   // Where the keyboard focus was when a read started, and where disabling the actions moved it.
   QPointer<QWidget> m_focusBeforeRead;
   QPointer<QWidget> m_focusDuringRead;

@@ -7,8 +7,6 @@ namespace quarrow::cli {
 inline constexpr const char* kProgramName = "quarrow-cli";
 // Followed by the bit numbers, comma-separated.
 inline constexpr const char* kDifferingBits = "Differing bits: ";
-// Follows the diagnosis that two reads differ, then the bit numbers.
-inline constexpr const char* kReadsDifferBits = "; differing bits: ";
 inline constexpr const char* kCantWriteOutput =
     "Can't write to standard output - the result did not reach it";
 inline constexpr const char* kCantIdentify = "Can't compute the image's SHA-1: ";
@@ -17,8 +15,52 @@ inline constexpr const char* kShortFileNote = "the missing bytes were taken as 0
 inline constexpr const char* kLongFileNote = "only the first 16 bytes were used";
 inline constexpr const char* kReadInterrupted =
     "Read interrupted - the programmer was closed and nothing was saved";
+inline constexpr const char* kReadLooksBroken =
+    "The read looks broken (--strict) - nothing was saved; check the chip and its socket";
+// Follows the diagnosis that reads differ, then "BIT (read as 1 by ONES of READS reads)", ...
+inline constexpr const char* kUnstableBits = "; unstable bits: ";
+// Before the convert line that turns a near miss into the known dump.
+inline constexpr const char* kRepairWith = "Repair with: ";
+inline constexpr const char* kInsertNextChip = "Insert the next chip and press Enter (q to quit)";
+// "Archived as PATH", "Already archived as PATH", "Not archived - WHY"
+inline constexpr const char* kArchivedAs = "Archived as ";
+inline constexpr const char* kAlreadyArchivedAs = "Already archived as ";
+inline constexpr const char* kNotArchived = "Not archived - ";
+inline constexpr const char* kCantUseArchiveFolder = "Can't use the archive folder - ";
+inline constexpr const char* kNotAFolder = "it is not a folder";
+// Before the chip's number and kReading, on the progress line.
+inline constexpr const char* kChipLabel = "Chip ";
+// "Chips read: N, archived: N, already archived: N, refused: N"
+inline constexpr const char* kSummaryChipsRead = "Chips read: ";
+inline constexpr const char* kSummaryArchived = ", archived: ";
+inline constexpr const char* kSummaryAlreadyArchived = ", already archived: ";
+inline constexpr const char* kSummaryRefused = ", refused: ";
+// The result column of archive.tsv and of --json. The set column says this of a dump no set has.
+inline constexpr const char* kArchiveUnknownSet = "unknown";
+inline constexpr const char* kResultArchived = "archived";
+inline constexpr const char* kResultAlreadyArchived = "already archived";
+inline constexpr const char* kResultReadFailed = "read failed";
+inline constexpr const char* kResultSaveFailed = "save failed";
+inline constexpr const char* kResultBroken = "broken: ";      // then the diagnosis in short
+inline constexpr const char* kResultUnstable = "unstable: ";  // then the number and kResultBits
+inline constexpr const char* kResultBits = " bits";
+// "Not converted - IN read in the L1 layout is no known dump, but read in the L2 layout it is SET:
+// it is probably in the L2 layout already (--from l2); --force converts it anyway"
+inline constexpr const char* kNotConverted = "Not converted - ";
+inline constexpr const char* kNotConvertedReadIn = " read in the ";
+inline constexpr const char* kNotConvertedNoDump = " layout is no known dump, but read in the ";
+inline constexpr const char* kNotConvertedItIs = " layout it is ";
+inline constexpr const char* kNotConvertedProbably = ": it is probably in the ";
+inline constexpr const char* kNotConvertedAlready = " layout already (--from ";
+inline constexpr const char* kNotConvertedForce = "); --force converts it anyway";
+inline constexpr const char* kCantWriteArchiveLog = "Can't write the archive log - ";
 // After the word that was given where a command was expected, in quotes.
 inline constexpr const char* kNotACommand =
-    " is not a command; the commands are show, identify, convert, list, read and compare";
+    " is not a command; the commands are show, identify, convert, list, read, compare, archive and "
+    "selftest";
+
+// read --json with -o naming standard output: the image's bytes would land in front of the object.
+inline constexpr const char* kJsonOutputIsStandardOutput =
+    "--json prints the result on standard output, so --output must name another file";
 
 }  // namespace quarrow::cli

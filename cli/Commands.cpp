@@ -6,7 +6,6 @@
 
 #include "CliTexts.h"
 #include "IdentificationText.h"
-#include "Identification.h"
 #include "PrintableText.h"
 #include "Programmer.h"
 #include "Strings.h"
@@ -15,22 +14,28 @@ namespace quarrow::cli {
 
 namespace {
 
-// show and identify: the file's image, in full or its identification alone.
+// show and identify: the file's image, in full or its identification alone; for a near miss, the
+// convert line that repairs the file.
 ExitStatus DescribeFile(const char* command, const std::string& path, ImageFileLayout layout,
                         const Presentation& presentation, Console& console,
                         bool identificationOnly) {
   PromImage image;
   if (!OpenImageReporting(path, layout, image, console)) return kExitFailure;
   // Nothing is printed unless the whole result is known, so a script never sees half a result.
-  const std::optional<ImageFacts> facts = ExamineImage(image, presentation.knownDumps, console);
+  const std::optional<ImageFacts> facts =
+      ExamineImage(image, layout, presentation.knownDumps, console);
   if (!facts) return kExitFailure;
+  const std::optional<std::string> repair =
+      RepairCommandLine(path, layout, facts->identification);
   if (presentation.json) {
     nlohmann::ordered_json report = ReportJson(command, &path, layout);
-    AddImageJson(report, *facts);
+    AddImageJson(report, *facts, presentation.romLoad);
+    if (repair) report["repair"] = *repair;
     report["outcome"] = "ok";
     PrintJson(report, console);
   } else {
-    PrintFacts(*facts, console, identificationOnly);
+    PrintFacts(*facts, console, identificationOnly, presentation.romLoad);
+    if (repair) console.out << kRepairWith << PrintableText(*repair) << '\n' << std::flush;
   }
   return kExitSuccess;
 }
@@ -45,15 +50,6 @@ ExitStatus ShowCommand(const std::string& path, ImageFileLayout layout,
 ExitStatus IdentifyCommand(const std::string& path, ImageFileLayout layout,
                            const Presentation& presentation, Console& console) {
   return DescribeFile("identify", path, layout, presentation, console, true);
-}
-
-ExitStatus ConvertCommand(const std::string& in, const std::string& out, ImageFileLayout to,
-                          Console& console) {
-  const ImageFileLayout from = to == ImageFileLayout::Mame ? ImageFileLayout::Nss : ImageFileLayout::Mame;
-  PromImage image;
-  if (!OpenImageReporting(in, from, image, console)) return kExitFailure;
-  if (!SaveImageReporting(out, image, to, console)) return kExitFailure;
-  return kExitSuccess;
 }
 
 ExitStatus ListCommand(const DeviceOptions& device, Console& console) {
@@ -79,38 +75,46 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
   std::unique_ptr<ChipSession> session = ChipSession::Connect(device, console, status);
   if (!session) return status;
 
-  PromImage image;
-  if (!session->Read(image, options.verify ? std::string(res::kReading) + " (1 of 2)" : res::kReading,
-                     console)) {
+  std::vector<PromImage> reads;
+  if (!session->ReadRepeatedly(options.reads, reads, res::kReading, console)) return kExitFailure;
+  session.reset();
+  const PromImage& image = reads.front();
+  nlohmann::ordered_json report = ReportJson("read", nullptr, options.layout);
+
+  const std::vector<UnstableBit> unstable = UnstableBits(reads);
+  if (!unstable.empty()) {
+    // No read can be trusted, so nothing is saved; the diagnosis and the bits say why.
+    const PromImage* differing = &reads.front();
+    for (const PromImage& read : reads) {
+      if (read != image) differing = &read;
+    }
+    const std::optional<ImageFacts> facts =
+        ExamineImage(image, options.layout, presentation.knownDumps, console, differing);
+    if (!facts) return kExitFailure;
+    if (presentation.json) {
+      AddImageJson(report, *facts, presentation.romLoad);
+      report["outcome"] = "reads-differ";
+      AddUnstableJson(report, unstable);
+      PrintJson(report, console);
+    }
+    PrintUnstableRead(*facts, unstable, console);
     return kExitFailure;
   }
-  nlohmann::ordered_json report = ReportJson("read", nullptr, options.layout);
-  if (options.verify) {
-    PromImage again;
-    if (!session->Read(again, std::string(res::kReading) + " (2 of 2)", console)) return kExitFailure;
-    const ImageComparison reads = CompareImages(image, again);
-    if (!reads.match) {
-      // Neither read can be trusted, so nothing is saved; the diagnosis says why.
-      const std::optional<ImageFacts> facts =
-          ExamineImage(image, presentation.knownDumps, console, &again);
-      if (!facts) return kExitFailure;
-      if (presentation.json) {
-        AddImageJson(report, *facts);
-        report["outcome"] = "reads-differ";
-        report["differing_bits"] = reads.differingBits;
-        PrintJson(report, console);
-      }
-      for (Diagnosis diagnosis : facts->diagnoses) {
-        console.err << DiagnosisSentence(diagnosis);
-        if (diagnosis == Diagnosis::ReadsDiffer) {
-          console.err << kReadsDifferBits << BitList(reads.differingBits);
-        }
-        console.err << '\n';
-      }
-      return kExitFailure;
+
+  const std::optional<ImageFacts> facts =
+      ExamineImage(image, options.layout, presentation.knownDumps, console);
+  if (!facts) return kExitFailure;
+  if (options.strict && facts->LooksBroken()) {
+    if (presentation.json) {
+      AddImageJson(report, *facts, presentation.romLoad);
+      report["outcome"] = "read-looks-broken";
+      PrintJson(report, console);
+    } else {
+      PrintFacts(*facts, console, false, presentation.romLoad);
     }
+    ReportBrokenRead(console);
+    return kExitBrokenRead;
   }
-  session.reset();
 
   // Save before printing, and print even when the save failed: a good read must reach the person
   // by one way or the other.
@@ -119,24 +123,22 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
     saved = SaveImageReporting(options.output, image, options.layout, console);
     if (saved) console.err << res::kSavedTo << PrintableText(options.output) << '\n';
   }
-  const std::optional<ImageFacts> facts = ExamineImage(image, presentation.knownDumps, console);
-  if (!facts) return kExitFailure;
   if (presentation.json) {
     if (saved && !options.output.empty()) {
       report["saved_to"] = options.output;
       report["file_layout"] = options.layout == ImageFileLayout::Nss ? "raw" : "mame";
     }
-    AddImageJson(report, *facts);
+    AddImageJson(report, *facts, presentation.romLoad);
     report["outcome"] = saved ? "ok" : "save-failed";
     PrintJson(report, console);
   } else {
-    PrintFacts(*facts, console);
+    PrintFacts(*facts, console, false, presentation.romLoad);
   }
   return saved ? kExitSuccess : kExitFailure;
 }
 
 ExitStatus CompareCommand(const DeviceOptions& device, const std::string& path,
-                          ImageFileLayout layout, const Presentation& presentation,
+                          ImageFileLayout layout, bool strict, const Presentation& presentation,
                           Console& console) {
   // The file first: a wrong path should not cost a four-second read.
   PromImage file;
@@ -147,21 +149,34 @@ ExitStatus CompareCommand(const DeviceOptions& device, const std::string& path,
   if (!session) return status;
   PromImage chip;
   if (!session->Read(chip, res::kReading, console)) return kExitFailure;
-  const std::optional<ImageFacts> facts = ExamineImage(chip, presentation.knownDumps, console);
+  const std::optional<ImageFacts> facts =
+      ExamineImage(chip, layout, presentation.knownDumps, console);
   if (!facts) return kExitFailure;
 
+  // A broken read is no chip to compare with: a file of all zeros would "match" an empty socket.
+  const bool broken = strict && facts->LooksBroken();
   const ImageComparison result = CompareImages(chip, file);
   if (presentation.json) {
     nlohmann::ordered_json report = ReportJson("compare", &path, layout);
     AddImageJson(report, *facts);
-    report["outcome"] = result.match ? "match" : "mismatch";
-    report["differing_bits"] = result.differingBits;
+    if (broken) {
+      report["outcome"] = "read-looks-broken";
+    } else {
+      report["outcome"] = result.match ? "match" : "mismatch";
+      report["differing_bits"] = result.differingBits;
+    }
     PrintJson(report, console);
   } else {
     PrintFacts(*facts, console);
-    console.out << (result.match ? res::kChipAndFileMatch : res::kChipAndFileDiffer) << '\n'
-                << std::flush;
-    if (!result.match) console.err << kDifferingBits << BitList(result.differingBits) << '\n';
+    if (!broken) {
+      console.out << (result.match ? res::kChipAndFileMatch : res::kChipAndFileDiffer) << '\n'
+                  << std::flush;
+      if (!result.match) console.err << kDifferingBits << BitList(result.differingBits) << '\n';
+    }
+  }
+  if (broken) {
+    ReportBrokenRead(console);
+    return kExitBrokenRead;
   }
   return result.match ? kExitSuccess : kExitMismatch;
 }

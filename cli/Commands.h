@@ -2,12 +2,14 @@
 // The commands of quarrow-cli. Each reports its own errors and returns the process's exit status.
 #pragma once
 
+#include <istream>
 #include <optional>
 #include <string>
 
 #include "Console.h"
 #include "Device.h"
 #include "ExitStatus.h"
+#include "Repair.h"
 #include "Report.h"
 
 namespace quarrow::cli {
@@ -17,20 +19,48 @@ ExitStatus ShowCommand(const std::string& path, ImageFileLayout layout,
 // Prints only the identification (and the diagnosis on standard error).
 ExitStatus IdentifyCommand(const std::string& path, ImageFileLayout layout,
                            const Presentation& presentation, Console& console);
-ExitStatus ConvertCommand(const std::string& in, const std::string& out, ImageFileLayout to,
+struct ConvertOptions {
+  std::string in, out;
+  ImageFileLayout from = ImageFileLayout::Nss;
+  ImageFileLayout to = ImageFileLayout::Mame;
+  ImageRepairs repairs;
+  bool force = false;  // write even when IN looks like it is in the target layout already
+};
+// Exit 2 when identification says IN is already in the layout it would be converted into.
+ExitStatus ConvertCommand(const ConvertOptions& options, const KnownDumpTable& knownDumps,
                           Console& console);
 ExitStatus ListCommand(const DeviceOptions& device, Console& console);
+
+inline constexpr int kMinReads = 2;
+inline constexpr int kMaxReads = 99;
 
 struct ReadOptions {
   std::string output;  // empty: print only
   ImageFileLayout layout = ImageFileLayout::Mame;
-  bool verify = false;
+  int reads = 1;        // more than one: all must agree bit for bit, or nothing is saved
+  bool strict = false;  // a read a diagnosis calls broken fails with kExitBrokenRead
 };
 ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
                        const Presentation& presentation, Console& console);
 
 ExitStatus CompareCommand(const DeviceOptions& device, const std::string& path,
-                          ImageFileLayout layout, const Presentation& presentation,
+                          ImageFileLayout layout, bool strict, const Presentation& presentation,
                           Console& console);
+
+// The shell line of a convert that turns the near miss in `path` into its known dump, in place.
+std::optional<std::string> RepairCommandLine(const std::string& path, ImageFileLayout layout,
+                                             const Identification& identification);
+
+struct ArchiveOptions {
+  std::string folder;
+  int reads = kMinReads;
+};
+// Reads one chip after another into `folder`, prompting on standard error and taking one line of
+// standard input per chip, until end of input or "q".
+ExitStatus ArchiveCommand(const DeviceOptions& device, const ArchiveOptions& options,
+                          const Presentation& presentation, std::istream& in, Console& console);
+
+// Exit status 0 when the wiring is plausible, 3 when a fault is likely or the check could not run.
+ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, Console& console);
 
 }  // namespace quarrow::cli

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "ImageFile.h"
 
@@ -24,6 +25,10 @@ std::filesystem::path PathFromUtf8(const std::string& name);
 // A file that is not exactly 16 bytes still opens, with a note on what was made of it.
 bool OpenImageReporting(const std::string& path, ImageFileLayout layout, PromImage& image,
                         Console& console);
+
+// The same, giving the file's first bytes (0 to 16) as they stand.
+bool ReadImageBytesReporting(const std::string& path, std::vector<std::uint8_t>& bytes,
+                             Console& console);
 
 // Saves with the safe save; on failure prints "Can't save file - PATH: reason".
 bool SaveImageReporting(const std::string& path, const PromImage& image, ImageFileLayout layout,

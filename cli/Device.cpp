@@ -3,6 +3,7 @@
 #include "Device.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <utility>
 
 #include "CliTexts.h"
@@ -12,6 +13,7 @@
 #include "ReadOut.h"
 #include "Strings.h"
 #include "SystemD2xx.h"
+#include "WiringTexts.h"
 #include "sim/SimulatedProgrammer.h"
 
 namespace quarrow::cli {
@@ -20,21 +22,70 @@ namespace {
 // Where a "reads-fail" simulation stops answering: half-way, so the failure is not mistaken for a
 // programmer that was never there.
 constexpr int kSimulatedFailingBit = 64;
+// The bit an "unstable-bit" simulation reads wrongly on every other read: one inside the data bits,
+// where a marginal contact would show.
+constexpr int kSimulatedUnstableBit = 37;
 }  // namespace
+
+bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std::string& error) {
+  std::optional<std::string> pins = texts.pins;
+  std::string source = "--pins";
+  if (!pins) {
+    const char* variable = std::getenv(res::kPinsVariable);
+    if (variable != nullptr && *variable != '\0') {
+      pins = variable;
+      source = res::kPinsVariable;
+    }
+  }
+  if (pins) {
+    PinAssignmentParse parse = ParsePinAssignment(*pins);
+    if (!parse.assignment) {
+      error = source + ": " + parse.error;
+      return false;
+    }
+    options.pins = *parse.assignment;
+  }
+  options.pins.invertData = texts.invertData;
+
+  if (texts.simulateChip) {
+    const std::optional<FtdiChip> chip = ChipNamed(*texts.simulateChip);
+    if (!chip) {
+      error = "--simulate-chip: unknown chip \"" + *texts.simulateChip + "\"";
+      return false;
+    }
+    options.simulateChip = *chip;
+  }
+  if (texts.simulatePins) {
+    PinAssignmentParse parse = ParsePinAssignment(*texts.simulatePins);
+    if (!parse.assignment) {
+      error = "--simulate-pins: " + parse.error;
+      return false;
+    }
+    options.simulateWiring = *parse.assignment;
+  }
+  options.simulateWiring.invertData = texts.simulateInvertData;
+  options.simulateBoardGiven = texts.simulateChip || texts.simulatePins || texts.simulateInvertData;
+  return true;
+}
 
 std::unique_ptr<ID2xx> CreateBackend(const DeviceOptions& options, Console& console) {
   if (!options.Simulated()) return CreateSystemD2xx();
 
   PromImage chip = SimulatedSampleImage();
-  if (!options.simulateImage.empty() &&
-      !OpenImageReporting(options.simulateImage, ImageFileLayout::Mame, chip, console)) {
-    return nullptr;
+  if (!options.simulateImages.empty()) {
+    const std::size_t last = options.simulateImages.size() - 1;
+    const std::string& file =
+        options.simulateImages[options.simulatedChip < last ? options.simulatedChip : last];
+    if (!OpenImageReporting(file, ImageFileLayout::Mame, chip, console)) return nullptr;
   }
   auto simulated = std::make_unique<SimulatedProgrammer>(chip);
   SimulatedOptions faults;
   faults.unplugged = options.simulateFault == "unplugged";
   faults.failOpen = options.simulateFault == "busy";
   if (options.simulateFault == "reads-fail") faults.failReadsFromBit = kSimulatedFailingBit;
+  if (options.simulateFault == "unstable-bit") faults.unstableBit = kSimulatedUnstableBit;
+  faults.chip = options.simulateChip;
+  faults.wiring = options.simulateWiring;
   simulated->SetOptions(faults);
   return simulated;
 }
@@ -42,7 +93,7 @@ std::unique_ptr<ID2xx> CreateBackend(const DeviceOptions& options, Console& cons
 void ReportNoProgrammers(const ID2xx& d2xx, Console& console) {
   console.err << res::kNoDevicesFound;
   const std::string cause = d2xx.LastErrorText();
-  if (!cause.empty()) console.err << ' ' << cause;
+  if (!cause.empty()) console.err << ' ' << PrintableText(cause);
   console.err << '\n';
 }
 
@@ -69,14 +120,20 @@ std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, 
     entry = entries.front();
   }
 
-  std::unique_ptr<ChipSession> session(new ChipSession(std::move(d2xx)));
-  const ConnectResult connected = ConnectProgrammer(*session->d2xx_, entry, session->handle_);
+  std::unique_ptr<ChipSession> session(new ChipSession(std::move(d2xx), options.pins));
+  const ConnectResult connected =
+      ConnectProgrammer(*session->d2xx_, entry, session->handle_, options.pins);
   if (!connected.ok) {
+    if (connected.pinsMissing) {
+      console.err << PrintableText(entry.serial) << ": " << connected.error << '\n';
+      return nullptr;
+    }
     console.err << res::kCantOpenDevice;
     if (!connected.error.empty()) console.err << ": " << PrintableText(connected.error);
     console.err << '\n';
     return nullptr;
   }
+  session->serial_ = entry.serial;
   status = kExitSuccess;
   return session;
 }
@@ -88,11 +145,32 @@ ChipSession::~ChipSession() {
 }
 
 bool ChipSession::Read(PromImage& image, const std::string& label, Console& console) {
+  ProgressBar progress(console.err, console.errIsTerminal, label);
+  return ReadOnce(image, progress, console);
+}
+
+bool ChipSession::ReadRepeatedly(int count, std::vector<PromImage>& reads, const std::string& label,
+                                 Console& console) {
+  reads.assign(static_cast<std::size_t>(count < 1 ? 1 : count), PromImage{});
+  const auto labelOf = [&](std::size_t k) {
+    return reads.size() == 1 ? label
+                             : label + " (" + std::to_string(k + 1) + " of " +
+                                   std::to_string(reads.size()) + ")";
+  };
+  ProgressBar progress(console.err, console.errIsTerminal, labelOf(0), static_cast<int>(reads.size()));
+  for (std::size_t k = 0; k < reads.size(); ++k) {
+    progress.BeginRead(static_cast<int>(k), labelOf(k));
+    if (!ReadOnce(reads[k], progress, console)) return false;
+  }
+  return true;
+}
+
+bool ChipSession::ReadOnce(PromImage& image, ProgressBar& progress, Console& console) {
   CD2xxPinPort port(*d2xx_, handle_);
   std::uint8_t pinByte = 0;
-  ProgressBar progress(console.err, console.errIsTerminal, label);
   ReadPromJob job{port, pinByte, image, progress};
   job.stopRequested = &StopRequested();
+  job.pins = pins_;
   const ReadResult result = ReadPromThread(job);
   // Checked first: a signal after the last bit still means the person wants nothing saved.
   if (InterruptedExitStatus() != kExitSuccess) {
@@ -106,6 +184,11 @@ bool ChipSession::Read(PromImage& image, const std::string& label, Console& cons
   if (!cause.empty()) console.err << ": " << PrintableText(cause);
   console.err << '\n';
   return false;
+}
+
+WiringSelfTestResult ChipSession::SelfTest() {
+  CD2xxPinPort port(*d2xx_, handle_);
+  return RunWiringSelfTest(port, pins_);
 }
 
 }  // namespace quarrow::cli

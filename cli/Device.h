@@ -6,23 +6,51 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Console.h"
 #include "D2xx.h"
 #include "ExitStatus.h"
+#include "FtdiChip.h"
 #include "Interruption.h"
+#include "PinAssignment.h"
+#include "ProgressBar.h"
 #include "PromImage.h"
+#include "SelfTest.h"
 
 namespace quarrow::cli {
 
 struct DeviceOptions {
   bool simulate = false;
-  std::string simulateImage;  // MAME-layout file whose bits the simulated PROM holds
-  std::string simulateFault;  // "", "unplugged", "busy" or "reads-fail"
+  // MAME-layout files whose bits the simulated PROM holds: the k-th chip put into the socket
+  // (simulatedChip, from 0) holds the k-th file, and the last file stays in the socket.
+  std::vector<std::string> simulateImages;
+  std::size_t simulatedChip = 0;
+  std::string simulateFault;  // "", "unplugged", "busy", "reads-fail" or "unstable-bit"
   std::optional<std::string> serial;
+  PinAssignment pins;  // how the programmer is wired, as the person says
+  // How the simulated programmer is built and wired.
+  FtdiChip simulateChip = FtdiChip::FT232R;
+  PinAssignment simulateWiring;
+  bool simulateBoardGiven = false;  // --simulate-chip, --simulate-pins or --simulate-invert-data
 
-  bool Simulated() const { return simulate || !simulateImage.empty() || !simulateFault.empty(); }
+  bool Simulated() const {
+    return simulate || !simulateImages.empty() || !simulateFault.empty() || simulateBoardGiven;
+  }
 };
+
+// What the pin options say, as given.
+struct PinOptionTexts {
+  std::optional<std::string> pins;  // --pins
+  bool invertData = false;
+  std::optional<std::string> simulatePins;
+  bool simulateInvertData = false;
+  std::optional<std::string> simulateChip;
+};
+
+// Fills the options' assignments from --pins (else QUARROW_PINS, else the default board) and the
+// simulation's. False with the reason, naming the option, when one cannot be used.
+bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std::string& error);
 
 // The simulated programmer (as the options set it up) or the system's programmer library. Reports
 // and returns null when the simulated chip's file cannot be opened.
@@ -46,14 +74,27 @@ class ChipSession {
   // then holds nothing the caller may use. A signal (Ctrl-C) stops the read at the next bit and
   // fails it; the program then drops the session and ends with InterruptedExitStatus().
   bool Read(PromImage& image, const std::string& label, Console& console);
+  // Reads the chip `count` times under one progress bar, "LABEL (k of COUNT)"; `reads` receives
+  // every read. Fails as Read does, at the first read that fails.
+  bool ReadRepeatedly(int count, std::vector<PromImage>& reads, const std::string& label,
+                      Console& console);
+  // Runs the wiring self-test with the options' pin assignment.
+  WiringSelfTestResult SelfTest();
+
+  // The serial number of the programmer in use, as its device list gave it.
+  const std::string& Serial() const { return serial_; }
 
  private:
-  explicit ChipSession(std::unique_ptr<ID2xx> d2xx) : d2xx_(std::move(d2xx)) {}
+  ChipSession(std::unique_ptr<ID2xx> d2xx, const PinAssignment& pins)
+      : d2xx_(std::move(d2xx)), pins_(pins) {}
+  bool ReadOnce(PromImage& image, ProgressBar& progress, Console& console);
 
   // A signal stays deferred until the destructor has closed the programmer.
   SignalsDeferred signalsDeferred_;
   std::unique_ptr<ID2xx> d2xx_;
   FT_HANDLE handle_ = nullptr;
+  std::string serial_;
+  PinAssignment pins_;
 };
 
 }  // namespace quarrow::cli

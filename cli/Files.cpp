@@ -15,9 +15,17 @@ std::filesystem::path PathFromUtf8(const std::string& name) {
 
 bool OpenImageReporting(const std::string& path, ImageFileLayout layout, PromImage& image,
                         Console& console) {
-  const FileStatus status = OpenImageFile(PathFromUtf8(path), layout, image);
+  std::vector<std::uint8_t> bytes;
+  if (!ReadImageBytesReporting(path, bytes, console)) return false;
+  image = DecodeImageFile(bytes, layout);
+  return true;
+}
+
+bool ReadImageBytesReporting(const std::string& path, std::vector<std::uint8_t>& bytes,
+                             Console& console) {
+  const FileStatus status = ReadImageFileBytes(PathFromUtf8(path), bytes);
   if (!status) {
-    console.err << res::kCantOpenFile << PrintableText(path) << ": " << status.reason << '\n';
+    console.err << res::kCantOpenFile << PrintableText(path) << ": " << PrintableText(status.reason) << '\n';
     return false;
   }
   // A dump of the wrong size is usually a mistake (a truncated download, a different chip's dump);
@@ -36,7 +44,7 @@ bool SaveImageReporting(const std::string& path, const PromImage& image, ImageFi
                         Console& console) {
   const FileStatus status = SaveImageFile(PathFromUtf8(path), image, layout);
   if (!status) {
-    console.err << res::kCantSaveFile << PrintableText(path) << ": " << status.reason << '\n';
+    console.err << res::kCantSaveFile << PrintableText(path) << ": " << PrintableText(status.reason) << '\n';
     return false;
   }
   return true;
@@ -45,7 +53,7 @@ bool SaveImageReporting(const std::string& path, const PromImage& image, ImageFi
 bool CheckSaveTargetReporting(const std::string& path, Console& console) {
   const FileStatus status = CheckSaveTarget(PathFromUtf8(path));
   if (!status) {
-    console.err << res::kCantSaveFile << PrintableText(path) << ": " << status.reason << '\n';
+    console.err << res::kCantSaveFile << PrintableText(path) << ": " << PrintableText(status.reason) << '\n';
     return false;
   }
   return true;

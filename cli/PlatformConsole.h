@@ -29,4 +29,8 @@ void UseUtf8Console();
 // not when it is a file, a pipe or the null device.
 bool StandardErrorIsConsole();
 
+// Whether the file named by the UTF-8 `path` is the one standard output writes to: /dev/stdout, or
+// the very file the output is redirected into.
+bool NamesStandardOutput(const std::string& path);
+
 }  // namespace quarrow::cli

@@ -13,8 +13,11 @@ class ProgressBar : public IReadReceiver {
  public:
   // Draws only when `draw` is set (standard error is a terminal): a bar redrawn in place would
   // only fill a log file with carriage returns.
-  ProgressBar(std::ostream& err, bool draw, std::string label);
+  // One bar spans all `reads` reads of a chip, so repeated reads do not restart it.
+  ProgressBar(std::ostream& err, bool draw, std::string label, int reads = 1);
   std::intptr_t Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  // The next read, counted from 0, under its own label.
+  void BeginRead(int index, std::string label);
 
  private:
   void Draw(int bits);
@@ -23,6 +26,8 @@ class ProgressBar : public IReadReceiver {
   std::ostream& err_;
   bool draw_;
   std::string label_;
+  int reads_;
+  int readIndex_ = 0;
   std::size_t drawnWidth_ = 0;
 };
 

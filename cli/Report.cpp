@@ -7,7 +7,8 @@
 
 #include "IdentificationText.h"
 #include "CliTexts.h"
-#include "Identification.h"
+#include "PrintableText.h"
+#include "RomLoad.h"
 #include "Strings.h"
 
 namespace quarrow::cli {
@@ -84,29 +85,68 @@ std::optional<KnownDumpTable> LoadKnownDumpsReporting(const std::string& optionP
   std::string error;
   std::optional<KnownDumpTable> table =
       path.empty() ? BuiltInKnownDumps(error) : LoadKnownDumps(path, error);
-  if (!table) console.err << res::kCantReadKnownDumps << error << '\n';
+  // The error quotes the table's path and its bad field, both outside text.
+  if (!table) console.err << res::kCantReadKnownDumps << PrintableText(error) << '\n';
   return table;
 }
 
-std::optional<ImageFacts> ExamineImage(const PromImage& image, const KnownDumpTable& knownDumps,
-                                       Console& console, const PromImage* secondRead) {
+bool ImageFacts::LooksBroken() const {
+  for (Diagnosis diagnosis : diagnoses) {
+    if (MeansBrokenRead(diagnosis)) return true;
+  }
+  return false;
+}
+
+std::optional<ImageFacts> ExamineImage(const PromImage& image, ImageFileLayout layout,
+                                       const KnownDumpTable& knownDumps, Console& console,
+                                       const PromImage* secondRead) {
   std::string error;
   std::optional<Identification> identification = IdentifyImage(image, knownDumps, error);
   if (!identification) {
-    console.err << kCantIdentify << error << '\n';
+    console.err << kCantIdentify << PrintableText(error) << '\n';
     return std::nullopt;
   }
-  return ImageFacts{image, std::move(*identification), DiagnoseRead(image, secondRead)};
+  return ImageFacts{image, layout, std::move(*identification), DiagnoseRead(image, secondRead)};
 }
 
-void PrintFacts(const ImageFacts& facts, Console& console, bool identificationOnly) {
+void PrintFacts(const ImageFacts& facts, Console& console, bool identificationOnly, bool romLoad) {
   if (!identificationOnly) {
     console.out << FormatImageText(facts.image) << '\n'
-                << MameIdentification(facts.identification.mame) << '\n';
+                << HashLine(HashesInLayout(facts.identification, facts.layout)) << '\n';
   }
-  console.out << IdentificationSentence(facts.identification) << '\n' << std::flush;
+  // Set names, titles, makers, years and ROM names come from a table that may be anyone's.
+  if (romLoad) console.out << PrintableText(RomLoadLine(RomLoadFor(facts.identification))) << '\n';
+  console.out << PrintableText(IdentificationSentence(facts.identification)) << '\n' << std::flush;
   PrintDiagnoses(facts, console);
 }
+
+void PrintUnstableRead(const ImageFacts& facts, const std::vector<UnstableBit>& unstable,
+                       Console& console) {
+  for (Diagnosis diagnosis : facts.diagnoses) {
+    console.err << DiagnosisSentence(diagnosis);
+    if (diagnosis == Diagnosis::ReadsDiffer) {
+      console.err << kUnstableBits;
+      for (std::size_t i = 0; i < unstable.size(); ++i) {
+        console.err << (i == 0 ? "" : ", ") << unstable[i].bit << " (read as 1 by "
+                    << unstable[i].ones << " of " << unstable[i].reads << " reads)";
+      }
+    }
+    console.err << '\n';
+  }
+}
+
+void AddUnstableJson(Json& report, const std::vector<UnstableBit>& unstable) {
+  Json bits = Json::array();
+  Json details = Json::array();
+  for (const UnstableBit& bit : unstable) {
+    bits.push_back(bit.bit);
+    details.push_back(Json{{"bit", bit.bit}, {"ones", bit.ones}, {"reads", bit.reads}});
+  }
+  report["differing_bits"] = std::move(bits);
+  report["unstable_bits"] = std::move(details);
+}
+
+void ReportBrokenRead(Console& console) { console.err << kReadLooksBroken << '\n'; }
 
 void PrintDiagnoses(const ImageFacts& facts, Console& console) {
   for (Diagnosis diagnosis : facts.diagnoses) console.err << DiagnosisSentence(diagnosis) << '\n';
@@ -121,7 +161,7 @@ Json ReportJson(const char* command, const std::string* file, ImageFileLayout la
   return report;
 }
 
-void AddImageJson(Json& report, const ImageFacts& facts) {
+void AddImageJson(Json& report, const ImageFacts& facts, bool romLoad) {
   const Identification& identification = facts.identification;
   report["image"] = FormatImageText(facts.image);
   report["mame"] = LayoutJson(facts.image, ImageFileLayout::Mame, identification.mame);
@@ -155,6 +195,7 @@ void AddImageJson(Json& report, const ImageFacts& facts) {
         Json{{"kind", DiagnosisName(diagnosis)}, {"text", DiagnosisSentence(diagnosis)}});
   }
   report["diagnosis"] = std::move(diagnoses);
+  if (romLoad) report["rom_load"] = RomLoadLine(RomLoadFor(identification));
 }
 
 void PrintJson(const Json& report, Console& console) {

@@ -13,12 +13,14 @@
 #include "Diagnosis.h"
 #include "Identify.h"
 #include "KnownDumps.h"
+#include "ReadStability.h"
 
 namespace quarrow::cli {
 
 struct Presentation {
   const KnownDumpTable& knownDumps;
   bool json = false;
+  bool romLoad = false;  // add MAME's ROM_LOAD line for the dump
 };
 
 // The table named by --known-dumps (`optionPath`), else by QUARROW_KNOWN_DUMPS, else the built-in
@@ -28,25 +30,42 @@ std::optional<KnownDumpTable> LoadKnownDumpsReporting(const std::string& optionP
 
 struct ImageFacts {
   PromImage image;
+  // The layout the command works in: the file's for show, identify and compare, the saved file's
+  // for read. The CRC/SHA1 line hashes the image in this layout.
+  ImageFileLayout layout = ImageFileLayout::Mame;
   Identification identification;
   std::vector<Diagnosis> diagnoses;
+
+  // A diagnosis says the bits are not the chip's (no chip, a blank one, TEST low).
+  bool LooksBroken() const;
 };
 
-// Identifies and diagnoses an image; `secondRead` is the other read of a verified read. Reports and
-// returns nothing when the image cannot be hashed.
-std::optional<ImageFacts> ExamineImage(const PromImage& image, const KnownDumpTable& knownDumps,
-                                       Console& console, const PromImage* secondRead = nullptr);
+// Identifies and diagnoses an image; `secondRead` is a read that differs from it, if there was one.
+// Reports and returns nothing when the image cannot be hashed.
+std::optional<ImageFacts> ExamineImage(const PromImage& image, ImageFileLayout layout,
+                                       const KnownDumpTable& knownDumps, Console& console,
+                                       const PromImage* secondRead = nullptr);
 
-// The image text, the CRC/SHA1 line and the identification (or the identification alone), then the
-// diagnoses on standard error.
-void PrintFacts(const ImageFacts& facts, Console& console, bool identificationOnly = false);
+// The image text, the CRC/SHA1 line (and, with `romLoad`, the ROM_LOAD line) and the
+// identification, or the identification alone (and the ROM_LOAD line); then the diagnoses on
+// standard error.
+void PrintFacts(const ImageFacts& facts, Console& console, bool identificationOnly = false,
+                bool romLoad = false);
 void PrintDiagnoses(const ImageFacts& facts, Console& console);
+// Reads that differ: the diagnoses on standard error, the one that says so followed by each unstable
+// bit with how many of the reads gave 1.
+void PrintUnstableRead(const ImageFacts& facts, const std::vector<UnstableBit>& unstable,
+                       Console& console);
+// "differing_bits" and "unstable_bits": [{bit, ones, reads}].
+void AddUnstableJson(nlohmann::ordered_json& report, const std::vector<UnstableBit>& unstable);
+// --strict: the read looks broken; says so on standard error after the diagnoses.
+void ReportBrokenRead(Console& console);
 
 // The object --json prints: the command and the file first, then the image's facts (ImageJson),
 // then what the caller adds (outcome, differing bits, ...).
 nlohmann::ordered_json ReportJson(const char* command, const std::string* file,
                                   ImageFileLayout layout);
-void AddImageJson(nlohmann::ordered_json& report, const ImageFacts& facts);
+void AddImageJson(nlohmann::ordered_json& report, const ImageFacts& facts, bool romLoad = false);
 void PrintJson(const nlohmann::ordered_json& report, Console& console);
 
 std::string BitList(const std::vector<int>& bits);

@@ -10,6 +10,7 @@
 #include <shellapi.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "PlatformConsole.h"
 
@@ -58,6 +59,24 @@ void UseUtf8Console() {
 bool StandardErrorIsConsole() {
   DWORD mode = 0;
   return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+bool NamesStandardOutput(const std::string& path) {
+  const int size = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);
+  if (size <= 0) return false;
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide.data(), size);
+  // Opened for no access at all: only the file's identity is wanted.
+  HANDLE named = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (named == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION a{}, b{};
+  const bool same = GetFileInformationByHandle(named, &a) &&
+                    GetFileInformationByHandle(GetStdHandle(STD_OUTPUT_HANDLE), &b) &&
+                    a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+                    a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+  CloseHandle(named);
+  return same;
 }
 
 }  // namespace quarrow::cli

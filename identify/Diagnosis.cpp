@@ -11,6 +11,8 @@ PromImage BlankChipImage() {
   return blank;
 }
 
+bool MeansBrokenRead(Diagnosis diagnosis) { return diagnosis != Diagnosis::ReadsDiffer; }
+
 std::vector<Diagnosis> DiagnoseRead(const PromImage& image, const PromImage* secondRead) {
   std::vector<Diagnosis> found;
   if (secondRead != nullptr && *secondRead != image) found.push_back(Diagnosis::ReadsDiffer);

@@ -20,6 +20,10 @@ enum class Diagnosis {
 // An unprogrammed chip: in the raw layout 00 x10, FF FF, 00 00, FF FF.
 PromImage BlankChipImage();
 
+// Whether the diagnosis says the bits are not the chip's at all (no chip, a blank one, TEST low), as
+// opposed to reads that merely disagree.
+bool MeansBrokenRead(Diagnosis diagnosis);
+
 // The diagnoses that fit, most telling first; empty for a read that looks sound. `secondRead` is
 // the other read of a verified read, if there was one.
 std::vector<Diagnosis> DiagnoseRead(const PromImage& image, const PromImage* secondRead = nullptr);

@@ -2,15 +2,11 @@
 // Identification of an image against the table of known dumps.
 #include "Identify.h"
 
+#include "Repair.h"
+
 namespace quarrow {
 
 namespace {
-
-std::bitset<64> MirrorEachByte(std::bitset<64> word) {
-  std::bitset<64> mirrored;
-  for (int bit = 0; bit < 64; ++bit) mirrored[(bit & ~7) | (7 - (bit & 7))] = word[bit];
-  return mirrored;
-}
 
 struct LayoutHashes {
   ImageHashes mame;
@@ -41,11 +37,11 @@ std::vector<KnownDump> Lookup(const KnownDumpTable& table, const LayoutHashes& h
 PromImage NearMissVariant(const PromImage& image, NearMiss kind) {
   switch (kind) {
     case NearMiss::None: return image;
-    case NearMiss::Inverted: return {~image.word0, ~image.word1};
-    case NearMiss::Mirrored: return {MirrorEachByte(image.word0), MirrorEachByte(image.word1)};
+    case NearMiss::Inverted: return InvertedImage(image);
+    case NearMiss::Mirrored: return ByteMirroredImage(image);
     case NearMiss::InvertedMirrored:
       return {InvertMirror64(image.word0), InvertMirror64(image.word1)};
-    case NearMiss::HalvesSwapped: return {image.word1, image.word0};
+    case NearMiss::HalvesSwapped: return HalvesSwappedImage(image);
   }
   return image;
 }

@@ -72,7 +72,11 @@ std::vector<KnownDump> KnownDumpTable::Find(ImageFileLayout layout,
                                             const ImageHashes& hashes) const {
   std::vector<KnownDump> found;
   for (const KnownDump& row : rows_) {
-    if (row.HasDump() && row.layout == layout && row.hashes == hashes) found.push_back(row);
+    if (!row.HasDump() || row.layout != layout || row.hashes != hashes) continue;
+    // A table merged from two sources may list one set twice; it is still one set.
+    const bool listed = std::any_of(found.begin(), found.end(),
+                                    [&](const KnownDump& earlier) { return earlier.set == row.set; });
+    if (!listed) found.push_back(row);
   }
   return found;
 }
@@ -106,7 +110,12 @@ std::optional<KnownDumpTable> ParseKnownDumps(std::string_view text, const std::
       }
       const std::vector<std::string_view> names = SplitTabs(line);
       columnCount = names.size();
-      for (std::size_t i = 0; i < names.size(); ++i) column.emplace(std::string(names[i]), i);
+      for (std::size_t i = 0; i < names.size(); ++i) {
+        // Two columns of one name would leave it to chance which of them a row's value comes from.
+        if (!column.emplace(std::string(names[i]), i).second) {
+          return fail("the header line names column " + Quoted(names[i]) + " twice");
+        }
+      }
       for (const char* name : kRequiredColumns) {
         if (!column.contains(name)) {
           return fail("the header line has no column '" + std::string(name) +
@@ -166,8 +175,9 @@ std::optional<KnownDumpTable> ParseKnownDumps(std::string_view text, const std::
   }
 
   if (std::none_of(rows.begin(), rows.end(), [](const KnownDump& row) { return row.HasDump(); })) {
-    ++lineNumber;
-    return fail("the table lists no dumps");
+    // The header says what the rows should hold; the missing rows have no line of their own.
+    lineNumber = 1;
+    return fail("the table lists no dumps (no row has a crc32 and sha1)");
   }
   return KnownDumpTable(std::move(rows));
 }

@@ -52,6 +52,14 @@ struct FileStatus {
 FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& image,
                          ImageFileLayout layout);
 
+// Creates `path` holding the image only if nothing exists under that name, for an archive that must
+// never replace a dump. The bytes go to a temporary file beside it, which is then linked in under
+// the name, so the name never holds part of a file and an existing file (even one another program
+// creates meanwhile) is left alone. When the name was taken, `exists` is set and the status is a
+// failure.
+FileStatus CreateImageFile(const std::filesystem::path& path, const PromImage& image,
+                           ImageFileLayout layout, bool& exists);
+
 // What would make a save to `path` fail, found without writing anything: a missing or unwritable
 // folder, a folder or socket at the path, a file the process may not write, a link loop. A success
 // does not promise the save (the disk may still be full); it spares a long read before a certain

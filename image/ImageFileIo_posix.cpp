@@ -128,12 +128,20 @@ class TemporaryFile {
         if (listed) slot_->state.store(kLive, std::memory_order_release);
         return {};
       }
-      if (errno != EEXIST) return FolderFailure(folder, errno);
+      if (errno != EEXIST) {
+        createError_ = errno;
+        return FolderFailure(folder, errno);
+      }
     }
+    createError_ = EEXIST;
     return FolderFailure(folder, EEXIST);
   }
 
+  // The folder refused a new name to this user, as a folder that is not the user's own does.
+  bool RefusedByFolderPermission() const { return createError_ == EACCES || createError_ == EPERM; }
+
   int fd() const { return fd_; }
+  const std::string& name() const { return name_; }
   int Close() { int fd = fd_; fd_ = -1; return ::close(fd); }
   FileStatus RenameTo(const std::string& target) {
     // The name stays listed until the rename is done: a handler that runs just after it only fails
@@ -141,16 +149,21 @@ class TemporaryFile {
     if (::rename(name_.c_str(), target.c_str()) != 0) {
       return FileStatus::Failure(SystemReason(errno));
     }
+    Placed();
+    return {};
+  }
+  // The file now lives under its final name; the temporary name must not be removed.
+  void Placed() {
     renamed_ = true;
     if (slot_) slot_->state.store(kFree, std::memory_order_release);
     slot_ = nullptr;
-    return {};
   }
 
  private:
   UnfinishedSave* slot_ = nullptr;
   std::string name_;
   int fd_ = -1;
+  int createError_ = 0;
   bool renamed_ = false;
 };
 
@@ -264,6 +277,36 @@ FileStatus CheckFolderWritable(const std::filesystem::path& folder) {
   return {};
 }
 
+// Makes a rename or link survive a power cut. The new file is complete either way, so a folder that
+// cannot be synced does not turn the save into a failure.
+void SyncFolder(const std::filesystem::path& folder) {
+  if (int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+}
+
+// Not atomic: a crash between the truncation and the sync leaves a short file. Only for a target
+// whose folder refuses the temporary file that would have made it so.
+FileStatus OverwriteInPlace(const SaveTarget& target, const ImageFileBytes& bytes) {
+  // O_NOFOLLOW: the name was resolved to its last link already; a link put there since is not
+  // followed somewhere else.
+  const int fd = ::open(target.path.c_str(),
+                        O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return FileStatus::Failure(SystemReason(errno));
+  Descriptor file(fd);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return FileStatus::Failure(SystemReason(errno));
+  // Checked before the truncation: the name may have been replaced by a FIFO or device meanwhile.
+  if (!S_ISREG(info.st_mode)) return FileStatus::Failure("it is no longer a regular file");
+  if (::ftruncate(fd, 0) != 0) return FileStatus::Failure(SystemReason(errno));
+  if (FileStatus written = WriteAll(fd, bytes.data(), bytes.size()); !written) return written;
+  // Success means the 16 bytes are on the disk, not only in the page cache.
+  if (::fsync(fd) != 0) return FileStatus::Failure(SystemReason(errno));
+  if (file.Close() != 0) return FileStatus::Failure(SystemReason(errno));
+  return {};
+}
+
 FileStatus ReplaceFile(const SaveTarget& target, const ImageFileBytes& bytes) {
   const bool exists = target.kind == TargetKind::Regular;
   struct stat existing {};
@@ -274,7 +317,12 @@ FileStatus ReplaceFile(const SaveTarget& target, const ImageFileBytes& bytes) {
   TemporaryFile temp;
   // A replacement starts private and gets the old file's bits below; a new file gets the usual
   // permissions for the umask.
-  if (FileStatus created = temp.Create(folder, exists ? 0600 : 0666); !created) return created;
+  if (FileStatus created = temp.Create(folder, exists ? 0600 : 0666); !created) {
+    // A file the user may write in a folder the user may not (a shared dumps folder, another
+    // user's home): a plain write succeeds there, so the save does too, in place.
+    if (exists && temp.RefusedByFolderPermission()) return OverwriteInPlace(target, bytes);
+    return created;
+  }
 
   if (exists) {
     // Owner first: a change of owner may clear mode bits. Another user's file keeps at least its
@@ -294,13 +342,7 @@ FileStatus ReplaceFile(const SaveTarget& target, const ImageFileBytes& bytes) {
   if (::fsync(temp.fd()) != 0) return FileStatus::Failure(SystemReason(errno));
   if (temp.Close() != 0) return FileStatus::Failure(SystemReason(errno));
   if (FileStatus renamed = temp.RenameTo(target.path); !renamed) return renamed;
-
-  // Makes the rename itself survive a power cut. The new file is complete either way, so a folder
-  // that cannot be synced does not turn the save into a failure.
-  if (int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
+  SyncFolder(folder);
   return {};
 }
 
@@ -359,6 +401,39 @@ FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& ima
   return ReplaceFile(target, bytes);
 }
 
+FileStatus CreateImageFile(const std::filesystem::path& path, const PromImage& image,
+                           ImageFileLayout layout, bool& exists) {
+  exists = false;
+  if (path.empty()) return FileStatus::Failure("no file name given");
+  const ImageFileBytes bytes = EncodeImageFile(image, layout);
+  const std::filesystem::path folder = FolderOf(path);
+  TemporaryFile temp;
+  if (FileStatus created = temp.Create(folder, 0666); !created) return created;
+  if (FileStatus written = WriteAll(temp.fd(), bytes.data(), bytes.size()); !written) {
+    return written;
+  }
+  if (::fsync(temp.fd()) != 0) return FileStatus::Failure(SystemReason(errno));
+  if (temp.Close() != 0) return FileStatus::Failure(SystemReason(errno));
+  // link() never replaces what is there; the temporary name then goes with the object.
+  if (::link(temp.name().c_str(), path.c_str()) != 0) {
+    int error = errno;
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+    // File systems without hard links (FAT, some network ones) may still rename without replacing.
+    if (error != EEXIST &&
+        ::renameat2(AT_FDCWD, temp.name().c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
+      temp.Placed();
+      SyncFolder(folder);
+      return {};
+    }
+    if (error != EEXIST && errno == EEXIST) error = EEXIST;
+#endif
+    exists = error == EEXIST;
+    return FileStatus::Failure(SystemReason(error));
+  }
+  SyncFolder(folder);
+  return {};
+}
+
 FileStatus CheckSaveTarget(const std::filesystem::path& path) {
   if (path.empty()) return FileStatus::Failure("no file name given");
   SaveTarget target;
@@ -372,8 +447,9 @@ FileStatus CheckSaveTarget(const std::filesystem::path& path) {
     case TargetKind::Regular: {
       struct stat existing {};
       if (FileStatus writable = CheckWritable(target, existing); !writable) return writable;
-      if (target.openFileLink) return {};
-      break;
+      // A writable file can be saved whatever its folder allows: in place when the folder refuses
+      // the temporary file (OverwriteInPlace).
+      return {};
     }
     case TargetKind::Missing:
       break;

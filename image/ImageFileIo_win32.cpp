@@ -107,10 +107,17 @@ class TemporaryFile {
         if (listed) slot_->state.store(kLive);
         return {};
       }
-      if (GetLastError() != ERROR_FILE_EXISTS) return FolderFailure(folder, GetLastError());
+      if (GetLastError() != ERROR_FILE_EXISTS) {
+        createError_ = GetLastError();
+        return FolderFailure(folder, createError_);
+      }
     }
+    createError_ = ERROR_FILE_EXISTS;
     return FolderFailure(folder, ERROR_FILE_EXISTS);
   }
+
+  // The folder's access control list refused a new file to this user.
+  bool RefusedByFolderPermission() const { return createError_ == ERROR_ACCESS_DENIED; }
 
   HANDLE get() const { return file_.get(); }
   bool Close() { return file_.Close(); }
@@ -125,6 +132,7 @@ class TemporaryFile {
   UnfinishedSave* slot_ = nullptr;
   std::wstring name_;
   FileHandle file_{INVALID_HANDLE_VALUE};
+  DWORD createError_ = 0;
   bool moved_ = false;
 };
 
@@ -161,12 +169,15 @@ FileStatus OpenFailure(const std::filesystem::path& path, DWORD error) {
 
 // ReplaceFileW needs to delete the old file, so a program that holds it open without allowing
 // that (as editors and viewers often do) makes the replace fail. Opening it with the same rights
-// finds that out before anything is written, and before a read of the chip that would be lost.
+// finds that out before anything is written, and before a read of the chip that would be lost. A
+// refusal of the rights themselves is left to the save, which then writes the file in place.
 FileStatus CheckReplaceable(const std::filesystem::path& path) {
   FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return OpenFailure(path, GetLastError());
+  if (file.get() == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) {
+    return OpenFailure(path, ERROR_SHARING_VIOLATION);
+  }
   return {};
 }
 
@@ -176,6 +187,18 @@ std::filesystem::path FullPath(const std::filesystem::path& path) {
   std::error_code error;
   std::filesystem::path full = std::filesystem::absolute(path, error);
   return error ? path : full;
+}
+
+// Not atomic: only for a file the user may write in a folder that refuses the temporary file. The
+// save counts as done once the 16 bytes are flushed to the disk.
+FileStatus OverwriteInPlace(const std::filesystem::path& path, const ImageFileBytes& bytes) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) return LastFailure();
+  if (FileStatus written = WriteBytes(file.get(), bytes); !written) return written;
+  if (!FlushFileBuffers(file.get())) return LastFailure();
+  if (!file.Close()) return LastFailure();
+  return {};
 }
 
 }  // namespace
@@ -211,7 +234,10 @@ FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& ima
   // replaced whole or not at all.
   const std::filesystem::path full = FullPath(path);
   TemporaryFile temp;
-  if (FileStatus created = temp.Create(FolderOf(full)); !created) return created;
+  if (FileStatus created = temp.Create(FolderOf(full)); !created) {
+    if (exists && temp.RefusedByFolderPermission()) return OverwriteInPlace(full, bytes);
+    return created;
+  }
   if (FileStatus written = WriteBytes(temp.get(), bytes); !written) return written;
   if (!FlushFileBuffers(temp.get())) return LastFailure();
   if (!temp.Close()) return LastFailure();
@@ -224,6 +250,26 @@ FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& ima
              : MoveFileExW(temp.name().c_str(), full.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   if (!placed) return LastFailure();
+  temp.Moved();
+  return {};
+}
+
+FileStatus CreateImageFile(const std::filesystem::path& path, const PromImage& image,
+                           ImageFileLayout layout, bool& exists) {
+  exists = false;
+  if (path.empty()) return FileStatus::Failure("no file name given");
+  const ImageFileBytes bytes = EncodeImageFile(image, layout);
+  TemporaryFile temp;
+  if (FileStatus created = temp.Create(FolderOf(path)); !created) return created;
+  if (FileStatus written = WriteBytes(temp.get(), bytes); !written) return written;
+  if (!FlushFileBuffers(temp.get())) return LastFailure();
+  if (!temp.Close()) return LastFailure();
+  // Without MOVEFILE_REPLACE_EXISTING the move fails if the name is taken, whoever took it.
+  if (!MoveFileExW(temp.name().c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = GetLastError();
+    exists = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+    return FileStatus::Failure(SystemReason(error));
+  }
   temp.Moved();
   return {};
 }

@@ -22,7 +22,13 @@ inline constexpr FT_STATUS FT_IO_ERROR = 4;
 inline constexpr FT_STATUS FT_INVALID_PARAMETER = 6;
 inline constexpr FT_STATUS FT_OTHER_ERROR = 18;
 
-inline constexpr std::uint32_t FT_DEVICE_232R = 5;         // Type of an FT232R
+// Device types (FT_GetDeviceInfoList's Type field) of the chips with asynchronous bit-bang.
+inline constexpr std::uint32_t FT_DEVICE_2232C = 4;
+inline constexpr std::uint32_t FT_DEVICE_232R = 5;  // FT232R and FT245R
+inline constexpr std::uint32_t FT_DEVICE_2232H = 6;
+inline constexpr std::uint32_t FT_DEVICE_4232H = 7;
+inline constexpr std::uint32_t FT_DEVICE_232H = 8;
+inline constexpr std::uint32_t FT_DEVICE_X_SERIES = 9;  // FT230X, FT231X, FT234XD
 inline constexpr std::uint32_t FT_OPEN_BY_SERIAL_NUMBER = 1;
 inline constexpr std::uint8_t FT_BITMODE_ASYNC_BITBANG = 1;
 

@@ -7,11 +7,6 @@
 
 namespace quarrow {
 
-// FT232R bit-bang pins as the programmer wires them to the RP5H01.
-inline constexpr std::uint8_t kPinClock = 0x01;  // D0: PROM clock
-inline constexpr std::uint8_t kPinReset = 0x02;  // D1: PROM reset
-inline constexpr std::uint8_t kPinData = 0x10;   // D4: PROM data out
-
 class IPinPort {
  public:
   virtual ~IPinPort() = default;

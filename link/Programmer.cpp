@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The FT232R device list, Connect with its bit-bang set-up, and the pin port over a connected
+// The device list, Connect with its bit-bang set-up, and the pin port over a connected
 // programmer.
 #include "Programmer.h"
 
@@ -54,11 +54,17 @@ std::vector<DeviceEntry> EnumerateProgrammers(ID2xx& d2xx) {
   std::vector<DeviceEntry> entries;
   for (std::uint32_t i = 0; i < filled; ++i) {
     const FT_DEVICE_LIST_INFO_NODE& record = records[i];
-    if (record.Type != FT_DEVICE_232R) continue;
+    const std::string description = DeviceFieldText(record.Description, kMaxDescriptionChars);
+    const std::optional<FtdiChip> chip = ChipOfRecord(record.Type, description);
+    if (!chip) continue;
     DeviceEntry entry;
     entry.serial = DeviceFieldText(record.SerialNumber);
-    entry.text = entry.serial + " - " + DeviceFieldText(record.Description, kMaxDescriptionChars);
+    entry.text = entry.serial + " - " +
+                 (record.Type == FT_DEVICE_232R
+                      ? description
+                      : std::string(FactsOf(*chip).name) + " (" + description + ")");
     entry.index = static_cast<int>(i);
+    entry.chip = chip;
     entries.push_back(std::move(entry));
   }
   std::sort(entries.begin(), entries.end(), [](const DeviceEntry& a, const DeviceEntry& b) {
@@ -69,8 +75,28 @@ std::vector<DeviceEntry> EnumerateProgrammers(ID2xx& d2xx) {
   return entries;
 }
 
-ConnectResult ConnectProgrammer(ID2xx& d2xx, const DeviceEntry& entry, FT_HANDLE& handle) {
+std::string MissingPinsText(FtdiChip chip, const PinAssignment& pins) {
+  const FtdiChipFacts& facts = FactsOf(chip);
+  if (pins.HighestPin() < facts.bitBangPins) return {};
+  std::string missing;
+  for (int pin : {pins.clock, pins.reset, pins.data}) {
+    if (pin >= facts.bitBangPins) missing += (missing.empty() ? "" : ", ") + PinName(pin);
+  }
+  return std::string("the ") + facts.name + " has the bit-bang pins " + PinRangeOf(chip) +
+         " only, but the pin assignment " + pins.Text() + " uses " + missing +
+         "; wire the PROM to pins the chip has and give that assignment";
+}
+
+ConnectResult ConnectProgrammer(ID2xx& d2xx, const DeviceEntry& entry, FT_HANDLE& handle,
+                                const PinAssignment& pins) {
   ConnectResult result;
+  if (entry.chip) {
+    result.error = MissingPinsText(*entry.chip, pins);
+    if (!result.error.empty()) {
+      result.pinsMissing = true;
+      return result;
+    }
+  }
   const bool bySerial = !entry.serial.empty();
   if (!bySerial && entry.index < 0) {
     result.error = "No serial number given; choose a programmer from the list or type its serial number";
@@ -98,9 +124,9 @@ ConnectResult ConnectProgrammer(ID2xx& d2xx, const DeviceEntry& entry, FT_HANDLE
     }
     return result;
   }
-  // All eight pins outputs in asynchronous bit-bang. 300 baud paces the bit-bang clock slowly,
-  // which suits the PROM; the protocol's own waits do the rest. A device left in another mode
-  // would clock nothing and read back whatever its pins float to, so every step must take.
+  // Asynchronous bit-bang. 300 baud paces the bit-bang clock slowly, which suits the PROM; the
+  // protocol's own waits do the rest. A device left in another mode would clock nothing and read
+  // back whatever its pins float to, so every step must take.
   auto failed = [&](const char* call, FT_STATUS status) {
     if (status == FT_OK) return false;
     const std::string words = d2xx.LastErrorText();
@@ -110,7 +136,7 @@ ConnectResult ConnectProgrammer(ID2xx& d2xx, const DeviceEntry& entry, FT_HANDLE
     d2xx.FT_Close(opened);
     return true;
   };
-  if (failed("FT_SetBitMode", d2xx.FT_SetBitMode(opened, 0xFF, FT_BITMODE_ASYNC_BITBANG)) ||
+  if (failed("FT_SetBitMode", d2xx.FT_SetBitMode(opened, pins.DirectionMask(), FT_BITMODE_ASYNC_BITBANG)) ||
       failed("FT_SetBaudRate", d2xx.FT_SetBaudRate(opened, 300)) ||
       failed("FT_SetTimeouts", d2xx.FT_SetTimeouts(opened, 2000, 1000)) ||
       failed("FT_ResetDevice", d2xx.FT_ResetDevice(opened))) {
@@ -127,6 +153,11 @@ DeviceEntry EntryForSerial(const std::string& serial) {
   entry.serial = serial;
   entry.index = -1;
   return entry;
+}
+
+bool SameProgrammer(const DeviceEntry& a, const DeviceEntry& b) {
+  if (a.serial.empty() != b.serial.empty()) return false;
+  return a.serial.empty() ? a.index == b.index : a.serial == b.serial;
 }
 
 bool CD2xxPinPort::WritePins(std::uint8_t value) {

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Discovery of FT232R programmers, connecting to one, and the pin port over a connected programmer.
+// Discovery of FTDI bit-bang programmers, connecting to one, and the pin port over a connected programmer.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "D2xx.h"
+#include "FtdiChip.h"
+#include "PinAssignment.h"
 #include "PinPort.h"
 
 namespace quarrow {
@@ -17,21 +20,35 @@ struct DeviceEntry {
   std::string text;    // serial, " - ", description
   std::string serial;  // the device's whole serial number, possibly empty
   int index = -1;      // position in the library's device list, for devices without a serial
+  std::optional<FtdiChip> chip;  // unknown for a serial typed rather than listed
 };
 
-// The attached FT232R devices (Type 5 only), sorted as the window's list sorts them.
+// The attached devices whose chip has asynchronous bit-bang (one entry per interface of a
+// multi-port chip), sorted as the window's list sorts them. An FT232R's entry is its serial and
+// description; any other chip's entry names the chip before the description.
 std::vector<DeviceEntry> EnumerateProgrammers(ID2xx& d2xx);
 
 struct ConnectResult {
   bool ok = false;
   std::string error;  // the back end's own words when the open failed
+  bool pinsMissing = false;  // refused before the open: the chip lacks a pin the assignment names
 };
 
-// Opens the entry's device and sets it up for bit-bang: all pins outputs, asynchronous bit-bang,
-// 300 baud, 2000/1000 ms time-outs, reset. On success stores the handle in `handle`; on failure
-// `handle` keeps its earlier value, and a device that opened but could not be set up is closed
-// again, the error naming the call that failed and its status.
-ConnectResult ConnectProgrammer(ID2xx& d2xx, const DeviceEntry& entry, FT_HANDLE& handle);
+// Opens the entry's device and sets it up for bit-bang: the assignment's direction mask,
+// asynchronous bit-bang, 300 baud, 2000/1000 ms time-outs, reset. On success stores the handle in
+// `handle`; on failure `handle` keeps its earlier value, and a device that opened but could not be
+// set up is closed again, the error naming the call that failed and its status. An assignment that
+// names a pin the entry's chip does not have is refused before the device is opened.
+ConnectResult ConnectProgrammer(ID2xx& d2xx, const DeviceEntry& entry, FT_HANDLE& handle,
+                                const PinAssignment& pins = {});
+
+// Empty when the chip has every pin the assignment names; otherwise why not, naming the chip and
+// the pins it has.
+std::string MissingPinsText(FtdiChip chip, const PinAssignment& pins);
+
+// Whether two entries open the same programmer: by its serial number, or by its place in the list
+// when it has none.
+bool SameProgrammer(const DeviceEntry& a, const DeviceEntry& b);
 
 // A serial typed by the person rather than chosen from the list.
 DeviceEntry EntryForSerial(const std::string& serial);

@@ -63,12 +63,17 @@ ReadResult ReadPromThread(ReadPromJob& job) {
   // For the whole read, not per wait: raising and lowering the resolution has a cost of its own.
   [[maybe_unused]] const FineSleepResolution fineSleeps;  // does nothing on Linux
 
+  const std::uint8_t clock = job.pins.ClockMask();
+  const std::uint8_t reset = job.pins.ResetMask();
+  const std::uint8_t data = job.pins.DataMask();
+
   job.image.Clear();
 
-  // Reset: D1 high with the clock high, then D1 low; the chip then presents stream bit 0 on D4.
-  pinByte = kPinClock | kPinReset;
+  // Reset: reset high with the clock high, then reset low; the chip then presents stream bit 0 on
+  // its data line.
+  pinByte = clock | reset;
   write(kResetWaitMs);
-  pinByte ^= kPinReset;
+  pinByte ^= reset;
   write(kResetWaitMs);
 
   bool stopped = false;
@@ -78,14 +83,14 @@ ReadResult ReadPromThread(ReadPromJob& job) {
       break;
     }
     read();
-    if (pinByte & kPinData) job.image.SetBit(n);
-    // One low pulse on D0 moves the chip to the next bit. The other pins are written back at the
-    // levels just read, so D1 stays low throughout.
-    pinByte |= kPinClock;
+    if (((pinByte & data) != 0) != job.pins.invertData) job.image.SetBit(n);
+    // One low pulse on the clock moves the chip to the next bit. The other pins are written back at
+    // the levels just read, so reset stays low throughout.
+    pinByte |= clock;
     write(kClockWaitMs);
-    pinByte ^= kPinClock;
+    pinByte ^= clock;
     write(kClockWaitMs);
-    pinByte |= kPinClock;
+    pinByte |= clock;
     write(kClockWaitMs);
     read();
     result.bitsRead = n + 1;

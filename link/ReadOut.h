@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "PinAssignment.h"
 #include "PinPort.h"
 #include "PromImage.h"
 
@@ -49,6 +50,8 @@ struct ReadPromJob {
   WaitFunction wait = SleepMilliseconds;
   // Set from another thread to stop at the next bit boundary. May be null.
   const std::atomic<bool>* stopRequested = nullptr;
+  // Which pins carry clock, reset and data; the default is the board the tool was built for.
+  PinAssignment pins = {};
 };
 
 // What a finished read produced; also handed back by ReadPromThread for callers that run it inline.

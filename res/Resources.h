@@ -46,6 +46,7 @@ inline constexpr int ID_HELP_ABOUT = 32774;
 inline constexpr int ID_FILE_SAVEAS = 32775;
 inline constexpr int ID_FILE_OPENNSS = 32776;
 inline constexpr int ID_FILE_SAVEASNSS = 32780;
+inline constexpr int ID_FILE_WIRING = 32781;
 
 // The Windows style bits that change how a control behaves here.
 inline constexpr std::uint32_t WS_CHILD = 0x40000000;
@@ -149,6 +150,7 @@ inline constexpr MenuItemTemplate kFileMenuItems[] = {
     {"Open NSS...", ID_FILE_OPENNSS, "ID_FILE_OPENNSS"},
     {"&Save as...", ID_FILE_SAVEAS, "ID_FILE_SAVEAS"},
     {"Save as NSS...", ID_FILE_SAVEASNSS, "ID_FILE_SAVEASNSS"},
+    {"Programmer &wiring...", ID_FILE_WIRING, "ID_FILE_WIRING"},
     {nullptr, 0, nullptr},
     {"E&xit", ID_FILE_EXIT, "ID_FILE_EXIT"},
 };

@@ -54,9 +54,9 @@ inline constexpr const char* kNotKnownDumpEnd =
 inline constexpr const char* kDiagnosisReadsDiffer =
     "Two reads of the chip differ - check that the chip is seated and the programmer is connected";
 inline constexpr const char* kDiagnosisAllOnes =
-    "Every bit reads 1 - there is probably no chip in the socket, or its data line is not connected";
+    "Every bit reads 1 - there is probably no chip in the socket, its data line is not connected, or the programmer is wired to other pins than the tool uses (check the wiring)";
 inline constexpr const char* kDiagnosisAllZeros =
-    "Every bit reads 0 - there is probably no chip in the socket, or its data line is not connected";
+    "Every bit reads 0 - there is probably no chip in the socket, its data line is not connected, or the programmer is wired to other pins than the tool uses (check the wiring)";
 inline constexpr const char* kDiagnosisBlankChip =
     "The bits are the pattern of an unprogrammed RP5H01 - the chip is blank";
 inline constexpr const char* kDiagnosisTestPinLow =

@@ -35,10 +35,10 @@ bool FoldedLess(const std::string& a, const std::string& b) {
 
 void CheckDeviceList(const std::vector<DeviceEntry>& entries,
                      const std::vector<FT_DEVICE_LIST_INFO_NODE>& listed) {
-  const auto ft232rs = std::count_if(listed.begin(), listed.end(), [](const auto& record) {
-    return record.Type == FT_DEVICE_232R;
-  });
-  FUZZ_CHECK(entries.size() == static_cast<std::size_t>(ft232rs));
+  // Devices of the bit-bang types: FT2232C (4), FT232R (5), FT2232H, FT4232H, FT232H, FT-X (9).
+  auto bitBang = [](const FT_DEVICE_LIST_INFO_NODE& record) { return record.Type >= 4 && record.Type <= 9; };
+  const auto programmers = std::count_if(listed.begin(), listed.end(), bitBang);
+  FUZZ_CHECK(entries.size() == static_cast<std::size_t>(programmers));
   std::vector<bool> seen(listed.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const DeviceEntry& entry = entries[i];
@@ -46,9 +46,16 @@ void CheckDeviceList(const std::vector<DeviceEntry>& entries,
     FUZZ_CHECK(!seen[static_cast<std::size_t>(entry.index)]);
     seen[static_cast<std::size_t>(entry.index)] = true;
     const FT_DEVICE_LIST_INFO_NODE& record = listed[static_cast<std::size_t>(entry.index)];
-    FUZZ_CHECK(record.Type == FT_DEVICE_232R);
+    FUZZ_CHECK(bitBang(record));
     FUZZ_CHECK(entry.serial == FieldText(record.SerialNumber, 16));
-    FUZZ_CHECK(entry.text == entry.serial + " - " + FieldText(record.Description, 63));
+    const std::string description = FieldText(record.Description, 63);
+    // Any chip but the FT232R is named before its description.
+    FUZZ_CHECK(record.Type == FT_DEVICE_232R
+                   ? entry.text == entry.serial + " - " + description
+                   : entry.text.rfind(entry.serial + " - FT", 0) == 0 &&
+                         entry.text.size() > description.size() + 2 &&
+                         entry.text.compare(entry.text.size() - description.size() - 1, std::string::npos,
+                                            description + ")") == 0);
     FUZZ_CHECK(i == 0 || !FoldedLess(entry.text, entries[i - 1].text));
   }
 }
@@ -188,7 +195,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   };
   bool present = false;
   for (std::size_t i = 0; i < records.size(); ++i) present = present || isTheEntrysDevice(i);
-  const bool mayOpen = present && !scenario.failOpen && !scenario.unplugged;
+  // The default wiring uses D4, which a four-pin chip (FT230X, FT234XD) lacks: refused unopened.
+  const bool pinsFit = !entry.chip || FactsOf(*entry.chip).bitBangPins == 8;
+  const bool mayOpen = present && pinsFit && !scenario.failOpen && !scenario.unplugged;
 
   FT_HANDLE handle = nullptr;
   const ConnectResult connected = ConnectProgrammer(sim, entry, handle);

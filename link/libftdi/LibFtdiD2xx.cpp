@@ -17,16 +17,33 @@ namespace quarrow {
 namespace {
 
 constexpr int kFtdiVendor = 0x0403;
-constexpr int kFt232rProduct = 0x6001;
+// FTDI's own product ids of the chips with asynchronous bit-bang: FT232R/FT245R (and the older
+// FT232BM/AM), FT2232C/D/H, FT4232H, FT232H, FT-X series.
+constexpr int kFtdiProducts[] = {0x6001, 0x6010, 0x6011, 0x6014, 0x6015};
 constexpr std::uint32_t kFlagOpened = 1;  // D2XX's FT_FLAGS_OPENED
 
-// D2XX device types of the chips that share 0403:6001, told apart by bcdDevice as D2XX does.
+// D2XX device types, told apart by bcdDevice as D2XX and libftdi do.
 std::uint32_t TypeForRelease(std::uint16_t bcdDevice) {
   switch (bcdDevice) {
-    case 0x0600: return FT_DEVICE_232R;
-    case 0x0400: return 0;  // FT232BM
     case 0x0200: return 1;  // FT232AM
-    default: return 3;      // unknown
+    case 0x0400: return 0;  // FT232BM
+    case 0x0500: return FT_DEVICE_2232C;
+    case 0x0600: return FT_DEVICE_232R;
+    case 0x0700: return FT_DEVICE_2232H;
+    case 0x0800: return FT_DEVICE_4232H;
+    case 0x0900: return FT_DEVICE_232H;
+    case 0x1000: return FT_DEVICE_X_SERIES;
+    default: return 3;  // unknown
+  }
+}
+
+// Ports of a chip; D2XX lists each as a device, its serial and description ending in the letter.
+int PortsOfType(std::uint32_t type) {
+  switch (type) {
+    case FT_DEVICE_2232C:
+    case FT_DEVICE_2232H: return 2;
+    case FT_DEVICE_4232H: return 4;
+    default: return 1;
   }
 }
 
@@ -102,8 +119,16 @@ void LibFtdiD2xx::Release(Scanned& scanned) {
 // earlier scan would learn of re-plugged programmers only through hotplug events, which a system
 // without udev, or a container, never delivers.
 FT_STATUS LibFtdiD2xx::FindAll(ftdi_context* ctx, std::vector<Found>& found, std::string& error) {
+  for (int product : kFtdiProducts) {
+    if (FT_STATUS status = FindProduct(ctx, product, found, error)) return status;
+  }
+  return FT_OK;
+}
+
+FT_STATUS LibFtdiD2xx::FindProduct(ftdi_context* ctx, int product, std::vector<Found>& found,
+                                   std::string& error) {
   ftdi_device_list* devices = nullptr;
-  const int rc = ftdi_usb_find_all(ctx, &devices, kFtdiVendor, kFt232rProduct);
+  const int rc = ftdi_usb_find_all(ctx, &devices, kFtdiVendor, product);
   if (rc < 0) {
     error = CallFailure("listing USB devices", ctx, rc);
     ftdi_list_free(&devices);
@@ -139,10 +164,17 @@ FT_STATUS LibFtdiD2xx::FindAll(ftdi_context* ctx, std::vector<Found>& found, std
     }
     description[sizeof description - 1] = '\0';
     serial[sizeof serial - 1] = '\0';
-    f.serial = serial;
-    CopyField(f.node.SerialNumber, f.serial);
-    CopyField(f.node.Description, description);
-    found.push_back(std::move(f));
+    const int ports = PortsOfType(f.node.Type);
+    for (int port = 1; port <= ports; ++port) {
+      Found p = f;
+      const std::string letter = ports > 1 ? std::string(1, static_cast<char>('A' + port - 1)) : "";
+      p.port = ports > 1 ? port : 0;
+      p.serial = serial[0] != '\0' ? serial + letter : std::string();
+      p.dev = port == 1 ? f.dev : libusb_ref_device(f.dev);
+      CopyField(p.node.SerialNumber, p.serial);
+      CopyField(p.node.Description, std::string(description) + (letter.empty() ? "" : " " + letter));
+      found.push_back(std::move(p));
+    }
   }
   ftdi_list_free(&devices);
   return FT_OK;
@@ -168,9 +200,11 @@ FT_STATUS LibFtdiD2xx::FT_CreateDeviceInfoList(std::uint32_t* count) {
   std::lock_guard lock(mutex_);
   list_.clear();
   for (const Found& f : scanned.found) {
-    Listed listed{f.node, f.serial, f.bus, f.address};
+    Listed listed{f.node, f.serial, f.bus, f.address, f.port};
     for (const auto& [id, open] : open_) {
-      if (open.bus == f.bus && open.address == f.address) listed.node.Flags |= kFlagOpened;
+      if (open.bus == f.bus && open.address == f.address && open.port == f.port) {
+        listed.node.Flags |= kFlagOpened;
+      }
     }
     list_.push_back(std::move(listed));
   }
@@ -209,7 +243,7 @@ FT_STATUS LibFtdiD2xx::FT_OpenEx(const char* serial, std::uint32_t flags, FT_HAN
   }
   if (candidates.empty()) {
     Release(scanned);
-    return Fail(FT_DEVICE_NOT_FOUND, "no FT232R with serial number \"" + wanted +
+    return Fail(FT_DEVICE_NOT_FOUND, "no programmer with serial number \"" + wanted +
                                          "\" is attached: check the serial number, plug the "
                                          "programmer in and try again");
   }
@@ -220,6 +254,7 @@ FT_STATUS LibFtdiD2xx::FT_Open(int index, FT_HANDLE* handle) {
   if (!handle) return FT_INVALID_PARAMETER;
   std::uint8_t bus = 0;
   std::uint8_t address = 0;
+  int port = 0;
   {
     std::lock_guard lock(mutex_);
     if (index < 0 || static_cast<std::size_t>(index) >= list_.size()) {
@@ -228,6 +263,7 @@ FT_STATUS LibFtdiD2xx::FT_Open(int index, FT_HANDLE* handle) {
     }
     bus = list_[static_cast<std::size_t>(index)].bus;
     address = list_[static_cast<std::size_t>(index)].address;
+    port = list_[static_cast<std::size_t>(index)].port;
   }
   Scanned scanned = Scan();
 
@@ -237,7 +273,7 @@ FT_STATUS LibFtdiD2xx::FT_Open(int index, FT_HANDLE* handle) {
   std::vector<std::size_t> candidates;
   for (std::size_t i = 0; i < scanned.found.size(); ++i) {
     const Found& f = scanned.found[i];
-    if (f.bus == bus && f.address == address) candidates.push_back(i);
+    if (f.bus == bus && f.address == address && f.port == port) candidates.push_back(i);
   }
   if (scanned.status != FT_OK || candidates.empty()) {
     Release(scanned);
@@ -260,10 +296,13 @@ FT_STATUS LibFtdiD2xx::OpenFound(Scanned& scanned, const std::vector<std::size_t
   for (std::size_t i : candidates) {
     const Found& f = scanned.found[i];
     libusb_device* dev = f.dev;
-    const int rc = ftdi_usb_open_dev(ctx, dev);
+    // The port is chosen before the open, which claims that port's interface alone; the other
+    // ports of the chip stay free for their own opens.
+    int rc = ftdi_set_interface(ctx, static_cast<ftdi_interface>(f.port));
+    if (rc == 0) rc = ftdi_usb_open_dev(ctx, dev);
     if (rc == 0) {
       const std::uintptr_t id = nextHandle_++;
-      open_[id] = Open{ctx, libusb_ref_device(dev), f.bus, f.address};
+      open_[id] = Open{ctx, libusb_ref_device(dev), f.bus, f.address, f.port};
       Release(scanned.found);  // the context now belongs to the open device
       *handle = reinterpret_cast<FT_HANDLE>(id);
       return FT_OK;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The D2XX operations over libftdi1 and libusb: FT232R discovery, open by serial or list position,
+// The D2XX operations over libftdi1 and libusb: discovery of FTDI bit-bang chips (each port of a
+// multi-port chip a device of its own, as D2XX lists them), open by serial or list position,
 // bit-bang set-up and pin access, for Linux.
 #pragma once
 
@@ -40,13 +41,14 @@ class LibFtdiD2xx : public ID2xx {
   std::string LastErrorText() const override;
 
  private:
-  // One FT232R-family device found by a scan of the bus, with a reference on its libusb device.
+  // One port of an FTDI device found by a scan of the bus, with a reference on its libusb device.
   struct Found {
     libusb_device* dev = nullptr;
     FT_DEVICE_LIST_INFO_NODE node;
-    std::string serial;  // whole serial, not cut to the record's field
+    std::string serial;  // whole serial (with the port's letter), not cut to the record's field
     std::uint8_t bus = 0;
     std::uint8_t address = 0;
+    int port = 0;  // libftdi's interface: 0 for a single-port chip, 1 for A, 2 for B, ...
   };
   // One device of the last list. Only its bus position is kept: opening it scans the bus again.
   struct Listed {
@@ -54,12 +56,14 @@ class LibFtdiD2xx : public ID2xx {
     std::string serial;
     std::uint8_t bus = 0;
     std::uint8_t address = 0;
+    int port = 0;
   };
   struct Open {
     ftdi_context* ctx = nullptr;  // owns the libusb context `dev` belongs to
     libusb_device* dev = nullptr;
     std::uint8_t bus = 0;
     std::uint8_t address = 0;
+    int port = 0;
   };
 
   // A look at the bus as it is now, on a libftdi context of its own that an open goes on with.
@@ -71,6 +75,8 @@ class LibFtdiD2xx : public ID2xx {
   };
 
   static FT_STATUS FindAll(ftdi_context* ctx, std::vector<Found>& found, std::string& error);
+  static FT_STATUS FindProduct(ftdi_context* ctx, int product, std::vector<Found>& found,
+                               std::string& error);
   static Scanned Scan();
   static void Release(std::vector<Found>& found);
   static void Release(Scanned& scanned);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The simulated FT232R with an RP5H01 on D0 (clock), D1 (reset) and D4 (data).
+// The simulated FTDI programmer with an RP5H01 on its pins: by default an FT232R with the PROM on
+// D0 (clock), D1 (reset) and D4 (data).
 #include "SimulatedProgrammer.h"
 
 #include <algorithm>
@@ -107,9 +108,18 @@ void SimulatedProgrammer::ClearRecord() {
 std::vector<FT_DEVICE_LIST_INFO_NODE> SimulatedProgrammer::CurrentDevicesLocked() const {
   if (options_.unplugged) return {};
   if (options_.devices) return *options_.devices;
-  FT_DEVICE_LIST_INFO_NODE node = SimulatedDeviceRecord(kSimulatedSerial, kSimulatedDescription);
-  node.ID = 0x04036001;  // FTDI's vendor and FT232R product id
-  return {node};
+  const FtdiChipFacts& facts = FactsOf(options_.chip);
+  std::vector<FT_DEVICE_LIST_INFO_NODE> nodes;
+  for (int i = 0; i < facts.interfaces; ++i) {
+    // D2XX lists each port of a multi-port chip as a device whose serial ends in its letter.
+    const std::string suffix = facts.interfaces > 1 ? std::string(1, static_cast<char>('A' + i)) : "";
+    FT_DEVICE_LIST_INFO_NODE node = SimulatedDeviceRecord(
+        kSimulatedSerial + suffix, kSimulatedDescription + (suffix.empty() ? "" : " " + suffix),
+        facts.d2xxType);
+    node.ID = 0x04030000u | facts.usbProduct;  // FTDI's vendor and the chip's product id
+    nodes.push_back(node);
+  }
+  return nodes;
 }
 
 FT_STATUS SimulatedProgrammer::FailLocked(FT_STATUS status, std::string text) {
@@ -147,6 +157,13 @@ FT_STATUS SimulatedProgrammer::FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* li
 }
 
 FT_STATUS SimulatedProgrammer::OpenLocked(int deviceIndex, FT_HANDLE* handle) {
+  // As the drivers do: a device is open once, here or in another program.
+  for (const auto& [openHandle, openIndex] : open_) {
+    if (openIndex == deviceIndex) {
+      return FailLocked(FT_DEVICE_NOT_OPENED,
+                        "simulated programmer: in use by another program (or already connected here)");
+    }
+  }
   FT_HANDLE h = reinterpret_cast<FT_HANDLE>(nextHandle_);
   nextHandle_ += 0x10;
   open_[h] = deviceIndex;
@@ -218,6 +235,8 @@ FT_STATUS SimulatedProgrammer::FT_SetBitMode(FT_HANDLE handle, std::uint8_t mask
   std::lock_guard lock(mutex_);
   if (FT_STATUS s = CheckHandleLocked(handle)) return s;
   setupCalls_.push_back({"FT_SetBitMode", handle, {mask, mode}});
+  directionMask_ = mask;
+  SettleChipLocked();
   return FT_OK;
 }
 
@@ -243,16 +262,42 @@ FT_STATUS SimulatedProgrammer::FT_ResetDevice(FT_HANDLE handle) {
   return FT_OK;
 }
 
-void SimulatedProgrammer::DriveLocked(std::uint8_t value) {
-  const bool clockFell = (pins_ & kPinClock) && !(value & kPinClock);
-  pins_ = value;
-  if (value & kPinReset) {
+// The level on one of the chip's pins. The PROM drives its data line whatever the FTDI chip does
+// (on the board the tool was built for, the FTDI output on that pin loses through its series
+// resistance); a pin the FTDI chip drives has the level written; an input pin floats high on the
+// chip's internal pull-up. Pins the chip does not have read low.
+bool SimulatedProgrammer::LevelLocked(int pin) const {
+  const PinAssignment& wiring = options_.wiring;
+  if (pin >= FactsOf(options_.chip).bitBangPins) return false;
+  if (pin == wiring.data) {
+    const bool flipped = bitCounter_ == options_.unstableBit && resets_ % 2 == 0;
+    return (chip_.Bit(bitCounter_) != flipped) != wiring.invertData;
+  }
+  if (directionMask_ & (1u << pin)) return (pins_ >> pin) & 1u;
+  return true;
+}
+
+// The PROM sees the levels of the pins it is wired to: a high reset holds it at stream bit 0, and
+// each falling clock edge outside the reset moves it on by one bit.
+void SimulatedProgrammer::SettleChipLocked() {
+  const bool clock = LevelLocked(options_.wiring.clock);
+  const bool reset = LevelLocked(options_.wiring.reset);
+  const bool clockFell = promClock_ && !clock;
+  if (!promReset_ && reset) ++resets_;
+  promClock_ = clock;
+  promReset_ = reset;
+  if (reset) {
     bitCounter_ = 0;
     clocksSinceReset_ = 0;
   } else if (clockFell) {
     bitCounter_ = (bitCounter_ + 1) % PromImage::kBits;
     ++clocksSinceReset_;
   }
+}
+
+void SimulatedProgrammer::DriveLocked(std::uint8_t value) {
+  pins_ = value;
+  SettleChipLocked();
 }
 
 FT_STATUS SimulatedProgrammer::FT_Write(FT_HANDLE handle, const void* data, std::uint32_t size,
@@ -279,8 +324,11 @@ FT_STATUS SimulatedProgrammer::FT_GetBitMode(FT_HANDLE handle, std::uint8_t* pin
   if (options_.failReadsFromBit >= 0 && clocksSinceReset_ >= options_.failReadsFromBit) {
     return FailLocked(FT_IO_ERROR, "simulated programmer: pin read failed");
   }
-  const bool data = chip_.Bit(bitCounter_);
-  *pins = static_cast<std::uint8_t>((pins_ & ~kPinData) | (data ? kPinData : 0));
+  std::uint8_t levels = 0;
+  for (int pin = 0; pin < 8; ++pin) {
+    if (LevelLocked(pin)) levels |= static_cast<std::uint8_t>(1u << pin);
+  }
+  *pins = levels;
   return FT_OK;
 }
 

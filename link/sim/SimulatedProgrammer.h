@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A simulated FT232R programmer with an RP5H01 on its pins, behind the D2XX seam: for demonstrating
-// the tool without hardware and for testing the read-out, the device list and Connect.
+// A simulated FTDI programmer (an FT232R unless told otherwise) with an RP5H01 on its pins, behind
+// the D2XX seam: for demonstrating the tool without hardware and for testing the read-out, the
+// device list and Connect.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +13,9 @@
 #include <vector>
 
 #include "D2xx.h"
+#include "FtdiChip.h"
 #include "ImageFile.h"
+#include "PinAssignment.h"
 #include "PinPort.h"
 #include "PromImage.h"
 
@@ -41,9 +44,19 @@ struct SimulatedOptions {
   bool unplugged = false;
   // Every open fails with FT_DEVICE_NOT_OPENED, as when another program holds the device.
   bool failOpen = false;
+  // This stream bit reads inverted on every other read (the second, fourth, ... since the
+  // programmer was opened, a read being counted at each reset), as through a marginal contact.
+  // Negative: every bit reads true.
+  int unstableBit = -1;
   // Replaces the one simulated device in the list with these records, taken byte for byte (they
   // need not be zero-terminated). Every listed record reaches the same simulated chip.
   std::optional<std::vector<FT_DEVICE_LIST_INFO_NODE>> devices = std::nullopt;
+  // The chip the programmer is built on: its device type, its interfaces (one listed device each,
+  // serials ending A, B, ...) and its bit-bang pins.
+  FtdiChip chip = FtdiChip::FT232R;
+  // How the board connects the PROM to the chip's pins, and whether the data line passes an
+  // inverting buffer on its way.
+  PinAssignment wiring = {};
 };
 
 // A set-up call as the simulation received it.
@@ -104,6 +117,8 @@ class SimulatedProgrammer : public ID2xx {
   FT_STATUS OpenLocked(int deviceIndex, FT_HANDLE* handle);
   FT_STATUS FailLocked(FT_STATUS status, std::string text);
   void DriveLocked(std::uint8_t value);
+  void SettleChipLocked();
+  bool LevelLocked(int pin) const;
 
   mutable std::mutex mutex_;
   PromImage chip_;
@@ -114,9 +129,13 @@ class SimulatedProgrammer : public ID2xx {
   std::uintptr_t nextHandle_ = 0x5150;
 
   // The pins and the chip.
-  std::uint8_t pins_ = 0;
+  std::uint8_t pins_ = 0;  // the byte last written
+  std::uint8_t directionMask_ = 0xFF;
+  bool promClock_ = false;  // the levels at the PROM's inputs
+  bool promReset_ = false;
   int bitCounter_ = 0;  // the stream bit the chip presents, 0..127
   long long clocksSinceReset_ = 0;
+  long long resets_ = 0;  // rising edges of the reset pin
 
   int pinWrites_ = 0;
   int pinReads_ = 0;

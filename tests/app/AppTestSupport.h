@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTextDocument>
 #include <QThread>
 
 #include <condition_variable>
@@ -69,6 +70,14 @@ class FakeDialogServices : public IDialogServices {
     return chosen;
   }
 };
+
+// The text a tooltip shows: Qt renders it as rich text whenever it looks like markup.
+inline QString ShownToolTip(const QString& tip) {
+  if (!Qt::mightBeRichText(tip)) return tip;
+  QTextDocument document;
+  document.setHtml(tip);
+  return document.toPlainText();
+}
 
 // Processes the window's events, or runs `pump` instead, until `done` holds or five seconds pass.
 inline bool PumpUntil(const std::function<bool()>& done, const std::function<void()>& pump = {}) {

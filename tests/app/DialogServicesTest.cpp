@@ -143,5 +143,23 @@ TEST_F(QtDialogServicesTest, OpenOffersTheFiltersAndTakesOnlyAnExistingFile) {
   EXPECT_EQ(seen.fileMode, QFileDialog::ExistingFile);
 }
 
+// Message boxes quote paths, table fields and library messages: plain text, never markup.
+TEST_F(QtDialogServicesTest, MessageBoxShowsMarkupAsTyped) {
+  Qt::TextFormat format = Qt::RichText;
+  QString shown;
+  Person person({[&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr) << modal->metaObject()->className();
+    format = box->textFormat();
+    shown = box->text();
+    box->button(QMessageBox::Ok)->click();
+  }});
+  services.MessageBox(&owner, QStringLiteral("Can't open file - /dumps/<h1>/x.prm"),
+                      QStringLiteral("Error"));
+  EXPECT_TRUE(person.Done());
+  EXPECT_EQ(format, Qt::PlainText);
+  EXPECT_EQ(shown, "Can't open file - /dumps/<h1>/x.prm");
+}
+
 }  // namespace
 }  // namespace quarrow

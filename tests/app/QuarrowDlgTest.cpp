@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "AppTestSupport.h"
+#include "DestroyedWindowWatch.h"
 #include "SimulatedWindowState.h"
 #include "ImageFile.h"
 #include "KnownDumps.h"
@@ -36,6 +37,7 @@ namespace {
 using testing::FakeDialogServices;
 using testing::GatedWait;
 using testing::PumpUntil;
+using testing::ShownToolTip;
 
 constexpr const char* kSampleText = "0123456789ABCDEF FEDCBA9876543210";
 const int kFileCommands[] = {res::ID_FILE_OPEN, res::ID_FILE_OPENNSS, res::ID_FILE_SAVEAS, res::ID_FILE_SAVEASNSS};
@@ -182,6 +184,33 @@ TEST_F(QuarrowDlgTest, ConnectOpensTheProgrammerOrReportsWhyNot) {
   EXPECT_EQ(sim.OpenCalls().back().serial, kSimulatedSerial);
 }
 
+// Connect is one Enter away in the device list, so it is pressed again for the connected programmer.
+TEST_F(QuarrowDlgTest, ConnectAgainReopensTheConnectedProgrammerAndARefusedOtherKeepsIt) {
+  Attach({Record("QSIM0001", "first"), Record("QSIM0002", "second")});
+  Make();
+  Connect();
+  const FT_HANDLE first = handle;
+  Connect();
+  EXPECT_TRUE(services.boxes.empty()) << services.boxes[0].text.toStdString();
+  EXPECT_NE(handle, first);
+  EXPECT_TRUE(ActionsEnabled());
+
+  // Switching programmers gives the earlier one back, so it opens again afterwards.
+  auto* devices = Control<QComboBox>("IDC_DEVICES");
+  for (const char* serial : {"QSIM0002", "QSIM0001"}) {
+    devices->setEditText(QString::fromUtf8(serial));
+    Connect();
+  }
+  EXPECT_TRUE(services.boxes.empty()) << services.boxes[0].text.toStdString();
+
+  devices->setEditText(QStringLiteral("NOSUCH99"));
+  Control<QPushButton>("IDC_CONNECT")->click();
+  ASSERT_EQ(services.boxes.size(), 1u);
+  EXPECT_TRUE(ActionsEnabled());
+  ReadToTheEnd();
+  EXPECT_EQ(ChipText(), kSampleText);
+}
+
 TEST_F(QuarrowDlgTest, ConnectTakesTypedTextThatNamesNoEntryAsASerialNumber) {
   Attach({Record("QSIM0001", "listed")});
   Make();
@@ -288,7 +317,7 @@ TEST_F(QuarrowDlgTest, IdentificationPaneNamesTheReadOrOpenedImageAndLeavesTheSt
 
   ReadToTheEnd();
   EXPECT_EQ(pane->text(), "pc_sample");
-  EXPECT_EQ(pane->toolTip(), "Known dump: pc_sample, Sample");
+  EXPECT_EQ(ShownToolTip(pane->toolTip()), "Known dump: pc_sample, Sample");
   EXPECT_EQ(dlg->StatusText(), res::kReadComplete);
 
   // An NSS file whose bits 64-127 repeat bits 0-63.
@@ -301,8 +330,9 @@ TEST_F(QuarrowDlgTest, IdentificationPaneNamesTheReadOrOpenedImageAndLeavesTheSt
   services.openAnswers.push_back(path);
   dlg->OnFileOpenNss();
   EXPECT_EQ(pane->text(), res::kShortTestPinLow);
-  EXPECT_TRUE(pane->toolTip().startsWith(res::kNotKnownDump)) << pane->toolTip().toStdString();
-  EXPECT_TRUE(pane->toolTip().endsWith(res::kDiagnosisTestPinLow)) << pane->toolTip().toStdString();
+  const QString tip = ShownToolTip(pane->toolTip());
+  EXPECT_TRUE(tip.startsWith(res::kNotKnownDump)) << tip.toStdString();
+  EXPECT_TRUE(tip.endsWith(QString("\n") + res::kDiagnosisTestPinLow)) << tip.toStdString();
   EXPECT_EQ(dlg->StatusText(), QString(res::kOpenedFile) + QDir::toNativeSeparators(path));
 
   // A failed read leaves nothing to name.
@@ -312,6 +342,37 @@ TEST_F(QuarrowDlgTest, IdentificationPaneNamesTheReadOrOpenedImageAndLeavesTheSt
   ReadToTheEnd();
   EXPECT_EQ(pane->text(), "");
   EXPECT_EQ(pane->toolTip(), "");
+}
+
+// Table fields and file names are outside text: markup in them shows as typed.
+TEST_F(QuarrowDlgTest, MarkupInTableFieldsAndFileNamesShowsLiterally) {
+  KnownDump sample;
+  sample.set = "<h1>pc";
+  sample.title = "<img src=\"x.png\">";
+  sample.hashes = {"6caff5d8", "6f041ee1cbe84653237a6d0c925ef5c5da982242"};  // samples/sample.prm
+  const KnownDumpTable table({sample});
+  knownDumps = &table;
+  Make();
+  Connect();
+  ReadToTheEnd();
+  auto* pane = Control<QLabel>(res::kIdentifyPaneName);
+  EXPECT_EQ(pane->text(), "<h1>pc");
+  EXPECT_EQ(pane->textFormat(), Qt::PlainText);
+  EXPECT_EQ(ShownToolTip(pane->toolTip()), "Known dump: <h1>pc, <img src=\"x.png\">");
+
+  QTemporaryDir folder;
+#ifdef _WIN32
+  const QString markup = QStringLiteral("&lt;h1&gt;");  // Windows refuses < and > in names
+#else
+  const QString markup = QStringLiteral("<h1>");
+#endif
+  ASSERT_TRUE(QDir(folder.path()).mkdir(markup));
+  const QString path = folder.filePath(markup + QStringLiteral("/chip.prm"));
+  services.saveAnswers.push_back(path);
+  dlg->OnBnClickedSaveData();
+  auto* status = Control<QLabel>("IDS_OPEN_PROGRAMMER");
+  EXPECT_EQ(status->text(), QString(res::kSavedTo) + QDir::toNativeSeparators(path));
+  EXPECT_EQ(status->textFormat(), Qt::PlainText);
 }
 
 TEST_F(QuarrowDlgTest, CompareTellsMatchAndMismatchInBoxAndStatusLine) {
@@ -522,6 +583,34 @@ TEST_F(QuarrowDlgTest, ClosingDuringAReadStopsItAndClosesWhenTheWorkerIsDone) {
   EXPECT_EQ(dlg->StatusText(), res::kReadStopped);
   EXPECT_LT(positions.back(), 128) << "stopped at a bit boundary, not read to the end";
   EXPECT_TRUE(services.boxes.empty());
+}
+
+// Another X client destroying the window during a read: the read stops at its next bit and the
+// window ends, as with the close box. (tests/cli's WindowDestroyed runs the idle case on a real X
+// server.)
+TEST_F(QuarrowDlgTest, DestroyedByAnotherXClientDuringAReadStopsTheReadAndEnds) {
+  GatedWait gate(50);
+  wait = std::ref(gate);
+  Make();
+  dlg->show();
+  Connect();
+  Control<QPushButton>("IDC_READ_CHIP")->click();
+  ASSERT_TRUE(PumpUntil([&] { return gate.Held(); }));
+
+  DestroyedWindowWatch watch(*dlg);
+  // X11's DestroyNotify as xcb delivers it: type 17, sequence, event window, window.
+  struct {
+    std::uint8_t type = 17, pad = 0;
+    std::uint16_t sequence = 0;
+    std::uint32_t event = 0, window = 0;
+  } destroyed;
+  destroyed.event = destroyed.window = static_cast<std::uint32_t>(dlg->internalWinId());
+  ASSERT_NE(destroyed.window, 0u);
+  watch.nativeEventFilter("xcb_generic_event_t", &destroyed, nullptr);
+  gate.Release();
+  ASSERT_TRUE(PumpUntil([&] { return !dlg->isVisible(); }));
+  EXPECT_EQ(dlg->StatusText(), res::kReadStopped);
+  EXPECT_FALSE(dlg->Reading());
 }
 
 // The order in which a close during a read used to hang for good: the close is asked for, the

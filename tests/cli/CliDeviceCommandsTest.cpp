@@ -72,13 +72,19 @@ TEST(Read, FailedReadPrintsAndSavesNothing) {
 // /dev/fd/1 rather than /dev/stdout, the same kind of link one step shorter: a save that replaced
 // the name instead of writing through it fails here, where under /dev it would replace the
 // machine's /dev/stdout.
-TEST(Read, ToStandardOutputWritesTheFileBytesThereBeforeTheText) {
+TEST(Read, ToStandardOutputWritesTheFileBytesBeforeTheTextButNeverBeforeJson) {
   const Bytes sample = ReadFileBytes(QUARROW_SAMPLES_DIR "/sample.prm");
   const CliRun run = RunChild({"--simulate", "read", "-o", "/dev/fd/1"}, {});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, std::string(sample.begin(), sample.end()) +
                          TextOfRaw(InvertMirrorBytes(sample)) + "\n" +
                          IdentificationOfMame(sample) + "\n" + kUnknownDumpLine);
+
+  // A script parses standard output as one JSON object; the bytes in front would break it.
+  const CliRun json = RunChild({"--simulate", "read", "--json", "-o", "/dev/stdout"}, {});
+  EXPECT_EQ(json.status, 2);
+  EXPECT_EQ(json.out, "");
+  EXPECT_NE(json.err.find("--output must name another file"), std::string::npos) << json.err;
 }
 
 // The comment in ReadCommand promises that a good read reaches the person even when its file
@@ -165,8 +171,10 @@ TEST(Compare, MatchingFileExitsZero) {
   const CliRun run = RunCli({"--simulate-image", (folder / "chip.prm").string(), "compare", "--nss",
                           (folder / "same.bin").string()});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, TextOfRaw(InvertMirrorBytes(chip)) + "\n" + IdentificationOfMame(chip) + "\n" +
-                         kUnknownDumpLine + "Chip and file match\n");
+  // The hash line is that of the file compared with, in its raw layout.
+  EXPECT_EQ(run.out, TextOfRaw(InvertMirrorBytes(chip)) + "\n" +
+                         IdentificationOfMame(InvertMirrorBytes(chip)) + "\n" + kUnknownDumpLine +
+                         "Chip and file match\n");
 }
 
 TEST(Compare, FileDifferingInTheFirstAndLastBitExitsOneNamingThem) {

@@ -25,6 +25,7 @@ class Ftd2xxDll : public ::testing::Test {
   void TearDown() override {
     SetEnvironmentVariableW(L"QUARROW_TEST_CHIP", nullptr);
     SetEnvironmentVariableW(L"QUARROW_TEST_FAULT", nullptr);
+    SetEnvironmentVariableW(L"QUARROW_TEST_CHIP_TYPE", nullptr);
   }
   // A copy of quarrow-cli.exe in a folder of its own, with `dll` beside it as ftd2xx.dll (none when
   // null).
@@ -79,6 +80,19 @@ TEST_F(Ftd2xxDll, CompareNamesTheBitsThatDiffer) {
   EXPECT_EQ(run.out, TextOfRaw(InvertMirrorBytes(chip)) + "\n" + IdentificationOfMame(chip) + "\n" +
                          kUnknownDumpLine + "Chip and file do not match\n");
   EXPECT_EQ(run.err, "Differing bits: 9\n");
+}
+
+// The list's type field decides: an FT2232H is listed port by port under its chip's name, and the
+// second port reads.
+TEST_F(Ftd2xxDll, ListsAnFt2232hPortByPortAndReadsTheSecond) {
+  const fs::path cli = Install(QUARROW_TEST_FTD2XX);
+  SetEnvironmentVariableW(L"QUARROW_TEST_CHIP_TYPE", L"FT2232H");
+  const CliRun list = RunCli({"list"}, {}, cli);
+  EXPECT_EQ(list.status, 0) << list.err;
+  EXPECT_EQ(list.out, "FTQ2XX01A - FT2232H (FT2232H board A)\nFTQ2XX01B - FT2232H (FT2232H board B)\n");
+  const CliRun read = RunCli({"read", "--device", "FTQ2XX01B"}, {}, cli);
+  EXPECT_EQ(read.status, 0) << read.err;
+  EXPECT_EQ(read.out.substr(0, 34), "0123456789ABCDEF FEDCBA9876543210\n");
 }
 
 TEST_F(Ftd2xxDll, ReadsThatFailHalfWaySaveAndPrintNothing) {

@@ -33,8 +33,8 @@ void SetTableVariable(const std::string& value) {
 
 constexpr const char* kTableHeader = "set\ttitle\tyear\tmanufacturer\tcrc32\tsha1\tlayout\n";
 constexpr const char* kAllZerosDiagnosis =
-    "Every bit reads 0 - there is probably no chip in the socket, or its data line is not "
-    "connected\n";
+    "Every bit reads 0 - there is probably no chip in the socket, its data line is not connected, "
+    "or the programmer is wired to other pins than the tool uses (check the wiring)\n";
 
 class CliIdentify : public ::testing::Test {
  protected:
@@ -103,6 +103,49 @@ TEST_F(CliIdentify, MalformedTableExitsThreeNamingTheFileAndLine) {
     EXPECT_EQ(run.err, expected);
   }
 }
+
+// A table is outside text: its set names, titles, years and makers must not drive the terminal.
+TEST_F(CliIdentify, TableTextIsPrintedEscapedByEveryCommand) {
+  const std::string hostile[] = {"s\x1b[2Jx", std::string("t\x07\rT"), std::string("1\0", 2),
+                                 "m\xff"};
+  std::ofstream(folder / "hostile.tsv", std::ios::binary)
+      << kTableHeader << hostile[0] << '\t' << hostile[1] << '\t' << hostile[2] << '\t'
+      << hostile[3] << '\t' << TableHashes(raw) << "\traw\n";
+  const std::string hostileTable = (folder / "hostile.tsv").string();
+  WriteFileBytes(folder / "chip.prm", InvertMirrorBytes(raw));
+  const std::string chipMame = (folder / "chip.prm").string();
+  const std::string escaped = "Known dump: s\\e[2Jx, t\\x07\\rT, m\\xFF 1\\x00\n";
+
+  const std::vector<std::string> commands[] = {
+      {"identify", chip, "--nss"},
+      {"show", chip, "--nss"},
+      {"--simulate-image", chipMame, "read"},
+      {"--simulate-image", chipMame, "compare", chip, "--nss"}};
+  for (const std::vector<std::string>& command : commands) {
+    std::vector<std::string> args = {"--known-dumps", hostileTable};
+    args.insert(args.end(), command.begin(), command.end());
+    const CliRun run = RunCli(args);
+    EXPECT_EQ(run.status, 0) << command[0] << ": " << run.err;
+    EXPECT_NE(run.out.find(escaped), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find_first_of(std::string("\x1b\x07\r\0\xff", 5)), std::string::npos)
+        << command[0];
+  }
+}
+
+#ifndef _WIN32
+// The table's path and its bad field are outside text too, and the message stays one line.
+TEST_F(CliIdentify, TableErrorIsOneEscapedLine) {
+  const std::string name = (folder / "t\x1b\nx.tsv").string();
+  std::ofstream(name, std::ios::binary)
+      << kTableHeader << "pc_x\tX\t1985\tN\t\x1b[2J\t" << std::string(40, '0') << "\tmame\n";
+  ChildSetUp setUp;
+  setUp.environment = {"QUARROW_KNOWN_DUMPS=" + name};
+  const CliRun run = RunChild({"identify", chip}, setUp);
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.err, "Can't read the table of known dumps - " + folder.path().string() +
+                         "/t\\e\\nx.tsv:2: crc32 '\\e[2J' is not 8 hexadecimal digits\n");
+}
+#endif
 
 TEST_F(CliIdentify, JsonHoldsBothLayoutsTheIdentificationAndTheDiagnosis) {
   // All bytes FF in the MAME layout: every bit 0. The name is not UTF-8, which JSON text must be;

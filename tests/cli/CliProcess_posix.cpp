@@ -42,6 +42,17 @@ CliRun RunChild(const std::vector<std::string>& args, const ChildSetUp& setUp) {
     throw std::runtime_error("pipe failed");
   }
 
+  // Small enough for the pipe's buffer, so it is all written before the child starts.
+  int input[2] = {-1, -1};
+  if (!setUp.input.empty()) {
+    if (::pipe(input) != 0 ||
+        ::write(input[1], setUp.input.data(), setUp.input.size()) !=
+            static_cast<ssize_t>(setUp.input.size())) {
+      throw std::runtime_error("cannot set up standard input");
+    }
+    ::close(input[1]);
+  }
+
   const pid_t pid = ::fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
@@ -51,7 +62,7 @@ CliRun RunChild(const std::vector<std::string>& args, const ChildSetUp& setUp) {
     ::dup2(stdoutFile >= 0 ? stdoutFile : out[1], STDOUT_FILENO);
     if (stdoutFile >= 0) ::close(stdoutFile);
     ::dup2(err[1], STDERR_FILENO);
-    const int in = ::open("/dev/null", O_RDONLY);
+    const int in = input[0] >= 0 ? input[0] : ::open("/dev/null", O_RDONLY);
     ::dup2(in, STDIN_FILENO);
     for (int fd : {out[0], out[1], err[0], err[1], in}) ::close(fd);
     for (const std::string& variable : setUp.environment) {
@@ -67,6 +78,7 @@ CliRun RunChild(const std::vector<std::string>& args, const ChildSetUp& setUp) {
   }
   ::close(out[1]);
   ::close(err[1]);
+  if (input[0] >= 0) ::close(input[0]);
 
   CliRun run;
   bool signalled = setUp.signal == 0;

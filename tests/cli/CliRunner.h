@@ -30,6 +30,7 @@ struct ChildSetUp {
   std::string stdoutPath;                // standard output to this file instead of the capture
   std::vector<std::string> environment;  // NAME=VALUE added to the test's own
   long fileSizeLimit = -1;               // RLIMIT_FSIZE in bytes; -1 leaves it
+  std::string input;                     // standard input, from a pipe; empty: /dev/null
   // Standard error is a terminal (so the progress bar is drawn); once it has shown this text, the
   // child is sent `signal`.
   std::string signalWhenErrShows;
@@ -50,7 +51,8 @@ void WriteFileBytes(const std::filesystem::path& path, const Bytes& bytes);
 Bytes InvertMirrorBytes(const Bytes& bytes);
 // The image text of a raw-layout file's first 16 bytes (missing bytes 00).
 std::string TextOfRaw(Bytes raw);
-// "CRC(...) SHA1(...)" of 16 MAME-layout bytes, computed here with zlib and OpenSSL.
+// "CRC(...) SHA1(...)" of 16 file bytes (the MAME layout's, or the raw layout's for a command that
+// works in it), computed here with zlib and OpenSSL.
 std::string IdentificationOfMame(const Bytes& mame);
 // The same two hashes as a table of known dumps holds them: "crc32<TAB>sha1".
 std::string TableHashes(const Bytes& bytes);

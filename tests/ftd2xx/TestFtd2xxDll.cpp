@@ -8,6 +8,8 @@
 //                        success but takes nothing; "absurd-count": FT_CreateDeviceInfoList
 //                        counts 0xFFFFFFFF devices; "long-serial": the serial fills all 16 bytes
 //   QUARROW_TEST_CALL_LOG  a file each D2XX call appends its name to, one a line
+//   QUARROW_TEST_CHIP_TYPE  the FTDI chip it poses as (FT232R default, FT232H, FT2232H, ...): its
+//                        device type in the list, one record per port (serials ending A, B, ...)
 // Built a second time without FT_GetBitMode, as an old or foreign ftd2xx.dll would be.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -52,6 +54,17 @@ SimulatedProgrammer& Programmer() {
     quarrow::SimulatedOptions options;
     options.devices = {
         {quarrow::SimulatedDeviceRecord(Fault(L"long-serial") ? kLongSerial : kSerial, kDescription)}};
+    const std::wstring type = Environment(L"QUARROW_TEST_CHIP_TYPE");
+    if (const auto chip = quarrow::ChipNamed(std::string(type.begin(), type.end())); chip) {
+      const quarrow::FtdiChipFacts& facts = quarrow::FactsOf(*chip);
+      options.chip = *chip;
+      options.devices->clear();
+      for (int port = 0; port < facts.interfaces; ++port) {
+        const std::string letter = facts.interfaces > 1 ? std::string(1, static_cast<char>('A' + port)) : "";
+        options.devices->push_back(quarrow::SimulatedDeviceRecord(
+            kSerial + letter, std::string(facts.name) + " board " + letter, facts.d2xxType));
+      }
+    }
     if (Fault(L"reads-fail")) options.failReadsFromBit = kFailingBit;
     sim->SetOptions(options);
     return sim;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The FT232R's side of usbfs for tests: descriptors in the mocked sysfs, and an ioctl handler that
+// An FTDI chip's side of usbfs for tests (an FT232R unless told otherwise): descriptors in the mocked sysfs, and an ioctl handler that
 // answers libusb's URBs (string descriptors, FTDI SIO requests, bulk pin writes) as the chip does.
 #include "FakeFt232r.h"
 
@@ -35,19 +35,28 @@ std::string Hex(const std::vector<std::uint8_t>& bytes) {
 
 std::vector<std::uint8_t> Descriptors(const Ft232rSpec& spec) {
   const std::uint8_t serialIndex = spec.serial || spec.serialStalls ? 3 : 0;
-  return {
-      // device: USB 2.0, EP0 8 bytes, 0403:6001, strings 1/2/3, one configuration
-      0x12, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x08, 0x03, 0x04, 0x01, 0x60,
+  const auto ports = static_cast<std::uint8_t>(spec.interfaces);
+  const auto total = static_cast<std::uint8_t>(9 + 23 * ports);
+  std::vector<std::uint8_t> bytes = {
+      // device: USB 2.0, EP0 8 bytes, 0403:product, strings 1/2/3, one configuration
+      0x12, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x08, 0x03, 0x04,
+      static_cast<std::uint8_t>(spec.product & 0xFF),
+      static_cast<std::uint8_t>(spec.product >> 8),
       static_cast<std::uint8_t>(spec.bcdDevice & 0xFF),
       static_cast<std::uint8_t>(spec.bcdDevice >> 8),
       0x01, 0x02, serialIndex, 0x01,
-      // configuration 1: one interface, bus powered, 90 mA
-      0x09, 0x02, 0x20, 0x00, 0x01, 0x01, 0x00, 0xA0, 0x2D,
-      // interface 0: vendor class, two bulk endpoints
-      0x09, 0x04, 0x00, 0x00, 0x02, 0xFF, 0xFF, 0xFF, 0x02,
-      0x07, 0x05, 0x81, 0x02, 0x40, 0x00, 0x00,
-      0x07, 0x05, 0x02, 0x02, 0x40, 0x00, 0x00,
+      // configuration 1: one interface per port, bus powered, 90 mA
+      0x09, 0x02, total, 0x00, ports, 0x01, 0x00, 0xA0, 0x2D,
   };
+  for (std::uint8_t port = 0; port < ports; ++port) {
+    // interface `port`: vendor class, two bulk endpoints (FTDI numbers them 0x81/0x02, 0x83/0x04...)
+    const std::initializer_list<std::uint8_t> interface = {
+        0x09, 0x04, port, 0x00, 0x02, 0xFF, 0xFF, 0xFF, 0x02,
+        0x07, 0x05, static_cast<std::uint8_t>(0x81 + 2 * port), 0x02, 0x40, 0x00, 0x00,
+        0x07, 0x05, static_cast<std::uint8_t>(0x02 + 2 * port), 0x02, 0x40, 0x00, 0x00};
+    bytes.insert(bytes.end(), interface);
+  }
+  return bytes;
 }
 
 }  // namespace
@@ -186,11 +195,14 @@ void FakeFt232r::Answer(Urb& urb) {
   fields.actual_length = 0;
   if (fields.type == USBDEVFS_URB_TYPE_CONTROL) {
     AnswerControl(urb);
-  } else if (fields.type == USBDEVFS_URB_TYPE_BULK && fields.endpoint == 0x02) {
+  } else if (fields.type == USBDEVFS_URB_TYPE_BULK && (fields.endpoint & 0x80) == 0 &&
+             fields.endpoint % 2 == 0 && fields.endpoint / 2 <= spec_.interfaces) {
     std::lock_guard lock(mutex_);
-    if (urb.Length() > 0) written_.insert(written_.end(), urb.Bytes(), urb.Bytes() + urb.Length());
+    std::vector<std::uint8_t>& written = written_[fields.endpoint / 2 - 1];
+    if (urb.Length() > 0) written.insert(written.end(), urb.Bytes(), urb.Bytes() + urb.Length());
     fields.actual_length = urb.Length();
-  } else if (fields.type == USBDEVFS_URB_TYPE_BULK && fields.endpoint == 0x81 &&
+  } else if (fields.type == USBDEVFS_URB_TYPE_BULK && (fields.endpoint & 0x80) != 0 &&
+             fields.endpoint % 2 == 1 && (fields.endpoint & 0x7F) / 2 < spec_.interfaces &&
              urb.Length() >= 2) {
     // Nothing received: every IN packet starts with the two modem status bytes.
     urb.Bytes()[0] = 0x01;
@@ -219,7 +231,9 @@ void FakeFt232r::AnswerControl(Urb& urb) {
     vendor_.push_back(request);
     if (request.requestType == kRequestTypeVendorIn) {
       if (request.request == kSioReadPins) {
-        reply = {driven_ ? *driven_ : (written_.empty() ? std::uint8_t{0xFF} : written_.back())};
+        // The index names the port: 1 for interface A.
+        const std::vector<std::uint8_t>& written = written_[request.index - 1];
+        reply = {driven_ ? *driven_ : (written.empty() ? std::uint8_t{0xFF} : written.back())};
       } else if (request.request == kSioGetLatency) {
         reply = {16};
       } else if (request.request == kSioPollModemStatus) {
@@ -271,9 +285,10 @@ std::vector<ControlRequest> FakeFt232r::VendorRequests() const {
   return vendor_;
 }
 
-std::vector<std::uint8_t> FakeFt232r::BulkWritten() const {
+std::vector<std::uint8_t> FakeFt232r::BulkWritten(int port) const {
   std::lock_guard lock(mutex_);
-  return written_;
+  auto it = written_.find(port);
+  return it == written_.end() ? std::vector<std::uint8_t>{} : it->second;
 }
 
 void FakeFt232r::DrivePins(std::uint8_t levels) {
@@ -312,6 +327,8 @@ FakeFt232r& UsbTestbed::Add(Ft232rSpec spec) {
   std::snprintf(node, sizeof node, "/dev/bus/usb/001/%03d", devnum);
   char hexRelease[8];
   std::snprintf(hexRelease, sizeof hexRelease, "%04x", spec.bcdDevice);
+  char hexProduct[8];
+  std::snprintf(hexProduct, sizeof hexProduct, "%04x", spec.product);
 
   const std::string devpath = "/devices/pci0000:00/0000:00:14.0/usb1/1-" + std::to_string(number);
   const std::string description =
@@ -321,7 +338,7 @@ FakeFt232r& UsbTestbed::Add(Ft232rSpec spec) {
       "E: DEVTYPE=usb_device\nE: DRIVER=usb\nE: SUBSYSTEM=usb\n" +
       "E: BUSNUM=001\nE: DEVNUM=" + std::string(node + 17) + "\n" +
       "A: busnum=1\nA: devnum=" + std::to_string(devnum) + "\n" +
-      "A: idVendor=0403\nA: idProduct=6001\nA: bcdDevice=" + hexRelease + "\n" +
+      "A: idVendor=0403\nA: idProduct=" + hexProduct + "\nA: bcdDevice=" + hexRelease + "\n" +
       "A: bConfigurationValue=1\nA: bNumConfigurations=1\nA: speed=12\n" +
       "H: descriptors=" + Hex(Descriptors(spec)) + "\n";
 

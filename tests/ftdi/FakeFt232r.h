@@ -24,6 +24,10 @@ struct Ft232rSpec {
   bool serialStalls = false;  // a serial string index whose read the device refuses
   std::string description = "FT232R USB UART";
   std::uint16_t bcdDevice = 0x0600;
+  // Another FTDI chip: its product id (0x6010 FT2232C/D/H, 0x6011 FT4232H, 0x6014 FT232H, 0x6015
+  // FT-X) with its bcdDevice, and its number of ports (interfaces A, B, ...).
+  std::uint16_t product = 0x6001;
+  int interfaces = 1;
   bool busy = false;  // another program holds the interface: claims fail with EBUSY
 };
 
@@ -47,7 +51,8 @@ class FakeFt232r {
 
   // Vendor-type requests (FTDI SIO commands) in the order received.
   std::vector<ControlRequest> VendorRequests() const;
-  std::vector<std::uint8_t> BulkWritten() const;
+  // The bytes written to the pins of one port (0: interface A).
+  std::vector<std::uint8_t> BulkWritten(int port = 0) const;
   // Levels reported to a pin read: by default the last byte written to the pins.
   void DrivePins(std::uint8_t levels);
   int Claims() const;
@@ -69,7 +74,7 @@ class FakeFt232r {
   // Answered URBs waiting to be reaped, per open file: usbfs reaps only the opener's own URBs.
   std::map<UMockdevIoctlClient*, std::vector<std::unique_ptr<Urb>>> done_;
   std::vector<ControlRequest> vendor_;
-  std::vector<std::uint8_t> written_;
+  std::map<int, std::vector<std::uint8_t>> written_;  // per port
   std::optional<std::uint8_t> driven_;
   int claims_ = 0;
   int reattaches_ = 0;

@@ -119,6 +119,71 @@ TEST(LibFtdiListing, LongStringsAreCutAndTerminatedAndTheWholeSerialStillOpens) 
   }
 }
 
+// One device of each FTDI product id with asynchronous bit-bang; a multi-port chip is listed port by
+// port as D2XX lists it, and each port's pins are its own.
+TEST(LibFtdiListing, ListsAndDrivesEveryBitBangChipPortByPort) {
+  struct Chip {
+    const char* serial;
+    std::uint16_t product, bcdDevice;
+    int ports;
+    std::uint32_t type;
+  } chips[] = {{"R0000001", 0x6001, 0x0600, 1, FT_DEVICE_232R},
+               {"FTX1234", 0x6010, 0x0700, 2, FT_DEVICE_2232H},
+               {"Q4000001", 0x6011, 0x0800, 4, FT_DEVICE_4232H},
+               {"H0000001", 0x6014, 0x0900, 1, FT_DEVICE_232H},
+               {"X0000001", 0x6015, 0x1000, 1, FT_DEVICE_X_SERIES}};
+  UsbTestbed bed;
+  std::vector<FakeFt232r*> devices;
+  for (const Chip& chip : chips) {
+    Ft232rSpec spec = WithSerial(chip.serial);
+    spec.product = chip.product;
+    spec.bcdDevice = chip.bcdDevice;
+    spec.interfaces = chip.ports;
+    spec.description = "Board";
+    devices.push_back(&bed.Add(spec));
+  }
+
+  LibFtdiD2xx d2xx;
+  std::vector<std::string> listed;
+  for (const auto& node : List(d2xx)) {
+    listed.push_back(Field(node.SerialNumber) + " " + Field(node.Description) + " " +
+                     std::to_string(node.Type) + " " + std::to_string(node.ID & 0xFFFF));
+  }
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, (std::vector<std::string>{
+                        "FTX1234A Board A 6 24592", "FTX1234B Board B 6 24592",
+                        "H0000001 Board 8 24596", "Q4000001A Board A 7 24593",
+                        "Q4000001B Board B 7 24593", "Q4000001C Board C 7 24593",
+                        "Q4000001D Board D 7 24593", "R0000001 Board 5 24577",
+                        "X0000001 Board 9 24597"}));
+
+  // Both ports of the FT2232H open at once, each writing and reading its own pins.
+  const std::pair<const char*, int> ports[] = {{"FTX1234A", 0}, {"FTX1234B", 1}, {"H0000001", 0},
+                                               {"Q4000001C", 2}, {"X0000001", 0}};
+  std::vector<FT_HANDLE> handles;
+  for (const auto& [serial, port] : ports) {
+    FT_HANDLE handle = nullptr;
+    ASSERT_EQ(d2xx.FT_OpenEx(serial, FT_OPEN_BY_SERIAL_NUMBER, &handle), FT_OK)
+        << serial << ": " << d2xx.LastErrorText();
+    handles.push_back(handle);
+    const std::uint8_t byte = static_cast<std::uint8_t>(0x10 + port);
+    std::uint32_t written = 0;
+    EXPECT_EQ(d2xx.FT_SetBitMode(handle, 0x0C, FT_BITMODE_ASYNC_BITBANG), FT_OK);
+    EXPECT_EQ(d2xx.FT_Write(handle, &byte, 1, &written), FT_OK) << d2xx.LastErrorText();
+    std::uint8_t pins = 0;
+    EXPECT_EQ(d2xx.FT_GetBitMode(handle, &pins), FT_OK) << d2xx.LastErrorText();
+    EXPECT_EQ(pins, byte) << serial;
+  }
+  EXPECT_EQ(devices[1]->BulkWritten(0), std::vector<std::uint8_t>{0x10});
+  EXPECT_EQ(devices[1]->BulkWritten(1), std::vector<std::uint8_t>{0x11});
+  EXPECT_EQ(devices[2]->BulkWritten(2), std::vector<std::uint8_t>{0x12});
+  // The direction mask reaches the port it is meant for: interface B is index 2.
+  const auto requests = devices[1]->VendorRequests();
+  EXPECT_NE(std::find(requests.begin(), requests.end(), ControlRequest{0x40, 0x0B, 0x010C, 2}),
+            requests.end());
+  for (FT_HANDLE handle : handles) EXPECT_EQ(d2xx.FT_Close(handle), FT_OK);
+}
+
 class LibFtdiSerialLess : public ::testing::TestWithParam<bool> {};
 
 // A device without a readable serial (no string index, or one it refuses to read) is still listed

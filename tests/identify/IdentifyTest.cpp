@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "ConvertAdvice.h"
 #include "Diagnosis.h"
 #include "IdentificationText.h"
 #include "Identify.h"
+#include "ReadStability.h"
+#include "RomLoad.h"
 
 namespace quarrow {
 namespace {
@@ -137,6 +140,58 @@ TEST_F(IdentifyTest, ARandomImageIsUnknownAndTheSentenceCountsTheTablesDumps) {
   EXPECT_EQ(identification.tableDumps, 3u);
   EXPECT_NE(IdentificationSentence(identification).find("none of the 3 dumps"), std::string::npos);
   EXPECT_EQ(IdentificationShort(identification), "unknown dump");
+}
+
+TEST_F(IdentifyTest, RomLoadUsesTheSetsNameAndLayoutAndTheMameLayoutForAnUnknownImage) {
+  const std::string raw = RomLoadLine(RomLoadFor(Identify(rawDump)));
+  EXPECT_EQ(raw, "ROM_LOAD( \"security.prm\", 0x00, 0x10, CRC(" +
+                     HashesOf(rawDump, ImageFileLayout::Nss).substr(0, 8) + ") SHA1(" +
+                     HashesOf(rawDump, ImageFileLayout::Nss).substr(9) + ") )");
+  const PromImage unknown = RandomImage(9);
+  const RomLoad romLoad = RomLoadFor(Identify(unknown));
+  EXPECT_EQ(romLoad.layout, ImageFileLayout::Mame);
+  EXPECT_EQ(romLoad.hashes.crc32 + "\t" + romLoad.hashes.sha1,
+            HashesOf(unknown, ImageFileLayout::Mame));
+}
+
+// Each near miss, written as a file in either layout, is turned back into its dump by the
+// conversion suggested for it; and the file of a dump read in the wrong layout is caught.
+TEST_F(IdentifyTest, SuggestedRepairsUndoEachNearMissAndAWrongLayoutIsFound) {
+  for (NearMiss kind : {NearMiss::Inverted, NearMiss::Mirrored, NearMiss::InvertedMirrored,
+                        NearMiss::HalvesSwapped}) {
+    for (ImageFileLayout layout : {ImageFileLayout::Mame, ImageFileLayout::Nss}) {
+      const ImageFileBytes file = EncodeImageFile(NearMissVariant(mameDump, kind), layout);
+      const Identification nearMiss = Identify(DecodeImageFile(file, layout));
+      ASSERT_EQ(nearMiss.nearMiss, kind);
+      const std::optional<ConvertRepair> repair = RepairForNearMiss(kind, layout);
+      ASSERT_TRUE(repair);
+      EXPECT_EQ(RepairedImage(DecodeImageFile(file, repair->from), repair->repairs), mameDump)
+          << static_cast<int>(kind);
+    }
+  }
+
+  const ImageFileBytes mameFile = EncodeImageFile(mameDump, ImageFileLayout::Mame);
+  std::optional<LayoutMistake> mistake;
+  std::string error;
+  ASSERT_TRUE(FindLayoutMistake(mameFile, ImageFileLayout::Nss, {}, table, mistake, error));
+  ASSERT_TRUE(mistake);
+  EXPECT_EQ(mistake->actualLayout, ImageFileLayout::Mame);
+  EXPECT_EQ(SetNames(mistake->identification), std::vector<std::string>{"pc_mame"});
+  ASSERT_TRUE(FindLayoutMistake(mameFile, ImageFileLayout::Mame, {}, table, mistake, error));
+  EXPECT_FALSE(mistake);
+}
+
+TEST(ReadStability, UnstableBitsCountTheReadsThatGaveOne) {
+  PromImage one = RandomImage(4);
+  std::vector<PromImage> reads(5, one);
+  EXPECT_TRUE(UnstableBits(reads).empty());
+  reads[1].SetBit(0, !one.Bit(0));
+  reads[3].SetBit(127, !one.Bit(127));
+  reads[4].SetBit(127, !one.Bit(127));
+  const int ones0 = one.Bit(0) ? 4 : 1;
+  const int ones127 = one.Bit(127) ? 3 : 2;
+  EXPECT_EQ(UnstableBits(reads),
+            (std::vector<UnstableBit>{{0, ones0, 5}, {127, ones127, 5}}));
 }
 
 TEST(Diagnosis, EachPatternGivesItsOwnDiagnosisAndARandomReadNone) {

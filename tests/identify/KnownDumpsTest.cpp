@@ -57,13 +57,23 @@ TEST(KnownDumpsParse, MalformedTablesFailNamingTheSourceAndLine) {
        "t.tsv:2: layout 'MAME' is neither mame nor raw"},
       {header + "\tX\t1985\tN\tbd82d775\te15c369d638156eeb0cd141aeeec877c62810b64\tmame\n",
        "t.tsv:2: the set name is empty"},
-      {header + "nss_x\tX\t1993\tN\t\t\traw\n", "t.tsv:3: the table lists no dumps"},
+      {"set\ttitle\tyear\tmanufacturer\tcrc32\tsha1\tlayout\tyear\n" + good,
+       "t.tsv:1: the header line names column 'year' twice"},
+      {header + "nss_x\tX\t1993\tN\t\t\traw\n", "t.tsv:1: the table lists no dumps"},
   };
   for (const Case& c : cases) {
     std::string error;
     EXPECT_FALSE(ParseKnownDumps(c.text, "t.tsv", error)) << c.text;
     EXPECT_EQ(error.rfind(c.errorStart, 0), 0u) << error;
   }
+}
+
+TEST(KnownDumpsFind, ASetListedTwiceIsFoundOnce) {
+  std::string error;
+  const std::optional<KnownDumpTable> table =
+      ParseKnownDumps(std::string(kHeader) + kGoodRow + kGoodRow, "t.tsv", error);
+  ASSERT_TRUE(table) << error;
+  EXPECT_EQ(table->Find(ImageFileLayout::Mame, table->Rows()[0].hashes).size(), 1u);
 }
 
 TEST(KnownDumpsLoad, FileErrorsNameTheFile) {

@@ -116,6 +116,23 @@ TEST_F(ImageFileOnDisk, RandomImagesRoundTripThroughFilesInBothLayouts) {
   EXPECT_EQ(FolderEntries(), std::vector<fs::path>{"dump.prm"});
 }
 
+// The archive's save: a new name gets the whole file, a taken one is never replaced, and no
+// temporary file stays behind either way.
+TEST_F(ImageFileOnDisk, CreateWritesANewFileAndNeverReplacesAnExistingOne) {
+  const PromImage image = RandomImage();
+  bool exists = true;
+  ASSERT_TRUE(CreateImageFile(folder_ / "new.nss", image, ImageFileLayout::Nss, exists));
+  EXPECT_FALSE(exists);
+  const ImageFileBytes encoded = EncodeImageFile(image, ImageFileLayout::Nss);
+  EXPECT_EQ(Contents(folder_ / "new.nss"), Bytes(encoded.begin(), encoded.end()));
+
+  Write(folder_ / "taken.prm", Bytes{1, 2, 3});
+  EXPECT_FALSE(CreateImageFile(folder_ / "taken.prm", image, ImageFileLayout::Mame, exists));
+  EXPECT_TRUE(exists);
+  EXPECT_EQ(Contents(folder_ / "taken.prm"), (Bytes{1, 2, 3}));
+  EXPECT_EQ(FolderEntries().size(), 2u);
+}
+
 TEST_F(ImageFileOnDisk, LineEndBytesAreWrittenAndReadUnchanged) {
   const Bytes raw = {0x0A, 0x0D, 0x0D, 0x0A, 0x0A, 0x00, 0x0D, 0x1A,
                      0x0D, 0x0A, 0xFF, 0x0A, 0x0D, 0x0A, 0x0A, 0x0D};
@@ -320,6 +337,31 @@ TEST_F(ImageFileOnDisk, FilesAndFoldersThatMayNotBeWrittenAreRefusedAsAPlainWrit
   EXPECT_EQ(Contents(readOnly), Bytes(16, 0x44));
   EXPECT_EQ(FolderEntries().size(), 2u);
   EXPECT_TRUE(fs::is_empty(locked));
+}
+
+// A folder that refuses the temporary file must not make a writable file unsavable; a file that
+// refuses writing stays refused there too.
+TEST_F(ImageFileOnDisk, WritableFileInAFolderThatMayNotBeWrittenIsSavedInPlace) {
+  const fs::path writable = folder_ / "writable.prm";
+  const fs::path readOnly = folder_ / "read-only.prm";
+  Write(writable, Bytes(20, 0x55));
+  Write(readOnly, Bytes(16, 0x44));
+  ASSERT_EQ(::chmod(writable.c_str(), 0666), 0);
+  ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+  ASSERT_EQ(::chmod(folder_.c_str(), 0555), 0);
+  const PromImage image = RandomImage();
+
+  EXPECT_TRUE(AsNobody([&] { return CheckSaveTarget(writable); })) << "check";
+  const FileStatus saved =
+      AsNobody([&] { return SaveImageFile(writable, image, ImageFileLayout::Nss); });
+  EXPECT_TRUE(saved) << saved.reason;
+  const ImageFileBytes expected = EncodeImageFile(image, ImageFileLayout::Nss);
+  EXPECT_EQ(Contents(writable), Bytes(expected.begin(), expected.end()));
+  EXPECT_EQ(AsNobody([&] { return SaveImageFile(readOnly, image, ImageFileLayout::Nss); }).reason,
+            "Permission denied");
+  ASSERT_EQ(::chmod(folder_.c_str(), 0700), 0);
+  EXPECT_EQ(Contents(readOnly), Bytes(16, 0x44));
+  EXPECT_EQ(FolderEntries().size(), 2u);
 }
 
 TEST_F(ImageFileOnDisk, DevicesAndFifosAreWrittenInPlace) {

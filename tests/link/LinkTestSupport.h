@@ -59,8 +59,18 @@ struct ConnectedSimulation {
   RecordingReceiver receiver;
   std::vector<std::pair<int, int>> waits;  // (pin writes made before the wait, milliseconds)
 
+  PinAssignment pins;  // what the tool is told of the wiring
+
   explicit ConnectedSimulation(const PromImage& chip = SimulatedSampleImage()) : sim(chip) {
     ConnectProgrammer(sim, EntryForSerial(kSimulatedSerial), handle);
+    sim.ClearRecord();
+  }
+  // A board wired as `board` says, connected as the tool connects with the assignment `toolPins`.
+  ConnectedSimulation(const SimulatedOptions& board, const PinAssignment& toolPins,
+                      const PromImage& chip = SimulatedSampleImage())
+      : sim(chip), pins(toolPins) {
+    sim.SetOptions(board);
+    ConnectProgrammer(sim, EntryForSerial(kSimulatedSerial), handle, pins);
     sim.ClearRecord();
   }
   void Set(void (*change)(SimulatedOptions&)) {
@@ -70,7 +80,7 @@ struct ConnectedSimulation {
   }
   ReadPromJob Job(const std::atomic<bool>* stop = nullptr) {
     return {port, pinByte, image, receiver,
-            [this](int ms) { waits.emplace_back(sim.PinWrites(), ms); }, stop};
+            [this](int ms) { waits.emplace_back(sim.PinWrites(), ms); }, stop, pins};
   }
   ReadResult Read(const std::atomic<bool>* stop = nullptr) {
     ReadPromJob job = Job(stop);

@@ -26,17 +26,24 @@ std::vector<std::string> Texts(const std::vector<DeviceEntry>& entries) {
   return texts;
 }
 
-TEST(EnumerateProgrammers, SortsCaseInsensitivelySkippingOtherTypes) {
+TEST(EnumerateProgrammers, SortsCaseInsensitivelyNamingChipsOtherThanTheFt232r) {
   SimulatedProgrammer sim;
   EXPECT_EQ(Texts(EnumerateProgrammers(sim)),
             std::vector<std::string>{"QSIM0001 - Simulated RP5H01 programmer #0"});
 
-  UseDevices(sim, {Record("B0000002", "Board"), Record("a0000009", "FT232H", 8),
+  // Type 0 (FT232BM) and 3 (unknown) have no asynchronous bit-bang the tool can use.
+  UseDevices(sim, {Record("B0000002", "Board"), Record("a0000009", "Single RS232-HS", 8),
                    Record("a0000001", "board"), Record("A0000001", "board"),
-                   Record("C0000003", "FT2232", 6)});
-  EXPECT_EQ(Texts(EnumerateProgrammers(sim)),
+                   Record("C0000003A", "Dual RS232-HS A", 6), Record("D0000004", "Old", 0),
+                   Record("E0000005", "FT231X USB UART", 9), Record("F0000006", "?", 3)});
+  const auto entries = EnumerateProgrammers(sim);
+  EXPECT_EQ(Texts(entries),
             (std::vector<std::string>{"A0000001 - board #3", "a0000001 - board #2",
-                                      "B0000002 - Board #0"}));
+                                      "a0000009 - FT232H (Single RS232-HS) #1",
+                                      "B0000002 - Board #0",
+                                      "C0000003A - FT2232H (Dual RS232-HS A) #4",
+                                      "E0000005 - FT231X (FT231X USB UART) #6"}));
+  EXPECT_EQ(entries[2].chip, FtdiChip::FT232H);
 }
 
 // A library whose enumeration fails but leaves a count behind.
@@ -47,9 +54,9 @@ struct FailingEnumeration : SimulatedProgrammer {
   }
 };
 
-TEST(EnumerateProgrammers, ListsNothingWithoutFt232rsOrWhenEnumerationFails) {
+TEST(EnumerateProgrammers, ListsNothingWithoutBitBangChipsOrWhenEnumerationFails) {
   SimulatedProgrammer sim;
-  UseDevices(sim, {Record("X1", "FT2232H", 6), Record("X2", "FT232H", 8)});
+  UseDevices(sim, {Record("X1", "FT232BM", 0), Record("X2", "?", 3)});
   EXPECT_TRUE(EnumerateProgrammers(sim).empty());
   UseDevices(sim, {});
   EXPECT_TRUE(EnumerateProgrammers(sim).empty());

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Every command and option that `quarrow-cli --help` lists is in the manual page and in the bash
-# completion, so neither falls behind when the command line grows.
-# Usage: cli-docs-cover-help.sh QUARROW_CLI MANUAL_PAGE.scd COMPLETION
+# completion, so neither falls behind when the command line grows; and, given the window program
+# and its page, every option `quarrow --help` lists (without a display) is in that page.
+# Usage: cli-docs-cover-help.sh QUARROW_CLI MANUAL_PAGE.scd COMPLETION [QUARROW WINDOW_PAGE.scd]
 set -euo pipefail
-cli=$1 page=$2 completion=$3
+cli=$1 page=$2 completion=$3 window=${4:-} window_page=${5:-}
 
 # A test aid for the simulated programmer, deliberately left out of the documentation.
 undocumented=' --simulate-fault '
@@ -38,4 +39,14 @@ for command in $commands; do
         check "option of $command:" "$option"
     done
 done
+if [[ -n $window ]]; then
+    options=$(env -u DISPLAY -u WAYLAND_DISPLAY "$window" --help | options_of)
+    [[ -n $options ]] || { echo "FAIL: no options found in quarrow --help"; missing=1; }
+    for option in $options; do
+        if ! grep -qF -- "*$option*" "$window_page"; then
+            echo "FAIL: option $option of quarrow is not in $window_page"
+            missing=1
+        fi
+    done
+fi
 exit $missing

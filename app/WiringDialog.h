@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The "Programmer wiring" dialog: which pin carries the PROM's clock, reset and data, the data
+// line's polarity, the default restored by one button, and "Check wiring..." on the connected
+// programmer.
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+#include <string>
+
+#include "PinAssignment.h"
+#include "SelfTest.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace quarrow {
+
+// Runs the self-test with an assignment on the connected programmer.
+using WiringCheck = std::function<WiringSelfTestResult(const PinAssignment&)>;
+
+class CWiringDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  // `check` is empty when the programmer is not connected.
+  CWiringDialog(const std::string& serial, const PinAssignment& current, const PinAssignment& defaults,
+                WiringCheck check, QWidget* parent = nullptr);
+
+  PinAssignment Chosen() const;
+  void Show(const PinAssignment& pins);
+
+  void OnDefault();
+  void OnCheck();
+
+ private:
+  void Revalidate();
+
+  PinAssignment m_defaults;
+  WiringCheck m_check;
+  QComboBox* m_clock = nullptr;
+  QComboBox* m_reset = nullptr;
+  QComboBox* m_data = nullptr;
+  QCheckBox* m_invert = nullptr;
+  QLabel* m_problem = nullptr;
+  QPushButton* m_ok = nullptr;
+  QPushButton* m_checkButton = nullptr;
+  QPlainTextEdit* m_report = nullptr;
+};
+
+}  // namespace quarrow

@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// convert: an image file from one layout into another, with the repairs identification points at,
+// refusing a conversion that identification says would corrupt a known dump.
+#include <string>
+
+#include "CliTexts.h"
+#include "Commands.h"
+#include "ConvertAdvice.h"
+#include "IdentificationText.h"
+#include "PrintableText.h"
+
+namespace quarrow::cli {
+
+namespace {
+
+const char* LayoutWord(ImageFileLayout layout) {
+  return layout == ImageFileLayout::Nss ? "nss" : "mame";
+}
+
+const char* LayoutTitle(ImageFileLayout layout) {
+  return layout == ImageFileLayout::Nss ? "raw (NSS)" : "MAME";
+}
+
+// One word of a command line the person may paste into a shell: quoted unless it is plainly safe.
+std::string ShellWord(const std::string& word) {
+  const bool plain = !word.empty() && word.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                                             "abcdefghijklmnopqrstuvwxyz"
+                                                             "0123456789_-+.,/:@%=") ==
+                                          std::string::npos;
+  if (plain) return word;
+#ifdef _WIN32
+  // cmd.exe and PowerShell both take a double-quoted word; Windows names cannot hold '"'.
+  return "\"" + word + "\"";
+#else
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+#endif
+}
+
+}  // namespace
+
+std::optional<std::string> RepairCommandLine(const std::string& path, ImageFileLayout layout,
+                                             const Identification& identification) {
+  if (identification.result != IdentificationResult::NearMiss) return std::nullopt;
+  const std::optional<ConvertRepair> repair = RepairForNearMiss(identification.nearMiss, layout);
+  if (!repair) return std::nullopt;
+  std::string line = std::string(kProgramName) + " convert " + ShellWord(path) + " " +
+                     ShellWord(path) + " --from " + LayoutWord(repair->from) + " --to " +
+                     LayoutWord(repair->to);
+  if (repair->repairs.invert) line += " --invert";
+  if (repair->repairs.mirror) line += " --mirror";
+  if (repair->repairs.swapHalves) line += " --swap-halves";
+  return line;
+}
+
+ExitStatus ConvertCommand(const ConvertOptions& options, const KnownDumpTable& knownDumps,
+                          Console& console) {
+  std::vector<std::uint8_t> bytes;
+  if (!ReadImageBytesReporting(options.in, bytes, console)) return kExitFailure;
+
+  if (!options.force) {
+    std::optional<LayoutMistake> mistake;
+    std::string error;
+    if (!FindLayoutMistake(bytes, options.from, options.repairs, knownDumps, mistake, error)) {
+      console.err << kCantIdentify << error << '\n';
+      return kExitFailure;
+    }
+    if (mistake) {
+      // Converting a file that is in the target layout already inverts and mirrors a good dump.
+      console.err << kNotConverted << PrintableText(options.in) << kNotConvertedReadIn
+                  << LayoutTitle(options.from) << kNotConvertedNoDump
+                  << LayoutTitle(mistake->actualLayout) << kNotConvertedItIs
+                  << PrintableText(SetDescription(mistake->identification.sets.front()))
+                  << kNotConvertedProbably << LayoutTitle(mistake->actualLayout)
+                  << kNotConvertedAlready << LayoutWord(mistake->actualLayout)
+                  << kNotConvertedForce << '\n';
+      return kExitUsage;
+    }
+  }
+  const PromImage image = RepairedImage(DecodeImageFile(bytes, options.from), options.repairs);
+  if (!SaveImageReporting(options.out, image, options.to, console)) return kExitFailure;
+  return kExitSuccess;
+}
+
+}  // namespace quarrow::cli

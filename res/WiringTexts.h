@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Texts about the programmer's wiring: the pin assignment and the wiring self-test. Shared by the
+// window and quarrow-cli.
+#pragma once
+
+namespace quarrow::res {
+
+// The environment variable that holds a pin assignment, "clock=PIN,reset=PIN,data=PIN".
+inline constexpr const char* kPinsVariable = "QUARROW_PINS";
+
+// Self-test findings. An output finding is preceded by the line and its pin: "clock (D0): ".
+inline constexpr const char* kOutputFollows = "follows what is written";
+inline constexpr const char* kOutputStuck =
+    "does not follow what is written - the pin is not connected to this chip's pin, is shorted to "
+    "another line or a supply, or the chip is a clone that ignores the direction mask";
+// The data finding is preceded by "data (D4): ", or "data (D4, inverted): ".
+inline constexpr const char* kDataNeverChanges =
+    "never changes - no chip, the chip is not powered, the wrong data pin, or a blank chip";
+inline constexpr const char* kDataFollowsClock =
+    "follows the clock - the data and clock pins are crossed or shorted";
+inline constexpr const char* kDataFollowsReset =
+    "follows the reset - the data and reset pins are crossed or shorted";
+inline constexpr const char* kDataNotRepeatable =
+    "changes, but not the same way after a second reset - a loose contact or a floating line";
+inline constexpr const char* kDataLikeAChip = "changes as a chip's would";
+inline constexpr const char* kPinOperationsFailed =
+    "The programmer did not answer every pin operation - connect it again and repeat the check";
+
+inline constexpr const char* kWiringPlausible = "Wiring plausible";
+// Followed by the first fault found.
+inline constexpr const char* kWiringFaulty = "Wiring fault likely: ";
+
+// The status line after Connect when the wiring is not the default board's; followed by the
+// assignment's text.
+inline constexpr const char* kWiringInUse = "Pin assignment in use: ";
+inline constexpr const char* kDataInverted = ", data inverted";
+
+// The "Programmer wiring" dialog. Object names are the controls' identifiers.
+inline constexpr const char* kWiringDialogName = "IDD_WIRING";
+inline constexpr const char* kWiringTitle = "Programmer wiring";
+// Followed by the programmer's serial number, or kWiringNoProgrammer.
+inline constexpr const char* kWiringFor = "Wiring of programmer ";
+inline constexpr const char* kWiringNoProgrammer = "(none chosen: the default for all programmers)";
+inline constexpr const char* kWiringClockLabel = "&Clock pin:";
+inline constexpr const char* kWiringResetLabel = "&Reset pin:";
+inline constexpr const char* kWiringDataLabel = "&Data pin:";
+inline constexpr const char* kWiringInvertData = "Data line &inverted (inverting buffer on the board)";
+inline constexpr const char* kWiringDefault = "De&fault wiring";
+inline constexpr const char* kWiringCheck = "C&heck wiring...";
+inline constexpr const char* kWiringCheckNeedsConnect =
+    "Connect to this programmer first: the check drives its pins";
+inline constexpr const char* kWiringPinsClash = "Each line needs a pin of its own";
+inline constexpr const char* kWiringApplies = "The wiring applies from the next Connect.";
+inline constexpr const char* kWiringClockName = "IDC_WIRING_CLOCK";
+inline constexpr const char* kWiringResetName = "IDC_WIRING_RESET";
+inline constexpr const char* kWiringDataName = "IDC_WIRING_DATA";
+inline constexpr const char* kWiringInvertName = "IDC_WIRING_INVERT";
+inline constexpr const char* kWiringDefaultName = "IDC_WIRING_DEFAULT";
+inline constexpr const char* kWiringCheckName = "IDC_WIRING_CHECK";
+inline constexpr const char* kWiringReportName = "IDC_WIRING_REPORT";
+// The FT232R's signal name after each pin in the lists: "D2 (RTS)".
+inline constexpr const char* kPinSignalNames[] = {"TXD", "RXD", "RTS", "CTS", "DTR", "DSR", "DCD", "RI"};
+
+// Where the window keeps each programmer's wiring (QSettings), under its serial number.
+inline constexpr const char* kSettingsOrganization = "Quarrow";
+inline constexpr const char* kSettingsApplication = "Quarrow";
+inline constexpr const char* kWiringSettingsGroup = "wiring";
+
+}  // namespace quarrow::res

@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// quarrow-cli with programmers wired other ways: --pins, --invert-data, QUARROW_PINS, chips with
+// fewer pins, and the wiring self-test, against simulated boards.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "CliRunner.h"
+
+namespace quarrow::testing {
+namespace {
+
+constexpr const char* kSampleText = "0123456789ABCDEF FEDCBA9876543210\n";
+const std::vector<std::string> kRtsBoard = {"--simulate-pins", "clock=D2,reset=D3,data=D6",
+                                            "--simulate-invert-data"};
+
+std::vector<std::string> On(std::vector<std::string> board, const std::vector<std::string>& rest) {
+  board.insert(board.end(), rest.begin(), rest.end());
+  return board;
+}
+
+TEST(Wiring, ReadsABoardWiredToRtsCtsDcdThroughAnInverterWhenToldSo) {
+  const CliRun run = RunCli(On(kRtsBoard, {"--pins", "clock=RTS,reset=CTS,data=DCD", "--invert-data", "read"}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.substr(0, 34), kSampleText);
+}
+
+TEST(Wiring, TheDefaultAssignmentOnThatBoardReadsNoChipAndSaysSo) {
+  const CliRun run = RunCli(On(kRtsBoard, {"read"}));
+  EXPECT_EQ(run.out.substr(0, 34), "0000000000000000 0000000000000000\n") << run.out;
+  EXPECT_NE(run.err.find("wired to other pins than the tool uses"), std::string::npos) << run.err;
+}
+
+TEST(Wiring, SelfTestFindsThePlausibleWiringAndNamesTheFaultOfAWrongOne) {
+  const CliRun good = RunCli({"--simulate", "selftest"});
+  EXPECT_EQ(good.status, 0) << good.err;
+  EXPECT_EQ(good.out.substr(good.out.rfind('\n', good.out.size() - 2) + 1), "Wiring plausible\n");
+
+  const CliRun bad = RunCli(On(kRtsBoard, {"selftest", "--json"}));
+  EXPECT_EQ(bad.status, 3) << bad.err;
+  const nlohmann::json report = nlohmann::json::parse(bad.out);
+  EXPECT_EQ(report["outcome"], "fault");
+  EXPECT_EQ(report["findings"][2]["text"],
+            "data (D4): never changes - no chip, the chip is not powered, the wrong data pin, or a "
+            "blank chip");
+}
+
+TEST(Wiring, AFourPinChipRefusesPinsItLacksAndWorksWithinThem) {
+  const CliRun refused = RunCli({"--simulate-chip", "FT230X", "--pins", "clock=D0,reset=D1,data=D4", "read"});
+  EXPECT_EQ(refused.status, 3);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_NE(refused.err.find("FT230X has the bit-bang pins D0-D3 only"), std::string::npos) << refused.err;
+
+  const CliRun fits = RunCli({"--simulate-chip", "FT230X", "--simulate-pins", "clock=D0,reset=D1,data=D3",
+                              "--pins", "clock=TXD,reset=RXD,data=CTS", "selftest"});
+  EXPECT_EQ(fits.status, 0) << fits.out << fits.err;
+}
+
+TEST(Wiring, AnAssignmentThatCannotBeWiredIsAUsageErrorSayingWhich) {
+  const CliRun twice = RunCli({"--simulate", "--pins", "clock=D0,reset=D0,data=D4", "list"});
+  EXPECT_EQ(twice.status, 2);
+  EXPECT_EQ(twice.err,
+            "quarrow-cli: --pins: pin D0 is given to both the clock and the reset line (see "
+            "quarrow-cli --help)\n");
+#ifndef _WIN32
+  ChildSetUp broken;
+  broken.environment = {"QUARROW_PINS=clock=D0,reset=D1"};
+  const CliRun fromEnvironment = RunChild({"--simulate", "list"}, broken);
+  EXPECT_EQ(fromEnvironment.status, 2);
+  EXPECT_NE(fromEnvironment.err.find("QUARROW_PINS: the data line is missing"), std::string::npos);
+  // The option wins over the variable.
+  EXPECT_EQ(RunChild({"--simulate", "--pins", "clock=D0,reset=D1,data=D4", "list"}, broken).status, 0);
+#endif
+}
+
+}  // namespace
+}  // namespace quarrow::testing
