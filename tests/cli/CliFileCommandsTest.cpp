@@ -123,6 +123,7 @@ TEST(Usage, HelpAndVersionSucceed) {
 #ifdef _WIN32
   EXPECT_NE(help.out.find("%QUARROW_KNOWN_DUMPS%"), std::string::npos);
   EXPECT_NE(help.out.find("set QUARROW_KNOWN_DUMPS=FILE"), std::string::npos);
+  EXPECT_EQ(help.out.find("$QUARROW_"), std::string::npos);
 #else
   EXPECT_NE(help.out.find("$QUARROW_KNOWN_DUMPS"), std::string::npos);
 #endif
