@@ -2,6 +2,7 @@
 // The About box, built from its template.
 #include "AboutDialog.h"
 
+#include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 
@@ -38,6 +39,18 @@ CAboutDialog::CAboutDialog(const AppLinks& links, IDialogServices& services, QWi
   const QPixmap donate(QString::fromUtf8(res::kDonateResource));
   m_stDonate->setPixmap(donate);
   m_stDonate->resize(donate.size());
+
+  // The template gives the note three lines of the dialog font's average height; a font whose
+  // lines are taller (a stand-in for the dialog font) needs more, and the controls below move down.
+  auto* note = static_cast<QLabel*>(controls.at(res::IDC_ABOUT_NOTE));
+  const int extra = note->heightForWidth(note->width()) - note->height();
+  if (extra > 0) {
+    note->resize(note->width(), note->height() + extra);
+    for (QWidget* below : {static_cast<QWidget*>(ok), static_cast<QWidget*>(m_stDonate)}) {
+      below->move(below->x(), below->y() + extra);
+    }
+    setFixedHeight(height() + extra);
+  }
 
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   connect(static_cast<ClickableLabel*>(m_stMail), &ClickableLabel::clicked, this, &CAboutDialog::OnStnClickedMail);

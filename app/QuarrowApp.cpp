@@ -3,17 +3,15 @@
 #include "QuarrowApp.h"
 
 #include <QApplication>
-#include <QFile>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
+#include "CommandLineMessage.h"
 #include "DestroyedWindowWatch.h"
 #include "DialogServices.h"
+#include "FileNames.h"
 #include "KnownDumps.h"
-#include "PrintableText.h"
 #include "Programmer.h"
 #include "QuarrowDlg.h"
 #include "Strings.h"
@@ -24,6 +22,19 @@
 namespace quarrow {
 
 CQuarrowApp theApp;
+
+std::optional<KnownDumpTable> KnownDumpsFromEnvironment(QString& problem) {
+  problem.clear();
+  const std::filesystem::path path = KnownDumpsPathFromEnvironment();
+  if (path.empty()) return std::nullopt;
+  std::string error;
+  std::optional<KnownDumpTable> table = LoadKnownDumps(path, error);
+  if (!table) {
+    problem = QString::fromUtf8(res::kCantReadKnownDumps) + QString::fromUtf8(error) +
+              QStringLiteral("\n\n") + QString::fromUtf8(res::kUsingBuiltInKnownDumps);
+  }
+  return table;
+}
 
 int CQuarrowApp::InitInstance(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Quarrow"));
@@ -40,12 +51,10 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
     auto simulated = std::make_unique<SimulatedProgrammer>();
     if (!arguments.simulateImage.isEmpty()) {
       const QString file = arguments.simulateImage;
-      const FileStatus loaded = simulated->LoadChipFile(
-          std::filesystem::path(QFile::encodeName(file).toStdString()), ImageFileLayout::Mame);
+      const FileStatus loaded = simulated->LoadChipFile(SystemPath(file), ImageFileLayout::Mame);
       if (!loaded) {
-        const std::string name = PrintableText(QFile::encodeName(file).toStdString());
-        std::fprintf(stderr, "quarrow: %s%s: %s\n", res::kCantOpenFile, name.c_str(),
-                     PrintableText(loaded.reason).c_str());
+        ReportCommandLineError(QString::fromUtf8(res::kCantOpenFile) + file + QStringLiteral(": ") +
+                               QString::fromUtf8(loaded.reason));
         return kWindowExitFailure;
       }
     }
@@ -63,17 +72,8 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
 
   // A table named in the environment that cannot be read is reported once the window is up; the
   // window then identifies by the built-in table.
-  std::optional<KnownDumpTable> knownDumps;
   QString knownDumpsProblem;
-  if (const char* path = std::getenv(kKnownDumpsVariable); path != nullptr && *path != '\0') {
-    std::string error;
-    knownDumps = LoadKnownDumps(std::filesystem::path(path), error);
-    if (!knownDumps) {
-      knownDumpsProblem = QString::fromUtf8(res::kCantReadKnownDumps) +
-                          QString::fromLocal8Bit(error) + QStringLiteral("\n\n") +
-                          QString::fromUtf8(res::kUsingBuiltInKnownDumps);
-    }
-  }
+  std::optional<KnownDumpTable> knownDumps = KnownDumpsFromEnvironment(knownDumpsProblem);
 
   QtDialogServices services;
   int result = 0;
@@ -89,8 +89,7 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
     }
     dlg.exec();
   }
-  // The back end goes with `backEnd` below and closes the programmer, which gives the USB interface
-  // back to the kernel's serial driver.
+  // The window has closed the programmer; the back end goes with `backEnd` below.
   g_pinPort = nullptr;
   g_d2xx = nullptr;
   return result;

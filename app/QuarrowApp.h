@@ -2,7 +2,17 @@
 // The application object: sets up the programmer back end and runs the main window modally.
 #pragma once
 
+#include <QString>
+
+#include <optional>
+
+#include "KnownDumps.h"
+
 namespace quarrow {
+
+// The table named by QUARROW_KNOWN_DUMPS, or nothing when none is named or it cannot be used; then
+// `problem` says why, for a box, and that the built-in table is used instead.
+std::optional<KnownDumpTable> KnownDumpsFromEnvironment(QString& problem);
 
 class CQuarrowApp {
  public:

@@ -32,6 +32,7 @@
 #include "AboutDialog.h"
 #include "DialogServices.h"
 #include "DialogTemplate.h"
+#include "FileNames.h"
 #include "Diagnosis.h"
 #include "IdentificationText.h"
 #include "Identify.h"
@@ -53,13 +54,9 @@ QString Text(const char* text) { return QString::fromUtf8(text); }
 
 QStringList FileFilters() { return {Text(res::kFilterMame), Text(res::kFilterAll)}; }
 
-// The file name as the system spells it, so that names in any encoding reach the file.
-std::filesystem::path SystemPath(const QString& path) {
-  return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
+// The libraries' reasons are UTF-8 on every system, the system's own words included.
 QString WithReason(const QString& text, const std::string& reason) {
-  return reason.empty() ? text : text + QStringLiteral(": ") + QString::fromLocal8Bit(reason);
+  return reason.empty() ? text : text + QStringLiteral(": ") + QString::fromUtf8(reason);
 }
 
 // "Lucida Console" where installed, else the system's fixed font, in proportion to the window's
@@ -181,7 +178,7 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
     m_knownDumps = std::move(*builtIn);
   } else {
     m_ctx.services.MessageBox(
-        this, Text(res::kCantReadKnownDumps) + QString::fromStdString(tableError),
+        this, Text(res::kCantReadKnownDumps) + QString::fromUtf8(tableError),
         Text(res::kCaptionError));
   }
   const int statusHeight = m_statusBar->sizeHint().height();
@@ -210,6 +207,13 @@ CQuarrowDlg::~CQuarrowDlg() {
     QThread::msleep(1);
   }
   m_worker.Join();
+  // The window opened the programmer and holds it until it goes, whether idle or after a read was
+  // stopped: closed here, before the library that opened it is unloaded, it is free for other
+  // programs and, on Linux, given back to the kernel's serial driver.
+  if (m_ctx.ftHandle != nullptr) {
+    m_ctx.d2xx.FT_Close(m_ctx.ftHandle);
+    m_ctx.ftHandle = nullptr;
+  }
 }
 
 void CQuarrowDlg::BuildMenu(QMenuBar* menuBar) {
@@ -283,7 +287,7 @@ void CQuarrowDlg::FillDeviceList() {
   if (m_devices.empty()) {
     QString text = Text(res::kNoDevicesFound);
     const std::string reason = m_ctx.d2xx.LastErrorText();
-    if (!reason.empty()) text += QStringLiteral("\n\n") + QString::fromLocal8Bit(reason);
+    if (!reason.empty()) text += QStringLiteral("\n\n") + QString::fromUtf8(reason);
     m_ctx.services.MessageBox(this, text, Text(res::kCaptionError));
     return;
   }
@@ -296,7 +300,7 @@ void CQuarrowDlg::AddDeviceEntries() {
   // The entries come sorted as a sorted Windows combo box orders them; each item keeps the index of
   // the device it stands for.
   for (std::size_t i = 0; i < m_devices.size(); ++i) {
-    m_cbDevices->addItem(QString::fromLocal8Bit(m_devices[i].text), static_cast<int>(i));
+    m_cbDevices->addItem(QString::fromUtf8(m_devices[i].text), static_cast<int>(i));
   }
 }
 
@@ -328,7 +332,7 @@ void CQuarrowDlg::OnDropDownDevices() {
     m_cbDevices->setEditText(text);
     return;
   }
-  const int kept = m_cbDevices->findText(QString::fromLocal8Bit(selected), Qt::MatchExactly | Qt::MatchCaseSensitive);
+  const int kept = m_cbDevices->findText(QString::fromUtf8(selected), Qt::MatchExactly | Qt::MatchCaseSensitive);
   m_cbDevices->setCurrentIndex(kept >= 0 ? kept : (m_devices.empty() ? -1 : 0));
   ShowStartOfDeviceText();
 }
@@ -343,7 +347,7 @@ std::optional<DeviceEntry> CQuarrowDlg::ChosenEntry() const {
   }
   if (index >= 0) return m_devices.at(static_cast<std::size_t>(m_cbDevices->itemData(index).toInt()));
   // Text typed by the person that names no entry: take it as a serial number.
-  if (!text.trimmed().isEmpty()) return EntryForSerial(text.trimmed().toLocal8Bit().toStdString());
+  if (!text.trimmed().isEmpty()) return EntryForSerial(text.trimmed().toStdString());
   return std::nullopt;
 }
 
@@ -564,7 +568,7 @@ void CQuarrowDlg::SaveCommand(ImageFileLayout layout) {
   const std::optional<QString> chosen =
       m_ctx.services.GetSaveFileName(this, FileFilters(), Text(res::kDefaultSaveSuffix));
   if (!chosen) return;
-  const QString path = QFileInfo(*chosen).absoluteFilePath();
+  const QString path = ShownPath(QFileInfo(*chosen).absoluteFilePath());
   const FileStatus status = SaveImageFile(SystemPath(path), m_ctx.chipImage, layout);
   if (!status) {
     ShowError(WithReason(Text(res::kCantSaveFile) + path, status.reason));
@@ -577,7 +581,7 @@ void CQuarrowDlg::OpenCommand(ImageFileLayout layout) {
   if (Busy()) return;
   const std::optional<QString> chosen = m_ctx.services.GetOpenFileName(this, FileFilters());
   if (!chosen) return;
-  const QString path = QFileInfo(*chosen).absoluteFilePath();
+  const QString path = ShownPath(QFileInfo(*chosen).absoluteFilePath());
   PromImage image;
   const FileStatus status = OpenImageFile(SystemPath(path), layout, image);
   if (!status) {

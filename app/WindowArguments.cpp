@@ -6,10 +6,9 @@
 #include <QCoreApplication>
 #include <QStringList>
 
-#include <cstdio>
 #include <vector>
 
-#include "PrintableText.h"
+#include "CommandLineMessage.h"
 
 namespace quarrow {
 
@@ -56,8 +55,8 @@ QStringList WithoutQtOptions(const QStringList& arguments) {
   return kept;
 }
 
-void PrintUsageError(const std::string& text) {
-  std::fprintf(stderr, "quarrow: %s; see quarrow --help\n", text.c_str());
+void PrintUsageError(const QString& text) {
+  ReportCommandLineError(text + QStringLiteral("; see quarrow --help"));
 }
 
 }  // namespace
@@ -86,8 +85,8 @@ int ParseWindowArguments(int argc, char** argv, WindowArguments& arguments) {
   parser.addOption(simulate);
   parser.addOption(simulateImage);
   if (!parser.parse(WithoutQtOptions(QCoreApplication::arguments()))) {
-    std::string error = PrintableText(parser.errorText().toStdString());
-    if (!error.empty() && error.back() == '.') error.pop_back();
+    QString error = parser.errorText();
+    if (error.endsWith(QLatin1Char('.'))) error.chop(1);
     PrintUsageError(error);
     return kWindowExitUsage;
   }
@@ -98,12 +97,11 @@ int ParseWindowArguments(int argc, char** argv, WindowArguments& arguments) {
   }
   if (parser.isSet(version)) parser.showVersion();
   if (!parser.positionalArguments().isEmpty()) {
-    PrintUsageError("unexpected argument '" +
-                    PrintableText(parser.positionalArguments().front().toStdString()) + "'");
+    PrintUsageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().front()));
     return kWindowExitUsage;
   }
   if (parser.isSet(simulateImage) && parser.value(simulateImage).isEmpty()) {
-    PrintUsageError("--simulate-image: the file name is empty");
+    PrintUsageError(QStringLiteral("--simulate-image: the file name is empty"));
     return kWindowExitUsage;
   }
   arguments.simulate = parser.isSet(simulate);

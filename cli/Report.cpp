@@ -80,11 +80,8 @@ std::string BitList(const std::vector<int>& bits) {
 
 std::optional<KnownDumpTable> LoadKnownDumpsReporting(const std::string& optionPath,
                                                       Console& console) {
-  std::string path = optionPath;
-  if (path.empty()) {
-    const char* variable = std::getenv(kKnownDumpsVariable);
-    if (variable != nullptr) path = variable;
-  }
+  const std::filesystem::path path =
+      optionPath.empty() ? KnownDumpsPathFromEnvironment() : PathFromUtf8(optionPath);
   std::string error;
   std::optional<KnownDumpTable> table =
       path.empty() ? BuiltInKnownDumps(error) : LoadKnownDumps(path, error);

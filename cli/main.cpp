@@ -18,6 +18,18 @@ namespace {
 using namespace quarrow;
 using namespace quarrow::cli;
 
+// How the environment variables are set and named in the shell of the system.
+#ifdef _WIN32
+#define QUARROW_KNOWN_DUMPS_SETTING \
+  "\"set QUARROW_KNOWN_DUMPS=FILE\" (PowerShell: $env:QUARROW_KNOWN_DUMPS=\"FILE\")"
+#define QUARROW_KNOWN_DUMPS_VALUE "%QUARROW_KNOWN_DUMPS%"
+#define QUARROW_PINS_VALUE "%QUARROW_PINS%"
+#else
+#define QUARROW_KNOWN_DUMPS_SETTING "QUARROW_KNOWN_DUMPS=FILE"
+#define QUARROW_KNOWN_DUMPS_VALUE "$QUARROW_KNOWN_DUMPS"
+#define QUARROW_PINS_VALUE "$QUARROW_PINS"
+#endif
+
 constexpr const char* kFooter = R"(Examples:
   quarrow-cli list
   quarrow-cli read -o dump.prm             read the chip, save it in the MAME layout
@@ -43,11 +55,11 @@ ROM_LOAD line (--rom-load) hashes the layout MAME keeps the set in: PlayChoice-1
 dumps the MAME layout, NSS sets the raw layout.
 
 show, read, compare and identify name the known dump an image is (from MAME's PlayChoice-10 and
-Nintendo Super System sets, built in; --known-dumps FILE or QUARROW_KNOWN_DUMPS=FILE names a newer
+Nintendo Super System sets, built in; --known-dumps FILE or )" QUARROW_KNOWN_DUMPS_SETTING R"( names a newer
 table of the same format) and say on standard error what a read that looks broken probably means.
 
 --pins names the FTDI pin of each PROM line as D0..D7 or by the FT232R's signal names
-(TXD RXD RTS CTS DTR DSR DCD RI); default clock=D0,reset=D1,data=D4, or $QUARROW_PINS.
+(TXD RXD RTS CTS DTR DSR DCD RI); default clock=D0,reset=D1,data=D4, or )" QUARROW_PINS_VALUE R"(.
 
 Exit status:
   0    success (compare: chip and file match; selftest: the wiring is plausible)
@@ -115,7 +127,7 @@ int main(int argc, char** argv) {
   app.add_flag("--simulate-invert-data", pinTexts.simulateInvertData)->group("");
 
   app.add_option("--pins", pinTexts.pins,
-                 "Which FTDI pin each PROM line is wired to (default: $QUARROW_PINS, else "
+                 "Which FTDI pin each PROM line is wired to (default: " QUARROW_PINS_VALUE ", else "
                  "clock=D0,reset=D1,data=D4)")
       ->type_name("clock=PIN,reset=PIN,data=PIN")
       ->group("Programmer wiring");
@@ -126,7 +138,7 @@ int main(int argc, char** argv) {
   std::string knownDumpsFile;
   app.add_option("--known-dumps", knownDumpsFile,
                  "Identify images by this table of known dumps (tab-separated, the built-in table's "
-                 "format); default: $QUARROW_KNOWN_DUMPS, else the built-in table")
+                 "format); default: " QUARROW_KNOWN_DUMPS_VALUE ", else the built-in table")
       ->type_name("FILE")
       ->check(kFileName);
 

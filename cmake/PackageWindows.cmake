@@ -1,10 +1,18 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The Windows package: a zip with quarrow-cli.exe, the window program quarrow.exe when its Qt was
-# found (cmake/WindowsQt.cmake), the README and the licence, made by
+# The Windows packages, made by
 #   cmake --build --preset windows --target package
-# The test stand-in for ftd2xx.dll is never installed, so it never reaches the zip; the real one
+# - quarrow-VERSION-windows-x86_64.zip: quarrow-cli.exe, the window program quarrow.exe when its Qt
+#   was found (cmake/WindowsQt.cmake), README-Windows.txt, the README and the licence;
+# - quarrow-VERSION-windows-x86_64-setup.exe, when makensis is found (Debian's nsis): an installer
+#   of the same files into Program Files, with a Start menu entry for the window and an uninstaller
+#   that Windows lists among its apps; /S installs and uninstalls without questions.
+# The test stand-in for ftd2xx.dll is never installed, so it never reaches either; the real one
 # comes with FTDI's D2XX driver.
+find_program(QUARROW_MAKENSIS makensis)
 set(CPACK_GENERATOR ZIP)
+if(QUARROW_MAKENSIS)
+  list(APPEND CPACK_GENERATOR NSIS)
+endif()
 set(CPACK_PACKAGE_NAME quarrow)
 set(CPACK_PACKAGE_VENDOR "Quarrow")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Reads RP5H01 serial PROMs through an FT232R programmer")
@@ -15,4 +23,39 @@ set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 # Without their symbol tables: the static Qt in quarrow.exe halves from 36 MB.
 set(CPACK_STRIP_FILES ON)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+
+# The read-me for Windows users, with Windows line ends for every Notepad.
+configure_file(${PROJECT_SOURCE_DIR}/res/windows/README-Windows.txt.in
+               ${PROJECT_BINARY_DIR}/README-Windows.txt @ONLY NEWLINE_STYLE WIN32)
+install(FILES ${PROJECT_BINARY_DIR}/README-Windows.txt ${PROJECT_SOURCE_DIR}/README.md
+              ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+
+# The installer. A 64-bit installer (amd64-unicode stubs): it needs no 32-bit Windows subsystem,
+# installs into the 64-bit Program Files and writes the 64-bit registry view, where Windows' list of
+# apps looks first.
+set(CPACK_NSIS_DEFINES "  Target amd64-unicode")
+set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY "Quarrow")
+set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "Quarrow")
+set(CPACK_NSIS_PACKAGE_NAME "Quarrow ${PROJECT_VERSION}")
+set(CPACK_NSIS_DISPLAY_NAME "Quarrow ${PROJECT_VERSION}")
+set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/res/artwork/quarrow.ico)
+set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/res/artwork/quarrow.ico)
+set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+set(CPACK_NSIS_MODIFY_PATH OFF)
+set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
+set(CPACK_NSIS_URL_INFO_ABOUT "${QUARROW_WEB_URL}")
+set(CPACK_NSIS_CONTACT "${QUARROW_SUPPORT_EMAIL}")
+if(TARGET quarrow)
+  # The Start menu entry opens the window; Apps & features shows its icon.
+  set(CPACK_PACKAGE_EXECUTABLES "quarrow;Quarrow")
+  set(CPACK_NSIS_INSTALLED_ICON_NAME "quarrow.exe")
+else()
+  set(CPACK_NSIS_INSTALLED_ICON_NAME "quarrow-cli.exe")
+endif()
+# CPack's uninstaller removes Software\Quarrow\Quarrow but leaves the vendor's key above it, empty;
+# this runs after that removal.
+# CPackConfig.cmake takes the value as written, so its quotes and backslash are escaped twice.
+set(CPACK_NSIS_DELETE_ICONS_EXTRA "DeleteRegKey /ifempty SHCTX \\\"Software\\\\${CPACK_PACKAGE_VENDOR}\\\"")
+# The installer is named apart from the zip: quarrow-VERSION-windows-x86_64-setup.exe.
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/PackageWindowsGenerator.cmake)

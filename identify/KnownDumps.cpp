@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -182,7 +184,9 @@ std::optional<KnownDumpTable> ParseKnownDumps(std::string_view text, const std::
 
 std::optional<KnownDumpTable> LoadKnownDumps(const std::filesystem::path& path,
                                              std::string& error) {
-  const std::string name = path.string();
+  // In UTF-8 whatever the system's code page: a name outside it would not survive string().
+  const std::u8string spelled = path.u8string();
+  const std::string name(spelled.begin(), spelled.end());
   std::error_code status;
   const std::filesystem::file_status kind = std::filesystem::status(path, status);
   if (status) {
@@ -212,6 +216,18 @@ std::optional<KnownDumpTable> LoadKnownDumps(const std::filesystem::path& path,
     return std::nullopt;
   }
   return ParseKnownDumps(text, name, error);
+}
+
+std::filesystem::path KnownDumpsPathFromEnvironment() {
+#ifdef _WIN32
+  // getenv gives the ANSI code page's rendering, in which a Cyrillic name is lost on a Western
+  // system.
+  std::wstring variable(kKnownDumpsVariable, kKnownDumpsVariable + std::strlen(kKnownDumpsVariable));
+  const wchar_t* value = _wgetenv(variable.c_str());
+#else
+  const char* value = std::getenv(kKnownDumpsVariable);
+#endif
+  return value != nullptr ? std::filesystem::path(value) : std::filesystem::path();
 }
 
 std::optional<KnownDumpTable> BuiltInKnownDumps(std::string& error) {

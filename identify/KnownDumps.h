@@ -56,8 +56,12 @@ class KnownDumpTable {
 std::optional<KnownDumpTable> ParseKnownDumps(std::string_view text, const std::string& source,
                                               std::string& error);
 
-// Reads and parses a table file; the errors name the file as given.
+// Reads and parses a table file; the errors name the file as given, in UTF-8.
 std::optional<KnownDumpTable> LoadKnownDumps(const std::filesystem::path& path, std::string& error);
+
+// The file named by QUARROW_KNOWN_DUMPS, or empty when it is unset or empty. Read as the system
+// spells names (UTF-16 on Windows), so that any file name gets through.
+std::filesystem::path KnownDumpsPathFromEnvironment();
 
 // The table built into the program from res/known-rp5h01.tsv.
 std::optional<KnownDumpTable> BuiltInKnownDumps(std::string& error);

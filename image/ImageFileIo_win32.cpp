@@ -167,6 +167,28 @@ FileStatus OpenFailure(const std::filesystem::path& path, DWORD error) {
   return FileStatus::Failure(SystemReason(error));
 }
 
+// ReplaceFileW needs to delete the old file, so a program that holds it open without allowing
+// that (as editors and viewers often do) makes the replace fail. Opening it with the same rights
+// finds that out before anything is written, and before a read of the chip that would be lost. A
+// refusal of the rights themselves is left to the save, which then writes the file in place.
+FileStatus CheckReplaceable(const std::filesystem::path& path) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) {
+    return OpenFailure(path, ERROR_SHARING_VIOLATION);
+  }
+  return {};
+}
+
+// ReplaceFileW takes a name without a folder part as a folder name under Wine ("the directory
+// name is invalid"); the full name leaves nothing to interpret.
+std::filesystem::path FullPath(const std::filesystem::path& path) {
+  std::error_code error;
+  std::filesystem::path full = std::filesystem::absolute(path, error);
+  return error ? path : full;
+}
+
 // Not atomic: only for a file the user may write in a folder that refuses the temporary file. The
 // save counts as done once the 16 bytes are flushed to the disk.
 FileStatus OverwriteInPlace(const std::filesystem::path& path, const ImageFileBytes& bytes) {
@@ -204,13 +226,16 @@ FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& ima
       exists = true;
     }
   }
+  if (exists) {
+    if (FileStatus replaceable = CheckReplaceable(path); !replaceable) return replaceable;
+  }
 
   // A temporary file of our own beside the target, then moved over it: an existing file is
   // replaced whole or not at all.
-  const std::filesystem::path folder = FolderOf(path);
+  const std::filesystem::path full = FullPath(path);
   TemporaryFile temp;
-  if (FileStatus created = temp.Create(folder); !created) {
-    if (exists && temp.RefusedByFolderPermission()) return OverwriteInPlace(path, bytes);
+  if (FileStatus created = temp.Create(FolderOf(full)); !created) {
+    if (exists && temp.RefusedByFolderPermission()) return OverwriteInPlace(full, bytes);
     return created;
   }
   if (FileStatus written = WriteBytes(temp.get(), bytes); !written) return written;
@@ -220,9 +245,9 @@ FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& ima
   // ReplaceFileW keeps the replaced file's attributes and access control list, as the POSIX save
   // keeps mode and owner; a symbolic link's target is what it replaces.
   const bool placed =
-      exists ? ReplaceFileW(path.c_str(), temp.name().c_str(), nullptr,
+      exists ? ReplaceFileW(full.c_str(), temp.name().c_str(), nullptr,
                             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
-             : MoveFileExW(temp.name().c_str(), path.c_str(),
+             : MoveFileExW(temp.name().c_str(), full.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   if (!placed) return LastFailure();
   temp.Moved();
@@ -256,7 +281,11 @@ FileStatus CheckSaveTarget(const std::filesystem::path& path) {
     return FileStatus::Failure(kIsAFolder);
   }
   FileHandle existing(OpenExisting(path));
-  if (existing.get() != INVALID_HANDLE_VALUE) return {};
+  if (existing.get() != INVALID_HANDLE_VALUE) {
+    const bool disk = GetFileType(existing.get()) == FILE_TYPE_DISK;
+    existing.Close();  // its sharing would refuse the check's own open
+    return disk ? CheckReplaceable(path) : FileStatus{};
+  }
   if (!IsMissing(GetLastError())) return OpenFailure(path, GetLastError());
   const std::filesystem::path folder = FolderOf(path);
   const DWORD folderAttributes = GetFileAttributesW(folder.c_str());

@@ -124,13 +124,25 @@ ConnectResult ConnectProgrammer(ID2xx& d2xx, const DeviceEntry& entry, FT_HANDLE
     }
     return result;
   }
-  handle = opened;
   // Asynchronous bit-bang. 300 baud paces the bit-bang clock slowly, which suits the PROM; the
-  // protocol's own waits do the rest.
-  d2xx.FT_SetBitMode(handle, pins.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
-  d2xx.FT_SetBaudRate(handle, 300);
-  d2xx.FT_SetTimeouts(handle, 2000, 1000);
-  d2xx.FT_ResetDevice(handle);
+  // protocol's own waits do the rest. A device left in another mode would clock nothing and read
+  // back whatever its pins float to, so every step must take.
+  auto failed = [&](const char* call, FT_STATUS status) {
+    if (status == FT_OK) return false;
+    const std::string words = d2xx.LastErrorText();
+    result.error = "Setting up the programmer failed: " + std::string(call) + " returned status " +
+                   std::to_string(status) + " (" + StatusName(status) + ")" +
+                   (words.empty() ? "" : " - " + words);
+    d2xx.FT_Close(opened);
+    return true;
+  };
+  if (failed("FT_SetBitMode", d2xx.FT_SetBitMode(opened, pins.DirectionMask(), FT_BITMODE_ASYNC_BITBANG)) ||
+      failed("FT_SetBaudRate", d2xx.FT_SetBaudRate(opened, 300)) ||
+      failed("FT_SetTimeouts", d2xx.FT_SetTimeouts(opened, 2000, 1000)) ||
+      failed("FT_ResetDevice", d2xx.FT_ResetDevice(opened))) {
+    return result;
+  }
+  handle = opened;
   result.ok = true;
   return result;
 }
@@ -150,7 +162,8 @@ bool SameProgrammer(const DeviceEntry& a, const DeviceEntry& b) {
 
 bool CD2xxPinPort::WritePins(std::uint8_t value) {
   std::uint32_t written = 0;
-  return d2xx_.FT_Write(handle_, &value, 1, &written) == FT_OK;
+  // A library may report success for a write that did not reach the pins.
+  return d2xx_.FT_Write(handle_, &value, 1, &written) == FT_OK && written == 1;
 }
 
 bool CD2xxPinPort::ReadPins(std::uint8_t& value) {

@@ -36,8 +36,9 @@ struct ConnectResult {
 
 // Opens the entry's device and sets it up for bit-bang: the assignment's direction mask,
 // asynchronous bit-bang, 300 baud, 2000/1000 ms time-outs, reset. On success stores the handle in
-// `handle`; on failure `handle` keeps its earlier value. An assignment that names a pin the entry's
-// chip does not have is refused before the device is opened.
+// `handle`; on failure `handle` keeps its earlier value, and a device that opened but could not be
+// set up is closed again, the error naming the call that failed and its status. An assignment that
+// names a pin the entry's chip does not have is refused before the device is opened.
 ConnectResult ConnectProgrammer(ID2xx& d2xx, const DeviceEntry& entry, FT_HANDLE& handle,
                                 const PinAssignment& pins = {});
 

@@ -37,6 +37,7 @@ inline constexpr int IDOK = 1;
 inline constexpr int IDC_ABOUT_WEB = 1020;
 inline constexpr int IDC_ABOUT_MAIL = 1021;
 inline constexpr int IDC_ABOUT_DONATE = 1022;
+inline constexpr int IDC_ABOUT_NOTE = 1023;
 
 // Menu commands.
 inline constexpr int ID_FILE_OPEN = 0xE101;
@@ -143,7 +144,7 @@ inline constexpr ControlTemplate kAboutDialogControls[] = {
      "Writes to this support address with the mail program"},
     {IDC_ABOUT_DONATE, "IDC_ABOUT_DONATE", kClassStatic, nullptr, 84, 85, 49, 13, kBitmapLink, 0, "Donate",
      "Opens the donation page in the web browser"},
-    {1023, nullptr, kClassStatic,
+    {IDC_ABOUT_NOTE, nullptr, kClassStatic,
      "This software is free to use, but if you would like to make a donation you can click on the "
      "button below",
      12, 48, 132, 24, kLabel},

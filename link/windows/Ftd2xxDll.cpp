@@ -83,6 +83,21 @@ std::string SystemReason(DWORD error) {
   return (reason.empty() ? "" : reason + ", ") + "Windows error " + std::to_string(error);
 }
 
+// No machine has this many FTDI devices attached; a larger count is a library that lies, and a list
+// of that size would not fit in memory.
+constexpr DWORD kMostDevices = 1024;
+
+// The folder the program was started from, with a trailing separator.
+std::wstring ProgramFolder() {
+  std::wstring file(32768, L'\0');
+  file.resize(GetModuleFileNameW(nullptr, file.data(), static_cast<DWORD>(file.size())));
+  return file.substr(0, file.find_last_of(L"\\/") + 1);
+}
+
+bool FileExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 constexpr const char* kInstallDriver =
     "install FTDI's D2XX driver for the FT232R (https://ftdichip.com/drivers/d2xx-drivers/) and "
     "start the program again";
@@ -108,8 +123,18 @@ Ftd2xxDll::Ftd2xxDll() {
   // otherwise run with the program's rights.
   HMODULE module = LoadLibraryExW(L"ftd2xx.dll", nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
   if (!module) {
-    lastError_ = "ftd2xx.dll could not be loaded (" + SystemReason(GetLastError()) + "): " +
-                 kInstallDriver;
+    const DWORD error = GetLastError();
+    // A copy beside the program is found before the driver's own, so installing the driver does
+    // not help while a 32-bit or damaged one sits there.
+    const std::wstring besideProgram = ProgramFolder() + L"ftd2xx.dll";
+    if (error != ERROR_MOD_NOT_FOUND && FileExists(besideProgram)) {
+      lastError_ = Utf8(besideProgram.c_str(), static_cast<DWORD>(besideProgram.size())) +
+                   " could not be loaded (" + SystemReason(error) +
+                   "): it is not a working 64-bit ftd2xx.dll; remove it, or replace it with the one "
+                   "from FTDI's D2XX driver, and start the program again";
+      return;
+    }
+    lastError_ = "ftd2xx.dll could not be loaded (" + SystemReason(error) + "): " + kInstallDriver;
     return;
   }
   auto api = std::make_unique<Api>();
@@ -168,6 +193,13 @@ FT_STATUS Ftd2xxDll::FT_CreateDeviceInfoList(std::uint32_t* count) {
   DWORD n = 0;
   const FT_STATUS status = Check(api_->createDeviceInfoList(&n), "listing FTDI devices");
   api_->listed = status == FT_OK ? n : 0;
+  if (api_->listed > kMostDevices) {
+    api_->listed = 0;
+    std::lock_guard lock(errorMutex_);
+    lastError_ = "ftd2xx.dll reports " + std::to_string(n) +
+                 " attached FTDI devices, which cannot be: the library is faulty; " + kInstallDriver;
+    return FT_OTHER_ERROR;
+  }
   *count = api_->listed;
   return status;
 }
@@ -188,11 +220,9 @@ FT_STATUS Ftd2xxDll::FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* list, std::u
     return status;
   }
   n = std::min<DWORD>({n, api_->listed, *count});
-  for (DWORD i = 0; i < n; ++i) {
-    list[i] = all[i];
-    list[i].SerialNumber[sizeof list[i].SerialNumber - 1] = '\0';
-    list[i].Description[sizeof list[i].Description - 1] = '\0';
-  }
+  // Copied whole: a serial may fill all 16 bytes without a terminator, and cut to 15 it would name
+  // no device. Readers of the record stop at the field's end (DeviceFieldText).
+  std::copy_n(all.begin(), n, list);
   *count = n;
   return FT_OK;
 }
@@ -250,6 +280,12 @@ FT_STATUS Ftd2xxDll::FT_Write(FT_HANDLE handle, const void* data, std::uint32_t 
   const FT_STATUS status = Check(api_->write(handle, const_cast<void*>(data), size, &count),
                                  "writing to the programmer");
   *written = count;
+  if (status == FT_OK && count < size) {
+    std::lock_guard lock(errorMutex_);
+    lastError_ = "writing to the programmer failed: ftd2xx.dll took " + std::to_string(count) +
+                 " of " + std::to_string(size) + " bytes";
+    return FT_IO_ERROR;
+  }
   return status;
 }
 

@@ -1,16 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the program's own artwork: the application icon in several sizes and the donation button
-// picture. Run once by hand (target quarrow-artwork); the PNGs it writes are committed beside it.
+// picture. Run once by hand (target quarrow-artwork); the PNGs it writes, and the Windows icon made
+// of them, are committed beside it.
+#include <QByteArray>
 #include <QColor>
+#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
+#include <QList>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QString>
 
 #include <cstdio>
+#include <initializer_list>
 
 namespace {
 
@@ -73,6 +78,46 @@ QImage DrawDonate() {
   return image;
 }
 
+// A Windows icon file holding the PNG pictures as they are: a 6-byte header, a 16-byte directory
+// entry per picture, then the pictures. Windows Vista and later read PNG entries of any size.
+bool WriteWindowsIcon(const QString& folder, std::initializer_list<int> sizes) {
+  QList<QByteArray> pictures;
+  for (int size : sizes) {
+    QFile png(folder + QStringLiteral("/icon-%1.png").arg(size));
+    if (!png.open(QIODevice::ReadOnly)) return false;
+    pictures.append(png.readAll());
+  }
+  QByteArray ico;
+  auto put16 = [&](int value) {
+    ico.append(static_cast<char>(value & 0xFF));
+    ico.append(static_cast<char>((value >> 8) & 0xFF));
+  };
+  auto put32 = [&](qsizetype value) {
+    put16(static_cast<int>(value & 0xFFFF));
+    put16(static_cast<int>((value >> 16) & 0xFFFF));
+  };
+  put16(0);  // reserved
+  put16(1);  // an icon, not a cursor
+  put16(static_cast<int>(pictures.size()));
+  qsizetype offset = 6 + 16 * pictures.size();
+  auto size = sizes.begin();
+  for (const QByteArray& picture : pictures) {
+    const int side = *size++;
+    ico.append(static_cast<char>(side >= 256 ? 0 : side));  // width, 0 meaning 256
+    ico.append(static_cast<char>(side >= 256 ? 0 : side));  // height
+    ico.append('\0');  // no palette
+    ico.append('\0');  // reserved
+    put16(1);           // colour planes
+    put16(32);          // bits per pixel
+    put32(picture.size());
+    put32(offset);
+    offset += picture.size();
+  }
+  for (const QByteArray& picture : pictures) ico.append(picture);
+  QFile out(folder + QStringLiteral("/quarrow.ico"));
+  return out.open(QIODevice::WriteOnly) && out.write(ico) == ico.size();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -87,6 +132,7 @@ int main(int argc, char** argv) {
     ok &= DrawIcon(size).save(folder + QStringLiteral("/icon-%1.png").arg(size));
   }
   ok &= DrawDonate().save(folder + QStringLiteral("/donate.png"));
+  ok &= WriteWindowsIcon(folder, {16, 24, 32, 48, 64, 128});
   if (!ok) std::fprintf(stderr, "quarrow-artwork: could not write the pictures to %s\n", argv[1]);
   return ok ? 0 : 1;
 }

@@ -33,6 +33,14 @@ TEST(AboutDialogTest, EachLinkOpensOneAddressAndTheOtherTextsNone) {
   EXPECT_EQ(web->text(), "www.quarrow.test");
   EXPECT_LE(mail->geometry().right(), web->x()) << "address and host name stand side by side";
   EXPECT_LE(web->geometry().right(), about.width());
+  // A wrapped text shows whole in whatever font stands in for the dialog font (under Wine without
+  // Windows' fonts, one with far taller lines), above the controls below it.
+  const QWidget* ok = about.findChild<QPushButton*>("IDOK");
+  for (const QLabel* label : about.findChildren<QLabel*>()) {
+    if (!label->wordWrap()) continue;
+    EXPECT_GE(label->height(), label->heightForWidth(label->width())) << label->text().toStdString();
+    EXPECT_LT(label->geometry().bottom(), ok->y()) << label->text().toStdString();
+  }
 
   struct Case {
     const char* control;

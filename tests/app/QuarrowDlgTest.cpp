@@ -27,6 +27,7 @@
 #include "SimulatedWindowState.h"
 #include "ImageFile.h"
 #include "KnownDumps.h"
+#include "QuarrowApp.h"
 #include "QuarrowDlg.h"
 #include "Resources.h"
 #include "Strings.h"
@@ -352,7 +353,7 @@ TEST_F(QuarrowDlgTest, IdentificationPaneNamesTheReadOrOpenedImageAndItsSentence
   const QString tip = ShownToolTip(pane->toolTip());
   EXPECT_TRUE(tip.startsWith(res::kNotKnownDump)) << tip.toStdString();
   EXPECT_TRUE(tip.endsWith(QString("\n") + res::kDiagnosisTestPinLow)) << tip.toStdString();
-  EXPECT_EQ(dlg->StatusText(), QString(res::kOpenedFile) + path);
+  EXPECT_EQ(dlg->StatusText(), QString(res::kOpenedFile) + QDir::toNativeSeparators(path));
 
   // A failed read leaves nothing to name.
   SimulatedOptions options;
@@ -383,7 +384,7 @@ TEST_F(QuarrowDlgTest, MarkupInTableFieldsAndFileNamesShowsLiterally) {
 
   QTemporaryDir folder;
 #ifdef _WIN32
-  const QString markup = QStringLiteral("&lt;h1&gt;");  // Windows allows no < or > in a file name
+  const QString markup = QStringLiteral("&lt;h1&gt;");  // Windows refuses < and > in names
 #else
   const QString markup = QStringLiteral("<h1>");
 #endif
@@ -393,8 +394,9 @@ TEST_F(QuarrowDlgTest, MarkupInTableFieldsAndFileNamesShowsLiterally) {
   dlg->OnBnClickedSaveData();
   auto* status = Control<QLabel>("IDS_OPEN_PROGRAMMER");
   // The pane may leave out the middle of a long path; its tooltip holds the whole text.
-  EXPECT_EQ(ShownToolTip(status->toolTip()), QString(res::kSavedTo) + path);
-  EXPECT_TRUE(status->text().endsWith(markup + QStringLiteral("/chip.prm"))) << status->text().toStdString();
+  EXPECT_EQ(ShownToolTip(status->toolTip()), QString(res::kSavedTo) + QDir::toNativeSeparators(path));
+  EXPECT_TRUE(status->text().endsWith(QDir::toNativeSeparators(markup + QStringLiteral("/chip.prm"))))
+      << status->text().toStdString();
   EXPECT_EQ(status->textFormat(), Qt::PlainText);
 }
 
@@ -446,7 +448,7 @@ TEST_P(FileCommandTest, SavedChipOpensIntoTheBufferAndMatches) {
   GetParam().save(*dlg);
   EXPECT_EQ(services.lastSuffix, res::kDefaultSaveSuffix);
   EXPECT_EQ(services.lastFilters, QStringList({res::kFilterMame, res::kFilterAll}));
-  EXPECT_EQ(dlg->StatusText(), QString(res::kSavedTo) + path);
+  EXPECT_EQ(dlg->StatusText(), QString(res::kSavedTo) + QDir::toNativeSeparators(path));
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QByteArray bytes = file.readAll();
@@ -457,7 +459,7 @@ TEST_P(FileCommandTest, SavedChipOpensIntoTheBufferAndMatches) {
   GetParam().open(*dlg);
   EXPECT_TRUE(services.lastSuffix.isEmpty());
   EXPECT_EQ(services.lastFilters, QStringList({res::kFilterMame, res::kFilterAll}));
-  EXPECT_EQ(dlg->StatusText(), QString(res::kOpenedFile) + path);
+  EXPECT_EQ(dlg->StatusText(), QString(res::kOpenedFile) + QDir::toNativeSeparators(path));
   EXPECT_EQ(BufferText(), kSampleText);
   EXPECT_EQ(buffer, chip);
   EXPECT_EQ(ChipText(), kSampleText);
@@ -503,7 +505,8 @@ TEST_F(QuarrowDlgTest, FailedSaveAndOpenSayWhyAndKeepTheBuffer) {
   services.saveAnswers.push_back(missingFolder);
   dlg->OnBnClickedSaveData();
   ASSERT_EQ(services.boxes.size(), 1u);
-  EXPECT_TRUE(services.boxes[0].text.startsWith(QString(res::kCantSaveFile) + missingFolder + ": "))
+  EXPECT_TRUE(services.boxes[0].text.startsWith(QString(res::kCantSaveFile) +
+                                                QDir::toNativeSeparators(missingFolder) + ": "))
       << services.boxes[0].text.toStdString();
   EXPECT_EQ(services.boxes[0].caption, res::kCaptionError);
   EXPECT_EQ(dlg->StatusText(), services.boxes[0].text);
@@ -513,7 +516,8 @@ TEST_F(QuarrowDlgTest, FailedSaveAndOpenSayWhyAndKeepTheBuffer) {
   services.openAnswers.push_back(missingFile);
   dlg->OnFileOpenNss();
   ASSERT_EQ(services.boxes.size(), 2u);
-  EXPECT_TRUE(services.boxes[1].text.startsWith(QString(res::kCantOpenFile) + missingFile + ": "));
+  EXPECT_TRUE(services.boxes[1].text.startsWith(QString(res::kCantOpenFile) +
+                                                QDir::toNativeSeparators(missingFile) + ": "));
   EXPECT_EQ(dlg->StatusText(), services.boxes[1].text);
   EXPECT_EQ(BufferText(), res::kInitialBufferText);
   EXPECT_EQ(buffer, DefaultBufferImage());
@@ -523,6 +527,64 @@ TEST_F(QuarrowDlgTest, FailedSaveAndOpenSayWhyAndKeepTheBuffer) {
   ASSERT_EQ(services.boxes.size(), 3u);
   EXPECT_TRUE(services.boxes[2].text.startsWith(res::kCantOpenFile));
   EXPECT_EQ(buffer, DefaultBufferImage());
+}
+
+// Folders whose names no single ANSI code page holds, through the file choosers: the names reach
+// the file routines whole, the system's reasons come back whole, and the status line shows the
+// system's separators.
+TEST_F(QuarrowDlgTest, SavesAndOpensInFoldersNamedInAnyScript) {
+  Make();
+  Connect();
+  ReadToTheEnd();
+  QTemporaryDir root;
+  for (const char* name : {"Папка", "Šimon", "表"}) {
+    const QString folder = root.filePath(QString::fromUtf8(name));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString file = folder + QStringLiteral("/w2.prm");
+    services.saveAnswers.push_back(file);
+    dlg->OnBnClickedSaveData();
+    EXPECT_EQ(dlg->StatusText(), QString(res::kSavedTo) + QDir::toNativeSeparators(file));
+    services.openAnswers.push_back(file);
+    dlg->OnBnClickedOpenFile();
+    EXPECT_EQ(BufferText(), kSampleText);
+    EXPECT_EQ(dlg->StatusText(), QString(res::kOpenedFile) + QDir::toNativeSeparators(file));
+  }
+  EXPECT_TRUE(services.boxes.empty()) << services.boxes.front().text.toStdString();
+
+  // The save names the missing folder in its reason.
+  services.saveAnswers.push_back(root.filePath(QStringLiteral("Папка/нет/w2.prm")));
+  dlg->OnBnClickedSaveData();
+  ASSERT_EQ(services.boxes.size(), 1u);
+  EXPECT_TRUE(services.boxes[0].text.contains(QStringLiteral(": folder ") +
+                                              QDir::toNativeSeparators(root.filePath(QStringLiteral("Папка/нет")))))
+      << services.boxes[0].text.toStdString();
+}
+
+// A table named in the environment by a name no single ANSI code page holds: read by that name, and
+// named whole in the box that says it cannot be used.
+TEST(KnownDumpsFromEnvironment, ATableThatCannotBeUsedIsNamedWholeInTheBox) {
+  QTemporaryDir root;
+  ASSERT_TRUE(QDir().mkdir(root.filePath(QStringLiteral("Папка"))));
+  const QString table = QDir::toNativeSeparators(root.filePath(QStringLiteral("Папка/таблица.tsv")));
+  QFile file(table);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("set\ttitle\n");
+  file.close();
+#ifdef _WIN32
+  _wputenv_s(L"QUARROW_KNOWN_DUMPS", table.toStdWString().c_str());
+#else
+  qputenv("QUARROW_KNOWN_DUMPS", table.toUtf8());
+#endif
+  QString problem;
+  const bool loaded = KnownDumpsFromEnvironment(problem).has_value();
+#ifdef _WIN32
+  _wputenv_s(L"QUARROW_KNOWN_DUMPS", L"");
+#else
+  qunsetenv("QUARROW_KNOWN_DUMPS");
+#endif
+  EXPECT_FALSE(loaded);
+  EXPECT_TRUE(problem.startsWith(QString(res::kCantReadKnownDumps) + table + QStringLiteral(":1:")))
+      << problem.toStdString();
 }
 
 TEST_F(QuarrowDlgTest, ClosingDuringAReadStopsItAndClosesWhenTheWorkerIsDone) {
@@ -613,11 +675,15 @@ TEST_F(QuarrowDlgTest, DestroyingTheWindowDuringAReadStopsAndEndsTheRead) {
   // The worker cannot pass a notification that nobody delivers, so it is within a bit of here.
   ASSERT_TRUE(PumpUntil([&] { return Control<QProgressBar>("IDC_PROGRESS")->value() >= 5; }));
   const int bits = Control<QProgressBar>("IDC_PROGRESS")->value();
+  const FT_HANDLE opened = handle;
   dlg.reset();
   const int writes = sim.PinWrites();
   EXPECT_LE(writes, 2 + 3 * (bits + 1)) << "the read went on after the window was gone";
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(sim.PinWrites(), writes) << "a worker still drives the pins";
+  // The window that opened the programmer closes it, once the read has stopped.
+  EXPECT_EQ(sim.DeviceIndexOf(opened), -1) << "the programmer is still open";
+  EXPECT_EQ(handle, nullptr);
 }
 
 TEST_F(QuarrowDlgTest, EscapeEnterInADataBoxAndExitEndTheWindow) {
@@ -794,14 +860,15 @@ TEST_F(QuarrowDlgTest, ALongStatusTextShowsItsEndWithTheWholeTextAsTooltipAndNam
   services.saveAnswers.push_back(path);
   dlg->OnBnClickedSaveData();
 
-  const QString whole = QString(res::kSavedTo) + path;
+  const QString whole = QString(res::kSavedTo) + QDir::toNativeSeparators(path);
   auto* pane = Control<StatusPane>("IDS_OPEN_PROGRAMMER");
   EXPECT_EQ(dlg->StatusText(), whole);
   EXPECT_EQ(ShownToolTip(pane->toolTip()), whole);
   EXPECT_EQ(pane->accessibleName(), whole);
   EXPECT_NE(pane->text(), whole) << "too long for the window, yet shown whole";
   EXPECT_TRUE(pane->text().startsWith(QStringLiteral("Chip data saved"))) << pane->text().toStdString();
-  EXPECT_TRUE(pane->text().endsWith(QStringLiteral("/pc_smb.prm"))) << pane->text().toStdString();
+  EXPECT_TRUE(pane->text().endsWith(QDir::toNativeSeparators(QStringLiteral("/pc_smb.prm"))))
+      << pane->text().toStdString();
   EXPECT_LE(pane->fontMetrics().horizontalAdvance(pane->text()), pane->contentsRect().width());
 }
 

@@ -5,6 +5,13 @@
 
 #include <signal.h>
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
 #include <filesystem>
 #include <random>
 #include <string>
@@ -94,6 +101,37 @@ TEST(Read, FileSizeLimitFailsTheSaveButStillPrintsTheRead) {
   EXPECT_FALSE(std::filesystem::exists(out));
 }
 
+#endif
+
+// A name without a folder part, as in the README, replacing a file already there.
+TEST(Read, IntoABareNameInTheCurrentFolderReplacesTheFileThere) {
+  TempFolder folder;
+  WriteFileBytes(folder / "d.prm", Bytes(16, 0x5A));
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(folder.path());
+  const CliRun run = RunCli({"--simulate", "read", "-o", "d.prm"});
+  std::filesystem::current_path(before);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadFileBytes(folder / "d.prm"), ReadFileBytes(QUARROW_SAMPLES_DIR "/sample.prm"));
+}
+
+#ifdef _WIN32
+// A program that holds the file open sharing reading and writing but not deletion, as viewers do,
+// makes Windows' replace fail: that is found before the read, not after it.
+TEST(Read, FileHeldOpenByAnotherProgramIsReportedBeforeReading) {
+  TempFolder folder;
+  const auto out = folder / "held.prm";
+  WriteFileBytes(out, Bytes(16, 0x5A));
+  HANDLE held = CreateFileW(out.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const CliRun run = RunCli({"--simulate", "read", "-o", out.string()});
+  CloseHandle(held);
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err.rfind("Can't save file - " + out.string() + ": ", 0), 0u) << run.err;
+  EXPECT_EQ(ReadFileBytes(out), Bytes(16, 0x5A));
+}
 #endif
 
 TEST(Read, SaveThatIsBoundToFailIsReportedBeforeReading) {

@@ -119,6 +119,14 @@ TEST(Usage, HelpAndVersionSucceed) {
   }
   // A test aid, not an option for users.
   EXPECT_EQ(help.out.find("simulate-fault"), std::string::npos);
+  // The variable as the system's shell spells it.
+#ifdef _WIN32
+  EXPECT_NE(help.out.find("%QUARROW_KNOWN_DUMPS%"), std::string::npos);
+  EXPECT_NE(help.out.find("set QUARROW_KNOWN_DUMPS=FILE"), std::string::npos);
+  EXPECT_EQ(help.out.find("$QUARROW_"), std::string::npos);
+#else
+  EXPECT_NE(help.out.find("$QUARROW_KNOWN_DUMPS"), std::string::npos);
+#endif
   const CliRun version = RunCli({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_NE(version.out.find("2.0.0"), std::string::npos);

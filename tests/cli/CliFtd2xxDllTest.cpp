@@ -106,6 +106,40 @@ TEST_F(Ftd2xxDll, ReadsThatFailHalfWaySaveAndPrintNothing) {
   EXPECT_FALSE(fs::exists(folder_ / "dump.prm"));
 }
 
+// A library that fails or lies: the read never goes ahead on a programmer that was not set up or
+// whose pins were not driven, and an absurd device count is an error, not the end of the program.
+TEST_F(Ftd2xxDll, FailuresTheLibraryReportsOrHidesFailTheCommand) {
+  struct Case {
+    const wchar_t* fault;
+    std::vector<std::string> args;
+    std::string says;
+  } cases[] = {
+      {L"setup-fails", {"read", "-o", (folder_ / "dump.prm").string()}, "FT_SetBaudRate returned status 4"},
+      {L"short-write", {"read", "-o", (folder_ / "dump.prm").string()}, "ftd2xx.dll took 0 of 1 bytes"},
+      {L"absurd-count", {"list"}, "ftd2xx.dll reports 4294967295 attached FTDI devices"},
+  };
+  const fs::path cli = Install(QUARROW_TEST_FTD2XX);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.says);
+    SetEnvironmentVariableW(L"QUARROW_TEST_FAULT", c.fault);
+    const CliRun run = RunCli(c.args, {}, cli);
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(folder_ / "dump.prm"));
+  }
+}
+
+// FTDI's record has 16 bytes for the serial; one that fills them has no terminator.
+TEST_F(Ftd2xxDll, ASerialFillingItsWholeFieldIsListedAndOpensWhole) {
+  const fs::path cli = Install(QUARROW_TEST_FTD2XX);
+  SetEnvironmentVariableW(L"QUARROW_TEST_FAULT", L"long-serial");
+  const CliRun list = RunCli({"list"}, {}, cli);
+  EXPECT_EQ(list.out, "FTQ2XX0123456789 - FT232R USB UART (test ftd2xx.dll)\n") << list.err;
+  const CliRun read = RunCli({"read"}, {}, cli);
+  EXPECT_EQ(read.status, 0) << read.err;
+}
+
 // Without the driver, or with one too old to have every function, list and read say what is
 // missing and what to install, and fail.
 TEST_F(Ftd2xxDll, MissingOrIncompleteLibraryIsReportedWithTheFix) {
@@ -129,6 +163,18 @@ TEST_F(Ftd2xxDll, MissingOrIncompleteLibraryIsReportedWithTheFix) {
     EXPECT_NE(run.err.find(kInstallDriver), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
   }
+}
+
+// A copy beside the program comes before the driver's own: the error names it and says to remove
+// or replace it, since installing the driver would change nothing.
+TEST_F(Ftd2xxDll, ADamagedCopyBesideTheProgramIsNamed) {
+  const fs::path cli = Install(nullptr);
+  WriteFileBytes(folder_ / "ftd2xx.dll", Bytes(4096, 0x90));
+  const CliRun run = RunCli({"list"}, {}, cli);
+  EXPECT_EQ(run.status, 3);
+  EXPECT_NE(run.err.find("ftd2xx.dll could not be loaded"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(folder_.path().filename().string()), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("remove it, or replace it"), std::string::npos) << run.err;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
@@ -18,7 +19,9 @@ namespace {
 // The child inherits the variable; the platforms spell setting and clearing it differently.
 void SetTableVariable(const std::string& value) {
 #ifdef _WIN32
-  ::_putenv_s("QUARROW_KNOWN_DUMPS", value.c_str());  // an empty value removes it
+  // Wide: the narrow call would pass the value through the ANSI code page.
+  const std::wstring wide = std::filesystem::path(std::u8string(value.begin(), value.end())).wstring();
+  ::_wputenv_s(L"QUARROW_KNOWN_DUMPS", wide.c_str());  // an empty value removes it
 #else
   if (value.empty()) {
     ::unsetenv("QUARROW_KNOWN_DUMPS");
@@ -67,6 +70,21 @@ TEST_F(CliIdentify, TableFromOptionOrEnvironmentNamesTheDumpAndTheOtherLayoutIsA
 
   // Without a table of its own, the built-in one knows nothing of this image.
   EXPECT_EQ(RunCli({"identify", chip, "--nss"}).out, kUnknownDumpLine);
+}
+
+// Names outside Windows' ANSI code page: Latin beyond it, Cyrillic, Han.
+TEST_F(CliIdentify, TablesNamedInAnyScriptAreReadByOptionAndEnvironment) {
+  const std::string known = "Known dump: nss_test, Test Game (Nintendo Super System), Ocean 1992\n";
+  std::filesystem::create_directory(folder / "Папка");
+  for (const char* name : {"Ränder.tsv", "таблица.tsv", "表.tsv", "Папка/Šimon.tsv"}) {
+    std::filesystem::copy_file(folder / "table.tsv", folder / name);
+    const CliRun run = RunCli({"--known-dumps", (folder / name).string(), "identify", chip, "--nss"});
+    EXPECT_EQ(run.out, known) << name << ": " << run.err;
+  }
+  SetTableVariable((folder / "Папка/Šimon.tsv").string());
+  const CliRun environment = RunCli({"identify", chip, "--nss"});
+  SetTableVariable("");
+  EXPECT_EQ(environment.out, known) << environment.err;
 }
 
 // A table that cannot be used stops the command before any chip is read.
