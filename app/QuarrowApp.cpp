@@ -63,6 +63,10 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
     backEnd = CreateSystemD2xx();
   }
 
+  if (const QString missing = MissingDisplay(argc, argv); !missing.isEmpty()) {
+    ReportCommandLineError(missing);
+    return kWindowExitFailure;
+  }
   QApplication app(argc, argv);
   QApplication::setWindowIcon(ApplicationIcon());
 

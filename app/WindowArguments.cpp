@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CommandLineMessage.h"
+#include "Strings.h"
 
 namespace quarrow {
 
@@ -73,7 +74,7 @@ int ParseWindowArguments(int argc, char** argv, WindowArguments& arguments) {
 
   QCommandLineParser parser;
   parser.setApplicationDescription(
-      QStringLiteral("Reads RP5H01 serial PROMs through an FT232R programmer."));
+      QStringLiteral("Reads RP5H01 serial PROMs through an FTDI programmer in bit-bang mode."));
   const QCommandLineOption help = parser.addHelpOption();
   const QCommandLineOption version = parser.addVersionOption();
   const QCommandLineOption simulate(
@@ -107,6 +108,31 @@ int ParseWindowArguments(int argc, char** argv, WindowArguments& arguments) {
   arguments.simulate = parser.isSet(simulate);
   arguments.simulateImage = parser.value(simulateImage);
   return -1;
+}
+
+QString MissingDisplay(int argc, char** argv) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+  QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+  bool displayOption = false;
+  for (int i = 1; i < argc; ++i) {
+    const QString argument = QString::fromLocal8Bit(argv[i]);
+    if (argument == QStringLiteral("--")) break;
+    const QString name = argument.startsWith(QStringLiteral("--")) ? argument.mid(2) : argument.mid(1);
+    if (name.startsWith(QStringLiteral("platform="))) platform = name.section(QLatin1Char('='), 1);
+    if (name == QStringLiteral("platform") && i + 1 < argc) platform = QString::fromLocal8Bit(argv[i + 1]);
+    if (name == QStringLiteral("display") || name.startsWith(QStringLiteral("display="))) displayOption = true;
+  }
+  // Without a platform named, Qt takes Wayland where a compositor is named, X otherwise.
+  const bool x11 = platform.isEmpty() ? qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+                                      : platform.startsWith(QStringLiteral("xcb"));
+  if (x11 && !displayOption && qEnvironmentVariableIsEmpty("DISPLAY")) {
+    return QString::fromUtf8(res::kNoDisplay);
+  }
+#else
+  Q_UNUSED(argc);
+  Q_UNUSED(argv);
+#endif
+  return {};
 }
 
 }  // namespace quarrow

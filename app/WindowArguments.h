@@ -20,4 +20,8 @@ inline constexpr int kWindowExitFailure = 3;
 // status, after printing the help, the version or the one-line error.
 int ParseWindowArguments(int argc, char** argv, WindowArguments& arguments);
 
+// On X11 systems: why the window cannot be shown (no display named for the X platform that Qt would
+// use), or empty. Qt's own answer to a missing display is to abort the process.
+QString MissingDisplay(int argc, char** argv);
+
 }  // namespace quarrow

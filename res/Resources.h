@@ -105,7 +105,7 @@ inline constexpr std::uint32_t kBitmapLink = kChild | SS_NOTIFY | SS_BITMAP;
 inline constexpr ControlTemplate kMainDialogControls[] = {
     {IDC_DEVICES, "IDC_DEVICES", kClassComboBox, nullptr, 12, 18, 162, 30,
      kChild | WS_VSCROLL | WS_TABSTOP | CBS_SORT | CBS_DROPDOWN, 0, "Select device",
-     "The FT232R programmers attached; a serial number typed here connects to one not listed"},
+     "The FTDI programmers attached; a serial number typed here connects to one not listed"},
     {IDC_CONNECT, "IDC_CONNECT", kClassMfcButton, "Connect", 192, 18, 50, 14, kPushButton, 0, nullptr,
      "Opens the selected programmer"},
     {IDC_PROGRESS, "IDC_PROGRESS", kClassProgress, nullptr, 12, 120, 162, 14, kChild | WS_BORDER, 0, "Progress",

@@ -85,6 +85,11 @@ inline constexpr const char* kDetailsFile = "The file last opened:";
 inline constexpr const char* kCantReadKnownDumps = "Can't read the table of known dumps - ";
 inline constexpr const char* kUsingBuiltInKnownDumps = "The built-in table is used instead.";
 
+// quarrow started where there is no display, e.g. over ssh without X forwarding.
+inline constexpr const char* kNoDisplay =
+    "there is no display to show the window on (DISPLAY is not set); on a machine without a display "
+    "use quarrow-cli";
+
 inline constexpr const char* kVersion = "2.0.0";
 
 }  // namespace quarrow::res

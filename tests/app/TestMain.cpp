@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // GoogleTest entry point with the QApplication that the window tests need.
 #include <QApplication>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,8 @@ constexpr char kTestPlatform[] = "offscreen";
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", kTestPlatform);
+  // Settings the window keeps (a programmer's wiring) go to a test location, never the user's own.
+  QStandardPaths::setTestModeEnabled(true);
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

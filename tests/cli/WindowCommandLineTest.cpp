@@ -48,6 +48,12 @@ TEST(WindowCommandLine, HelpVersionBadArgumentsAndAnUnreadableChipFileNeedNoDisp
   EXPECT_EQ(RunWindowProgram({"-platform", "offscreen", "--version"}).status, 0);
   EXPECT_EQ(RunWindowProgram({"--frobnicate"}).status, 2);
   EXPECT_EQ(RunWindowProgram({"--simulate-image", ""}).status, 2);
+#ifndef _WIN32
+  // The window itself needs a display: said, not aborted.
+  const CliRun window = RunWindowProgram({"--simulate"});
+  EXPECT_EQ(window.status, 3);
+  EXPECT_NE(window.err.find("no display"), std::string::npos) << window.err;
+#endif
   const std::string missing = (folder / "no such.prm").string();
   const CliRun run = RunWindowProgram({"--simulate-image", missing});
   EXPECT_EQ(run.status, 3);
