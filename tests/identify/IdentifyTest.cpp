@@ -11,7 +11,6 @@
 #include "IdentificationText.h"
 #include "Identify.h"
 #include "ReadStability.h"
-#include "RomLoad.h"
 
 namespace quarrow {
 namespace {
@@ -140,18 +139,6 @@ TEST_F(IdentifyTest, ARandomImageIsUnknownAndTheSentenceCountsTheTablesDumps) {
   EXPECT_EQ(identification.tableDumps, 3u);
   EXPECT_NE(IdentificationSentence(identification).find("none of the 3 dumps"), std::string::npos);
   EXPECT_EQ(IdentificationShort(identification), "unknown dump");
-}
-
-TEST_F(IdentifyTest, RomLoadUsesTheSetsNameAndLayoutAndTheMameLayoutForAnUnknownImage) {
-  const std::string raw = RomLoadLine(RomLoadFor(Identify(rawDump)));
-  EXPECT_EQ(raw, "ROM_LOAD( \"security.prm\", 0x00, 0x10, CRC(" +
-                     HashesOf(rawDump, ImageFileLayout::Nss).substr(0, 8) + ") SHA1(" +
-                     HashesOf(rawDump, ImageFileLayout::Nss).substr(9) + ") )");
-  const PromImage unknown = RandomImage(9);
-  const RomLoad romLoad = RomLoadFor(Identify(unknown));
-  EXPECT_EQ(romLoad.layout, ImageFileLayout::Mame);
-  EXPECT_EQ(romLoad.hashes.crc32 + "\t" + romLoad.hashes.sha1,
-            HashesOf(unknown, ImageFileLayout::Mame));
 }
 
 // Each near miss, written as a file in either layout, is turned back into its dump by the
