@@ -81,13 +81,9 @@ TEST_F(DumpWorkflow, ConvertRefusesAFileAlreadyInTheTargetLayoutUnlessForced) {
 
 // identify names the convert line for each near miss; run in place, it gives back the known dump.
 TEST_F(DumpWorkflow, IdentifysRepairLineTurnsEachNearMissBackIntoTheDump) {
-  Bytes inverted = pcMame, mirrored = pcMame, swapped = pcMame;
+  Bytes inverted = pcMame, swapped = pcMame;
   for (auto& b : inverted) b = static_cast<std::uint8_t>(~b);
-  for (auto& b : mirrored) {
-    std::uint8_t m = 0;
-    for (int bit = 0; bit < 8; ++bit) m |= ((b >> bit) & 1) << (7 - bit);
-    b = m;
-  }
+  const Bytes mirrored = InvertMirrorBytes(inverted);  // the second inversion undoes the first
   std::rotate(swapped.begin(), swapped.begin() + 8, swapped.end());
   for (const auto& [name, bytes] : {std::pair{"inverted.prm", inverted},
                                     std::pair{"mirrored.prm", mirrored},
