@@ -29,9 +29,7 @@ pid_t Spawn(std::vector<std::string> args, const std::vector<std::string>& envir
   const pid_t pid = ::fork();
   if (pid == 0) {
     const int null = ::open("/dev/null", O_RDWR);
-    ::dup2(null, STDIN_FILENO);
-    ::dup2(null, STDOUT_FILENO);
-    ::dup2(null, STDERR_FILENO);
+    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) ::dup2(null, fd);
     for (const std::string& variable : environment) ::putenv(const_cast<char*>(variable.c_str()));
     ::execvp(argv[0], argv.data());
     ::_exit(127);
