@@ -103,6 +103,16 @@ class QuarrowDlgTest : public ::testing::Test, protected testing::SimulatedWindo
     ASSERT_TRUE(PumpUntil([&] { return !dlg->Reading(); }));
   }
 
+  // The table of known dumps knows only the simulated chip's (samples/sample.prm), by these names.
+  void KnowTheSampleAs(const char* set, const char* title) {
+    KnownDump sample;
+    sample.set = set;
+    sample.title = title;
+    sample.hashes = {"6caff5d8", "6f041ee1cbe84653237a6d0c925ef5c5da982242"};
+    knownTable = std::make_unique<KnownDumpTable>(std::vector<KnownDump>{sample});
+    knownDumps = knownTable.get();
+  }
+
   // Only these programmers are attached from now on.
   void Attach(std::vector<FT_DEVICE_LIST_INFO_NODE> devices) {
     SimulatedOptions options;
@@ -114,6 +124,7 @@ class QuarrowDlgTest : public ::testing::Test, protected testing::SimulatedWindo
   WaitFunction wait = [](int) {};
   AppLinks links{QStringLiteral("help@quarrow.test"), QUrl(QStringLiteral("https://quarrow.test/")),
                  QUrl(QStringLiteral("https://quarrow.test/give"))};
+  std::unique_ptr<KnownDumpTable> knownTable;
   const KnownDumpTable* knownDumps = nullptr;
   std::unique_ptr<CQuarrowDlg> dlg;  // last, so it goes before what it works on
 };
@@ -316,12 +327,7 @@ TEST_F(QuarrowDlgTest, FailedReadIsAnErrorAndNeverComplete) {
 }
 
 TEST_F(QuarrowDlgTest, IdentificationPaneNamesTheReadOrOpenedImageAndItsSentencesReachTheKeyboard) {
-  KnownDump sample;
-  sample.set = "pc_sample";
-  sample.title = "Sample";
-  sample.hashes = {"6caff5d8", "6f041ee1cbe84653237a6d0c925ef5c5da982242"};  // samples/sample.prm
-  const KnownDumpTable table({sample});
-  knownDumps = &table;
+  KnowTheSampleAs("pc_sample", "Sample");
   Make();
   Connect();
   auto* pane = Control<QLabel>(res::kIdentifyPaneName);
@@ -365,14 +371,10 @@ TEST_F(QuarrowDlgTest, IdentificationPaneNamesTheReadOrOpenedImageAndItsSentence
   EXPECT_FALSE(details->isEnabled());
 }
 
-// Table fields and file names are outside text: markup in them shows as typed.
-TEST_F(QuarrowDlgTest, MarkupInTableFieldsAndFileNamesShowsLiterally) {
-  KnownDump sample;
-  sample.set = "<h1>pc";
-  sample.title = "<img src=\"x.png\">";
-  sample.hashes = {"6caff5d8", "6f041ee1cbe84653237a6d0c925ef5c5da982242"};  // samples/sample.prm
-  const KnownDumpTable table({sample});
-  knownDumps = &table;
+// Table fields and file names are outside text: markup in them shows as typed. A status text too
+// long for the window shows its start and end, with the whole text as its tooltip and name.
+TEST_F(QuarrowDlgTest, MarkupInTableFieldsAndFileNamesShowsLiterallyAndALongStatusTextWhole) {
+  KnowTheSampleAs("<h1>pc", "<img src=\"x.png\">");
   Make();
   dlg->show();  // the status line fits its text to the width it is laid out with
   Connect();
@@ -388,15 +390,21 @@ TEST_F(QuarrowDlgTest, MarkupInTableFieldsAndFileNamesShowsLiterally) {
 #else
   const QString markup = QStringLiteral("<h1>");
 #endif
-  ASSERT_TRUE(QDir(folder.path()).mkdir(markup));
-  const QString path = folder.filePath(markup + QStringLiteral("/chip.prm"));
+  const QString deep = folder.filePath(QStringLiteral("arcade boards/PlayChoice-10 cartridges/to check ") + markup);
+  ASSERT_TRUE(QDir().mkpath(deep));
+  const QString path = deep + QStringLiteral("/chip.prm");
   services.saveAnswers.push_back(path);
   dlg->OnBnClickedSaveData();
-  auto* status = Control<QLabel>("IDS_OPEN_PROGRAMMER");
-  // The pane may leave out the middle of a long path; its tooltip holds the whole text.
-  EXPECT_EQ(ShownToolTip(status->toolTip()), QString(res::kSavedTo) + QDir::toNativeSeparators(path));
+  const QString whole = QString(res::kSavedTo) + QDir::toNativeSeparators(path);
+  auto* status = Control<StatusPane>("IDS_OPEN_PROGRAMMER");
+  EXPECT_EQ(dlg->StatusText(), whole);
+  EXPECT_EQ(ShownToolTip(status->toolTip()), whole);
+  EXPECT_EQ(status->accessibleName(), whole);
+  EXPECT_NE(status->text(), whole) << "too long for the window, yet shown whole";
+  EXPECT_TRUE(status->text().startsWith(QStringLiteral("Chip data saved"))) << status->text().toStdString();
   EXPECT_TRUE(status->text().endsWith(QDir::toNativeSeparators(markup + QStringLiteral("/chip.prm"))))
       << status->text().toStdString();
+  EXPECT_LE(status->fontMetrics().horizontalAdvance(status->text()), status->contentsRect().width());
   EXPECT_EQ(status->textFormat(), Qt::PlainText);
 }
 
@@ -847,29 +855,6 @@ TEST_F(QuarrowDlgTest, TheDataTextGrowsWithTheWindowFontAndStaysWhole) {
     EXPECT_EQ(box->cursorPositionAt(QPoint(box->contentsRect().left() + 4, box->height() / 2)), 0);
   }
   QApplication::setFont(saved);
-}
-
-TEST_F(QuarrowDlgTest, ALongStatusTextShowsItsEndWithTheWholeTextAsTooltipAndName) {
-  Make();
-  dlg->show();
-  Connect();
-  QTemporaryDir folder;
-  const QString deep = folder.filePath(QStringLiteral("arcade boards/PlayChoice-10 cartridges/to check again"));
-  ASSERT_TRUE(QDir().mkpath(deep));
-  const QString path = deep + QStringLiteral("/pc_smb.prm");
-  services.saveAnswers.push_back(path);
-  dlg->OnBnClickedSaveData();
-
-  const QString whole = QString(res::kSavedTo) + QDir::toNativeSeparators(path);
-  auto* pane = Control<StatusPane>("IDS_OPEN_PROGRAMMER");
-  EXPECT_EQ(dlg->StatusText(), whole);
-  EXPECT_EQ(ShownToolTip(pane->toolTip()), whole);
-  EXPECT_EQ(pane->accessibleName(), whole);
-  EXPECT_NE(pane->text(), whole) << "too long for the window, yet shown whole";
-  EXPECT_TRUE(pane->text().startsWith(QStringLiteral("Chip data saved"))) << pane->text().toStdString();
-  EXPECT_TRUE(pane->text().endsWith(QDir::toNativeSeparators(QStringLiteral("/pc_smb.prm"))))
-      << pane->text().toStdString();
-  EXPECT_LE(pane->fontMetrics().horizontalAdvance(pane->text()), pane->contentsRect().width());
 }
 
 TEST_F(QuarrowDlgTest, TheDeviceListShowsTheStartOfItsEntryFromTheFirstPaint) {

@@ -13,7 +13,6 @@
 #endif
 
 #include <filesystem>
-#include <random>
 #include <string>
 
 #include "CliRunner.h"
@@ -21,19 +20,12 @@
 namespace quarrow::testing {
 namespace {
 
-Bytes RandomMame(unsigned seed) {
-  std::mt19937 random(seed);
-  Bytes bytes(16);
-  for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
-  return bytes;
-}
-
 constexpr const char* kReadFailed = "PROM read out failed";
 constexpr const char* kSimulatedEntry = "QSIM0001 - Simulated RP5H01 programmer";
 
 TEST(Read, SavesExactlyTheChipsBytesInTheMameLayout) {
   TempFolder folder;
-  const Bytes chip = RandomMame(11);
+  const Bytes chip = RandomBytes(11);
   WriteFileBytes(folder / "chip.prm", chip);
   const auto out = folder / "dump ä.prm";
   const CliRun run = RunCli({"--simulate-image", (folder / "chip.prm").string(), "read", "-o", out.string()});
@@ -46,7 +38,7 @@ TEST(Read, SavesExactlyTheChipsBytesInTheMameLayout) {
 
 TEST(Read, VerifiedReadSavesInTheRawLayout) {
   TempFolder folder;
-  const Bytes chip = RandomMame(12);
+  const Bytes chip = RandomBytes(12);
   WriteFileBytes(folder / "chip.prm", chip);
   const auto out = folder / "dump.bin";
   const CliRun run = RunCli({"--simulate-image", (folder / "chip.prm").string(), "read", "--verify",
@@ -165,7 +157,7 @@ TEST(Read, CtrlCStopsTheReadEndsTheProgressLineAndExits130) {
 
 TEST(Compare, MatchingFileExitsZero) {
   TempFolder folder;
-  const Bytes chip = RandomMame(13);
+  const Bytes chip = RandomBytes(13);
   WriteFileBytes(folder / "chip.prm", chip);
   WriteFileBytes(folder / "same.bin", InvertMirrorBytes(chip));
   const CliRun run = RunCli({"--simulate-image", (folder / "chip.prm").string(), "compare", "--nss",

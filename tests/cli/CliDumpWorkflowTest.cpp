@@ -11,8 +11,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,27 +18,6 @@
 
 namespace quarrow::testing {
 namespace {
-
-Bytes RandomBytes(unsigned seed) {
-  std::mt19937 random(seed);
-  Bytes bytes(16);
-  for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
-  return bytes;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-std::vector<std::string> Words(const std::string& text, char separator = ' ') {
-  std::vector<std::string> words;
-  std::istringstream in(text);
-  for (std::string word; std::getline(in, word, separator);) words.push_back(word);
-  return words;
-}
 
 // A PlayChoice-10 set listed in the MAME layout and an NSS set listed in the raw layout, each with
 // a file of its own, as MAME lists them.
@@ -73,7 +50,7 @@ class DumpWorkflow : public ::testing::Test {
 TEST_F(DumpWorkflow, HashLineIsTheFilesOwnAndRomLoadUsesTheSetsNameAndLayout) {
   const CliRun run = Run({"show", nss, "--nss", "--rom-load"});
   ASSERT_EQ(run.status, 0) << run.err;
-  const std::vector<std::string> lines = Lines(run.out);
+  const std::vector<std::string> lines = Split(run.out, '\n');
   ASSERT_EQ(lines.size(), 4u) << run.out;
   EXPECT_EQ(lines[1], IdentificationOfMame(nssRaw));
   EXPECT_EQ(lines[2], "ROM_LOAD( \"nss-test.bin\", 0x00, 0x10, " + IdentificationOfMame(nssRaw) + " )");
@@ -104,13 +81,9 @@ TEST_F(DumpWorkflow, ConvertRefusesAFileAlreadyInTheTargetLayoutUnlessForced) {
 
 // identify names the convert line for each near miss; run in place, it gives back the known dump.
 TEST_F(DumpWorkflow, IdentifysRepairLineTurnsEachNearMissBackIntoTheDump) {
-  Bytes inverted = pcMame, mirrored = pcMame, swapped = pcMame;
+  Bytes inverted = pcMame, swapped = pcMame;
   for (auto& b : inverted) b = static_cast<std::uint8_t>(~b);
-  for (auto& b : mirrored) {
-    std::uint8_t m = 0;
-    for (int bit = 0; bit < 8; ++bit) m |= ((b >> bit) & 1) << (7 - bit);
-    b = m;
-  }
+  const Bytes mirrored = InvertMirrorBytes(inverted);  // the second inversion undoes the first
   std::rotate(swapped.begin(), swapped.begin() + 8, swapped.end());
   for (const auto& [name, bytes] : {std::pair{"inverted.prm", inverted},
                                     std::pair{"mirrored.prm", mirrored},
@@ -120,7 +93,7 @@ TEST_F(DumpWorkflow, IdentifysRepairLineTurnsEachNearMissBackIntoTheDump) {
     const nlohmann::json report = nlohmann::json::parse(Run({"identify", file, "--json"}).out);
     ASSERT_EQ(report["identification"]["result"], "near-miss") << name;
     // The line is for a shell: a word may be quoted (Windows paths are), none holds a space here.
-    std::vector<std::string> repair = Words(report["repair"].get<std::string>());
+    std::vector<std::string> repair = Split(report["repair"].get<std::string>(), ' ');
     for (std::string& word : repair) {
       if (word.size() > 1 && (word.front() == '\'' || word.front() == '"')) {
         word = word.substr(1, word.size() - 2);
@@ -198,7 +171,7 @@ class Archive : public DumpWorkflow {
   std::vector<std::vector<std::string>> LogRows() const {
     std::vector<std::vector<std::string>> rows;
     std::ifstream in(dir / "archive.tsv", std::ios::binary);
-    for (std::string line; std::getline(in, line);) rows.push_back(Words(line, '\t'));
+    for (std::string line; std::getline(in, line);) rows.push_back(Split(line, '\t'));
     return rows;
   }
   std::vector<std::string> DirEntries() const {
@@ -211,6 +184,8 @@ class Archive : public DumpWorkflow {
   }
 
   const Bytes unknown = RandomBytes(24);
+  const std::vector<std::string> unknownHashes = Split(TableHashes(unknown), '\t');
+  const std::string unknownName = "unknown-" + unknownHashes[0] + ".prm";
   const std::filesystem::path dir = folder / "dumps";
 };
 
@@ -226,7 +201,6 @@ TEST_F(Archive, PipedChipsAreArchivedOnceEachLoggedAndReportedAsJsonLines) {
   const CliRun run = RunChild(args, piped);
   ASSERT_EQ(run.status, 0) << run.err;
 
-  const std::string unknownName = "unknown-" + Words(TableHashes(unknown), '\t')[0] + ".prm";
   EXPECT_EQ(DirEntries(), (std::vector<std::string>{"archive.tsv", "nss_test-2.nss", "nss_test.nss",
                                                     unknownName}));
   EXPECT_EQ(ReadFileBytes(dir / "nss_test-2.nss"), nssRaw);
@@ -235,9 +209,8 @@ TEST_F(Archive, PipedChipsAreArchivedOnceEachLoggedAndReportedAsJsonLines) {
 
   const std::vector<std::vector<std::string>> rows = LogRows();
   ASSERT_EQ(rows.size(), 5u);
-  EXPECT_EQ(rows[0], Words("time\tprogrammer\tfile\tset\tcrc32\tsha1\tresult", '\t'));
-  const std::vector<std::string> nssHashes = Words(TableHashes(nssRaw), '\t');
-  const std::vector<std::string> unknownHashes = Words(TableHashes(unknown), '\t');
+  EXPECT_EQ(rows[0], Split("time\tprogrammer\tfile\tset\tcrc32\tsha1\tresult", '\t'));
+  const std::vector<std::string> nssHashes = Split(TableHashes(nssRaw), '\t');
   const std::vector<std::vector<std::string>> expected = {
       {"QSIM0001", "nss_test-2.nss", "nss_test", nssHashes[0], nssHashes[1], "archived"},
       {"QSIM0001", "nss_test-2.nss", "nss_test", nssHashes[0], nssHashes[1], "already archived"},
@@ -249,7 +222,7 @@ TEST_F(Archive, PipedChipsAreArchivedOnceEachLoggedAndReportedAsJsonLines) {
     EXPECT_EQ(std::vector<std::string>(rows[i + 1].begin() + 1, rows[i + 1].end()), expected[i]);
   }
 
-  const std::vector<std::string> objects = Lines(run.out);
+  const std::vector<std::string> objects = Split(run.out, '\n');
   ASSERT_EQ(objects.size(), 4u) << run.out;
   for (std::size_t i = 0; i < objects.size(); ++i) {
     const nlohmann::json chip = nlohmann::json::parse(objects[i]);
@@ -270,9 +243,7 @@ TEST_F(Archive, ASetNameThatIsNoPlainFileNameIsNotUsedAsOne) {
   piped.input = "\n";
   const CliRun run = RunChild(ArchiveArgs({"unknown.prm"}), piped);
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(DirEntries(), (std::vector<std::string>{
-                              "archive.tsv",
-                              "unknown-" + Words(TableHashes(unknown), '\t')[0] + ".prm"}));
+  EXPECT_EQ(DirEntries(), (std::vector<std::string>{"archive.tsv", unknownName}));
   EXPECT_FALSE(std::filesystem::exists(folder / "escape.prm"));
 }
 

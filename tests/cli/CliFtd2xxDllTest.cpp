@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "CliRunner.h"
 
 namespace quarrow::testing {
@@ -39,19 +37,13 @@ class Ftd2xxDll : public ::testing::Test {
     WriteFileBytes(folder_ / "chip.prm", mame);
     SetEnvironmentVariableW(L"QUARROW_TEST_CHIP", (folder_ / "chip.prm").c_str());
   }
-  static Bytes RandomMame(unsigned seed) {
-    std::mt19937 random(seed);
-    Bytes bytes(16);
-    for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
-    return bytes;
-  }
 
   TempFolder folder_;
 };
 
 TEST_F(Ftd2xxDll, ListsTheProgrammerAndReadsItsChipIntoANonAsciiFile) {
   const fs::path cli = Install(QUARROW_TEST_FTD2XX);
-  const Bytes chip = RandomMame(21);
+  const Bytes chip = RandomBytes(21);
   UseChip(chip);
 
   const CliRun list = RunCli({"list"}, {}, cli);
@@ -70,7 +62,7 @@ TEST_F(Ftd2xxDll, ListsTheProgrammerAndReadsItsChipIntoANonAsciiFile) {
 
 TEST_F(Ftd2xxDll, CompareNamesTheBitsThatDiffer) {
   const fs::path cli = Install(QUARROW_TEST_FTD2XX);
-  const Bytes chip = RandomMame(22);
+  const Bytes chip = RandomBytes(22);
   UseChip(chip);
   Bytes file = chip;
   file[1] ^= 0x40;  // bit 9: byte 1, mirrored

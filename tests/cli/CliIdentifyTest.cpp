@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 
 #include "CliRunner.h"
@@ -39,8 +38,6 @@ constexpr const char* kAllZerosDiagnosis =
 class CliIdentify : public ::testing::Test {
  protected:
   CliIdentify() {
-    std::mt19937 random(77);
-    for (auto& b : raw) b = static_cast<std::uint8_t>(random());
     WriteFileBytes(folder / "chip.bin", raw);
     std::ofstream(folder / "table.tsv", std::ios::binary)
         << kTableHeader << "nss_test\tTest Game (Nintendo Super System)\t1992\tOcean\t"
@@ -48,7 +45,7 @@ class CliIdentify : public ::testing::Test {
   }
 
   TempFolder folder;
-  Bytes raw = Bytes(16);
+  const Bytes raw = RandomBytes(77);
   const std::string chip = (folder / "chip.bin").string();
   const std::string table = (folder / "table.tsv").string();
 };

@@ -19,6 +19,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sstream>
 #include <stdexcept>
 
 namespace quarrow::testing {
@@ -33,6 +34,20 @@ Bytes ReadFileBytes(const fs::path& path) {
 void WriteFileBytes(const fs::path& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes RandomBytes(unsigned seed) {
+  std::mt19937 random(seed);
+  Bytes bytes(16);
+  for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+  return bytes;
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> pieces;
+  std::istringstream in(text);
+  for (std::string piece; std::getline(in, piece, separator);) pieces.push_back(piece);
+  return pieces;
 }
 
 Bytes InvertMirrorBytes(const Bytes& bytes) {

@@ -46,6 +46,10 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const Bytes& bytes);
+// 16 bytes drawn from `seed`: a chip's or file's content no table knows.
+Bytes RandomBytes(unsigned seed);
+// `text` cut at each `separator` (a last, empty piece after a final separator is left out).
+std::vector<std::string> Split(const std::string& text, char separator);
 
 // Converts between the layouts: each byte inverted and bit-mirrored, in place.
 Bytes InvertMirrorBytes(const Bytes& bytes);

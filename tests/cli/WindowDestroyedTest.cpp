@@ -29,9 +29,7 @@ pid_t Spawn(std::vector<std::string> args, const std::vector<std::string>& envir
   const pid_t pid = ::fork();
   if (pid == 0) {
     const int null = ::open("/dev/null", O_RDWR);
-    ::dup2(null, STDIN_FILENO);
-    ::dup2(null, STDOUT_FILENO);
-    ::dup2(null, STDERR_FILENO);
+    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) ::dup2(null, fd);
     for (const std::string& variable : environment) ::putenv(const_cast<char*>(variable.c_str()));
     ::execvp(argv[0], argv.data());
     ::_exit(127);
@@ -58,16 +56,9 @@ class XServer {
   XServer() {
     int numbers[2];
     if (::pipe(numbers) != 0) return;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::close(numbers[0]);
-      const int null = ::open("/dev/null", O_RDWR);
-      for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) ::dup2(null, fd);
-      const std::string fd = std::to_string(numbers[1]);
-      ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0",
-               "800x600x24", static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
+    pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(numbers[1]), "-nolisten", "tcp", "-screen", "0",
+                  "800x600x24"},
+                 {});
     ::close(numbers[1]);
     // The number, then a newline, once the server accepts clients.
     std::string number;

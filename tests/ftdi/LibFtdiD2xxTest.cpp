@@ -126,12 +126,9 @@ TEST(LibFtdiListing, ListsAndDrivesEveryBitBangChipPortByPort) {
     const char* serial;
     std::uint16_t product, bcdDevice;
     int ports;
-    std::uint32_t type;
-  } chips[] = {{"R0000001", 0x6001, 0x0600, 1, FT_DEVICE_232R},
-               {"FTX1234", 0x6010, 0x0700, 2, FT_DEVICE_2232H},
-               {"Q4000001", 0x6011, 0x0800, 4, FT_DEVICE_4232H},
-               {"H0000001", 0x6014, 0x0900, 1, FT_DEVICE_232H},
-               {"X0000001", 0x6015, 0x1000, 1, FT_DEVICE_X_SERIES}};
+  } chips[] = {{"R0000001", 0x6001, 0x0600, 1}, {"FTX1234", 0x6010, 0x0700, 2},
+               {"Q4000001", 0x6011, 0x0800, 4}, {"H0000001", 0x6014, 0x0900, 1},
+               {"X0000001", 0x6015, 0x1000, 1}};
   UsbTestbed bed;
   std::vector<FakeFt232r*> devices;
   for (const Chip& chip : chips) {

@@ -50,6 +50,21 @@ inline PromImage AllOnes() {
   return image;
 }
 
+// An assignment from its text form, e.g. "clock=D2,reset=D3,data=D6".
+inline PinAssignment Pins(const char* text, bool invertData = false) {
+  PinAssignment pins = ParsePinAssignment(text).assignment.value();
+  pins.invertData = invertData;
+  return pins;
+}
+
+// A simulated board wired as `wiring` says.
+inline SimulatedOptions Board(const char* wiring, bool invertData = false, FtdiChip chip = FtdiChip::FT232R) {
+  SimulatedOptions board;
+  board.wiring = Pins(wiring, invertData);
+  board.chip = chip;
+  return board;
+}
+
 struct ConnectedSimulation {
   SimulatedProgrammer sim;
   FT_HANDLE handle = nullptr;

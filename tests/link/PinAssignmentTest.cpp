@@ -8,19 +8,6 @@
 namespace quarrow::test {
 namespace {
 
-PinAssignment Pins(const char* text, bool invert = false) {
-  PinAssignment pins = ParsePinAssignment(text).assignment.value();
-  pins.invertData = invert;
-  return pins;
-}
-
-SimulatedOptions Board(const char* wiring, bool invert = false, FtdiChip chip = FtdiChip::FT232R) {
-  SimulatedOptions board;
-  board.wiring = Pins(wiring, invert);
-  board.chip = chip;
-  return board;
-}
-
 TEST(PinAssignment, ReadsPinNumbersAndSignalNamesInAnyOrderAndCase) {
   EXPECT_EQ(Pins("clock=D0,reset=D1,data=D4"), PinAssignment{});
   EXPECT_TRUE(Pins(" Data = dtr , CLOCK=txd,reset=RxD ").IsDefault());
@@ -113,13 +100,11 @@ TEST(PinAssignment, AChipWithoutAnAssignedPinIsRefusedBeforeItIsOpened) {
 }
 
 TEST(PinAssignment, EachPortOfAMultiPortChipIsListedAndReads) {
-  SimulatedProgrammer sim;
-  sim.SetOptions(Board("clock=D0,reset=D1,data=D2", false, FtdiChip::FT2232H));
-  const std::vector<DeviceEntry> entries = EnumerateProgrammers(sim);
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[1].text, "QSIM0001B - FT2232H (Simulated RP5H01 programmer B)");
   ConnectedSimulation s(Board("clock=D0,reset=D1,data=D2", false, FtdiChip::FT2232H),
                         Pins("clock=D0,reset=D1,data=D2"));
+  const std::vector<DeviceEntry> entries = EnumerateProgrammers(s.sim);
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[1].text, "QSIM0001B - FT2232H (Simulated RP5H01 programmer B)");
   ASSERT_TRUE(ConnectProgrammer(s.sim, entries[1], s.handle, s.pins).ok);
   s.Read();
   EXPECT_EQ(s.image, SimulatedSampleImage());

@@ -8,8 +8,6 @@
 namespace quarrow::test {
 namespace {
 
-PinAssignment Pins(const char* text) { return ParsePinAssignment(text).assignment.value(); }
-
 WiringSelfTestResult Check(ConnectedSimulation& s) {
   return RunWiringSelfTest(s.port, s.pins, [&](int ms) { s.waits.emplace_back(s.sim.PinWrites(), ms); });
 }
@@ -54,9 +52,7 @@ class WiringSelfTestFault : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(WiringSelfTestFault, NamesTheLikelyFault) {
   const FaultCase& c = GetParam();
-  SimulatedOptions board;
-  board.wiring = Pins(c.board);
-  ConnectedSimulation s(board, Pins(c.told));
+  ConnectedSimulation s(Board(c.board), Pins(c.told));
   const WiringSelfTestResult result = Check(s);
   EXPECT_FALSE(result.plausible);
   EXPECT_EQ(Findings(result), (std::vector<WiringFinding>{c.clock, c.reset, c.data}));
