@@ -20,6 +20,9 @@
 #include <ctime>
 
 #include "PrintableText.h"
+#ifdef _WIN32
+#include "WindowsErrorText.h"
+#endif
 
 namespace quarrow::cli {
 
@@ -48,16 +51,12 @@ bool ArchiveLog::Append(const ArchiveLogEntry& entry, std::string& error) {
 
 #ifdef _WIN32
 
-namespace {
-std::string WindowsReason(DWORD error) { return "Windows error " + std::to_string(error); }
-}  // namespace
-
 std::unique_ptr<ArchiveLog> ArchiveLog::Open(const std::filesystem::path& path, std::string& error) {
   // FILE_APPEND_DATA alone: every write goes to the end of the file, as O_APPEND does.
   HANDLE handle = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
-    error = WindowsReason(GetLastError());
+    error = WindowsErrorReason(GetLastError());
     return nullptr;
   }
   std::unique_ptr<ArchiveLog> log(new ArchiveLog);
@@ -78,7 +77,7 @@ bool ArchiveLog::Write(const std::string& line, std::string& error) {
   if (!WriteFile(static_cast<HANDLE>(handle_), line.data(), static_cast<DWORD>(line.size()),
                  &written, nullptr) ||
       written != line.size()) {
-    error = WindowsReason(GetLastError());
+    error = WindowsErrorReason(GetLastError());
     return false;
   }
   FlushFileBuffers(static_cast<HANDLE>(handle_));

@@ -17,28 +17,14 @@
 #include "ImageFile.h"
 #include "PrintableText.h"
 #include "UnfinishedSaves.h"
+#include "WindowsErrorText.h"
 
 namespace quarrow {
 
 namespace {
 
 std::string SystemReason(DWORD error) {
-  wchar_t* text = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-  std::string reason;
-  if (length > 0 && text != nullptr) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
-                                         nullptr, nullptr);
-    reason.resize(static_cast<std::size_t>(size));
-    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), reason.data(), size, nullptr,
-                        nullptr);
-  }
-  if (text != nullptr) LocalFree(text);
-  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) {
-    reason.pop_back();
-  }
+  const std::string reason = WindowsErrorText(error);
   return reason.empty() ? "system error " + std::to_string(error) : reason;
 }
 

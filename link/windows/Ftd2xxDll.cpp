@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "SystemD2xx.h"
+#include "WindowsErrorText.h"
 
 namespace quarrow {
 
@@ -69,20 +70,6 @@ std::string Utf8(const wchar_t* text, DWORD length) {
   return result;
 }
 
-// The system's words for a Windows error, in UTF-8, with the number for searching.
-std::string SystemReason(DWORD error) {
-  wchar_t* text = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-  std::string reason = text != nullptr ? Utf8(text, length) : std::string();
-  if (text != nullptr) LocalFree(text);
-  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) {
-    reason.pop_back();
-  }
-  return (reason.empty() ? "" : reason + ", ") + "Windows error " + std::to_string(error);
-}
-
 // No machine has this many FTDI devices attached; a larger count is a library that lies, and a list
 // of that size would not fit in memory.
 constexpr DWORD kMostDevices = 1024;
@@ -129,12 +116,12 @@ Ftd2xxDll::Ftd2xxDll() {
     const std::wstring besideProgram = ProgramFolder() + L"ftd2xx.dll";
     if (error != ERROR_MOD_NOT_FOUND && FileExists(besideProgram)) {
       lastError_ = Utf8(besideProgram.c_str(), static_cast<DWORD>(besideProgram.size())) +
-                   " could not be loaded (" + SystemReason(error) +
+                   " could not be loaded (" + WindowsErrorReason(error) +
                    "): it is not a working 64-bit ftd2xx.dll; remove it, or replace it with the one "
                    "from FTDI's D2XX driver, and start the program again";
       return;
     }
-    lastError_ = "ftd2xx.dll could not be loaded (" + SystemReason(error) + "): " + kInstallDriver;
+    lastError_ = "ftd2xx.dll could not be loaded (" + WindowsErrorReason(error) + "): " + kInstallDriver;
     return;
   }
   auto api = std::make_unique<Api>();
@@ -159,7 +146,7 @@ Ftd2xxDll::Ftd2xxDll() {
     std::wstring file(32768, L'\0');
     file.resize(GetModuleFileNameW(module, file.data(), static_cast<DWORD>(file.size())));
     lastError_ = Utf8(file.c_str(), static_cast<DWORD>(file.size())) + " lacks " + missing + " (" +
-                 SystemReason(error) + "): " + kInstallDriver;
+                 WindowsErrorReason(error) + "): " + kInstallDriver;
     FreeLibrary(module);
     return;
   }
