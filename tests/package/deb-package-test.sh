@@ -87,8 +87,11 @@ depends=$(field Depends)
 for library in 'libc6 (>= ' 'libftdi1-2 (>= ' 'libqt6widgets6 (>= ' 'libusb-1.0-0 (>= '; do
     [[ $depends == *"$library"* ]] || fail "Depends lacks '$library...': $depends"
 done
-dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -qx './postinst' || fail "the package has no postinst"
-dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -qx './postrm' || fail "the package has no postrm"
+# Listed first, then searched: grep -q in the pipe would quit at the first match, and tar, killed
+# by SIGPIPE while still listing, would fail the pipe under pipefail.
+control=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t)
+grep -qx './postinst' <<<"$control" || fail "the package has no postinst"
+grep -qx './postrm' <<<"$control" || fail "the package has no postrm"
 
 step "lintian"
 # Accepted warnings carry an override in the package, with the reason (README: packaging notes).

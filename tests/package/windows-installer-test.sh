@@ -73,7 +73,8 @@ if [[ -f $build/app/quarrow.exe ]]; then
     window=$!
     shown=""
     for _ in $(seq 60); do
-        if xwininfo -root -tree | grep -q '"Quarrow": ("quarrow.exe"'; then
+        windows=$(xwininfo -root -tree)
+        if grep -qF '"Quarrow": ("quarrow.exe"' <<<"$windows"; then
             shown=1
             break
         fi
@@ -96,7 +97,6 @@ disk >"$work/after"
 diff "$work/before" "$work/after" >"$work/left" || fail "left on the disk: $(cat "$work/left")"
 if run reg query "$uninstall_key" >/dev/null 2>&1; then fail "the uninstall entry is still there"; fi
 if run reg query 'HKLM\Software\Quarrow' >/dev/null 2>&1; then fail "HKLM\\Software\\Quarrow is still there"; fi
-if find "$drive/users" -iname '*quarrow*' | grep -q .; then
-    fail "left in the user folders: $(find "$drive/users" -iname '*quarrow*')"
-fi
+left_in_users=$(find "$drive/users" -iname '*quarrow*')
+[[ -z $left_in_users ]] || fail "left in the user folders: $left_in_users"
 step "done"

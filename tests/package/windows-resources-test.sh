@@ -8,13 +8,17 @@ objdump=$1 version=$2
 shift 2
 for exe in "$@"; do
     name=$(basename "$exe")
-    "$objdump" -h "$exe" | grep -q ' \.rsrc ' || { echo "FAIL: $name has no .rsrc section" >&2; exit 1; }
+    # Each listing is taken whole before it is searched: grep -q at the end of a pipe quits at the
+    # first match, and the writer's SIGPIPE would fail the pipe under pipefail.
+    sections=$("$objdump" -h "$exe")
+    grep -q ' \.rsrc ' <<<"$sections" || { echo "FAIL: $name has no .rsrc section" >&2; exit 1; }
     text=$(strings -a "$exe")
     for declared in '<longPathAware' 'PerMonitorV2' 'supportedOS Id="{8e0f7a12'; do
         grep -qF "$declared" <<<"$text" || { echo "FAIL: $name's manifest lacks $declared" >&2; exit 1; }
     done
     # The version information is UTF-16.
-    strings -a -el "$exe" | grep -qx "$version" || { echo "FAIL: $name has no version $version" >&2; exit 1; }
+    wide=$(strings -a -el "$exe")
+    grep -qxF "$version" <<<"$wide" || { echo "FAIL: $name has no version $version" >&2; exit 1; }
     # An icon resource: the PNG pictures of res/artwork/quarrow.ico.
     grep -q 'IHDR' <<<"$text" || { echo "FAIL: $name has no icon" >&2; exit 1; }
 done
