@@ -107,9 +107,18 @@ bool Archive::OpenFolderAndLog() {
 ExitStatus Archive::Run(std::istream& in) {
   if (!OpenFolderAndLog()) return kExitFailure;
   for (std::size_t index = 0;; ++index) {
-    console_.err << kInsertNextChip << '\n' << std::flush;
     std::string line;
-    if (!std::getline(in, line)) break;
+    {
+#if !defined(_WIN32)
+      // Ctrl-C at the prompt ends the archive as q does, with the summary, and the signal's status:
+      // the handler is installed without SA_RESTART, so the wait for a line is interrupted and
+      // reads as the input's end. (On Windows the handler runs on a thread of its own, and nothing
+      // ends a console read with it; there Ctrl-C at the prompt still ends the program at once.)
+      const SignalsDeferred deferred;
+#endif
+      console_.err << kInsertNextChip << '\n' << std::flush;
+      if (!std::getline(in, line) || InterruptedExitStatus() != kExitSuccess) break;
+    }
     line.erase(0, line.find_first_not_of(" \t\r"));
     line.erase(line.find_last_not_of(" \t\r") + 1);
     if (line == "q" || line == "Q") break;

@@ -263,6 +263,20 @@ TEST_F(Archive, CtrlCDuringAReadExits130AndLeavesTheLogWhole) {
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[1].back(), "archived");
 }
+
+// Ctrl-C is how many people leave a loop that waits for them; they still get the summary.
+TEST_F(Archive, CtrlCAtThePromptEndsWithTheSummaryAndExits130) {
+  ChildSetUp ctrlC;
+  ctrlC.holdInput = true;
+  ctrlC.signalWhenErrShows = "(q to quit)";
+  ctrlC.signal = SIGINT;
+  const CliRun run = RunChild(ArchiveArgs({"unknown.prm"}), ctrlC);
+  EXPECT_EQ(run.status, 130) << run.err;
+  EXPECT_NE(run.out.find("Chips read: 0, archived: 0, already archived: 0, refused: 0\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(LogRows().size(), 1u);
+}
 #endif
 
 }  // namespace

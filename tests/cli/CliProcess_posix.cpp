@@ -44,13 +44,16 @@ CliRun RunChild(const std::vector<std::string>& args, const ChildSetUp& setUp) {
 
   // Small enough for the pipe's buffer, so it is all written before the child starts.
   int input[2] = {-1, -1};
-  if (!setUp.input.empty()) {
+  if (!setUp.input.empty() || setUp.holdInput) {
     if (::pipe(input) != 0 ||
         ::write(input[1], setUp.input.data(), setUp.input.size()) !=
             static_cast<ssize_t>(setUp.input.size())) {
       throw std::runtime_error("cannot set up standard input");
     }
-    ::close(input[1]);
+    if (!setUp.holdInput) {
+      ::close(input[1]);
+      input[1] = -1;
+    }
   }
 
   const pid_t pid = ::fork();
@@ -64,7 +67,7 @@ CliRun RunChild(const std::vector<std::string>& args, const ChildSetUp& setUp) {
     ::dup2(err[1], STDERR_FILENO);
     const int in = input[0] >= 0 ? input[0] : ::open("/dev/null", O_RDONLY);
     ::dup2(in, STDIN_FILENO);
-    for (int fd : {out[0], out[1], err[0], err[1], in}) ::close(fd);
+    for (int fd : {out[0], out[1], err[0], err[1], in, input[1]}) ::close(fd);
     for (const std::string& variable : setUp.environment) {
       ::putenv(const_cast<char*>(variable.c_str()));
     }
@@ -84,8 +87,12 @@ CliRun RunChild(const std::vector<std::string>& args, const ChildSetUp& setUp) {
   bool signalled = setUp.signal == 0;
   pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
   std::string* into[2] = {&run.out, &run.err};
+  int pollsAfterSignal = 0;
   while (fds[0].fd >= 0 || fds[1].fd >= 0) {
-    ::poll(fds, 2, -1);
+    if (::poll(fds, 2, signalled && input[1] >= 0 ? 100 : -1) == 0 && ++pollsAfterSignal == 100) {
+      ::close(input[1]);
+      input[1] = -1;
+    }
     for (int i = 0; i < 2; ++i) {
       if (fds[i].fd < 0 || fds[i].revents == 0) continue;
       char buffer[4096];
@@ -98,6 +105,9 @@ CliRun RunChild(const std::vector<std::string>& args, const ChildSetUp& setUp) {
       into[i]->append(buffer, static_cast<std::size_t>(n));
     }
     if (!signalled && run.err.find(setUp.signalWhenErrShows) != std::string::npos) {
+      // A child waiting for input shows its prompt just before it blocks in read(); the pause
+      // lets it get there, as a person's key press would.
+      if (setUp.holdInput) ::usleep(100'000);
       ::kill(pid, setUp.signal);
       signalled = true;
     }
@@ -105,6 +115,7 @@ CliRun RunChild(const std::vector<std::string>& args, const ChildSetUp& setUp) {
   int wstatus = 0;
   while (::waitpid(pid, &wstatus, 0) < 0) {
   }
+  if (input[1] >= 0) ::close(input[1]);
   run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
   return run;
 }

@@ -31,6 +31,9 @@ struct ChildSetUp {
   std::vector<std::string> environment;  // NAME=VALUE added to the test's own
   long fileSizeLimit = -1;               // RLIMIT_FSIZE in bytes; -1 leaves it
   std::string input;                     // standard input, from a pipe; empty: /dev/null
+  // The pipe stays open, as for a person yet to answer, until the child ends or 10 s after the
+  // signal (so that a child that missed it still ends).
+  bool holdInput = false;
   // Standard error is a terminal (so the progress bar is drawn); once it has shown this text, the
   // child is sent `signal`.
   std::string signalWhenErrShows;
