@@ -98,6 +98,15 @@ class QuarrowDlgTest : public ::testing::Test, protected testing::SimulatedWindo
     Control<QPushButton>("IDC_CONNECT")->click();
     ASSERT_EQ(dlg->StatusText(), res::kConnected);
   }
+  // Shows the window, connects and starts a read that is held at `gate`.
+  void StartHeldRead(GatedWait& gate) {
+    wait = std::ref(gate);
+    Make();
+    dlg->show();
+    Connect();
+    Control<QPushButton>("IDC_READ_CHIP")->click();
+    ASSERT_TRUE(PumpUntil([&] { return gate.Held(); }));
+  }
   void ReadToTheEnd() {
     Control<QPushButton>("IDC_READ_CHIP")->click();
     ASSERT_TRUE(PumpUntil([&] { return !dlg->Reading(); }));
@@ -623,12 +632,7 @@ TEST_F(QuarrowDlgTest, ClosingDuringAReadStopsItAndClosesWhenTheWorkerIsDone) {
 // server.)
 TEST_F(QuarrowDlgTest, DestroyedByAnotherXClientDuringAReadStopsTheReadAndEnds) {
   GatedWait gate(50);
-  wait = std::ref(gate);
-  Make();
-  dlg->show();
-  Connect();
-  Control<QPushButton>("IDC_READ_CHIP")->click();
-  ASSERT_TRUE(PumpUntil([&] { return gate.Held(); }));
+  ASSERT_NO_FATAL_FAILURE(StartHeldRead(gate));
 
   DestroyedWindowWatch watch(*dlg);
   // X11's DestroyNotify as xcb delivers it: type 17, sequence, event window, window.
@@ -651,12 +655,7 @@ TEST_F(QuarrowDlgTest, DestroyedByAnotherXClientDuringAReadStopsTheReadAndEnds) 
 // close waits for that read while the read waits for the window.
 TEST_F(QuarrowDlgTest, ACloseDuringAReadAlwaysFinishesWhateverIsClickedMeanwhile) {
   GatedWait gate(2);  // the second reset wait, so the stop is seen before the first bit
-  wait = std::ref(gate);
-  Make();
-  dlg->show();
-  Connect();
-  Control<QPushButton>("IDC_READ_CHIP")->click();
-  ASSERT_TRUE(PumpUntil([&] { return gate.Held(); }));
+  ASSERT_NO_FATAL_FAILURE(StartHeldRead(gate));
   EXPECT_FALSE(dlg->close());
   gate.Release();
   // Delivers the read's done notification alone: events posted while it runs, such as the close
