@@ -5,8 +5,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -34,28 +34,54 @@ constexpr const char* kUnknownNamePrefix = "unknown-";
 // is a mistake worth stopping for.
 constexpr int kMaxNameNumber = 999;
 
-// A set name from the table becomes a file name, and the table may be anyone's file: only the
-// characters MAME's set names use, and none of Windows' device names.
+// A set name from the table becomes a file name, and the table may be anyone's file: only a name
+// MAME could give a set (at most 16 lowercase letters, digits and underscores), so that nothing
+// like "-rf" or "../x" is ever made, and none of Windows' device names.
 bool UsableAsFileName(const std::string& set) {
-  if (set.empty() || set.size() > 64) return false;
+  if (set.empty() || set.size() > 16) return false;
   for (char c : set) {
-    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-') return false;
+    if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_')) return false;
   }
-  std::string lower = set;
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   for (const char* device : {"con", "prn", "aux", "nul"}) {
-    if (lower == device) return false;
+    if (set == device) return false;
   }
-  return !(lower.size() == 4 && (lower.rfind("com", 0) == 0 || lower.rfind("lpt", 0) == 0) &&
-           std::isdigit(static_cast<unsigned char>(lower[3])));
+  return !(set.size() == 4 && (set.rfind("com", 0) == 0 || set.rfind("lpt", 0) == 0) &&
+           set[3] >= '0' && set[3] <= '9');
+}
+
+// The result column's words for a near miss, and what to do about a chip read that way.
+const char* NearMissWords(NearMiss kind) {
+  switch (kind) {
+    case NearMiss::Inverted: return "inverted";
+    case NearMiss::Mirrored: return "mirrored";
+    case NearMiss::InvertedMirrored: return "inverted and mirrored";
+    case NearMiss::HalvesSwapped: return "halves swapped";
+    case NearMiss::None: break;
+  }
+  return "";
+}
+
+const char* NearMissAdvice(NearMiss kind) {
+  switch (kind) {
+    case NearMiss::Inverted: return kAdviceInverted;
+    case NearMiss::Mirrored: return kAdviceMirrored;
+    case NearMiss::InvertedMirrored: return kAdviceInvertedMirrored;
+    case NearMiss::HalvesSwapped: return kAdviceHalvesSwapped;
+    case NearMiss::None: break;
+  }
+  return "";
 }
 
 struct ChipOutcome {
   ArchiveLogEntry log;
+  std::optional<ImageFacts> facts;  // once saved, in the saved file's layout
+  std::vector<UnstableBit> unstable;
+  bool sound = false;    // to be saved
+  bool suspect = false;  // broken or a near miss: the wiring may be at fault
   bool archived = false;
   bool alreadyArchived = false;
-  bool saveFailed = false;
+  std::string saveError;  // "PATH: reason"
+  std::string text;       // "Archived as PATH", or why the chip was not archived
 };
 
 class Archive {
@@ -69,10 +95,15 @@ class Archive {
 
  private:
   bool OpenFolderAndLog();
-  void Chip(std::size_t index);
+  // Prompts and takes the next line; false at the end of input or on a signal.
+  bool Prompt(std::istream& in, std::string& line);
+  void Chip(std::size_t index, const std::string& note);
+  // Decides, from the reads, whether the chip is sound enough to save, and why not.
+  void Examine(const std::vector<PromImage>& reads, ChipOutcome& outcome);
   // Saves a sound read; fills in the log entry's file, hashes and result.
-  void Save(const ImageFacts& facts, ChipOutcome& outcome, Json& report);
-  void Report(const ChipOutcome& outcome, Json& report, const std::string& text);
+  void Save(ChipOutcome& outcome);
+  void Log(const ChipOutcome& outcome);
+  void Print(std::size_t index, const ChipOutcome& outcome);
 
   const DeviceOptions& device_;
   const ArchiveOptions& options_;
@@ -81,48 +112,71 @@ class Archive {
   std::filesystem::path folder_;
   std::unique_ptr<ArchiveLog> log_;
   int chips_ = 0, archived_ = 0, alreadyArchived_ = 0, refused_ = 0;
-  bool lastReadFailed_ = false;
+  int suspectInRow_ = 0;
   bool logFailed_ = false;
-  bool saveFailed_ = false;
+  bool outputFailed_ = false;
 };
 
 bool Archive::OpenFolderAndLog() {
   std::error_code error;
   std::filesystem::create_directories(folder_, error);
   if (!std::filesystem::is_directory(folder_)) {
-    console_.err << kCantUseArchiveFolder << PrintableText(options_.folder) << ": "
-                 << (error ? error.message() : std::string(kNotAFolder)) << '\n';
+    std::string why = error ? error.message() : std::string(kNotAFolder);
+    // create_directories says only "File exists" of a link that leads nowhere.
+    std::error_code linkError;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(folder_, linkError)) &&
+        !std::filesystem::exists(folder_, linkError)) {
+      why = kDanglingLinkTo + PrintablePath(std::filesystem::read_symlink(folder_, linkError)) +
+            kDanglingLinkMissing;
+    }
+    console_.err << kCantUseArchiveFolder << PrintableText(options_.folder) << ": " << why << '\n';
     return false;
   }
   std::string why;
-  log_ = ArchiveLog::Open(folder_ / kArchiveLogName, why);
+  const std::filesystem::path path = folder_ / kArchiveLogName;
+  log_ = ArchiveLog::Open(path, why);
   if (!log_) {
-    console_.err << kCantWriteArchiveLog << PrintablePath(folder_ / kArchiveLogName) << ": " << why
-                 << '\n';
+    console_.err << kCantWriteArchiveLog << PrintablePath(path) << ": " << why << '\n';
     return false;
   }
+  if (!log_->HasNoteColumn()) {
+    console_.err << kNote << PrintablePath(path) << kArchiveLogWithoutNotes << '\n';
+  }
+  return true;
+}
+
+bool Archive::Prompt(std::istream& in, std::string& line) {
+#if !defined(_WIN32)
+  // Ctrl-C at the prompt ends the archive as q does, with the summary, and the signal's status:
+  // the handler is installed without SA_RESTART, so the wait for a line is interrupted and
+  // reads as the input's end. (On Windows the handler runs on a thread of its own, and nothing
+  // ends a console read with it; there Ctrl-C at the prompt still ends the program at once.)
+  const SignalsDeferred deferred;
+#endif
+  if (suspectInRow_ >= kSuspectReadsBeforeWiringHint) {
+    console_.err << suspectInRow_ << kCheckWiringHint << '\n';
+  }
+  console_.err << kInsertNextChip << '\n' << std::flush;
+  if (!std::getline(in, line) || InterruptedExitStatus() != kExitSuccess) return false;
+  line.erase(0, line.find_first_not_of(" \t\r"));
+  line.erase(line.find_last_not_of(" \t\r") + 1);
   return true;
 }
 
 ExitStatus Archive::Run(std::istream& in) {
   if (!OpenFolderAndLog()) return kExitFailure;
-  for (std::size_t index = 0;; ++index) {
+  // A closed output ends the run: every chip read after it would be archived unseen.
+  for (std::size_t index = 0; !outputFailed_;) {
     std::string line;
-    {
-#if !defined(_WIN32)
-      // Ctrl-C at the prompt ends the archive as q does, with the summary, and the signal's status:
-      // the handler is installed without SA_RESTART, so the wait for a line is interrupted and
-      // reads as the input's end. (On Windows the handler runs on a thread of its own, and nothing
-      // ends a console read with it; there Ctrl-C at the prompt still ends the program at once.)
-      const SignalsDeferred deferred;
-#endif
-      console_.err << kInsertNextChip << '\n' << std::flush;
-      if (!std::getline(in, line) || InterruptedExitStatus() != kExitSuccess) break;
+    if (!Prompt(in, line) || line == "q" || line == "Q") break;
+    if (line == kSelfTestAtPrompt) {
+      // On standard error, so that standard output keeps the chips' results alone.
+      Console errorsOnly{console_.err, console_.err, console_.errIsTerminal};
+      SelfTestCommand(device_, false, errorsOnly);
+      suspectInRow_ = 0;  // the hint has been taken
+    } else {
+      Chip(index++, line);
     }
-    line.erase(0, line.find_first_not_of(" \t\r"));
-    line.erase(line.find_last_not_of(" \t\r") + 1);
-    if (line == "q" || line == "Q") break;
-    Chip(index);
     // Ctrl-C: the read was stopped and the chip left out of the log; the lines before stay whole.
     if (InterruptedExitStatus() != kExitSuccess) break;
   }
@@ -130,13 +184,15 @@ ExitStatus Archive::Run(std::istream& in) {
                               std::to_string(archived_) + kSummaryAlreadyArchived +
                               std::to_string(alreadyArchived_) + kSummaryRefused +
                               std::to_string(refused_);
+  if (outputFailed_) console_.err << kCantWriteOutput << '\n';
   // Standard output carries only the chips' objects with --json.
-  (presentation_.json ? console_.err : console_.out) << summary << '\n' << std::flush;
+  (presentation_.json || outputFailed_ ? console_.err : console_.out) << summary << '\n'
+                                                                     << std::flush;
   if (InterruptedExitStatus() != kExitSuccess) return InterruptedExitStatus();
-  return lastReadFailed_ || logFailed_ || saveFailed_ ? kExitFailure : kExitSuccess;
+  return refused_ > 0 || logFailed_ || outputFailed_ ? kExitFailure : kExitSuccess;
 }
 
-void Archive::Chip(std::size_t index) {
+void Archive::Chip(std::size_t index, const std::string& note) {
   DeviceOptions device = device_;
   device.simulatedChip = index;
   const std::string label = kChipLabel + std::to_string(index + 1) + ": " + res::kReading;
@@ -147,61 +203,76 @@ void Archive::Chip(std::size_t index) {
   const bool read = session && session->ReadRepeatedly(options_.reads, reads, label, console_);
   ChipOutcome outcome;
   outcome.log.serial = session ? session->Serial() : device.serial.value_or("");
+  outcome.log.note = note;
   session.reset();
   if (InterruptedExitStatus() != kExitSuccess) return;
 
   ++chips_;
   outcome.log.time = UtcTimestamp();
   outcome.log.set = kArchiveUnknownSet;
-  Json report{{"command", "archive"}, {"chip", index + 1}, {"programmer", outcome.log.serial}};
-  lastReadFailed_ = !read;
-  if (!read) {
-    outcome.log.result = kResultReadFailed;
-    Report(outcome, report, kResultReadFailed);
-    return;
+  outcome.log.result = outcome.text = kResultReadFailed;
+  if (read) Examine(reads, outcome);
+  {
+    // A signal from here on waits for the line, so that no file is left without one.
+    const SignalsDeferred deferred;
+    if (outcome.sound) Save(outcome);
+    Log(outcome);
   }
+  if (outcome.archived) {
+    ++archived_;
+  } else if (outcome.alreadyArchived) {
+    ++alreadyArchived_;
+  } else {
+    ++refused_;
+  }
+  suspectInRow_ = outcome.suspect ? suspectInRow_ + 1 : 0;
+  // Only now is anything said about the chip: output that cannot be written ends the run with the
+  // chip's line in the log.
+  Print(index, outcome);
+}
 
-  const std::vector<UnstableBit> unstable = UnstableBits(reads);
+void Archive::Examine(const std::vector<PromImage>& reads, ChipOutcome& outcome) {
   const PromImage& image = reads.front();
   const PromImage* differing = nullptr;
   for (const PromImage& other : reads) {
     if (other != image) differing = &other;
   }
-  std::optional<ImageFacts> facts =
+  outcome.facts =
       ExamineImage(image, ImageFileLayout::Mame, presentation_.knownDumps, console_, differing);
-  if (!facts) {
-    outcome.log.result = kResultReadFailed;
-    Report(outcome, report, kResultReadFailed);
-    return;
+  if (!outcome.facts) return;
+  const Identification& identification = outcome.facts->identification;
+  if (identification.result == IdentificationResult::KnownDump) {
+    outcome.log.set = identification.sets.front().set;
   }
-  if (facts->identification.result == IdentificationResult::KnownDump) {
-    outcome.log.set = facts->identification.sets.front().set;
-  }
-  if (!unstable.empty()) {
-    outcome.log.result = kResultUnstable + std::to_string(unstable.size()) + kResultBits;
-    AddImageJson(report, *facts);
-    AddUnstableJson(report, unstable);
-    if (!presentation_.json) PrintUnstableRead(*facts, unstable, console_);
-    Report(outcome, report, outcome.log.result);
-    return;
-  }
-  if (facts->LooksBroken()) {
-    for (Diagnosis diagnosis : facts->diagnoses) {
+  outcome.unstable = UnstableBits(reads);
+  if (!outcome.unstable.empty()) {
+    outcome.log.result = kResultUnstable + std::to_string(outcome.unstable.size()) +
+                         (outcome.unstable.size() == 1 ? kResultBit : kResultBits);
+  } else if (outcome.facts->LooksBroken()) {
+    for (Diagnosis diagnosis : outcome.facts->diagnoses) {
       if (MeansBrokenRead(diagnosis)) {
         outcome.log.result = kResultBroken + DiagnosisShort(diagnosis);
         break;
       }
     }
-    AddImageJson(report, *facts);
-    if (!presentation_.json) PrintFacts(*facts, console_);
-    Report(outcome, report, outcome.log.result);
+    outcome.suspect = true;
+  } else if (identification.result == IdentificationResult::NearMiss) {
+    // Saved as an unknown dump, it would pass for a new find; it is the set's dump read wrong.
+    outcome.log.set = identification.sets.front().set;
+    outcome.log.result = kResultNearMiss + std::string(NearMissWords(identification.nearMiss));
+    outcome.text = kNearMissOf + PrintableText(outcome.log.set) + ": " +
+                   NearMissAdvice(identification.nearMiss);
+    outcome.suspect = true;
+    return;
+  } else {
+    outcome.sound = true;
     return;
   }
-  Save(*facts, outcome, report);
+  outcome.text = outcome.log.result;
 }
 
-void Archive::Save(const ImageFacts& soundRead, ChipOutcome& outcome, Json& report) {
-  ImageFacts facts = soundRead;
+void Archive::Save(ChipOutcome& outcome) {
+  ImageFacts& facts = *outcome.facts;
   // MAME's own layout for the set, so the file's CRC and SHA-1 are the ones its ROM list holds.
   facts.layout = ImageFileLayout::Mame;
   std::string base;
@@ -249,26 +320,16 @@ void Archive::Save(const ImageFacts& soundRead, ChipOutcome& outcome, Json& repo
   if (!outcome.archived && !outcome.alreadyArchived) {
     if (failure.empty()) failure = "every name up to " + base + "-" + std::to_string(kMaxNameNumber) +
                                    extension + " is taken";
-    console_.err << res::kCantSaveFile << failure << '\n';
-    outcome.saveFailed = true;
-    outcome.log.result = kResultSaveFailed;
-  } else {
-    outcome.log.result = outcome.archived ? kResultArchived : kResultAlreadyArchived;
+    outcome.saveError = failure;
+    outcome.log.result = outcome.text = kResultSaveFailed;
+    return;
   }
-  AddImageJson(report, facts);
-  if (!outcome.log.file.empty()) {
-    report["file"] = outcome.log.file;
-    report["file_layout"] = facts.layout == ImageFileLayout::Nss ? "raw" : "mame";
-  }
-  if (!presentation_.json) PrintFacts(facts, console_);
-  const std::string where = PrintablePath(folder_ / outcome.log.file);
-  Report(outcome, report,
-         outcome.archived ? kArchivedAs + where
-                          : outcome.alreadyArchived ? kAlreadyArchivedAs + where
-                                                  : std::string(kResultSaveFailed));
+  outcome.log.result = outcome.archived ? kResultArchived : kResultAlreadyArchived;
+  outcome.text = (outcome.archived ? kArchivedAs : kAlreadyArchivedAs) +
+                 PrintablePath(folder_ / outcome.log.file);
 }
 
-void Archive::Report(const ChipOutcome& outcome, Json& report, const std::string& text) {
+void Archive::Log(const ChipOutcome& outcome) {
   // The file first, then the line: every file a line names exists.
   std::string why;
   if (!log_->Append(outcome.log, why)) {
@@ -276,24 +337,32 @@ void Archive::Report(const ChipOutcome& outcome, Json& report, const std::string
                  << '\n';
     logFailed_ = true;
   }
-  if (outcome.archived) {
-    ++archived_;
-  } else if (outcome.alreadyArchived) {
-    ++alreadyArchived_;
-  } else {
-    ++refused_;
-  }
-  if (outcome.saveFailed) saveFailed_ = true;
+}
+
+void Archive::Print(std::size_t index, const ChipOutcome& outcome) {
+  if (!outcome.saveError.empty()) console_.err << res::kCantSaveFile << outcome.saveError << '\n';
   if (presentation_.json) {
+    Json report{{"command", "archive"}, {"chip", index + 1}, {"programmer", outcome.log.serial},
+                {"note", outcome.log.note}};
+    if (outcome.facts) AddImageJson(report, *outcome.facts);
+    if (!outcome.unstable.empty()) AddUnstableJson(report, outcome.unstable);
+    if (!outcome.log.file.empty()) {
+      report["file"] = outcome.log.file;
+      report["file_layout"] = outcome.facts->layout == ImageFileLayout::Nss ? "raw" : "mame";
+    }
     report["result"] = outcome.log.result;
     // One object a line: JSON Lines, so a script can take each chip as it comes.
-    console_.out << report.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n'
-                 << std::flush;
-  } else if (outcome.archived || outcome.alreadyArchived) {
-    console_.out << text << '\n' << std::flush;
+    console_.out << report.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
   } else {
-    console_.out << kNotArchived << text << '\n' << std::flush;
+    if (!outcome.unstable.empty()) {
+      PrintUnstableRead(*outcome.facts, outcome.unstable, console_);
+    } else if (outcome.facts) {
+      PrintFacts(*outcome.facts, console_);
+    }
+    console_.out << (outcome.archived || outcome.alreadyArchived ? "" : kNotArchived)
+                 << outcome.text << '\n';
   }
+  if (!console_.out.flush()) outputFailed_ = true;
 }
 
 }  // namespace

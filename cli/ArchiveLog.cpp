@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Appending to the archive log, with the system's own append mode: each line reaches the file in one
-// write at its end, even with another program appending too.
+// Appending to the archive log, with the system's own append mode: each line reaches the file at
+// its end, in one write unless the disk takes only part of it, even with another program appending
+// too.
 #include "ArchiveLog.h"
 
 #ifdef _WIN32
@@ -17,14 +18,23 @@
 #include <cstring>
 #endif
 
+#include <cstdint>
 #include <ctime>
 
+#include "CliTexts.h"
 #include "PrintableText.h"
 #ifdef _WIN32
 #include "WindowsErrorText.h"
 #endif
 
 namespace quarrow::cli {
+
+namespace {
+
+// Enough for either header's first line.
+constexpr std::size_t kHeaderProbe = 128;
+
+}  // namespace
 
 std::string UtcTimestamp() {
   const std::time_t now = std::time(nullptr);
@@ -39,6 +49,15 @@ std::string UtcTimestamp() {
   return text;
 }
 
+bool ArchiveLog::Start(std::string& error) {
+  std::string first;
+  if (!ReadAt(0, kHeaderProbe, first, error)) return false;
+  if (first.empty()) return Write(kArchiveLogHeader, error);
+  const std::string oldHeader = kArchiveLogHeaderWithoutNote;
+  hasNoteColumn_ = first.substr(0, first.find('\n')) != oldHeader.substr(0, oldHeader.size() - 1);
+  return true;
+}
+
 bool ArchiveLog::Append(const ArchiveLogEntry& entry, std::string& error) {
   std::string line;
   for (const std::string* field : {&entry.time, &entry.serial, &entry.file, &entry.set,
@@ -46,25 +65,42 @@ bool ArchiveLog::Append(const ArchiveLogEntry& entry, std::string& error) {
     if (!line.empty()) line += '\t';
     line += PrintableText(*field);
   }
+  if (hasNoteColumn_) line += '\t' + PrintableText(entry.note);
+  std::uint64_t size = 0;
+  std::string last;
+  if (!Size(size, error) || (size > 0 && !ReadAt(size - 1, 1, last, error))) return false;
+  if (size > 0 && last != "\n") line.insert(0, 1, '\n');
   return Write(line + '\n', error);
 }
 
 #ifdef _WIN32
 
 std::unique_ptr<ArchiveLog> ArchiveLog::Open(const std::filesystem::path& path, std::string& error) {
-  // FILE_APPEND_DATA alone: every write goes to the end of the file, as O_APPEND does.
-  HANDLE handle = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // The link itself is opened, not what it names, so that it can be refused.
+  HANDLE handle = CreateFileW(path.c_str(), FILE_READ_DATA | FILE_APPEND_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     error = WindowsErrorReason(GetLastError());
     return nullptr;
   }
   std::unique_ptr<ArchiveLog> log(new ArchiveLog);
   log->handle_ = handle;
-  LARGE_INTEGER size{};
-  if (GetFileSizeEx(handle, &size) && size.QuadPart == 0 && !log->Write(kArchiveLogHeader, error)) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(handle, &info)) {
+    error = WindowsErrorReason(GetLastError());
     return nullptr;
   }
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    error = kArchiveLogIsALink;
+    return nullptr;
+  }
+  if (GetFileType(handle) != FILE_TYPE_DISK ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    error = kArchiveLogNotRegular;
+    return nullptr;
+  }
+  if (!log->Start(error)) return nullptr;
   return log;
 }
 
@@ -72,10 +108,40 @@ ArchiveLog::~ArchiveLog() {
   if (handle_ != nullptr) CloseHandle(static_cast<HANDLE>(handle_));
 }
 
+bool ArchiveLog::Size(std::uint64_t& size, std::string& error) {
+  LARGE_INTEGER large{};
+  if (!GetFileSizeEx(static_cast<HANDLE>(handle_), &large)) {
+    error = WindowsErrorReason(GetLastError());
+    return false;
+  }
+  size = static_cast<std::uint64_t>(large.QuadPart);
+  return true;
+}
+
+bool ArchiveLog::ReadAt(std::uint64_t offset, std::size_t count, std::string& bytes,
+                        std::string& error) {
+  bytes.assign(count, '\0');
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD got = 0;
+  if (!ReadFile(static_cast<HANDLE>(handle_), bytes.data(), static_cast<DWORD>(count), &got, &at) &&
+      GetLastError() != ERROR_HANDLE_EOF) {
+    error = WindowsErrorReason(GetLastError());
+    return false;
+  }
+  bytes.resize(got);
+  return true;
+}
+
 bool ArchiveLog::Write(const std::string& line, std::string& error) {
+  // An offset of all ones writes at the end of the file, as FILE_APPEND_DATA alone would.
+  OVERLAPPED atEnd{};
+  atEnd.Offset = 0xFFFFFFFF;
+  atEnd.OffsetHigh = 0xFFFFFFFF;
   DWORD written = 0;
   if (!WriteFile(static_cast<HANDLE>(handle_), line.data(), static_cast<DWORD>(line.size()),
-                 &written, nullptr) ||
+                 &written, &atEnd) ||
       written != line.size()) {
     error = WindowsErrorReason(GetLastError());
     return false;
@@ -87,9 +153,14 @@ bool ArchiveLog::Write(const std::string& line, std::string& error) {
 #else
 
 std::unique_ptr<ArchiveLog> ArchiveLog::Open(const std::filesystem::path& path, std::string& error) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+  // O_NOFOLLOW refuses a link; O_NONBLOCK keeps a FIFO from waiting for a reader (without one it
+  // fails at once, with one fstat refuses it).
+  const int flags = O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK;
+  const int fd = ::open(path.c_str(), flags, 0666);
   if (fd < 0) {
-    error = std::strerror(errno);
+    error = errno == ELOOP   ? kArchiveLogIsALink
+            : errno == ENXIO ? kArchiveLogNotRegular
+                             : std::strerror(errno);
     return nullptr;
   }
   std::unique_ptr<ArchiveLog> log(new ArchiveLog);
@@ -100,10 +171,11 @@ std::unique_ptr<ArchiveLog> ArchiveLog::Open(const std::filesystem::path& path, 
     return nullptr;
   }
   if (!S_ISREG(info.st_mode)) {
-    error = "it is not a regular file";
+    error = kArchiveLogNotRegular;
     return nullptr;
   }
-  if (info.st_size == 0 && !log->Write(kArchiveLogHeader, error)) return nullptr;
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  if (!log->Start(error)) return nullptr;
   return log;
 }
 
@@ -111,14 +183,52 @@ ArchiveLog::~ArchiveLog() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool ArchiveLog::Write(const std::string& line, std::string& error) {
-  // One write: a line is never split around another writer's, nor cut by a signal between parts.
+bool ArchiveLog::Size(std::uint64_t& size, std::string& error) {
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  size = static_cast<std::uint64_t>(info.st_size);
+  return true;
+}
+
+bool ArchiveLog::ReadAt(std::uint64_t offset, std::size_t count, std::string& bytes,
+                        std::string& error) {
+  bytes.assign(count, '\0');
   ssize_t n;
   do {
-    n = ::write(fd_, line.data(), line.size());
+    n = ::pread(fd_, bytes.data(), count, static_cast<off_t>(offset));
   } while (n < 0 && errno == EINTR);
-  if (n < 0 || static_cast<std::size_t>(n) != line.size()) {
-    error = n < 0 ? std::strerror(errno) : "the disk took only part of the line";
+  if (n < 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  bytes.resize(static_cast<std::size_t>(n));
+  return true;
+}
+
+bool ArchiveLog::Write(const std::string& line, std::string& error) {
+  // One write as a rule: a line is never split around another writer's, nor cut by a signal between
+  // parts. A disk that takes only part of it is asked for the rest, which either lands or says why
+  // not; then the part already written is cut off again, so the next record starts a line of its
+  // own.
+  std::size_t written = 0;
+  while (written < line.size()) {
+    const ssize_t n = ::write(fd_, line.data() + written, line.size() - written);
+    if (n > 0) {
+      written += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    error = n < 0 ? std::strerror(errno) : kArchiveLogDiskTookNothing;
+    // With O_APPEND the offset is just past this record's last byte.
+    const off_t end = ::lseek(fd_, 0, SEEK_CUR);
+    if (written > 0 && end >= static_cast<off_t>(written)) {
+      if (::ftruncate(fd_, end - static_cast<off_t>(written)) != 0) {
+        error += kArchiveLogPartLeft;
+      }
+    }
     return false;
   }
   ::fdatasync(fd_);

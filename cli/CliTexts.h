@@ -43,6 +43,7 @@ inline constexpr const char* kResultReadFailed = "read failed";
 inline constexpr const char* kResultSaveFailed = "save failed";
 inline constexpr const char* kResultBroken = "broken: ";      // then the diagnosis in short
 inline constexpr const char* kResultUnstable = "unstable: ";  // then the number and kResultBits
+inline constexpr const char* kResultBit = " bit";
 inline constexpr const char* kResultBits = " bits";
 // "Not converted - IN read in the L1 layout is no known dump, but read in the L2 layout it is SET:
 // it is probably in the L2 layout already (--from l2); --force converts it anyway"
@@ -54,6 +55,44 @@ inline constexpr const char* kNotConvertedProbably = ": it is probably in the ";
 inline constexpr const char* kNotConvertedAlready = " layout already (--from ";
 inline constexpr const char* kNotConvertedForce = "); --force converts it anyway";
 inline constexpr const char* kCantWriteArchiveLog = "Can't write the archive log - ";
+// Why the log is refused, after its path.
+inline constexpr const char* kArchiveLogIsALink =
+    "it is a symbolic link - the log must be a regular file in the folder; move the link aside";
+inline constexpr const char* kArchiveLogNotRegular =
+    "it is not a regular file (a FIFO, a device or a socket) - move it aside";
+inline constexpr const char* kArchiveLogDiskTookNothing = "the disk took none of the line";
+inline constexpr const char* kArchiveLogPartLeft =
+    "; part of the line is left in the log, without its line break";
+// "Note - PATH has no note column ..."
+inline constexpr const char* kNote = "Note - ";
+inline constexpr const char* kArchiveLogWithoutNotes =
+    " has no note column (a log begun by an older version): the lines typed at the prompt are left "
+    "out of it; move it aside to start a log with notes";
+// "it is a symbolic link to TARGET, which does not exist"
+inline constexpr const char* kDanglingLinkTo = "it is a symbolic link to ";
+inline constexpr const char* kDanglingLinkMissing = ", which does not exist";
+// Typed at the prompt instead of a chip's note: checks the wiring and prompts again.
+inline constexpr const char* kSelfTestAtPrompt = "selftest";
+// Shown above the prompt after this many broken or near-miss reads in a row.
+inline constexpr int kSuspectReadsBeforeWiringHint = 3;
+inline constexpr const char* kCheckWiringHint =
+    " reads in a row looked broken or were near misses - check the programmer's wiring: type "
+    "selftest and press Enter to test it";
+// "Not archived - near miss of SET: ADVICE"
+inline constexpr const char* kNearMissOf = "near miss of ";
+inline constexpr const char* kAdviceInverted =
+    "the data line reads inverted; give --invert-data if the board inverts it, leave it out if "
+    "not, and read the chip again";
+inline constexpr const char* kAdviceMirrored =
+    "each byte's bits came in reverse order; check the table's layout column and the wiring "
+    "(selftest), and read the chip again";
+inline constexpr const char* kAdviceInvertedMirrored =
+    "the bits came inverted and in reverse order; check the table's layout column, --invert-data "
+    "and the wiring (selftest), and read the chip again";
+inline constexpr const char* kAdviceHalvesSwapped =
+    "the read started half-way; check the reset line (selftest), reseat the chip and read it again";
+// The result column: "near miss: inverted"
+inline constexpr const char* kResultNearMiss = "near miss: ";
 // After the word that was given where a command was expected, in quotes.
 inline constexpr const char* kNotACommand =
     " is not a command; the commands are show, identify, convert, list, read, compare, archive and "

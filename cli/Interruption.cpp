@@ -61,6 +61,9 @@ void InstallSignalHandlers() {
     sigaction(signal, &action, nullptr);
   }
   ::signal(SIGXFSZ, SIG_IGN);
+  // A closed output pipe (| head) fails the write, which is reported, instead of ending the
+  // program between a chip's file and its log line.
+  ::signal(SIGPIPE, SIG_IGN);
 #endif
 }
 

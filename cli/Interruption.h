@@ -10,8 +10,8 @@
 
 namespace quarrow::cli {
 
-// Installs the handlers for SIGINT, SIGTERM and SIGHUP, and ignores SIGXFSZ so that a file-size
-// limit makes a write fail with its reason instead of ending the program. Outside a programmer
+// Installs the handlers for SIGINT, SIGTERM and SIGHUP, and ignores SIGXFSZ and SIGPIPE so that a
+// file-size limit or a closed pipe makes a write fail with its reason instead of ending the program. Outside a programmer
 // session a signal removes any unfinished save's temporary file and then ends the program as it
 // would have ended anyway.
 void InstallSignalHandlers();

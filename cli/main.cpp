@@ -11,6 +11,7 @@
 #include "PlatformConsole.h"
 #include "Interruption.h"
 #include "PrintableText.h"
+#include "StandardStreams.h"
 #include "Strings.h"
 
 namespace {
@@ -66,8 +67,8 @@ Exit status:
   1    compare: chip and file do not match
   2    the command line could not be understood
   3    a device or file error, reads that differ, or a table of known dumps that cannot be read
-       (archive: the last chip could not be read, or a file or the log could not be written;
-       selftest: a likely wiring fault)
+       (archive: a chip was refused or could not be read, or a file, the log or the output
+       could not be written; selftest: a likely wiring fault)
   4    --strict: the read looks broken (no chip, a blank chip, TEST pin low); nothing was saved
   130  Ctrl-C stopped a read: the programmer was closed, nothing was saved)";
 
@@ -83,6 +84,9 @@ const CLI::Validator kFileName(
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before anything is opened: a closed standard output would otherwise be the archive log's number,
+  // and the results would be written into the log.
+  OpenClosedStandardStreams();
   Utf8Arguments args(argc, argv);
   UseUtf8Console();
   CLI::App app{"Reads the 128 bits of a Ricoh RP5H01 serial PROM through an FTDI USB programmer "

@@ -32,6 +32,10 @@ CliRun RunChild(const std::vector<std::string>& args, const ChildSetUp& setUp) {
   int out[2];
   int err[2];
   if (::pipe(out) != 0) throw std::runtime_error("pipe failed");
+  if (setUp.outputPipeClosed) {
+    ::close(out[0]);
+    out[0] = -1;
+  }
   if (setUp.signal != 0) {
     err[0] = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (err[0] < 0 || ::grantpt(err[0]) != 0 || ::unlockpt(err[0]) != 0) {
@@ -68,6 +72,10 @@ CliRun RunChild(const std::vector<std::string>& args, const ChildSetUp& setUp) {
     const int in = input[0] >= 0 ? input[0] : ::open("/dev/null", O_RDONLY);
     ::dup2(in, STDIN_FILENO);
     for (int fd : {out[0], out[1], err[0], err[1], in, input[1]}) ::close(fd);
+    if (setUp.outputsClosed) {
+      ::close(STDOUT_FILENO);
+      ::close(STDERR_FILENO);
+    }
     for (const std::string& variable : setUp.environment) {
       ::putenv(const_cast<char*>(variable.c_str()));
     }

@@ -38,6 +38,10 @@ struct ChildSetUp {
   // child is sent `signal`.
   std::string signalWhenErrShows;
   int signal = 0;
+  // Standard output is a pipe nobody reads from (as after `| head` has quit): a write to it fails.
+  bool outputPipeClosed = false;
+  // Standard output and error are closed when the child starts (`>&- 2>&-`).
+  bool outputsClosed = false;
 };
 // Both outputs are captured through pipes, so a file-size limit touches only the files the child
 // itself writes, and no progress bar is drawn; standard error is a terminal only when a signal is
