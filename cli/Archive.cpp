@@ -49,18 +49,7 @@ bool UsableAsFileName(const std::string& set) {
            set[3] >= '0' && set[3] <= '9');
 }
 
-// The result column's words for a near miss, and what to do about a chip read that way.
-const char* NearMissWords(NearMiss kind) {
-  switch (kind) {
-    case NearMiss::Inverted: return "inverted";
-    case NearMiss::Mirrored: return "mirrored";
-    case NearMiss::InvertedMirrored: return "inverted and mirrored";
-    case NearMiss::HalvesSwapped: return "halves swapped";
-    case NearMiss::None: break;
-  }
-  return "";
-}
-
+// What to do about a chip that reads as a near miss.
 const char* NearMissAdvice(NearMiss kind) {
   switch (kind) {
     case NearMiss::Inverted: return kAdviceInverted;
@@ -259,7 +248,7 @@ void Archive::Examine(const std::vector<PromImage>& reads, ChipOutcome& outcome)
   } else if (identification.result == IdentificationResult::NearMiss) {
     // Saved as an unknown dump, it would pass for a new find; it is the set's dump read wrong.
     outcome.log.set = identification.sets.front().set;
-    outcome.log.result = kResultNearMiss + std::string(NearMissWords(identification.nearMiss));
+    outcome.log.result = kResultNearMiss + std::string(NearMissName(identification.nearMiss));
     outcome.text = kNearMissOf + PrintableText(outcome.log.set) + ": " +
                    NearMissAdvice(identification.nearMiss);
     outcome.suspect = true;

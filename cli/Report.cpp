@@ -40,17 +40,6 @@ const char* ResultName(IdentificationResult result) {
   return "unknown";
 }
 
-const char* NearMissName(NearMiss kind) {
-  switch (kind) {
-    case NearMiss::Inverted: return "inverted";
-    case NearMiss::Mirrored: return "mirrored";
-    case NearMiss::InvertedMirrored: return "inverted-mirrored";
-    case NearMiss::HalvesSwapped: return "halves-swapped";
-    case NearMiss::None: break;
-  }
-  return "none";
-}
-
 const char* DiagnosisName(Diagnosis diagnosis) {
   switch (diagnosis) {
     case Diagnosis::ReadsDiffer: return "reads-differ";
@@ -68,6 +57,17 @@ Json LayoutJson(const PromImage& image, ImageFileLayout layout, const ImageHashe
 }
 
 }  // namespace
+
+const char* NearMissName(NearMiss kind) {
+  switch (kind) {
+    case NearMiss::Inverted: return "inverted";
+    case NearMiss::Mirrored: return "mirrored";
+    case NearMiss::InvertedMirrored: return "inverted-mirrored";
+    case NearMiss::HalvesSwapped: return "halves-swapped";
+    case NearMiss::None: break;
+  }
+  return "none";
+}
 
 std::string BitList(const std::vector<int>& bits) {
   std::string text;

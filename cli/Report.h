@@ -56,6 +56,8 @@ void PrintDiagnoses(const ImageFacts& facts, Console& console);
 // bit with how many of the reads gave 1.
 void PrintUnstableRead(const ImageFacts& facts, const std::vector<UnstableBit>& unstable,
                        Console& console);
+// The near miss's word in JSON and in the archive log: "inverted", "halves-swapped", ...
+const char* NearMissName(NearMiss kind);
 // "differing_bits" and "unstable_bits": [{bit, ones, reads}].
 void AddUnstableJson(nlohmann::ordered_json& report, const std::vector<UnstableBit>& unstable);
 // --strict: the read looks broken; says so on standard error after the diagnoses.
