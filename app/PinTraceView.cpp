@@ -113,7 +113,9 @@ void CPinTraceView::paintEvent(QPaintEvent*) {
   const std::array<Line, 3> lines = LinesOf(m_trace.pins);
   const int margin = metrics.averageCharWidth();
   int labelWidth = 0;
-  for (const Line& line : lines) labelWidth = std::max(labelWidth, metrics.horizontalAdvance(LineLabel(line)));
+  for (const Line& line : lines) {
+    labelWidth = std::max(labelWidth, metrics.horizontalAdvance(LineLabel(line)));
+  }
   const int left = margin + labelWidth + margin;
   const int right = width() - 2 * margin;
   const int axis = height() - metrics.height() - margin;  // the time axis' baseline

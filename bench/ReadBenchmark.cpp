@@ -57,7 +57,8 @@ void WholeRead(benchmark::State& state, bool traced) {
   for (auto _ : state) {
     PinTrace trace = PinTraceFor({});
     TracingPinPort tracing(s.port, trace);
-    ReadPromJob job = traced ? ReadPromJob{tracing, s.pinByte, s.image, s.receiver, tracing.TimedWait(), nullptr}
+    ReadPromJob job = traced ? ReadPromJob{tracing, s.pinByte, s.image, s.receiver,
+                                           tracing.TimedWait(), nullptr}
                              : s.Job(SleepMilliseconds);
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = ThreadCpuMs();

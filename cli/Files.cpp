@@ -63,7 +63,8 @@ bool CheckSaveTargetReporting(const std::string& path, Console& console) {
 }
 
 bool SaveTraceReporting(const std::string& path, const PinTrace& trace, Console& console) {
-  const std::string vcd = PinTraceVcd(trace, std::string("written by ") + kProgramName + " " + res::kVersion);
+  const std::string vcd =
+      PinTraceVcd(trace, std::string("written by ") + kProgramName + " " + res::kVersion);
   const FileStatus status = SaveFileBytes(
       PathFromUtf8(path), {reinterpret_cast<const std::uint8_t*>(vcd.data()), vcd.size()});
   if (!status) {
