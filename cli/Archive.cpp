@@ -161,7 +161,7 @@ ExitStatus Archive::Run(std::istream& in) {
     if (line == kSelfTestAtPrompt) {
       // On standard error, so that standard output keeps the chips' results alone.
       Console errorsOnly{console_.err, console_.err, console_.errIsTerminal};
-      SelfTestCommand(device_, false, errorsOnly);
+      SelfTestCommand(device_, false, std::string(), errorsOnly);
       suspectInRow_ = 0;  // the hint has been taken
     } else {
       Chip(index++, line);
