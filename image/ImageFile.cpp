@@ -38,6 +38,19 @@ PromImage DecodeImageFile(std::span<const std::uint8_t> bytes, ImageFileLayout l
   return image;
 }
 
+FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& image,
+                         ImageFileLayout layout) {
+  const ImageFileBytes bytes = EncodeImageFile(image, layout);
+  return SaveFileContents(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+FileStatus ReadImageFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes) {
+  std::string contents;
+  FileStatus status = ReadRegularFileStart(path, kImageFileSize, "an image file", contents);
+  if (status) bytes.assign(contents.begin(), contents.end());
+  return status;
+}
+
 FileStatus OpenImageFile(const std::filesystem::path& path, ImageFileLayout layout, PromImage& image) {
   std::vector<std::uint8_t> bytes;
   FileStatus status = ReadImageFileBytes(path, bytes);

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -51,6 +52,8 @@ struct FileStatus {
 // RemoveUnfinishedSaveFiles.
 FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& image,
                          ImageFileLayout layout);
+// The same safe save for contents of any length (the wiring file's too).
+FileStatus SaveFileContents(const std::filesystem::path& path, std::string_view contents);
 
 // Creates `path` holding the image only if nothing exists under that name, for an archive that must
 // never replace a dump. The bytes go to a temporary file beside it, which is then linked in under
@@ -77,5 +80,10 @@ FileStatus OpenImageFile(const std::filesystem::path& path, ImageFileLayout layo
 
 // Reads at most the first 16 bytes of a regular file as they stand; `bytes` receives them (0..16).
 FileStatus ReadImageFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes);
+
+// Reads at most the first `limit` bytes of a regular file. Anything else is refused without
+// blocking; a folder as "it is a folder, not " followed by `kind` ("an image file").
+FileStatus ReadRegularFileStart(const std::filesystem::path& path, std::size_t limit, const char* kind,
+                                std::string& contents);
 
 }  // namespace quarrow

@@ -288,7 +288,7 @@ void SyncFolder(const std::filesystem::path& folder) {
 
 // Not atomic: a crash between the truncation and the sync leaves a short file. Only for a target
 // whose folder refuses the temporary file that would have made it so.
-FileStatus OverwriteInPlace(const SaveTarget& target, const ImageFileBytes& bytes) {
+FileStatus OverwriteInPlace(const SaveTarget& target, std::span<const std::uint8_t> bytes) {
   // O_NOFOLLOW: the name was resolved to its last link already; a link put there since is not
   // followed somewhere else.
   const int fd = ::open(target.path.c_str(),
@@ -307,7 +307,7 @@ FileStatus OverwriteInPlace(const SaveTarget& target, const ImageFileBytes& byte
   return {};
 }
 
-FileStatus ReplaceFile(const SaveTarget& target, const ImageFileBytes& bytes) {
+FileStatus ReplaceFile(const SaveTarget& target, std::span<const std::uint8_t> bytes) {
   const bool exists = target.kind == TargetKind::Regular;
   struct stat existing {};
   if (exists) {
@@ -348,7 +348,7 @@ FileStatus ReplaceFile(const SaveTarget& target, const ImageFileBytes& bytes) {
 
 // Devices, FIFOs and files open elsewhere are written in place, as a plain write would: replacing
 // them by name would turn /dev/null into a regular file and never reach the reader of a FIFO.
-FileStatus WriteDirectly(const SaveTarget& target, const ImageFileBytes& bytes) {
+FileStatus WriteDirectly(const SaveTarget& target, std::span<const std::uint8_t> bytes) {
   if (S_ISSOCK(target.type)) return FileStatus::Failure(kIsASocket);
   // O_NONBLOCK: the open of a FIFO without a reader fails at once (ENXIO) instead of waiting for
   // ever, and a serial device does not wait for its carrier.
@@ -390,12 +390,12 @@ FileStatus WriteDirectly(const SaveTarget& target, const ImageFileBytes& bytes) 
 
 }  // namespace
 
-FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& image,
-                         ImageFileLayout layout) {
+FileStatus SaveFileContents(const std::filesystem::path& path, std::string_view contents) {
   if (path.empty()) return FileStatus::Failure("no file name given");
   SaveTarget target;
   if (FileStatus resolved = ResolveTarget(path, target); !resolved) return resolved;
-  const ImageFileBytes bytes = EncodeImageFile(image, layout);
+  const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(contents.data()),
+                                            contents.size());
   if (target.kind == TargetKind::Folder) return FileStatus::Failure(kIsAFolder);
   if (target.kind == TargetKind::Other || target.openFileLink) return WriteDirectly(target, bytes);
   return ReplaceFile(target, bytes);
@@ -463,7 +463,8 @@ void RemoveUnfinishedSaveFiles() noexcept {
   }
 }
 
-FileStatus ReadImageFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes) {
+FileStatus ReadRegularFileStart(const std::filesystem::path& path, std::size_t limit, const char* kind,
+                                std::string& contents) {
   // O_NONBLOCK keeps the open of a FIFO without a writer from waiting; the type check below then
   // refuses it anyway.
   int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -472,13 +473,13 @@ FileStatus ReadImageFileBytes(const std::filesystem::path& path, std::vector<std
 
   struct stat info {};
   if (::fstat(fd, &info) != 0) return FileStatus::Failure(SystemReason(errno));
-  if (S_ISDIR(info.st_mode)) return FileStatus::Failure("it is a folder, not an image file");
+  if (S_ISDIR(info.st_mode)) return FileStatus::Failure(std::string("it is a folder, not ") + kind);
   if (!S_ISREG(info.st_mode)) return FileStatus::Failure("it is not a regular file");
 
-  std::uint8_t buffer[kImageFileSize];
+  std::string buffer(limit, '\0');
   std::size_t got = 0;
-  while (got < kImageFileSize) {
-    ssize_t n = ::read(fd, buffer + got, kImageFileSize - got);
+  while (got < limit) {
+    ssize_t n = ::read(fd, buffer.data() + got, limit - got);
     if (n < 0) {
       if (errno == EINTR) continue;
       return FileStatus::Failure(SystemReason(errno));
@@ -486,7 +487,8 @@ FileStatus ReadImageFileBytes(const std::filesystem::path& path, std::vector<std
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
   }
-  bytes.assign(buffer, buffer + got);
+  buffer.resize(got);
+  contents = std::move(buffer);
   return {};
 }
 

@@ -122,7 +122,7 @@ class TemporaryFile {
   bool moved_ = false;
 };
 
-FileStatus WriteBytes(HANDLE file, const ImageFileBytes& bytes) {
+FileStatus WriteBytes(HANDLE file, std::span<const std::uint8_t> bytes) {
   DWORD written = 0;
   if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
     return LastFailure();
@@ -177,7 +177,7 @@ std::filesystem::path FullPath(const std::filesystem::path& path) {
 
 // Not atomic: only for a file the user may write in a folder that refuses the temporary file. The
 // save counts as done once the 16 bytes are flushed to the disk.
-FileStatus OverwriteInPlace(const std::filesystem::path& path, const ImageFileBytes& bytes) {
+FileStatus OverwriteInPlace(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
   FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return LastFailure();
@@ -189,14 +189,14 @@ FileStatus OverwriteInPlace(const std::filesystem::path& path, const ImageFileBy
 
 }  // namespace
 
-FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& image,
-                         ImageFileLayout layout) {
+FileStatus SaveFileContents(const std::filesystem::path& path, std::string_view contents) {
   if (path.empty()) return FileStatus::Failure("no file name given");
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return FileStatus::Failure(kIsAFolder);
   }
-  const ImageFileBytes bytes = EncodeImageFile(image, layout);
+  const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(contents.data()),
+                                            contents.size());
 
   bool exists = false;
   {
@@ -286,10 +286,11 @@ void RemoveUnfinishedSaveFiles() noexcept {
   }
 }
 
-FileStatus ReadImageFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes) {
+FileStatus ReadRegularFileStart(const std::filesystem::path& path, std::size_t limit, const char* kind,
+                                std::string& contents) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return LastFailure();
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return FileStatus::Failure("it is a folder, not an image file");
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return FileStatus::Failure(std::string("it is a folder, not ") + kind);
 
   FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -297,17 +298,18 @@ FileStatus ReadImageFileBytes(const std::filesystem::path& path, std::vector<std
   // Pipes and character devices (CON, a serial port) could keep a read waiting for ever.
   if (GetFileType(file.get()) != FILE_TYPE_DISK) return FileStatus::Failure("it is not a regular file");
 
-  std::uint8_t buffer[kImageFileSize];
-  DWORD got = 0;
-  while (got < kImageFileSize) {
+  std::string buffer(limit, '\0');
+  std::size_t got = 0;
+  while (got < limit) {
     DWORD n = 0;
-    if (!ReadFile(file.get(), buffer + got, static_cast<DWORD>(kImageFileSize - got), &n, nullptr)) {
+    if (!ReadFile(file.get(), buffer.data() + got, static_cast<DWORD>(limit - got), &n, nullptr)) {
       return LastFailure();
     }
     if (n == 0) break;
     got += n;
   }
-  bytes.assign(buffer, buffer + got);
+  buffer.resize(got);
+  contents = std::move(buffer);
   return {};
 }
 
