@@ -10,12 +10,13 @@ ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, Console& cons
   std::unique_ptr<ChipSession> session = ChipSession::Connect(device, console, status);
   if (!session) return status;
   const WiringSelfTestResult result = session->SelfTest();
+  const PinAssignment pins = session->Pins();
   session.reset();
 
   if (json) {
     nlohmann::ordered_json report{{"command", "selftest"},
-                                  {"pins", device.pins.Text()},
-                                  {"invert_data", device.pins.invertData}};
+                                  {"pins", pins.Text()},
+                                  {"invert_data", pins.invertData}};
     nlohmann::ordered_json findings = nlohmann::ordered_json::array();
     for (const WiringFindingLine& finding : result.findings) {
       nlohmann::ordered_json item{{"line", finding.line}};
