@@ -429,12 +429,14 @@ void CQuarrowDlg::OnFileWiring() {
   // chip lacks are refused before any is driven, as Connect refuses them.
   WiringCheck check;
   if (m_ctx.ftHandle != nullptr && m_connected && entry && SameProgrammer(*m_connected, *entry)) {
-    check = [this, chip](const PinAssignment& pins) {
+    check = [this, chip](const PinAssignment& pins, PinTrace& trace) {
       WiringSelfTestResult result;
       result.verdict = chip ? MissingPinsText(*chip, pins) : std::string();
       if (!result.verdict.empty()) return result;
       m_ctx.d2xx.FT_SetBitMode(m_ctx.ftHandle, pins.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
-      result = RunWiringSelfTest(m_ctx.pinPort, pins, m_ctx.wait);
+      trace = PinTraceFor(pins);
+      TracingPinPort traced(m_ctx.pinPort, trace, m_ctx.wait);
+      result = RunWiringSelfTest(traced, pins, traced.TimedWait());
       m_ctx.d2xx.FT_SetBitMode(m_ctx.ftHandle, m_pinsInUse.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
       return result;
     };

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "PinTraceView.h"
 #include "Programmer.h"
 #include "WiringFile.h"
 #include "WiringTexts.h"
@@ -104,6 +105,8 @@ CWiringDialog::CWiringDialog(const std::string& serial, std::optional<FtdiChip> 
   m_report->setAccessibleName(Text(res::kWiringReportAccessibleName));
   m_report->setAccessibleDescription(Text(res::kWiringReportDescription));
   layout->addWidget(m_report);
+  m_trace = new CPinTraceView(this);
+  layout->addWidget(m_trace);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   m_ok = buttons->button(QDialogButtonBox::Ok);
@@ -162,8 +165,10 @@ void CWiringDialog::Revalidate() {
 void CWiringDialog::OnCheck() {
   if (!m_check) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const WiringSelfTestResult result = m_check(Chosen());
+  PinTrace trace;
+  const WiringSelfTestResult result = m_check(Chosen(), trace);
   QApplication::restoreOverrideCursor();
+  m_trace->SetTrace(trace);
   QString report;
   for (const WiringFindingLine& finding : result.findings) {
     report += QString::fromStdString(finding.text) + QLatin1Char('\n');

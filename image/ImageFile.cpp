@@ -40,8 +40,7 @@ PromImage DecodeImageFile(std::span<const std::uint8_t> bytes, ImageFileLayout l
 
 FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& image,
                          ImageFileLayout layout) {
-  const ImageFileBytes bytes = EncodeImageFile(image, layout);
-  return SaveFileContents(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  return SaveFileBytes(path, EncodeImageFile(image, layout));
 }
 
 FileStatus ReadImageFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes) {

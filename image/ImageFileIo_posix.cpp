@@ -301,7 +301,7 @@ FileStatus OverwriteInPlace(const SaveTarget& target, std::span<const std::uint8
   if (!S_ISREG(info.st_mode)) return FileStatus::Failure("it is no longer a regular file");
   if (::ftruncate(fd, 0) != 0) return FileStatus::Failure(SystemReason(errno));
   if (FileStatus written = WriteAll(fd, bytes.data(), bytes.size()); !written) return written;
-  // Success means the 16 bytes are on the disk, not only in the page cache.
+  // Success means the bytes are on the disk, not only in the page cache.
   if (::fsync(fd) != 0) return FileStatus::Failure(SystemReason(errno));
   if (file.Close() != 0) return FileStatus::Failure(SystemReason(errno));
   return {};
@@ -377,7 +377,7 @@ FileStatus WriteDirectly(const SaveTarget& target, std::span<const std::uint8_t>
     return FileStatus::Failure(SystemReason(errno));
   }
   Descriptor file(fd);
-  // Blocking again, so a reader that is a little slow still gets all 16 bytes.
+  // Blocking again, so a reader that is a little slow still gets all the bytes.
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   if (FileStatus written = WriteAll(fd, bytes.data(), bytes.size()); !written) return written;
   if (target.kind == TargetKind::Regular && ::fsync(fd) != 0) {
@@ -390,12 +390,10 @@ FileStatus WriteDirectly(const SaveTarget& target, std::span<const std::uint8_t>
 
 }  // namespace
 
-FileStatus SaveFileContents(const std::filesystem::path& path, std::string_view contents) {
+FileStatus SaveFileBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
   if (path.empty()) return FileStatus::Failure("no file name given");
   SaveTarget target;
   if (FileStatus resolved = ResolveTarget(path, target); !resolved) return resolved;
-  const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(contents.data()),
-                                            contents.size());
   if (target.kind == TargetKind::Folder) return FileStatus::Failure(kIsAFolder);
   if (target.kind == TargetKind::Other || target.openFileLink) return WriteDirectly(target, bytes);
   return ReplaceFile(target, bytes);

@@ -123,11 +123,15 @@ class TemporaryFile {
 };
 
 FileStatus WriteBytes(HANDLE file, std::span<const std::uint8_t> bytes) {
-  DWORD written = 0;
-  if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-    return LastFailure();
+  // A pipe may take a longer file (a pin trace) in parts.
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+      return LastFailure();
+    }
+    if (written == 0) return FileStatus::Failure("the disk took only part of the file");
+    bytes = bytes.subspan(written);
   }
-  if (written != bytes.size()) return FileStatus::Failure("the disk took only part of the file");
   return {};
 }
 
@@ -176,7 +180,7 @@ std::filesystem::path FullPath(const std::filesystem::path& path) {
 }
 
 // Not atomic: only for a file the user may write in a folder that refuses the temporary file. The
-// save counts as done once the 16 bytes are flushed to the disk.
+// save counts as done once the bytes are flushed to the disk.
 FileStatus OverwriteInPlace(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
   FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -189,14 +193,12 @@ FileStatus OverwriteInPlace(const std::filesystem::path& path, std::span<const s
 
 }  // namespace
 
-FileStatus SaveFileContents(const std::filesystem::path& path, std::string_view contents) {
+FileStatus SaveFileBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
   if (path.empty()) return FileStatus::Failure("no file name given");
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return FileStatus::Failure(kIsAFolder);
   }
-  const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(contents.data()),
-                                            contents.size());
 
   bool exists = false;
   {

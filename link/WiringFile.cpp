@@ -2,7 +2,9 @@
 // The wiring file: where it lives, its text, and its safe read and write.
 #include "WiringFile.h"
 
+#include <cstdint>
 #include <cstdlib>
+#include <span>
 #include <system_error>
 #include <utility>
 
@@ -239,7 +241,9 @@ bool SaveWirings(const std::filesystem::path& file, const StoredWirings& wirings
     error = PrintablePath(file.parent_path()) + ": " + made.message();
     return false;
   }
-  const FileStatus saved = SaveFileContents(file, FormatWirings(wirings));
+  const std::string text = FormatWirings(wirings);
+  const FileStatus saved =
+      SaveFileBytes(file, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
   if (!saved) error = PrintablePath(file) + ": " + saved.reason;
   return static_cast<bool>(saved);
 }
