@@ -394,14 +394,16 @@ void CQuarrowDlg::OnFileWiring() {
   // tried and then back for the one in use, since the direction mask differs between them.
   WiringCheck check;
   if (m_ctx.ftHandle != nullptr && m_connected && entry && SameProgrammer(*m_connected, *entry)) {
-    check = [this](const PinAssignment& pins) {
+    const int bitBangPins = m_connected->chip ? FactsOf(*m_connected->chip).bitBangPins : 8;
+    check = [this, bitBangPins](const PinAssignment& pins) {
       m_ctx.d2xx.FT_SetBitMode(m_ctx.ftHandle, pins.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
-      WiringSelfTestResult result = RunWiringSelfTest(m_ctx.pinPort, pins, m_ctx.wait);
+      WiringSelfTestResult result = RunWiringSelfTest(m_ctx.pinPort, pins, m_ctx.wait, bitBangPins);
       m_ctx.d2xx.FT_SetBitMode(m_ctx.ftHandle, m_pinsInUse.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
       return result;
     };
   }
   CWiringDialog dialog(serial, m_wiring.For(serial), WiringSettings::Default(), std::move(check), this);
+  if (entry && entry->chip) dialog.NameBoardPins(*entry->chip, entry->port);
   if (dialog.exec() == QDialog::Accepted) m_wiring.Remember(serial, dialog.Chosen());
 }
 

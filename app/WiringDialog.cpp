@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "SelfTestText.h"
 #include "WiringTexts.h"
 
 namespace quarrow {
@@ -20,14 +21,15 @@ namespace {
 
 QString Text(const char* text) { return QString::fromUtf8(text); }
 
+// Each pin under its bit-bang number and the name the board prints: "D2 (RTS)", "D2 (ADBUS2)".
+QString PinItem(int pin, FtdiChip chip, int port) {
+  return QString::fromStdString(PinName(pin) + " (" + BoardPinName(chip, port, pin) + ")");
+}
+
 QComboBox* PinList(QWidget* parent, const char* name) {
   auto* list = new QComboBox(parent);
   list->setObjectName(Text(name));
-  for (int pin = 0; pin < 8; ++pin) {
-    list->addItem(QString::fromStdString(PinName(pin)) + QStringLiteral(" (") + Text(res::kPinSignalNames[pin]) +
-                      QLatin1Char(')'),
-                  pin);
-  }
+  for (int pin = 0; pin < 8; ++pin) list->addItem(PinItem(pin, FtdiChip::FT232R, 0), pin);
   return list;
 }
 
@@ -115,6 +117,12 @@ void CWiringDialog::Show(const PinAssignment& pins) {
   Revalidate();
 }
 
+void CWiringDialog::NameBoardPins(FtdiChip chip, int port) {
+  for (QComboBox* list : {m_clock, m_reset, m_data}) {
+    for (int i = 0; i < list->count(); ++i) list->setItemText(i, PinItem(list->itemData(i).toInt(), chip, port));
+  }
+}
+
 void CWiringDialog::OnDefault() { Show(m_defaults); }
 
 void CWiringDialog::Revalidate() {
@@ -130,11 +138,12 @@ void CWiringDialog::OnCheck() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const WiringSelfTestResult result = m_check(Chosen());
   QApplication::restoreOverrideCursor();
+  const bool invertData = Chosen().invertData;
   QString report;
   for (const WiringFindingLine& finding : result.findings) {
-    report += QString::fromStdString(finding.text) + QLatin1Char('\n');
+    report += QString::fromStdString(WiringFindingText(finding, invertData)) + QLatin1Char('\n');
   }
-  report += QString::fromStdString(result.verdict);
+  report += QString::fromStdString(WiringVerdict(result, invertData));
   m_report->setPlainText(report);
 }
 

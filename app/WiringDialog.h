@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "FtdiChip.h"
 #include "PinAssignment.h"
 #include "SelfTest.h"
 
@@ -33,6 +34,9 @@ class CWiringDialog : public QDialog {
 
   PinAssignment Chosen() const;
   void Show(const PinAssignment& pins);
+  // Names the pins in the lists as port `port` (0 = A) of `chip` prints them; an FT232R's names
+  // until then.
+  void NameBoardPins(FtdiChip chip, int port);
 
   void OnDefault();
   void OnCheck();

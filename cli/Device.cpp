@@ -134,6 +134,7 @@ std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, 
     return nullptr;
   }
   session->serial_ = entry.serial;
+  if (entry.chip) session->bitBangPins_ = FactsOf(*entry.chip).bitBangPins;
   status = kExitSuccess;
   return session;
 }
@@ -188,7 +189,7 @@ bool ChipSession::ReadOnce(PromImage& image, ProgressBar& progress, Console& con
 
 WiringSelfTestResult ChipSession::SelfTest() {
   CD2xxPinPort port(*d2xx_, handle_);
-  return RunWiringSelfTest(port, pins_);
+  return RunWiringSelfTest(port, pins_, SleepMilliseconds, bitBangPins_);
 }
 
 }  // namespace quarrow::cli

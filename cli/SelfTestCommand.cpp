@@ -2,6 +2,7 @@
 // selftest: checks the programmer's wiring against the pin assignment in use.
 #include "Commands.h"
 #include "PrintableText.h"
+#include "SelfTestText.h"
 
 namespace quarrow::cli {
 
@@ -11,6 +12,7 @@ ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, Console& cons
   if (!session) return status;
   const WiringSelfTestResult result = session->SelfTest();
   session.reset();
+  const bool invertData = device.pins.invertData;
 
   if (json) {
     nlohmann::ordered_json report{{"command", "selftest"},
@@ -21,16 +23,21 @@ ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, Console& cons
       nlohmann::ordered_json item{{"line", finding.line}};
       item["pin"] = finding.pin >= 0 ? nlohmann::ordered_json(PinName(finding.pin)) : nullptr;
       item["fault"] = finding.fault;
-      item["text"] = finding.text;
+      if (finding.fix) {
+        item["fix"] = {{"pins", finding.fix->Text()}, {"invert_data", finding.fix->invertData}};
+      }
+      item["text"] = WiringFindingText(finding, invertData);
       findings.push_back(std::move(item));
     }
     report["findings"] = std::move(findings);
-    report["verdict"] = result.verdict;
+    report["verdict"] = WiringVerdict(result, invertData);
     report["outcome"] = result.plausible ? "plausible" : "fault";
     PrintJson(report, console);
   } else {
-    for (const WiringFindingLine& finding : result.findings) console.out << finding.text << '\n';
-    console.out << result.verdict << '\n' << std::flush;
+    for (const WiringFindingLine& finding : result.findings) {
+      console.out << WiringFindingText(finding, invertData) << '\n';
+    }
+    console.out << WiringVerdict(result, invertData) << '\n' << std::flush;
   }
   return result.plausible ? kExitSuccess : kExitFailure;
 }
