@@ -2,7 +2,8 @@
 // The wiring self-test: drives clock and reset through the levels a read uses, reads every pin back,
 // and watches the data line and every other input pin through a reset and a few clocks, to tell a
 // plausible wiring from the usual faults and, where it can, the wiring that would read the chip.
-// It drives no pin but the clock and reset pins, and writes nothing a read would not write.
+// It drives no pin but the clock and reset pins, and writes what a read writes (with clock and reset
+// in each other's roles, when it tries them so).
 #pragma once
 
 #include <optional>
