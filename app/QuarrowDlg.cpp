@@ -395,9 +395,11 @@ void CQuarrowDlg::OnFileWiring() {
   WiringCheck check;
   if (m_ctx.ftHandle != nullptr && m_connected && entry && SameProgrammer(*m_connected, *entry)) {
     const int bitBangPins = m_connected->chip ? FactsOf(*m_connected->chip).bitBangPins : 8;
-    check = [this, bitBangPins](const PinAssignment& pins) {
+    check = [this, bitBangPins](const PinAssignment& pins, PinTrace& trace) {
       m_ctx.d2xx.FT_SetBitMode(m_ctx.ftHandle, pins.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
-      WiringSelfTestResult result = RunWiringSelfTest(m_ctx.pinPort, pins, m_ctx.wait, bitBangPins);
+      trace = PinTraceFor(pins);
+      TracingPinPort traced(m_ctx.pinPort, trace, m_ctx.wait);
+      WiringSelfTestResult result = RunWiringSelfTest(traced, pins, traced.TimedWait(), bitBangPins);
       m_ctx.d2xx.FT_SetBitMode(m_ctx.ftHandle, m_pinsInUse.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
       return result;
     };

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "PinTraceView.h"
 #include "SelfTestText.h"
 #include "WiringTexts.h"
 
@@ -84,6 +85,8 @@ CWiringDialog::CWiringDialog(const std::string& serial, const PinAssignment& cur
   m_report->setPlaceholderText(Text(res::kWiringApplies));
   m_report->setTabChangesFocus(true);
   layout->addWidget(m_report);
+  m_trace = new CPinTraceView(this);
+  layout->addWidget(m_trace);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   m_ok = buttons->button(QDialogButtonBox::Ok);
@@ -136,8 +139,10 @@ void CWiringDialog::Revalidate() {
 void CWiringDialog::OnCheck() {
   if (!m_check) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const WiringSelfTestResult result = m_check(Chosen());
+  PinTrace trace;
+  const WiringSelfTestResult result = m_check(Chosen(), trace);
   QApplication::restoreOverrideCursor();
+  m_trace->SetTrace(trace);
   const bool invertData = Chosen().invertData;
   QString report;
   for (const WiringFindingLine& finding : result.findings) {

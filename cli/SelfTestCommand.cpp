@@ -6,12 +6,17 @@
 
 namespace quarrow::cli {
 
-ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, Console& console) {
+ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, const std::string& trace,
+                           Console& console) {
+  if (!trace.empty() && !CheckSaveTargetReporting(trace, console)) return kExitFailure;
   ExitStatus status = kExitFailure;
   std::unique_ptr<ChipSession> session = ChipSession::Connect(device, console, status);
   if (!session) return status;
+  PinTrace recorded;
+  if (!trace.empty()) session->RecordInto(recorded);
   const WiringSelfTestResult result = session->SelfTest();
   session.reset();
+  const bool traced = trace.empty() || SaveTraceReporting(trace, recorded, console);
   const bool invertData = device.pins.invertData;
 
   if (json) {
@@ -31,6 +36,7 @@ ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, Console& cons
     }
     report["findings"] = std::move(findings);
     report["verdict"] = WiringVerdict(result, invertData);
+    if (traced && !trace.empty()) report["trace_saved_to"] = trace;
     report["outcome"] = result.plausible ? "plausible" : "fault";
     PrintJson(report, console);
   } else {
@@ -39,7 +45,7 @@ ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, Console& cons
     }
     console.out << WiringVerdict(result, invertData) << '\n' << std::flush;
   }
-  return result.plausible ? kExitSuccess : kExitFailure;
+  return result.plausible && traced ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace quarrow::cli
