@@ -49,6 +49,7 @@ std::string WiringFindingText(const WiringFindingLine& finding, bool invertData)
 }
 
 std::string WiringVerdict(const WiringSelfTestResult& result, bool invertData) {
+  if (!result.refused.empty()) return result.refused;
   if (result.plausible) return res::kWiringPlausible;
   const auto& findings = result.findings;
   auto fault = std::find_if(findings.begin(), findings.end(),

@@ -13,7 +13,7 @@ namespace quarrow {
 std::string WiringFindingText(const WiringFindingLine& finding, bool invertData);
 
 // "Wiring plausible", or the fault most worth acting on first: a wiring that reads the chip when
-// one was found, else the first fault.
+// one was found, else the first fault; or why the check did not run.
 std::string WiringVerdict(const WiringSelfTestResult& result, bool invertData);
 
 // The command-line options that give an assignment: "--pins clock=D0,reset=D1,data=D6", and
