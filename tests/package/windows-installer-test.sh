@@ -13,23 +13,9 @@ set -euo pipefail
 build=$(cd "$1" && pwd) version=$2 wine=$3
 work=$(mktemp -d)
 started=$SECONDS
-export WINEPREFIX=$work/prefix WINEDEBUG=-all
-unset WINEARCH
+source "$(dirname "$0")/../wine-session.sh"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
 step() { echo "--- $* ($((SECONDS - started)) s)"; }
-# Wine's own programs outlive the commands that start them; with their output sent away they never
-# hold the test's output open, and the server's end takes them all with it.
-xvfb_pid=""
-cleanup() {
-    wineserver -k >/dev/null 2>&1 </dev/null || true
-    [[ -z $xvfb_pid ]] || kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
 run() { "$wine" "$@" </dev/null 2>>"$work/wine.log"; }
 # Waits up to 30 s for a top-level window of `program` (xwininfo's class, such as "quarrow.exe").
 window_shows() {
@@ -51,14 +37,7 @@ wide=$(strings -a -el "$setup")
 grep -qxF "Quarrow $version installer" <<<"$wide" || fail "the installer has no version information"
 
 step "a fresh Wine prefix"
-# A display of the test's own, for the window: what shows on it is the installed program's alone.
-exec 8< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null </dev/null)
-xvfb_pid=$!
-read -r -t 30 display <&8 || fail "Xvfb did not start"
-export DISPLAY=:$display
-mkdir -p "$WINEPREFIX"
-wineserver -p >/dev/null 2>&1 </dev/null
-run wineboot -i >/dev/null
+start_wine_session "$work" "$wine"
 drive=$WINEPREFIX/drive_c
 # Everything on the disk but Wine's own folders, which change by themselves.
 disk() { (cd "$drive" && find . -path ./windows -prune -o -path ./users -prune -o -print | sort); }
