@@ -14,6 +14,7 @@
 #include "ArchiveLog.h"
 #include "CliTexts.h"
 #include "Commands.h"
+#include "Folders.h"
 #include "IdentificationText.h"
 #include "Interruption.h"
 #include "PrintableText.h"
@@ -42,11 +43,7 @@ bool UsableAsFileName(const std::string& set) {
   for (char c : set) {
     if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_')) return false;
   }
-  for (const char* device : {"con", "prn", "aux", "nul"}) {
-    if (set == device) return false;
-  }
-  return !(set.size() == 4 && (set.rfind("com", 0) == 0 || set.rfind("lpt", 0) == 0) &&
-           set[3] >= '0' && set[3] <= '9');
+  return !IsWindowsDeviceName(set);
 }
 
 // What to do about a chip that reads as a near miss.
@@ -107,21 +104,11 @@ class Archive {
 };
 
 bool Archive::OpenFolderAndLog() {
-  std::error_code error;
-  std::filesystem::create_directories(folder_, error);
-  if (!std::filesystem::is_directory(folder_)) {
-    std::string why = error ? error.message() : std::string(kNotAFolder);
-    // create_directories says only "File exists" of a link that leads nowhere.
-    std::error_code linkError;
-    if (std::filesystem::is_symlink(std::filesystem::symlink_status(folder_, linkError)) &&
-        !std::filesystem::exists(folder_, linkError)) {
-      why = kDanglingLinkTo + PrintablePath(std::filesystem::read_symlink(folder_, linkError)) +
-            kDanglingLinkMissing;
-    }
+  std::string why;
+  if (!MakeFolders(folder_, why)) {
     console_.err << kCantUseArchiveFolder << PrintableText(options_.folder) << ": " << why << '\n';
     return false;
   }
-  std::string why;
   const std::filesystem::path path = folder_ / kArchiveLogName;
   log_ = ArchiveLog::Open(path, why);
   if (!log_) {
@@ -135,18 +122,13 @@ bool Archive::OpenFolderAndLog() {
 }
 
 bool Archive::Prompt(std::istream& in, std::string& line) {
-#if !defined(_WIN32)
-  // Ctrl-C at the prompt ends the archive as q does, with the summary, and the signal's status:
-  // the handler is installed without SA_RESTART, so the wait for a line is interrupted and
-  // reads as the input's end. (On Windows the handler runs on a thread of its own, and nothing
-  // ends a console read with it; there Ctrl-C at the prompt still ends the program at once.)
-  const SignalsDeferred deferred;
-#endif
+  // Ctrl-C at the prompt ends the archive as q does, with the summary, and the signal's status.
+  PromptWait wait;
   if (suspectInRow_ >= kSuspectReadsBeforeWiringHint) {
     console_.err << suspectInRow_ << kCheckWiringHint << '\n';
   }
   console_.err << kInsertNextChip << '\n' << std::flush;
-  if (!std::getline(in, line) || InterruptedExitStatus() != kExitSuccess) return false;
+  if (!wait.ReadLine(in, line)) return false;
   line.erase(0, line.find_first_not_of(" \t\r"));
   line.erase(line.find_last_not_of(" \t\r") + 1);
   return true;
