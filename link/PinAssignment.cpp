@@ -6,6 +6,8 @@
 #include <array>
 #include <cctype>
 
+#include "PrintableText.h"
+
 namespace quarrow {
 
 namespace {
@@ -59,7 +61,7 @@ PinAssignmentParse ParsePinAssignment(std::string_view text) {
     const std::string_view part = Trimmed(rest.substr(0, comma));
     const std::size_t equals = part.find('=');
     if (equals == std::string_view::npos) {
-      result.error = "\"" + std::string(part) + "\" is not LINE=PIN (expected clock=PIN,reset=PIN,data=PIN)";
+      result.error = QuotedExcerpt(part, '"') + " is not LINE=PIN (expected clock=PIN,reset=PIN,data=PIN)";
       return result;
     }
     const std::string line = Upper(Trimmed(part.substr(0, equals)));
@@ -67,8 +69,8 @@ PinAssignmentParse ParsePinAssignment(std::string_view text) {
     const auto known = std::find_if(kLines.begin(), kLines.end(),
                                     [&](std::string_view l) { return Upper(l) == line; });
     if (known == kLines.end()) {
-      result.error = "unknown line \"" + std::string(Trimmed(part.substr(0, equals))) +
-                     "\" (the lines are clock, reset and data)";
+      result.error = "unknown line " + QuotedExcerpt(Trimmed(part.substr(0, equals)), '"') +
+                     " (the lines are clock, reset and data)";
       return result;
     }
     const std::size_t index = static_cast<std::size_t>(known - kLines.begin());
@@ -78,7 +80,7 @@ PinAssignmentParse ParsePinAssignment(std::string_view text) {
     }
     const std::optional<int> pin = ParsePinName(pinText);
     if (!pin) {
-      result.error = "unknown pin \"" + std::string(pinText) + "\" for the " + std::string(*known) +
+      result.error = "unknown pin " + QuotedExcerpt(pinText, '"') + " for the " + std::string(*known) +
                      " line (pins are D0..D7 or TXD RXD RTS CTS DTR DSR DCD RI)";
       return result;
     }
