@@ -96,16 +96,22 @@ ExitStatus ListCommand(const DeviceOptions& device, Console& console) {
 ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
                        const Presentation& presentation, Console& console) {
   // A save that is bound to fail should not cost a four-second read first.
-  if (!options.output.empty() && !CheckSaveTargetReporting(options.output, console)) {
-    return kExitFailure;
+  for (const std::string& file : {options.output, options.trace}) {
+    if (!file.empty() && !CheckSaveTargetReporting(file, console)) return kExitFailure;
   }
   ExitStatus status = kExitFailure;
   std::unique_ptr<ChipSession> session = ChipSession::Connect(device, console, status);
   if (!session) return status;
 
   std::vector<PromImage> reads;
-  if (!session->ReadRepeatedly(options.reads, reads, res::kReading, console)) return kExitFailure;
+  PinTrace trace;
+  if (!options.trace.empty()) session->RecordInto(trace);
+  const bool read = session->ReadRepeatedly(options.reads, reads, res::kReading, console);
   session.reset();
+  // The trace of a read that failed is the one most worth having; after Ctrl-C nothing is saved.
+  const bool traced = options.trace.empty() || InterruptedExitStatus() != kExitSuccess ||
+                      SaveTraceReporting(options.trace, trace, console);
+  if (!read) return kExitFailure;
   const PromImage& image = reads.front();
   nlohmann::ordered_json report = ReportJson("read", nullptr, options.layout);
 
@@ -157,15 +163,16 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
       report["saved_to"] = options.output;
       report["file_layout"] = options.layout == ImageFileLayout::Nss ? "raw" : "mame";
     }
+    if (traced && !options.trace.empty()) report["trace_saved_to"] = options.trace;
     AddImageJson(report, *facts, presentation.romLoad);
     if (repair) report["repair"] = *repair;
-    report["outcome"] = saved ? "ok" : "save-failed";
+    report["outcome"] = saved && traced ? "ok" : "save-failed";
     PrintJson(report, console);
   } else {
     PrintFacts(*facts, console, false, presentation.romLoad);
     if (repair) console.out << kRepairWith << PrintableText(*repair) << '\n' << std::flush;
   }
-  return saved ? kExitSuccess : kExitFailure;
+  return saved && traced ? kExitSuccess : kExitFailure;
 }
 
 ExitStatus CompareCommand(const DeviceOptions& device, const std::string& path,

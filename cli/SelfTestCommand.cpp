@@ -5,12 +5,17 @@
 
 namespace quarrow::cli {
 
-ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, Console& console) {
+ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, const std::string& trace,
+                           Console& console) {
+  if (!trace.empty() && !CheckSaveTargetReporting(trace, console)) return kExitFailure;
   ExitStatus status = kExitFailure;
   std::unique_ptr<ChipSession> session = ChipSession::Connect(device, console, status);
   if (!session) return status;
+  PinTrace recorded;
+  if (!trace.empty()) session->RecordInto(recorded);
   const WiringSelfTestResult result = session->SelfTest();
   session.reset();
+  const bool traced = trace.empty() || SaveTraceReporting(trace, recorded, console);
 
   if (json) {
     nlohmann::ordered_json report{{"command", "selftest"},
@@ -26,13 +31,14 @@ ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, Console& cons
     }
     report["findings"] = std::move(findings);
     report["verdict"] = result.verdict;
+    if (traced && !trace.empty()) report["trace_saved_to"] = trace;
     report["outcome"] = result.plausible ? "plausible" : "fault";
     PrintJson(report, console);
   } else {
     for (const WiringFindingLine& finding : result.findings) console.out << finding.text << '\n';
     console.out << result.verdict << '\n' << std::flush;
   }
-  return result.plausible ? kExitSuccess : kExitFailure;
+  return result.plausible && traced ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace quarrow::cli

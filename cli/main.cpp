@@ -13,6 +13,7 @@
 #include "Interruption.h"
 #include "PrintableText.h"
 #include "Strings.h"
+#include "TraceTexts.h"
 
 namespace {
 
@@ -244,6 +245,8 @@ int main(int argc, char** argv) {
   read->add_flag("--strict", strict, kStrictHelp);
   read->add_flag("--rom-load", romLoad, kRomLoadHelp);
   read->add_flag("--json", json, kJsonHelp);
+  std::string trace;
+  read->add_option("--trace", trace, res::kTraceHelp)->type_name("FILE.vcd")->check(kFileName);
 
   CLI::App* compare = app.add_subcommand("compare", "Read the PROM and compare it with an image file");
   compare->add_option("FILE", file, "Image file")->required()->check(kFileName);
@@ -282,6 +285,7 @@ int main(int argc, char** argv) {
                        "Serial number of the programmer (default: the first listed)")
       ->type_name("SERIAL");
   selftest->add_flag("--json", json, kJsonHelp);
+  selftest->add_option("--trace", trace, res::kTraceHelp)->type_name("FILE.vcd")->check(kFileName);
 
   try {
     app.parse(args.argc(), args.argv());
@@ -310,6 +314,14 @@ int main(int argc, char** argv) {
     std::cerr << kProgramName << ": " << kJsonOutputIsStandardOutput << " (see " << kProgramName
               << " read --help)\n";
     return kExitUsage;
+  }
+  if (!trace.empty()) {
+    const std::string problem = TraceTargetProblem(trace, *read ? readOptions.output : std::string());
+    if (!problem.empty()) {
+      std::cerr << kProgramName << ": " << problem << " (see " << kProgramName << ' '
+                << (*read ? "read" : "selftest") << " --help)\n";
+      return kExitUsage;
+    }
   }
   InstallSignalHandlers();
 
@@ -341,6 +353,7 @@ int main(int argc, char** argv) {
     readOptions.layout = Layout(nss);
     readOptions.reads = verify ? kMinReads : reads > 0 ? reads : 1;
     readOptions.strict = strict;
+    readOptions.trace = trace;
     status = ReadCommand(device, readOptions, presentation, console);
   } else if (*compare) {
     status = CompareCommand(device, file, FileLayout(file, nss, mame), strict, presentation,
@@ -348,7 +361,7 @@ int main(int argc, char** argv) {
   } else if (*archive) {
     status = ArchiveCommand(device, archiveOptions, presentation, std::cin, console);
   } else if (*selftest) {
-    status = SelfTestCommand(device, json, console);
+    status = SelfTestCommand(device, json, trace, console);
   }
   // A read stopped by a signal ends as the signal would have ended it, whatever the command made of
   // the stop.
