@@ -26,10 +26,12 @@ using namespace quarrow::cli;
   "\"set QUARROW_KNOWN_DUMPS=FILE\" (PowerShell: $env:QUARROW_KNOWN_DUMPS=\"FILE\")"
 #define QUARROW_KNOWN_DUMPS_VALUE "%QUARROW_KNOWN_DUMPS%"
 #define QUARROW_PINS_VALUE "%QUARROW_PINS%"
+#define WIRING_FILE_PLACE "%APPDATA%\\Quarrow\\wiring.conf"
 #else
 #define QUARROW_KNOWN_DUMPS_SETTING "QUARROW_KNOWN_DUMPS=FILE"
 #define QUARROW_KNOWN_DUMPS_VALUE "$QUARROW_KNOWN_DUMPS"
 #define QUARROW_PINS_VALUE "$QUARROW_PINS"
+#define WIRING_FILE_PLACE "$XDG_CONFIG_HOME/quarrow/wiring.conf (else ~/.config/quarrow/wiring.conf)"
 #endif
 
 constexpr const char* kFooter = R"(Examples:
@@ -49,6 +51,8 @@ constexpr const char* kFooter = R"(Examples:
   quarrow-cli --simulate read              try the tool without a programmer
   quarrow-cli --pins clock=RTS,reset=CTS,data=DCD selftest
                                            check a programmer wired to RTS, CTS and DCD
+  quarrow-cli wiring A12BC3DE --pins clock=RTS,reset=CTS,data=DCD
+                                           remember that wiring for programmer A12BC3DE
 
 Image files are 16 bytes: the MAME layout (*.prm, each byte inverted and bit-mirrored) by default,
 the raw "NSS" layout with --nss (show, identify and compare open a file named *.nss in it unless
@@ -65,7 +69,9 @@ Nintendo Super System sets, built in; --known-dumps FILE or )" QUARROW_KNOWN_DUM
 table of the same format) and say on standard error what a read that looks broken probably means.
 
 --pins names the FTDI pin of each PROM line as D0..D7 or by the FT232R's signal names
-(TXD RXD RTS CTS DTR DSR DCD RI); default clock=D0,reset=D1,data=D4, or )" QUARROW_PINS_VALUE R"(.
+(TXD RXD RTS CTS DTR DSR DCD RI); default )" QUARROW_PINS_VALUE R"(, else the wiring stored for the
+programmer (quarrow-cli wiring SERIAL --pins ..., or the window's "Programmer wiring..."), else
+clock=D0,reset=D1,data=D4. Stored wirings live in )" WIRING_FILE_PLACE R"(.
 
 Exit status:
   0    success (compare: chip and file match; selftest: the wiring is plausible)
@@ -147,8 +153,8 @@ int main(int argc, char** argv) {
   app.add_flag("--simulate-invert-data", pinTexts.simulateInvertData)->group("");
 
   app.add_option("--pins", pinTexts.pins,
-                 "Which FTDI pin each PROM line is wired to (default: " QUARROW_PINS_VALUE ", else "
-                 "clock=D0,reset=D1,data=D4)")
+                 "Which FTDI pin each PROM line is wired to (default: " QUARROW_PINS_VALUE ", else the "
+                 "wiring stored for the programmer, else clock=D0,reset=D1,data=D4)")
       ->type_name("clock=PIN,reset=PIN,data=PIN")
       ->group("Programmer wiring");
   app.add_flag("--invert-data", pinTexts.invertData,
@@ -287,6 +293,16 @@ int main(int argc, char** argv) {
   selftest->add_flag("--json", json, kJsonHelp);
   selftest->add_option("--trace", trace, res::kTraceHelp)->type_name("FILE.vcd")->check(kFileName);
 
+  WiringOptions wiringOptions;
+  CLI::App* wiring = app.add_subcommand(
+      "wiring", "Show the wirings stored for programmers (the window's too), store one or drop one");
+  wiring->add_option("SERIAL", wiringOptions.serial,
+                     "Serial number of the programmer, as list shows it (default: show every stored wiring)")
+      ->check(kFileName);
+  wiring->add_flag("--forget", wiringOptions.forget, "Drop the wiring stored for SERIAL");
+  wiring->footer("With --pins (and --invert-data), stores that wiring for SERIAL; read, compare, archive and "
+                 "selftest use it for that programmer when neither --pins nor " QUARROW_PINS_VALUE " is given.");
+
   try {
     app.parse(args.argc(), args.argv());
   } catch (const CLI::ParseError& e) {
@@ -362,6 +378,10 @@ int main(int argc, char** argv) {
     status = ArchiveCommand(device, archiveOptions, presentation, std::cin, console);
   } else if (*selftest) {
     status = SelfTestCommand(device, json, trace, console);
+  } else if (*wiring) {
+    wiringOptions.pins = pinTexts.pins;
+    wiringOptions.invertData = pinTexts.invertData;
+    status = WiringCommand(wiringOptions, console);
   }
   // A read stopped by a signal ends as the signal would have ended it, whatever the command made of
   // the stop.
