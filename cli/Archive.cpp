@@ -204,12 +204,8 @@ void Archive::Chip(std::size_t index, const std::string& note) {
 
 void Archive::Examine(const std::vector<PromImage>& reads, ChipOutcome& outcome) {
   const PromImage& image = reads.front();
-  const PromImage* differing = nullptr;
-  for (const PromImage& other : reads) {
-    if (other != image) differing = &other;
-  }
   outcome.facts =
-      ExamineImage(image, ImageFileLayout::Mame, presentation_.knownDumps, console_, differing);
+      ExamineImage(image, ImageFileLayout::Mame, presentation_.knownDumps, console_, &reads);
   if (!outcome.facts) return;
   const Identification& identification = outcome.facts->identification;
   if (identification.result == IdentificationResult::KnownDump) {

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "CliTexts.h"
 #include "Commands.h"
@@ -55,10 +56,14 @@ constexpr const char* kFooter = R"(Examples:
                                            remember that wiring for programmer A12BC3DE
 
 Image files are 16 bytes: the MAME layout (*.prm, each byte inverted and bit-mirrored) by default,
-the raw "NSS" layout with --nss. The CRC(...) SHA1(...) line hashes the bytes in the layout the
+the raw "NSS" layout with --nss (show, identify and compare open a file named *.nss in it unless
+--mame is given). A file that is byte for byte a known dump is that dump, whichever layout it is
+opened in; convert does not turn it into a file that is none without --force, nor replace a file
+that is not 16 bytes in place. The CRC(...) SHA1(...) line hashes the bytes in the layout the
 command works in: the file's (--nss: raw) for show and compare, the saved file's for read. The
-ROM_LOAD line (--rom-load) hashes the layout MAME keeps the set in: PlayChoice-10 sets and unknown
-dumps the MAME layout, NSS sets the raw layout.
+ROM_LOAD lines (--rom-load; one per ROM name the sets give a dump, none for a near miss) hash the
+layout MAME keeps the set in: PlayChoice-10 sets and unknown dumps the MAME layout, NSS sets the
+raw layout.
 
 show, read, compare and identify name the known dump an image is (from MAME's PlayChoice-10 and
 Nintendo Super System sets, built in; --known-dumps FILE or )" QUARROW_KNOWN_DUMPS_SETTING R"( names a newer
@@ -82,8 +87,22 @@ Exit status:
   130  Ctrl-C stopped a read: the programmer was closed, nothing was saved)";
 
 ImageFileLayout Layout(bool nss) { return nss ? ImageFileLayout::Nss : ImageFileLayout::Mame; }
+// The layout of a file to open: as --nss or --mame says, else as its name says (*.nss: raw).
+ImageFileLayout FileLayout(const std::string& file, bool nss, bool mame) {
+  if (nss || mame) return Layout(nss);
+  return LayoutForFileName(PathFromUtf8(file));
+}
 ImageFileLayout LayoutNamed(const std::string& name) {
   return name == "nss" ? ImageFileLayout::Nss : ImageFileLayout::Mame;
+}
+
+// The parser's message quotes the value it refused: a pasted page keeps only its ends, which hold
+// the option and the reason.
+std::string WithoutFlood(std::string_view message) {
+  constexpr std::size_t kEnd = 100;
+  if (message.size() <= 3 * kEnd) return std::string(message);
+  return std::string(message.substr(0, kEnd)) + "..." +
+         std::string(message.substr(message.size() - kEnd));
 }
 
 // An empty name is what a script passes for an unset variable; it must not quietly mean "none".
@@ -102,8 +121,8 @@ int main(int argc, char** argv) {
                "in bit-bang mode,\nand shows, saves, converts and compares 16-byte PROM image files.",
                kProgramName};
   app.failure_message([](const CLI::App*, const CLI::Error& e) {
-    return std::string(kProgramName) + ": " + PrintableText(e.what()) + " (see " + kProgramName +
-           " --help)\n";
+    return std::string(kProgramName) + ": " + PrintableText(WithoutFlood(e.what())) + " (see " +
+           kProgramName + " --help)\n";
   });
   app.set_version_flag("--version", std::string(kProgramName) + " " + res::kVersion);
   app.footer(kFooter);
@@ -157,9 +176,14 @@ int main(int argc, char** argv) {
 
   std::string file;
   bool nss = false;
+  bool mame = false;
   bool json = false;
   bool romLoad = false;
   bool strict = false;
+  constexpr const char* kNssFileHelp =
+      "The file is in the raw (NSS) layout (default for a file named *.nss)";
+  constexpr const char* kMameFileHelp =
+      "The file is in the MAME layout, whatever its name (default for any file not named *.nss)";
   constexpr const char* kJsonHelp = "Print one JSON object instead of text";
   constexpr const char* kRomLoadHelp =
       "Also print MAME's ROM_LOAD line for the dump, in the layout MAME keeps its set in";
@@ -171,14 +195,16 @@ int main(int argc, char** argv) {
   CLI::App* show = app.add_subcommand(
       "show", "Print an image file's text, its CRC/SHA1 and which known dump it is");
   show->add_option("FILE", file, "Image file")->required()->check(kFileName);
-  show->add_flag("--nss", nss, "The file is in the raw (NSS) layout");
+  auto* showNss = show->add_flag("--nss", nss, kNssFileHelp);
+  show->add_flag("--mame", mame, kMameFileHelp)->excludes(showNss);
   show->add_flag("--rom-load", romLoad, kRomLoadHelp);
   show->add_flag("--json", json, kJsonHelp);
 
   CLI::App* identify =
       app.add_subcommand("identify", "Name the known dump an image file is, or say that it is none");
   identify->add_option("FILE", file, "Image file")->required()->check(kFileName);
-  identify->add_flag("--nss", nss, "The file is in the raw (NSS) layout");
+  auto* identifyNss = identify->add_flag("--nss", nss, kNssFileHelp);
+  identify->add_flag("--mame", mame, kMameFileHelp)->excludes(identifyNss);
   identify->add_flag("--rom-load", romLoad, kRomLoadHelp);
   identify->add_flag("--json", json, kJsonHelp);
 
@@ -204,7 +230,8 @@ int main(int argc, char** argv) {
   convert->add_flag("--swap-halves", convertOptions.repairs.swapHalves,
                     "Swap bits 0-63 and bits 64-127");
   convert->add_flag("--force", convertOptions.force,
-                    "Convert even when IN seems to be in the target layout already");
+                    "Convert even when IN seems to be in the target layout already, or is a known "
+                    "dump's file that the conversion would turn into none");
 
   CLI::App* list = app.add_subcommand("list", "List the attached programmers (FTDI chips with bit-bang)");
 
@@ -235,7 +262,8 @@ int main(int argc, char** argv) {
 
   CLI::App* compare = app.add_subcommand("compare", "Read the PROM and compare it with an image file");
   compare->add_option("FILE", file, "Image file")->required()->check(kFileName);
-  compare->add_flag("--nss", nss, "The file is in the raw (NSS) layout");
+  auto* compareNss = compare->add_flag("--nss", nss, kNssFileHelp);
+  compare->add_flag("--mame", mame, kMameFileHelp)->excludes(compareNss);
   compare->add_option("--device", device.serial,
                       "Serial number of the programmer (default: the first listed)")
       ->type_name("SERIAL");
@@ -289,7 +317,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string> unused = app.remaining();
     if (app.get_subcommands().empty() && !unused.empty() && unused.front().rfind('-', 0) != 0 &&
         e.get_exit_code() != 0) {
-      std::cerr << kProgramName << ": '" << PrintableText(unused.front()) << "'" << kNotACommand
+      std::cerr << kProgramName << ": " << PrintableText(QuotedExcerpt(unused.front()))
+                << kNotACommand
                 << " (see " << kProgramName << " --help)\n";
       return kExitUsage;
     }
@@ -329,9 +358,9 @@ int main(int argc, char** argv) {
   const KnownDumpTable noTable;
   const Presentation presentation{knownDumps ? *knownDumps : noTable, json, romLoad};
   if (*show) {
-    status = ShowCommand(file, Layout(nss), presentation, console);
+    status = ShowCommand(file, FileLayout(file, nss, mame), presentation, console);
   } else if (*identify) {
-    status = IdentifyCommand(file, Layout(nss), presentation, console);
+    status = IdentifyCommand(file, FileLayout(file, nss, mame), presentation, console);
   } else if (*convert) {
     convertOptions.to = LayoutNamed(convertTo);
     // By default the other layout, as convert has always read it.
@@ -349,7 +378,8 @@ int main(int argc, char** argv) {
     readOptions.trace = trace;
     status = ReadCommand(device, readOptions, presentation, console);
   } else if (*compare) {
-    status = CompareCommand(device, file, Layout(nss), strict, presentation, console);
+    status = CompareCommand(device, file, FileLayout(file, nss, mame), strict, presentation,
+                            console);
   } else if (*archive) {
     status = ArchiveCommand(device, archiveOptions, presentation, std::cin, console);
   } else if (*selftest) {
