@@ -7,12 +7,15 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <iostream>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "ArchiveLog.h"
 #include "CliTexts.h"
+#include "CommandLine.h"
 #include "Commands.h"
 #include "IdentificationText.h"
 #include "Interruption.h"
@@ -302,6 +305,49 @@ ExitStatus ArchiveCommand(const DeviceOptions& device, const ArchiveOptions& opt
                           const Presentation& presentation, std::istream& in, Console& console) {
   Archive archive(device, options, presentation, console);
   return archive.Run(in);
+}
+
+Command DeclareArchive(CLI::App& program, CommonOptions& common) {
+  CLI::App* archive = program.add_subcommand(
+      "archive",
+      "Read one chip after another into a folder of dumps named by their sets, with a log");
+  archive->footer(R"(Examples:
+  quarrow-cli archive dumps/               one chip after another into dumps/, logged in
+                                           dumps/archive.tsv
+  quarrow-cli archive dumps/ --reads 3 --json
+
+Each chip is prompted for on standard error and taken on a line of standard input (q or the end
+of input ends the archive). A chip is saved as SET.prm (PlayChoice-10), SET.nss (Nintendo Super
+System, raw layout) or unknown-CRC32.prm; an existing file is never replaced.
+
+Exit status:
+  0    the chips were archived
+  2    the command line could not be understood
+  3    the last chip could not be read, a file or the log could not be written, or the table of
+       known dumps cannot be read
+  130  Ctrl-C stopped a read, or ended the prompt: the log is kept)");
+  struct Options {
+    ArchiveOptions archive;
+    bool strict = false;  // always on; accepted for scripts that pass it to every command
+    bool json = false;
+  };
+  auto options = std::make_shared<Options>();
+  archive->add_option("DIR", options->archive.folder, "Folder to archive into (made if missing)")
+      ->required()
+      ->check(kFileName);
+  AddReadsOption(*archive, options->archive.reads,
+                 "Read each chip N times (2 to 99, default 2); a chip whose reads differ is not "
+                 "archived");
+  archive->add_flag("--strict", options->strict,
+                    "Refuse reads that look broken; always on for archive, accepted for scripts "
+                    "that pass it to every command");
+  AddDeviceOption(*archive, common);
+  AddJsonFlag(*archive, options->json, "Print one JSON object per chip, one a line (JSON Lines)");
+  return {archive, true, nullptr, [options](const CommandContext& context) {
+            return ArchiveCommand(context.device, options->archive,
+                                  {context.knownDumps, options->json, false}, std::cin,
+                                  context.console);
+          }};
 }
 
 }  // namespace quarrow::cli

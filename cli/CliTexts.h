@@ -54,6 +54,10 @@ inline constexpr const char* kNotConvertedProbably = ": it is probably in the ";
 inline constexpr const char* kNotConvertedAlready = " layout already (--from ";
 inline constexpr const char* kNotConvertedForce = "); --force converts it anyway";
 inline constexpr const char* kCantWriteArchiveLog = "Can't write the archive log - ";
+// The end of each command's --help.
+inline constexpr const char* kProgramOptionsNote =
+    "\n\nThe program's options (--simulate, --simulate-image, --pins, --invert-data, --known-dumps)\n"
+    "go before or after the command; quarrow-cli --help tells them.";
 // After the word that was given where a command was expected, in quotes.
 inline constexpr const char* kNotACommand =
     " is not a command; the commands are show, identify, convert, list, read, compare, archive and "

@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // selftest: checks the programmer's wiring against the pin assignment in use.
+#include <memory>
+
+#include "CommandLine.h"
 #include "Commands.h"
 #include "PrintableText.h"
 
@@ -33,6 +36,27 @@ ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, Console& cons
     console.out << result.verdict << '\n' << std::flush;
   }
   return result.plausible ? kExitSuccess : kExitFailure;
+}
+
+Command DeclareSelfTest(CLI::App& program, CommonOptions& common) {
+  CLI::App* selftest = program.add_subcommand(
+      "selftest",
+      "Check the programmer's wiring: do clock and reset follow, does data change as a chip's");
+  selftest->footer(R"(Examples:
+  quarrow-cli selftest                     is the default board's wiring plausible?
+  quarrow-cli --pins clock=RTS,reset=CTS,data=DCD selftest
+                                           check a programmer wired to RTS, CTS and DCD
+
+Exit status:
+  0    the wiring is plausible
+  2    the command line could not be understood
+  3    a wiring fault is likely, or the check could not run)");
+  auto json = std::make_shared<bool>(false);
+  AddDeviceOption(*selftest, common);
+  AddJsonFlag(*selftest, *json);
+  return {selftest, false, nullptr, [json](const CommandContext& context) {
+            return SelfTestCommand(context.device, *json, context.console);
+          }};
 }
 
 }  // namespace quarrow::cli
