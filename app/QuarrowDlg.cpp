@@ -394,9 +394,11 @@ void CQuarrowDlg::OnFileWiring() {
   // tried and then back for the one in use, since the direction mask differs between them.
   WiringCheck check;
   if (m_ctx.ftHandle != nullptr && m_connected && entry && SameProgrammer(*m_connected, *entry)) {
-    check = [this](const PinAssignment& pins) {
+    check = [this](const PinAssignment& pins, PinTrace& trace) {
       m_ctx.d2xx.FT_SetBitMode(m_ctx.ftHandle, pins.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
-      WiringSelfTestResult result = RunWiringSelfTest(m_ctx.pinPort, pins, m_ctx.wait);
+      trace = PinTraceFor(pins);
+      TracingPinPort traced(m_ctx.pinPort, trace, m_ctx.wait);
+      WiringSelfTestResult result = RunWiringSelfTest(traced, pins, traced.TimedWait());
       m_ctx.d2xx.FT_SetBitMode(m_ctx.ftHandle, m_pinsInUse.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
       return result;
     };

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "PinTraceView.h"
 #include "WiringTexts.h"
 
 namespace quarrow {
@@ -82,6 +83,8 @@ CWiringDialog::CWiringDialog(const std::string& serial, const PinAssignment& cur
   m_report->setPlaceholderText(Text(res::kWiringApplies));
   m_report->setTabChangesFocus(true);
   layout->addWidget(m_report);
+  m_trace = new CPinTraceView(this);
+  layout->addWidget(m_trace);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   m_ok = buttons->button(QDialogButtonBox::Ok);
@@ -128,8 +131,10 @@ void CWiringDialog::Revalidate() {
 void CWiringDialog::OnCheck() {
   if (!m_check) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const WiringSelfTestResult result = m_check(Chosen());
+  PinTrace trace;
+  const WiringSelfTestResult result = m_check(Chosen(), trace);
   QApplication::restoreOverrideCursor();
+  m_trace->SetTrace(trace);
   QString report;
   for (const WiringFindingLine& finding : result.findings) {
     report += QString::fromStdString(finding.text) + QLatin1Char('\n');

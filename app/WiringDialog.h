@@ -10,6 +10,7 @@
 #include <string>
 
 #include "PinAssignment.h"
+#include "PinTrace.h"
 #include "SelfTest.h"
 
 class QCheckBox;
@@ -20,8 +21,11 @@ class QPushButton;
 
 namespace quarrow {
 
-// Runs the self-test with an assignment on the connected programmer.
-using WiringCheck = std::function<WiringSelfTestResult(const PinAssignment&)>;
+class CPinTraceView;
+
+// Runs the self-test with an assignment on the connected programmer, recording its pin traffic in
+// the trace.
+using WiringCheck = std::function<WiringSelfTestResult(const PinAssignment&, PinTrace&)>;
 
 class CWiringDialog : public QDialog {
   Q_OBJECT
@@ -50,6 +54,7 @@ class CWiringDialog : public QDialog {
   QPushButton* m_ok = nullptr;
   QPushButton* m_checkButton = nullptr;
   QPlainTextEdit* m_report = nullptr;
+  CPinTraceView* m_trace = nullptr;
 };
 
 }  // namespace quarrow

@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A whole PROM read on the simulated programmer with the real waits. Reports wall time per read
-// against the protocol's floor of waiting (kReadWaitFloorMs) and the CPU time the reading thread
-// spends, which must stay small: the waits are sleeps, not spins.
+// A whole PROM read on the simulated programmer with the real waits, with and without a pin trace
+// being recorded. Reports wall time per read against the protocol's floor of waiting
+// (kReadWaitFloorMs) and the CPU time the reading thread spends, which must stay small: the waits
+// are sleeps, not spins.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <ctime>
 
+#include "PinTrace.h"
 #include "Programmer.h"
 #include "ReadOut.h"
+#include "VcdWriter.h"
 #include "sim/SimulatedProgrammer.h"
 
 namespace quarrow {
@@ -38,7 +41,9 @@ struct ConnectedSimulation {
   ReadPromJob Job(WaitFunction wait) { return {port, pinByte, image, receiver, std::move(wait), nullptr}; }
 };
 
-void BM_WholeRead(benchmark::State& state) {
+// A whole read with the real waits; `traced`: through the recording pin port, as read --trace
+// reads, its time taken from the same waits.
+void WholeRead(benchmark::State& state, bool traced) {
   ConnectedSimulation s;
   if (!s.Connect()) {
     state.SkipWithError("cannot connect to the simulated programmer");
@@ -48,22 +53,46 @@ void BM_WholeRead(benchmark::State& state) {
   double wallMs = 0;
   double cpuMs = 0;
   bool complete = true;
+  std::size_t events = 0;
   for (auto _ : state) {
-    ReadPromJob job = s.Job(SleepMilliseconds);
+    PinTrace trace = PinTraceFor({});
+    TracingPinPort tracing(s.port, trace);
+    ReadPromJob job = traced ? ReadPromJob{tracing, s.pinByte, s.image, s.receiver,
+                                           tracing.TimedWait(), nullptr}
+                             : s.Job(SleepMilliseconds);
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = ThreadCpuMs();
     const ReadResult result = ReadPromThread(job);
     cpuMs += ThreadCpuMs() - cpuStart;
     wallMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     complete = complete && result.outcome == ReadOutcome::Complete && s.image == s.sim.Chip();
+    events += trace.events.size();
     benchmark::DoNotOptimize(result);
   }
   if (!complete) state.SkipWithError("a read did not return the simulated chip");
+  if (traced != (events > 0)) state.SkipWithError("the read was not recorded as asked");
   const double reads = static_cast<double>(state.iterations());
   state.counters["wall_ms"] = wallMs / reads;
   state.counters["floor_ms"] = kReadWaitFloorMs;
   state.counters["wall_over_floor"] = wallMs / reads / kReadWaitFloorMs;
   state.counters["thread_cpu_ms"] = cpuMs / reads;
+}
+
+void BM_WholeRead(benchmark::State& state) { WholeRead(state, false); }
+void BM_WholeReadTraced(benchmark::State& state) { WholeRead(state, true); }
+
+// Turning a whole read's recording into the Value Change Dump that read --trace saves.
+void BM_TraceToVcd(benchmark::State& state) {
+  ConnectedSimulation s;
+  if (!s.Connect()) {
+    state.SkipWithError("cannot connect to the simulated programmer");
+    return;
+  }
+  PinTrace trace = PinTraceFor({});
+  TracingPinPort tracing(s.port, trace, [](int) {});
+  ReadPromJob job{tracing, s.pinByte, s.image, s.receiver, tracing.TimedWait(), nullptr};
+  ReadPromThread(job);
+  for (auto _ : state) benchmark::DoNotOptimize(PinTraceVcd(trace));
 }
 
 // The same read with the waits left out: what the protocol and the simulated pins cost by
@@ -97,6 +126,8 @@ void BM_WaitsAlone(benchmark::State& state) {
 
 BENCHMARK(BM_ReadWithoutWaits)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WholeRead)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(3);
+BENCHMARK(BM_WholeReadTraced)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(3);
+BENCHMARK(BM_TraceToVcd)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WaitsAlone)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(3);
 
 }  // namespace

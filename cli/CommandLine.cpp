@@ -5,6 +5,7 @@
 #include "CliTexts.h"
 #include "Commands.h"
 #include "Strings.h"
+#include "TraceTexts.h"
 
 namespace quarrow::cli {
 
@@ -145,6 +146,19 @@ CLI::Option* AddReadsOption(CLI::App& command, int& reads, const std::string& he
   return command.add_option("--reads", reads, help)
       ->type_name("N")
       ->check(CLI::Range(kMinReads, kMaxReads));
+}
+
+CLI::Option* AddTraceOption(CLI::App& command, std::string& trace) {
+  return command.add_option("--trace", trace, res::kTraceHelp)
+      ->type_name("FILE.vcd")
+      ->check(kFileName);
+}
+
+std::optional<std::string> TraceUsageError(const std::string& trace, const std::string& output) {
+  if (trace.empty()) return std::nullopt;
+  std::string problem = TraceTargetProblem(trace, output);
+  if (problem.empty()) return std::nullopt;
+  return problem;
 }
 
 ImageFileLayout Layout(bool nss) { return nss ? ImageFileLayout::Nss : ImageFileLayout::Mame; }

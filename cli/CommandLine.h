@@ -70,6 +70,11 @@ CLI::Option* AddRomLoadFlag(CLI::App& command, bool& romLoad);
 CLI::Option* AddStrictFlag(CLI::App& command, bool& strict);
 CLI::Option* AddReadsOption(CLI::App& command, int& reads, const std::string& help);
 
+// --trace FILE.vcd, for the commands that drive the pins.
+CLI::Option* AddTraceOption(CLI::App& command, std::string& trace);
+// Why the --trace file (if any) cannot be written beside the image file `output`, or nothing.
+std::optional<std::string> TraceUsageError(const std::string& trace, const std::string& output);
+
 ImageFileLayout Layout(bool nss);
 
 }  // namespace quarrow::cli

@@ -71,16 +71,22 @@ ExitStatus ListCommand(const DeviceOptions& device, Console& console) {
 ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
                        const Presentation& presentation, Console& console) {
   // A save that is bound to fail should not cost a four-second read first.
-  if (!options.output.empty() && !CheckSaveTargetReporting(options.output, console)) {
-    return kExitFailure;
+  for (const std::string& file : {options.output, options.trace}) {
+    if (!file.empty() && !CheckSaveTargetReporting(file, console)) return kExitFailure;
   }
   ExitStatus status = kExitFailure;
   std::unique_ptr<ChipSession> session = ChipSession::Connect(device, console, status);
   if (!session) return status;
 
   std::vector<PromImage> reads;
-  if (!session->ReadRepeatedly(options.reads, reads, res::kReading, console)) return kExitFailure;
+  PinTrace trace;
+  if (!options.trace.empty()) session->RecordInto(trace);
+  const bool read = session->ReadRepeatedly(options.reads, reads, res::kReading, console);
   session.reset();
+  // The trace of a read that failed is the one most worth having; after Ctrl-C nothing is saved.
+  const bool traced = options.trace.empty() || InterruptedExitStatus() != kExitSuccess ||
+                      SaveTraceReporting(options.trace, trace, console);
+  if (!read) return kExitFailure;
   const PromImage& image = reads.front();
   nlohmann::ordered_json report = ReportJson("read", nullptr, options.layout);
 
@@ -131,13 +137,14 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
       report["saved_to"] = options.output;
       report["file_layout"] = options.layout == ImageFileLayout::Nss ? "raw" : "mame";
     }
+    if (traced && !options.trace.empty()) report["trace_saved_to"] = options.trace;
     AddImageJson(report, *facts, presentation.romLoad);
-    report["outcome"] = saved ? "ok" : "save-failed";
+    report["outcome"] = saved && traced ? "ok" : "save-failed";
     PrintJson(report, console);
   } else {
     PrintFacts(*facts, console, false, presentation.romLoad);
   }
-  return saved ? kExitSuccess : kExitFailure;
+  return saved && traced ? kExitSuccess : kExitFailure;
 }
 
 ExitStatus CompareCommand(const DeviceOptions& device, const std::string& path,
@@ -305,13 +312,14 @@ Exit status:
   AddStrictFlag(*read, options->read.strict);
   AddRomLoadFlag(*read, options->romLoad);
   AddJsonFlag(*read, options->json);
-  // Standard output holds one JSON object and nothing else, so a script can parse it whole.
+  AddTraceOption(*read, options->read.trace);
   auto usageError = [options]() -> std::optional<std::string> {
+    // Standard output holds one JSON object and nothing else, so a script can parse it whole.
     if (options->json && !options->read.output.empty() &&
         NamesStandardOutput(options->read.output)) {
       return std::string(kJsonOutputIsStandardOutput);
     }
-    return std::nullopt;
+    return TraceUsageError(options->read.trace, options->read.output);
   };
   return {read, true, usageError, [options](const CommandContext& context) {
             options->read.layout = Layout(options->nss);

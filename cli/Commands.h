@@ -39,6 +39,7 @@ struct ReadOptions {
   ImageFileLayout layout = ImageFileLayout::Mame;
   int reads = 1;        // more than one: all must agree bit for bit, or nothing is saved
   bool strict = false;  // a read a diagnosis calls broken fails with kExitBrokenRead
+  std::string trace;    // empty: no pin trace
 };
 ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
                        const Presentation& presentation, Console& console);
@@ -61,6 +62,8 @@ ExitStatus ArchiveCommand(const DeviceOptions& device, const ArchiveOptions& opt
                           const Presentation& presentation, std::istream& in, Console& console);
 
 // Exit status 0 when the wiring is plausible, 3 when a fault is likely or the check could not run.
-ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, Console& console);
+// `trace`, when not empty, receives the check's pin traffic.
+ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, const std::string& trace,
+                           Console& console);
 
 }  // namespace quarrow::cli

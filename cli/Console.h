@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ImageFile.h"
+#include "PinTrace.h"
 
 namespace quarrow::cli {
 
@@ -37,5 +38,14 @@ bool SaveImageReporting(const std::string& path, const PromImage& image, ImageFi
 // Before a read whose result is to be saved: prints "Can't save file - PATH: reason" if the save is
 // bound to fail.
 bool CheckSaveTargetReporting(const std::string& path, Console& console);
+
+// Saves the trace as a Value Change Dump with the safe save, then prints "Pin trace saved to -
+// PATH"; on failure prints "Can't save file - PATH: reason".
+bool SaveTraceReporting(const std::string& path, const PinTrace& trace, Console& console);
+
+// Why --trace FILE cannot be used beside --output OUTPUT (empty: none given), checked before
+// anything is read; empty when it can. Standard output holds the command's result, and one file
+// cannot hold both the image and the trace.
+std::string TraceTargetProblem(const std::string& path, const std::string& output);
 
 }  // namespace quarrow::cli

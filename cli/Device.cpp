@@ -167,8 +167,12 @@ bool ChipSession::ReadRepeatedly(int count, std::vector<PromImage>& reads, const
 
 bool ChipSession::ReadOnce(PromImage& image, ProgressBar& progress, Console& console) {
   CD2xxPinPort port(*d2xx_, handle_);
+  // Without a trace the read goes straight to the programmer, as it always has.
+  std::optional<TracingPinPort> traced;
+  if (trace_ != nullptr) traced.emplace(port, *trace_);
   std::uint8_t pinByte = 0;
-  ReadPromJob job{port, pinByte, image, progress};
+  ReadPromJob job{traced ? static_cast<IPinPort&>(*traced) : port, pinByte, image, progress};
+  if (traced) job.wait = traced->TimedWait();
   job.stopRequested = &StopRequested();
   job.pins = pins_;
   const ReadResult result = ReadPromThread(job);
@@ -188,7 +192,14 @@ bool ChipSession::ReadOnce(PromImage& image, ProgressBar& progress, Console& con
 
 WiringSelfTestResult ChipSession::SelfTest() {
   CD2xxPinPort port(*d2xx_, handle_);
-  return RunWiringSelfTest(port, pins_);
+  if (trace_ == nullptr) return RunWiringSelfTest(port, pins_);
+  TracingPinPort traced(port, *trace_);
+  return RunWiringSelfTest(traced, pins_, traced.TimedWait());
+}
+
+void ChipSession::RecordInto(PinTrace& trace) {
+  trace = PinTraceFor(pins_);
+  trace_ = &trace;
 }
 
 }  // namespace quarrow::cli

@@ -14,6 +14,7 @@
 #include "FtdiChip.h"
 #include "Interruption.h"
 #include "PinAssignment.h"
+#include "PinTrace.h"
 #include "ProgressBar.h"
 #include "PromImage.h"
 #include "SelfTest.h"
@@ -80,6 +81,9 @@ class ChipSession {
                       Console& console);
   // Runs the wiring self-test with the options' pin assignment.
   WiringSelfTestResult SelfTest();
+  // Records the pin traffic of the reads and self-tests from here on into `trace` (set up for the
+  // session's pin assignment), which must outlive them.
+  void RecordInto(PinTrace& trace);
 
   // The serial number of the programmer in use, as its device list gave it.
   const std::string& Serial() const { return serial_; }
@@ -95,6 +99,7 @@ class ChipSession {
   FT_HANDLE handle_ = nullptr;
   std::string serial_;
   PinAssignment pins_;
+  PinTrace* trace_ = nullptr;
 };
 
 }  // namespace quarrow::cli

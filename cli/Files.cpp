@@ -4,8 +4,11 @@
 
 #include "CliTexts.h"
 #include "Console.h"
+#include "PlatformConsole.h"
 #include "PrintableText.h"
 #include "Strings.h"
+#include "TraceTexts.h"
+#include "VcdWriter.h"
 
 namespace quarrow::cli {
 
@@ -57,6 +60,32 @@ bool CheckSaveTargetReporting(const std::string& path, Console& console) {
     return false;
   }
   return true;
+}
+
+bool SaveTraceReporting(const std::string& path, const PinTrace& trace, Console& console) {
+  const std::string vcd =
+      PinTraceVcd(trace, std::string("written by ") + kProgramName + " " + res::kVersion);
+  const FileStatus status = SaveFileBytes(
+      PathFromUtf8(path), {reinterpret_cast<const std::uint8_t*>(vcd.data()), vcd.size()});
+  if (!status) {
+    console.err << res::kCantSaveFile << PrintableText(path) << ": " << PrintableText(status.reason) << '\n';
+    return false;
+  }
+  console.err << res::kTraceSavedTo << PrintableText(path) << '\n';
+  return true;
+}
+
+std::string TraceTargetProblem(const std::string& path, const std::string& output) {
+  if (path == "-" || NamesStandardOutput(path)) return res::kTraceIsStandardOutput;
+  if (output.empty()) return {};
+  // The same name, the same existing file under two names, or two names of one file yet to be made.
+  std::error_code error, otherError;
+  const std::filesystem::path trace = PathFromUtf8(path), image = PathFromUtf8(output);
+  const bool same = path == output || std::filesystem::equivalent(trace, image, error) ||
+                    (std::filesystem::weakly_canonical(trace, error) ==
+                         std::filesystem::weakly_canonical(image, otherError) &&
+                     !error && !otherError);
+  return same ? res::kTraceIsTheImageFile : std::string();
 }
 
 }  // namespace quarrow::cli

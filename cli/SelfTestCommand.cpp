@@ -8,12 +8,17 @@
 
 namespace quarrow::cli {
 
-ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, Console& console) {
+ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, const std::string& trace,
+                           Console& console) {
+  if (!trace.empty() && !CheckSaveTargetReporting(trace, console)) return kExitFailure;
   ExitStatus status = kExitFailure;
   std::unique_ptr<ChipSession> session = ChipSession::Connect(device, console, status);
   if (!session) return status;
+  PinTrace recorded;
+  if (!trace.empty()) session->RecordInto(recorded);
   const WiringSelfTestResult result = session->SelfTest();
   session.reset();
+  const bool traced = trace.empty() || SaveTraceReporting(trace, recorded, console);
 
   if (json) {
     nlohmann::ordered_json report{{"command", "selftest"},
@@ -29,13 +34,14 @@ ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, Console& cons
     }
     report["findings"] = std::move(findings);
     report["verdict"] = result.verdict;
+    if (traced && !trace.empty()) report["trace_saved_to"] = trace;
     report["outcome"] = result.plausible ? "plausible" : "fault";
     PrintJson(report, console);
   } else {
     for (const WiringFindingLine& finding : result.findings) console.out << finding.text << '\n';
     console.out << result.verdict << '\n' << std::flush;
   }
-  return result.plausible ? kExitSuccess : kExitFailure;
+  return result.plausible && traced ? kExitSuccess : kExitFailure;
 }
 
 Command DeclareSelfTest(CLI::App& program, CommonOptions& common) {
@@ -51,11 +57,19 @@ Exit status:
   0    the wiring is plausible
   2    the command line could not be understood
   3    a wiring fault is likely, or the check could not run)");
-  auto json = std::make_shared<bool>(false);
+  struct Options {
+    bool json = false;
+    std::string trace;
+  };
+  auto options = std::make_shared<Options>();
   AddDeviceOption(*selftest, common);
-  AddJsonFlag(*selftest, *json);
-  return {selftest, false, nullptr, [json](const CommandContext& context) {
-            return SelfTestCommand(context.device, *json, context.console);
+  AddJsonFlag(*selftest, options->json);
+  AddTraceOption(*selftest, options->trace);
+  return {selftest, false,
+          [options] { return TraceUsageError(options->trace, std::string()); },
+          [options](const CommandContext& context) {
+            return SelfTestCommand(context.device, options->json, options->trace,
+                                   context.console);
           }};
 }
 

@@ -38,6 +38,11 @@ PromImage DecodeImageFile(std::span<const std::uint8_t> bytes, ImageFileLayout l
   return image;
 }
 
+FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& image,
+                         ImageFileLayout layout) {
+  return SaveFileBytes(path, EncodeImageFile(image, layout));
+}
+
 FileStatus OpenImageFile(const std::filesystem::path& path, ImageFileLayout layout, PromImage& image) {
   std::vector<std::uint8_t> bytes;
   FileStatus status = ReadImageFileBytes(path, bytes);

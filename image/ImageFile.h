@@ -51,6 +51,8 @@ struct FileStatus {
 // RemoveUnfinishedSaveFiles.
 FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& image,
                          ImageFileLayout layout);
+// Saves any bytes the same way: for the other files the program writes (a pin trace).
+FileStatus SaveFileBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 
 // Creates `path` holding the image only if nothing exists under that name, for an archive that must
 // never replace a dump. The bytes go to a temporary file beside it, which is then linked in under

@@ -288,7 +288,7 @@ void SyncFolder(const std::filesystem::path& folder) {
 
 // Not atomic: a crash between the truncation and the sync leaves a short file. Only for a target
 // whose folder refuses the temporary file that would have made it so.
-FileStatus OverwriteInPlace(const SaveTarget& target, const ImageFileBytes& bytes) {
+FileStatus OverwriteInPlace(const SaveTarget& target, std::span<const std::uint8_t> bytes) {
   // O_NOFOLLOW: the name was resolved to its last link already; a link put there since is not
   // followed somewhere else.
   const int fd = ::open(target.path.c_str(),
@@ -301,13 +301,13 @@ FileStatus OverwriteInPlace(const SaveTarget& target, const ImageFileBytes& byte
   if (!S_ISREG(info.st_mode)) return FileStatus::Failure("it is no longer a regular file");
   if (::ftruncate(fd, 0) != 0) return FileStatus::Failure(SystemReason(errno));
   if (FileStatus written = WriteAll(fd, bytes.data(), bytes.size()); !written) return written;
-  // Success means the 16 bytes are on the disk, not only in the page cache.
+  // Success means the bytes are on the disk, not only in the page cache.
   if (::fsync(fd) != 0) return FileStatus::Failure(SystemReason(errno));
   if (file.Close() != 0) return FileStatus::Failure(SystemReason(errno));
   return {};
 }
 
-FileStatus ReplaceFile(const SaveTarget& target, const ImageFileBytes& bytes) {
+FileStatus ReplaceFile(const SaveTarget& target, std::span<const std::uint8_t> bytes) {
   const bool exists = target.kind == TargetKind::Regular;
   struct stat existing {};
   if (exists) {
@@ -348,7 +348,7 @@ FileStatus ReplaceFile(const SaveTarget& target, const ImageFileBytes& bytes) {
 
 // Devices, FIFOs and files open elsewhere are written in place, as a plain write would: replacing
 // them by name would turn /dev/null into a regular file and never reach the reader of a FIFO.
-FileStatus WriteDirectly(const SaveTarget& target, const ImageFileBytes& bytes) {
+FileStatus WriteDirectly(const SaveTarget& target, std::span<const std::uint8_t> bytes) {
   if (S_ISSOCK(target.type)) return FileStatus::Failure(kIsASocket);
   // O_NONBLOCK: the open of a FIFO without a reader fails at once (ENXIO) instead of waiting for
   // ever, and a serial device does not wait for its carrier.
@@ -377,7 +377,7 @@ FileStatus WriteDirectly(const SaveTarget& target, const ImageFileBytes& bytes) 
     return FileStatus::Failure(SystemReason(errno));
   }
   Descriptor file(fd);
-  // Blocking again, so a reader that is a little slow still gets all 16 bytes.
+  // Blocking again, so a reader that is a little slow still gets all the bytes.
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   if (FileStatus written = WriteAll(fd, bytes.data(), bytes.size()); !written) return written;
   if (target.kind == TargetKind::Regular && ::fsync(fd) != 0) {
@@ -390,12 +390,10 @@ FileStatus WriteDirectly(const SaveTarget& target, const ImageFileBytes& bytes) 
 
 }  // namespace
 
-FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& image,
-                         ImageFileLayout layout) {
+FileStatus SaveFileBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
   if (path.empty()) return FileStatus::Failure("no file name given");
   SaveTarget target;
   if (FileStatus resolved = ResolveTarget(path, target); !resolved) return resolved;
-  const ImageFileBytes bytes = EncodeImageFile(image, layout);
   if (target.kind == TargetKind::Folder) return FileStatus::Failure(kIsAFolder);
   if (target.kind == TargetKind::Other || target.openFileLink) return WriteDirectly(target, bytes);
   return ReplaceFile(target, bytes);

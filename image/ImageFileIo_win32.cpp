@@ -122,12 +122,16 @@ class TemporaryFile {
   bool moved_ = false;
 };
 
-FileStatus WriteBytes(HANDLE file, const ImageFileBytes& bytes) {
-  DWORD written = 0;
-  if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-    return LastFailure();
+FileStatus WriteBytes(HANDLE file, std::span<const std::uint8_t> bytes) {
+  // A pipe may take a longer file (a pin trace) in parts.
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+      return LastFailure();
+    }
+    if (written == 0) return FileStatus::Failure("the disk took only part of the file");
+    bytes = bytes.subspan(written);
   }
-  if (written != bytes.size()) return FileStatus::Failure("the disk took only part of the file");
   return {};
 }
 
@@ -176,8 +180,8 @@ std::filesystem::path FullPath(const std::filesystem::path& path) {
 }
 
 // Not atomic: only for a file the user may write in a folder that refuses the temporary file. The
-// save counts as done once the 16 bytes are flushed to the disk.
-FileStatus OverwriteInPlace(const std::filesystem::path& path, const ImageFileBytes& bytes) {
+// save counts as done once the bytes are flushed to the disk.
+FileStatus OverwriteInPlace(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
   FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return LastFailure();
@@ -189,14 +193,12 @@ FileStatus OverwriteInPlace(const std::filesystem::path& path, const ImageFileBy
 
 }  // namespace
 
-FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& image,
-                         ImageFileLayout layout) {
+FileStatus SaveFileBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
   if (path.empty()) return FileStatus::Failure("no file name given");
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return FileStatus::Failure(kIsAFolder);
   }
-  const ImageFileBytes bytes = EncodeImageFile(image, layout);
 
   bool exists = false;
   {

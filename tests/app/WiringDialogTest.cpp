@@ -23,6 +23,7 @@
 #include "Resources.h"
 #include "SimulatedWindowState.h"
 #include "Strings.h"
+#include "TraceTexts.h"
 #include "WiringDialog.h"
 #include "WiringTexts.h"
 
@@ -159,6 +160,23 @@ TEST_F(WiringDialogTest, CheckWiringRunsOnTheConnectedProgrammerWithTheChosenPin
   });
   // The check leaves the programmer set up for the wiring in use.
   EXPECT_EQ(sim.SetupCalls().back().args, (std::vector<std::uint32_t>{0xFF, 1}));
+}
+
+TEST_F(WiringDialogTest, CheckWiringDrawsItsPinTraceAndSaysItInWords) {
+  Make();
+  Connect();
+  InDialog([](CWiringDialog& d) {
+    auto* trace = In<QWidget>(d, res::kTraceViewName);
+    EXPECT_EQ(trace->accessibleName(), QString::fromUtf8(res::kTraceViewAccessibleName));
+    EXPECT_EQ(trace->accessibleDescription(), QString::fromUtf8(res::kTraceViewEmpty));
+    In<QPushButton>(d, res::kWiringCheckName)->click();
+    // Each pass reads the data line once in its reset, then before and inside each clock pulse:
+    // the sample chip's bits 1000 0000 1100 0100 once each, the next bit showing inside a pulse.
+    EXPECT_EQ(trace->accessibleDescription(),
+              QStringLiteral("Pin trace of the check, 680 ms: clock (D0) 20 low pulses; reset (D1) 2 "
+                             "high pulses; data (D4) 42 samples, read as 1 1 0 0 0 0 0 0, 0 0 0 0 0 0 "
+                             "0 0, 1 1 1 1 0 0 0 0, 0 0 1 1 0 0 0 0, 1 1 1 0 0 0 0 0, 0 0"));
+  });
 }
 
 }  // namespace
