@@ -37,10 +37,12 @@
 #include "IdentificationText.h"
 #include "Identify.h"
 #include "PlainText.h"
+#include "PrintableText.h"
 #include "Resources.h"
 #include "StatusPane.h"
 #include "Strings.h"
 #include "WiringDialog.h"
+#include "WiringFile.h"
 #include "WiringTexts.h"
 
 // Outside any namespace, as Qt's resource initialiser must be.
@@ -57,6 +59,17 @@ QStringList FileFilters() { return {Text(res::kFilterMame), Text(res::kFilterAll
 // The libraries' reasons are UTF-8 on every system, the system's own words included.
 QString WithReason(const QString& text, const std::string& reason) {
   return reason.empty() ? text : text + QStringLiteral(": ") + QString::fromUtf8(reason);
+}
+
+// A programmer's entry in the list: its serial spelled as everywhere else (WiringFile.h), so two
+// serials that differ only in bytes that are not UTF-8 look different, and as the wiring dialog
+// and the wiring file spell them.
+QString EntryText(const DeviceEntry& entry) { return QString::fromUtf8(PrintableText(entry.text)); }
+
+// "Pin assignment in use: clock=D2,reset=D3,data=D6, data inverted"
+QString WiringInUse(const PinAssignment& pins) {
+  return Text(res::kWiringInUse) + QString::fromStdString(pins.Text()) +
+         (pins.invertData ? Text(res::kDataInverted) : QString());
 }
 
 // "Lucida Console" where installed, else the system's fixed font, in proportion to the window's
@@ -98,7 +111,7 @@ AppLinks BuildTimeLinks() {
 
 CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
     : QDialog(pParent), m_ctx(std::move(context)), m_hIcon(ApplicationIcon()),
-      m_wiring(m_ctx.wiringSettingsFile) {
+      m_wiring(m_ctx.wiringFile, m_ctx.legacyWiringSettings) {
   setWindowTitle(Text(res::kMainDialog.caption));
   setObjectName(Text(res::kMainDialog.name));
   setWindowIcon(m_hIcon);
@@ -180,6 +193,10 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
     m_ctx.services.MessageBox(
         this, Text(res::kCantReadKnownDumps) + QString::fromUtf8(tableError),
         Text(res::kCaptionError));
+  }
+  // A wiring that cannot be used is said before any Connect would quietly read on another one.
+  if (const QStringList problems = m_wiring.CheckAtStart(); !problems.isEmpty()) {
+    m_ctx.services.MessageBox(this, problems.join(QStringLiteral("\n\n")), Text(res::kCaptionError));
   }
   const int statusHeight = m_statusBar->sizeHint().height();
   m_statusBar->setGeometry(0, client->height() - statusHeight, client->width(), statusHeight);
@@ -300,7 +317,7 @@ void CQuarrowDlg::AddDeviceEntries() {
   // The entries come sorted as a sorted Windows combo box orders them; each item keeps the index of
   // the device it stands for.
   for (std::size_t i = 0; i < m_devices.size(); ++i) {
-    m_cbDevices->addItem(QString::fromUtf8(m_devices[i].text), static_cast<int>(i));
+    m_cbDevices->addItem(EntryText(m_devices[i]), static_cast<int>(i));
   }
 }
 
@@ -315,8 +332,8 @@ void CQuarrowDlg::OnDropDownDevices() {
   const QString text = m_cbDevices->currentText();
   const int index = m_cbDevices->currentIndex();
   const bool typed = index < 0 || m_cbDevices->itemText(index) != text;
-  const std::string selected = typed ? std::string() : m_devices.at(static_cast<std::size_t>(
-                                                           m_cbDevices->itemData(index).toInt())).text;
+  const QString selected = typed ? QString() : EntryText(m_devices.at(static_cast<std::size_t>(
+                                                       m_cbDevices->itemData(index).toInt())));
 
   std::vector<DeviceEntry> devices = EnumerateProgrammers(m_ctx.d2xx);
   const bool sameEntries = std::equal(devices.begin(), devices.end(), m_devices.begin(), m_devices.end(),
@@ -332,7 +349,7 @@ void CQuarrowDlg::OnDropDownDevices() {
     m_cbDevices->setEditText(text);
     return;
   }
-  const int kept = m_cbDevices->findText(QString::fromUtf8(selected), Qt::MatchExactly | Qt::MatchCaseSensitive);
+  const int kept = m_cbDevices->findText(selected, Qt::MatchExactly | Qt::MatchCaseSensitive);
   m_cbDevices->setCurrentIndex(kept >= 0 ? kept : (m_devices.empty() ? -1 : 0));
   ShowStartOfDeviceText();
 }
@@ -346,16 +363,32 @@ std::optional<DeviceEntry> CQuarrowDlg::ChosenEntry() const {
     index = m_cbDevices->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
   }
   if (index >= 0) return m_devices.at(static_cast<std::size_t>(m_cbDevices->itemData(index).toInt()));
-  // Text typed by the person that names no entry: take it as a serial number.
-  if (!text.trimmed().isEmpty()) return EntryForSerial(text.trimmed().toStdString());
+  // Text typed by the person that names no entry: a listed programmer's serial as the list spells
+  // it, else a serial number as typed.
+  const std::string typed = text.trimmed().toStdString();
+  for (const DeviceEntry& entry : m_devices) {
+    if (!typed.empty() && SerialSpelling(entry.serial) == typed) return entry;
+  }
+  if (!typed.empty()) return EntryForSerial(typed);
   return std::nullopt;
 }
 
 void CQuarrowDlg::OnBnClickedConnect() {
   if (Busy()) return;
   const std::optional<DeviceEntry> chosen = ChosenEntry();
-  if (!chosen) return;
-  const DeviceEntry& entry = *chosen;
+  if (!chosen || !ConnectTo(*chosen)) return;
+  QString status = Text(res::kConnected);
+  if (!m_pinsInUse.IsDefault()) status += QStringLiteral(" - ") + WiringInUse(m_pinsInUse);
+  SetStatus(status);
+}
+
+bool CQuarrowDlg::ConnectTo(const DeviceEntry& entry) {
+  PinAssignment pins;
+  QString wiringError;
+  if (!m_wiring.For(entry.serial, pins, wiringError)) {
+    ShowError(wiringError);
+    return false;
+  }
   // The programmer in use is closed before it is opened again: the driver would refuse the second
   // open as busy, and one unplugged and plugged in again meanwhile needs opening afresh.
   const bool again = m_ctx.ftHandle != nullptr && m_connected && SameProgrammer(*m_connected, entry);
@@ -366,45 +399,70 @@ void CQuarrowDlg::OnBnClickedConnect() {
     EnableControls(false);
   }
   const FT_HANDLE previous = m_ctx.ftHandle;
-  const PinAssignment pins = m_wiring.For(entry.serial);
   const ConnectResult result = ConnectProgrammer(m_ctx.d2xx, entry, m_ctx.ftHandle, pins);
   if (!result.ok) {
     // A different programmer that will not open leaves the earlier connection as it was.
     ShowError(WithReason(Text(res::kCantOpenDevice), result.error));
-    return;
+    return false;
   }
   // The programmer used until now is handed back to other programs.
   if (previous != nullptr) m_ctx.d2xx.FT_Close(previous);
   m_connected = entry;
   m_pinsInUse = pins;
   EnableControls(true);
-  QString status = Text(res::kConnected);
-  if (!pins.IsDefault()) {
-    status += QStringLiteral(" - ") + Text(res::kWiringInUse) + QString::fromStdString(pins.Text()) +
-              (pins.invertData ? Text(res::kDataInverted) : QString());
-  }
-  SetStatus(status);
+  return true;
 }
 
 void CQuarrowDlg::OnFileWiring() {
   if (Busy()) return;
   const std::optional<DeviceEntry> entry = ChosenEntry();
   const std::string serial = entry ? entry->serial : std::string();
+  StoredWirings stored;
+  QString error;
+  if (!m_wiring.Load(stored, error)) {
+    ShowError(error);
+    return;
+  }
+  const std::optional<FtdiChip> chip = entry ? entry->chip : std::nullopt;
   // The check needs this very programmer connected; it sets the pins up for the assignment being
-  // tried and then back for the one in use, since the direction mask differs between them.
+  // tried and then back for the one in use, since the direction mask differs between them. Pins the
+  // chip lacks are refused before any is driven, as Connect refuses them.
   WiringCheck check;
   if (m_ctx.ftHandle != nullptr && m_connected && entry && SameProgrammer(*m_connected, *entry)) {
-    check = [this](const PinAssignment& pins, PinTrace& trace) {
+    check = [this, chip](const PinAssignment& pins, PinTrace& trace) {
+      WiringSelfTestResult result;
+      result.verdict = chip ? MissingPinsText(*chip, pins) : std::string();
+      if (!result.verdict.empty()) return result;
       m_ctx.d2xx.FT_SetBitMode(m_ctx.ftHandle, pins.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
       trace = PinTraceFor(pins);
       TracingPinPort traced(m_ctx.pinPort, trace, m_ctx.wait);
-      WiringSelfTestResult result = RunWiringSelfTest(traced, pins, traced.TimedWait());
+      result = RunWiringSelfTest(traced, pins, traced.TimedWait());
       m_ctx.d2xx.FT_SetBitMode(m_ctx.ftHandle, m_pinsInUse.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
       return result;
     };
   }
-  CWiringDialog dialog(serial, m_wiring.For(serial), WiringSettings::Default(), std::move(check), this);
-  if (dialog.exec() == QDialog::Accepted) m_wiring.Remember(serial, dialog.Chosen());
+  const PinAssignment defaults = m_wiring.DefaultFor(serial, stored);
+  QString note;
+  if (const std::optional<PinAssignment> environment = WiringSettings::FromEnvironment(note)) {
+    note = Text(res::kPinsVariableWins) + QString::fromStdString(environment->Text());
+  }
+  CWiringDialog dialog(serial, chip, stored.Own(serial).value_or(defaults), defaults, std::move(check), this);
+  dialog.SetNote(note);
+  if (dialog.exec() != QDialog::Accepted) return;
+  if (!m_wiring.Remember(serial, dialog.Chosen(), error)) {
+    ShowError(error);
+    return;
+  }
+  ApplyChangedWiring();
+}
+
+void CQuarrowDlg::ApplyChangedWiring() {
+  if (m_ctx.ftHandle == nullptr || !m_connected) return;
+  PinAssignment pins;
+  QString error;
+  if (!m_wiring.For(m_connected->serial, pins, error) || pins == m_pinsInUse) return;
+  const DeviceEntry entry = *m_connected;
+  if (ConnectTo(entry)) SetStatus(Text(res::kReconnectedWithWiring) + WiringInUse(m_pinsInUse));
 }
 
 void CQuarrowDlg::OnBnClickedReadChip() {

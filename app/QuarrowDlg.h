@@ -12,6 +12,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -62,7 +63,10 @@ struct QuarrowDlgContext {
   WaitFunction wait = SleepMilliseconds;
   AppLinks links = BuildTimeLinks();
   const KnownDumpTable* knownDumps = nullptr;  // null: the table built into the program
-  QString wiringSettingsFile = {};  // where each programmer's wiring is kept; empty: the person's settings
+  // The wiring file; empty: the person's own. Where an earlier version kept the wirings (an INI
+  // file); empty: the person's Qt settings.
+  std::filesystem::path wiringFile = {};
+  QString legacyWiringSettings = {};
 };
 
 QIcon ApplicationIcon();
@@ -132,6 +136,10 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   void BuildMenu(QMenuBar* menuBar);
   // The device list's chosen entry, or typed text as a serial number; nothing when it is empty.
   std::optional<DeviceEntry> ChosenEntry() const;
+  // Opens `entry` with the wiring it gets; false, said, when it cannot be opened.
+  bool ConnectTo(const DeviceEntry& entry);
+  // After the wiring dialog: the connected programmer set up again when its wiring has changed.
+  void ApplyChangedWiring();
 
   QuarrowDlgContext m_ctx;
   QIcon m_hIcon;

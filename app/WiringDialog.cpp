@@ -13,6 +13,8 @@
 #include <QVBoxLayout>
 
 #include "PinTraceView.h"
+#include "Programmer.h"
+#include "WiringFile.h"
 #include "WiringTexts.h"
 
 namespace quarrow {
@@ -21,10 +23,13 @@ namespace {
 
 QString Text(const char* text) { return QString::fromUtf8(text); }
 
-QComboBox* PinList(QWidget* parent, const char* name) {
+// The pins the chip has; all eight when it is not known (a serial typed rather than listed).
+QComboBox* PinList(QWidget* parent, const char* name, const char* description, std::optional<FtdiChip> chip) {
   auto* list = new QComboBox(parent);
   list->setObjectName(Text(name));
-  for (int pin = 0; pin < 8; ++pin) {
+  list->setAccessibleDescription(Text(description));
+  const int pins = chip ? FactsOf(*chip).bitBangPins : 8;
+  for (int pin = 0; pin < pins; ++pin) {
     list->addItem(QString::fromStdString(PinName(pin)) + QStringLiteral(" (") + Text(res::kPinSignalNames[pin]) +
                       QLatin1Char(')'),
                   pin);
@@ -34,23 +39,24 @@ QComboBox* PinList(QWidget* parent, const char* name) {
 
 }  // namespace
 
-CWiringDialog::CWiringDialog(const std::string& serial, const PinAssignment& current,
+CWiringDialog::CWiringDialog(const std::string& serial, std::optional<FtdiChip> chip, const PinAssignment& current,
                              const PinAssignment& defaults, WiringCheck check, QWidget* parent)
-    : QDialog(parent), m_defaults(defaults), m_check(std::move(check)) {
+    : QDialog(parent), m_defaults(defaults), m_chip(chip), m_check(std::move(check)) {
   setObjectName(Text(res::kWiringDialogName));
   setWindowTitle(Text(res::kWiringTitle));
   auto* layout = new QVBoxLayout(this);
-  // The serial comes from the device: plain text, never markup.
+  // The serial comes from the device: plain text, never markup, spelled as the list and the wiring
+  // file spell it.
   auto* heading = new QLabel(Text(res::kWiringFor) + (serial.empty() ? Text(res::kWiringNoProgrammer)
-                                                                     : QString::fromLocal8Bit(serial)),
+                                                                     : QString::fromUtf8(SerialSpelling(serial))),
                              this);
   heading->setTextFormat(Qt::PlainText);
   layout->addWidget(heading);
 
   auto* form = new QFormLayout;
-  m_clock = PinList(this, res::kWiringClockName);
-  m_reset = PinList(this, res::kWiringResetName);
-  m_data = PinList(this, res::kWiringDataName);
+  m_clock = PinList(this, res::kWiringClockName, res::kWiringClockDescription, chip);
+  m_reset = PinList(this, res::kWiringResetName, res::kWiringResetDescription, chip);
+  m_data = PinList(this, res::kWiringDataName, res::kWiringDataDescription, chip);
   // addRow with a text makes each label the buddy of its list, so Alt+C, Alt+R and Alt+D reach them.
   form->addRow(Text(res::kWiringClockLabel), m_clock);
   form->addRow(Text(res::kWiringResetLabel), m_reset);
@@ -58,17 +64,26 @@ CWiringDialog::CWiringDialog(const std::string& serial, const PinAssignment& cur
   layout->addLayout(form);
   m_invert = new QCheckBox(Text(res::kWiringInvertData), this);
   m_invert->setObjectName(Text(res::kWiringInvertName));
+  m_invert->setAccessibleDescription(Text(res::kWiringInvertDescription));
   layout->addWidget(m_invert);
   m_problem = new QLabel(this);
   m_problem->setTextFormat(Qt::PlainText);
+  m_problem->setWordWrap(true);
   layout->addWidget(m_problem);
+  m_note = new QLabel(this);
+  m_note->setTextFormat(Qt::PlainText);
+  m_note->setWordWrap(true);
+  m_note->hide();
+  layout->addWidget(m_note);
 
   auto* defaultButton = new QPushButton(Text(res::kWiringDefault), this);
   defaultButton->setObjectName(Text(res::kWiringDefaultName));
   defaultButton->setAutoDefault(false);
+  defaultButton->setAccessibleDescription(Text(res::kWiringDefaultDescription));
   m_checkButton = new QPushButton(Text(res::kWiringCheck), this);
   m_checkButton->setObjectName(Text(res::kWiringCheckName));
   m_checkButton->setAutoDefault(false);
+  m_checkButton->setAccessibleDescription(Text(res::kWiringCheckDescription));
   m_checkButton->setEnabled(static_cast<bool>(m_check));
   if (!m_check) m_checkButton->setToolTip(Text(res::kWiringCheckNeedsConnect));
   auto* row = new QHBoxLayout;
@@ -77,17 +92,26 @@ CWiringDialog::CWiringDialog(const std::string& serial, const PinAssignment& cur
   row->addStretch(1);
   layout->addLayout(row);
 
+  // Real text, not a placeholder, so that a screen reader reads it as well.
+  auto* hint = new QLabel(Text(m_check ? res::kWiringAppliesNow : res::kWiringApplies), this);
+  hint->setObjectName(Text(res::kWiringHintName));
+  hint->setTextFormat(Qt::PlainText);
+  hint->setWordWrap(true);
+  layout->addWidget(hint);
   m_report = new QPlainTextEdit(this);
   m_report->setObjectName(Text(res::kWiringReportName));
   m_report->setReadOnly(true);
-  m_report->setPlaceholderText(Text(res::kWiringApplies));
   m_report->setTabChangesFocus(true);
+  m_report->setAccessibleName(Text(res::kWiringReportAccessibleName));
+  m_report->setAccessibleDescription(Text(res::kWiringReportDescription));
   layout->addWidget(m_report);
   m_trace = new CPinTraceView(this);
   layout->addWidget(m_trace);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   m_ok = buttons->button(QDialogButtonBox::Ok);
+  m_ok->setAccessibleDescription(Text(m_check ? res::kWiringOkConnectedDescription : res::kWiringOkDescription));
+  buttons->button(QDialogButtonBox::Cancel)->setAccessibleDescription(Text(res::kWiringCancelDescription));
   layout->addWidget(buttons);
 
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -102,30 +126,40 @@ CWiringDialog::CWiringDialog(const std::string& serial, const PinAssignment& cur
 }
 
 PinAssignment CWiringDialog::Chosen() const {
+  const auto pin = [](const QComboBox* list) { return list->currentIndex() < 0 ? -1 : list->currentData().toInt(); };
   PinAssignment pins;
-  pins.clock = m_clock->currentData().toInt();
-  pins.reset = m_reset->currentData().toInt();
-  pins.data = m_data->currentData().toInt();
+  pins.clock = pin(m_clock);
+  pins.reset = pin(m_reset);
+  pins.data = pin(m_data);
   pins.invertData = m_invert->isChecked();
   return pins;
 }
 
 void CWiringDialog::Show(const PinAssignment& pins) {
-  m_clock->setCurrentIndex(pins.clock);
-  m_reset->setCurrentIndex(pins.reset);
-  m_data->setCurrentIndex(pins.data);
+  // A pin the chip lacks leaves its list empty; the problem line then says what selftest says.
+  m_missingPins = m_chip ? MissingPinsText(*m_chip, pins) : std::string();
+  m_clock->setCurrentIndex(m_clock->findData(pins.clock));
+  m_reset->setCurrentIndex(m_reset->findData(pins.reset));
+  m_data->setCurrentIndex(m_data->findData(pins.data));
   m_invert->setChecked(pins.invertData);
   Revalidate();
+}
+
+void CWiringDialog::SetNote(const QString& note) {
+  m_note->setText(note);
+  m_note->setVisible(!note.isEmpty());
 }
 
 void CWiringDialog::OnDefault() { Show(m_defaults); }
 
 void CWiringDialog::Revalidate() {
   const PinAssignment pins = Chosen();
+  const bool complete = pins.clock >= 0 && pins.reset >= 0 && pins.data >= 0;
   const bool distinct = pins.clock != pins.reset && pins.clock != pins.data && pins.reset != pins.data;
-  m_problem->setText(distinct ? QString() : Text(res::kWiringPinsClash));
-  m_ok->setEnabled(distinct);
-  m_checkButton->setEnabled(distinct && static_cast<bool>(m_check));
+  m_problem->setText(!complete ? QString::fromStdString(m_missingPins)
+                               : distinct ? QString() : Text(res::kWiringPinsClash));
+  m_ok->setEnabled(complete && distinct);
+  m_checkButton->setEnabled(complete && distinct && static_cast<bool>(m_check));
 }
 
 void CWiringDialog::OnCheck() {

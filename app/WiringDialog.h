@@ -7,8 +7,10 @@
 #include <QDialog>
 
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "FtdiChip.h"
 #include "PinAssignment.h"
 #include "PinTrace.h"
 #include "SelfTest.h"
@@ -31,12 +33,16 @@ class CWiringDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // `check` is empty when the programmer is not connected.
-  CWiringDialog(const std::string& serial, const PinAssignment& current, const PinAssignment& defaults,
-                WiringCheck check, QWidget* parent = nullptr);
+  // `check` is empty when the programmer is not connected; `chip`, when known, limits the lists to
+  // the pins it has.
+  CWiringDialog(const std::string& serial, std::optional<FtdiChip> chip, const PinAssignment& current,
+                const PinAssignment& defaults, WiringCheck check, QWidget* parent = nullptr);
 
+  // A line without a pin (the chip lacks the one shown) has pin -1.
   PinAssignment Chosen() const;
   void Show(const PinAssignment& pins);
+  // A note above the buttons, such as what $QUARROW_PINS does; empty: none.
+  void SetNote(const QString& note);
 
   void OnDefault();
   void OnCheck();
@@ -45,12 +51,15 @@ class CWiringDialog : public QDialog {
   void Revalidate();
 
   PinAssignment m_defaults;
+  std::optional<FtdiChip> m_chip;
+  std::string m_missingPins;  // why the wiring last shown cannot be used on this chip
   WiringCheck m_check;
   QComboBox* m_clock = nullptr;
   QComboBox* m_reset = nullptr;
   QComboBox* m_data = nullptr;
   QCheckBox* m_invert = nullptr;
   QLabel* m_problem = nullptr;
+  QLabel* m_note = nullptr;
   QPushButton* m_ok = nullptr;
   QPushButton* m_checkButton = nullptr;
   QPlainTextEdit* m_report = nullptr;

@@ -60,11 +60,29 @@ inline constexpr const char* kProgramOptionsNote =
     "go before or after the command; quarrow-cli --help tells them.";
 // After the word that was given where a command was expected, in quotes.
 inline constexpr const char* kNotACommand =
-    " is not a command; the commands are show, identify, convert, list, read, compare, archive and "
-    "selftest";
+    " is not a command; the commands are show, identify, convert, list, read, compare, archive, "
+    "selftest and wiring";
 
 // read --json with -o naming standard output: the image's bytes would land in front of the object.
 inline constexpr const char* kJsonOutputIsStandardOutput =
     "--json prints the result on standard output, so --output must name another file";
+
+// wiring: "Wiring file: PATH", then "SERIAL: PINS" lines.
+inline constexpr const char* kWiringFile = "Wiring file: ";
+inline constexpr const char* kWiringDefaultForAll = "default for all programmers: ";
+inline constexpr const char* kNoWiringsStored = "No wirings stored";
+inline constexpr const char* kWiringIsTheDefault = " (the default for all programmers)";
+// Followed by the default board's pins and ")".
+inline constexpr const char* kNothingStoredFor = "nothing stored (the default board: ";
+// "Stored the wiring for SERIAL in PATH: PINS", "Dropped the wiring stored for SERIAL in PATH".
+inline constexpr const char* kStoredFor = "Stored the wiring for ";
+inline constexpr const char* kForgotten = "Dropped the wiring stored for ";
+inline constexpr const char* kNothingToForget = "No wiring was stored for ";
+inline constexpr const char* kWiringNeedsSerial = "--pins and --forget need the programmer's SERIAL";
+inline constexpr const char* kWiringOptionsClash =
+    "wiring takes SERIAL --pins PINS [--invert-data] to store a wiring, or SERIAL --forget";
+
+// After a wiring file that cannot be read, when quarrow-cli needs it.
+inline constexpr const char* kMendWiringFileOrPins = " (mend or remove the file, or give --pins)";
 
 }  // namespace quarrow::cli

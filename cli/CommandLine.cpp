@@ -11,18 +11,6 @@ namespace quarrow::cli {
 
 namespace {
 
-// How the environment variables are set and named in the shell of the system.
-#ifdef _WIN32
-#define QUARROW_KNOWN_DUMPS_SETTING \
-  "\"set QUARROW_KNOWN_DUMPS=FILE\" (PowerShell: $env:QUARROW_KNOWN_DUMPS=\"FILE\")"
-#define QUARROW_KNOWN_DUMPS_VALUE "%QUARROW_KNOWN_DUMPS%"
-#define QUARROW_PINS_VALUE "%QUARROW_PINS%"
-#else
-#define QUARROW_KNOWN_DUMPS_SETTING "QUARROW_KNOWN_DUMPS=FILE"
-#define QUARROW_KNOWN_DUMPS_VALUE "$QUARROW_KNOWN_DUMPS"
-#define QUARROW_PINS_VALUE "$QUARROW_PINS"
-#endif
-
 // The whole program's --help: what it does and where to look next; each command's --help has the
 // details.
 constexpr const char* kOverviewFooter = R"(Examples:
@@ -40,7 +28,9 @@ Nintendo Super System sets, built in; --known-dumps FILE or )" QUARROW_KNOWN_DUM
 a newer table of the same format).
 
 --pins names the FTDI pin of each PROM line as D0..D7 or by the FT232R's signal names
-(TXD RXD RTS CTS DTR DSR DCD RI); default clock=D0,reset=D1,data=D4, or )" QUARROW_PINS_VALUE R"(.
+(TXD RXD RTS CTS DTR DSR DCD RI); default )" QUARROW_PINS_VALUE R"(, else the wiring stored for the
+programmer (quarrow-cli wiring SERIAL --pins ..., or the window's "Programmer wiring..."), else
+clock=D0,reset=D1,data=D4. Stored wirings live in )" WIRING_FILE_PLACE R"(.
 
 Exit status:
   0    success (compare: chip and file match)
@@ -79,11 +69,11 @@ void DeclareSimulation(CLI::App& program, CommonOptions& common) {
   program.add_flag("--simulate-invert-data", common.pinTexts.simulateInvertData)->group("");
 }
 
-void DeclareWiring(CLI::App& program, CommonOptions& common) {
+void DeclarePinOptions(CLI::App& program, CommonOptions& common) {
   program
       .add_option("--pins", common.pinTexts.pins,
                   "Which FTDI pin each PROM line is wired to (default: " QUARROW_PINS_VALUE
-                  ", else clock=D0,reset=D1,data=D4)")
+                  ", else the wiring stored for the programmer, else clock=D0,reset=D1,data=D4)")
       ->type_name("clock=PIN,reset=PIN,data=PIN")
       ->group("Programmer wiring");
   program
@@ -106,7 +96,7 @@ void DeclareProgram(CLI::App& program, CommonOptions& common) {
   // File names such as /tmp/dump.prm are arguments, not Windows-style /options.
   program.allow_windows_style_options(false);
   DeclareSimulation(program, common);
-  DeclareWiring(program, common);
+  DeclarePinOptions(program, common);
   program
       .add_option("--known-dumps", common.knownDumpsFile,
                   "Identify images by this table of known dumps (tab-separated, the built-in "

@@ -17,6 +17,20 @@
 #include "ExitStatus.h"
 #include "KnownDumps.h"
 
+// How the environment variables are set and named in the shell of the system.
+#ifdef _WIN32
+#define QUARROW_KNOWN_DUMPS_SETTING \
+  "\"set QUARROW_KNOWN_DUMPS=FILE\" (PowerShell: $env:QUARROW_KNOWN_DUMPS=\"FILE\")"
+#define QUARROW_KNOWN_DUMPS_VALUE "%QUARROW_KNOWN_DUMPS%"
+#define QUARROW_PINS_VALUE "%QUARROW_PINS%"
+#define WIRING_FILE_PLACE "%APPDATA%\\Quarrow\\wiring.conf"
+#else
+#define QUARROW_KNOWN_DUMPS_SETTING "QUARROW_KNOWN_DUMPS=FILE"
+#define QUARROW_KNOWN_DUMPS_VALUE "$QUARROW_KNOWN_DUMPS"
+#define QUARROW_PINS_VALUE "$QUARROW_PINS"
+#define WIRING_FILE_PLACE "$XDG_CONFIG_HOME/quarrow/wiring.conf (else ~/.config/quarrow/wiring.conf)"
+#endif
+
 namespace quarrow::cli {
 
 // The options of the whole program, given before or after the command.
@@ -54,6 +68,7 @@ Command DeclareRead(CLI::App& program, CommonOptions& common);
 Command DeclareCompare(CLI::App& program, CommonOptions& common);
 Command DeclareArchive(CLI::App& program, CommonOptions& common);
 Command DeclareSelfTest(CLI::App& program, CommonOptions& common);
+Command DeclareWiring(CLI::App& program, CommonOptions& common);
 
 // The options several commands share, each declared here once.
 

@@ -61,6 +61,15 @@ struct ArchiveOptions {
 ExitStatus ArchiveCommand(const DeviceOptions& device, const ArchiveOptions& options,
                           const Presentation& presentation, std::istream& in, Console& console);
 
+struct WiringOptions {
+  std::string serial;               // empty: every stored wiring
+  std::optional<std::string> pins;  // --pins: store this wiring for SERIAL
+  bool invertData = false;
+  bool forget = false;  // drop the wiring stored for SERIAL
+};
+// Shows the stored wirings (or SERIAL's), or stores or drops SERIAL's.
+ExitStatus WiringCommand(const WiringOptions& options, Console& console);
+
 // Exit status 0 when the wiring is plausible, 3 when a fault is likely or the check could not run.
 // `trace`, when not empty, receives the check's pin traffic.
 ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, const std::string& trace,

@@ -13,6 +13,7 @@
 #include "ReadOut.h"
 #include "Strings.h"
 #include "SystemD2xx.h"
+#include "WiringFile.h"
 #include "WiringTexts.h"
 #include "sim/SimulatedProgrammer.h"
 
@@ -25,6 +26,31 @@ constexpr int kSimulatedFailingBit = 64;
 // The bit an "unstable-bit" simulation reads wrongly on every other read: one inside the data bits,
 // where a marginal contact would show.
 constexpr int kSimulatedUnstableBit = 37;
+
+// Neither --pins nor QUARROW_PINS: the wiring stored for the programmer, or the one stored for all,
+// said on standard error. --invert-data still applies. False, reported, when the file cannot be read.
+bool UseStoredWiring(const std::string& serial, PinAssignment& pins, Console& console) {
+  std::string error;
+  const std::filesystem::path file = WiringFileLocation(error);
+  if (file.empty()) return true;  // no folder for settings, so nothing can have been stored
+  StoredWirings stored;
+  if (!LoadWirings(file, stored, error)) {
+    console.err << res::kCantReadWirings << PrintableText(error) << kMendWiringFileOrPins << '\n';
+    return false;
+  }
+  const std::optional<PinAssignment> found = stored.For(serial);
+  if (!found) return true;
+  const bool invertData = pins.invertData || found->invertData;
+  pins = *found;
+  pins.invertData = invertData;
+  const bool own = !serial.empty() && stored.Own(serial);
+  console.err << (own ? res::kUsingStoredWiring + SerialSpelling(serial) + res::kStoredIn
+                      : std::string(res::kUsingStoredDefault))
+              << PrintablePath(file) << ": " << pins.Text() << (pins.invertData ? res::kDataInverted : "")
+              << '\n';
+  return true;
+}
+
 }  // namespace
 
 bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std::string& error) {
@@ -45,6 +71,7 @@ bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std:
     }
     options.pins = *parse.assignment;
   }
+  options.pinsGiven = pins.has_value();
   options.pins.invertData = texts.invertData;
 
   if (texts.simulateChip) {
@@ -108,7 +135,8 @@ std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, 
   if (options.serial) {
     entry = EntryForSerial(*options.serial);
     for (const DeviceEntry& listed : entries) {
-      if (listed.serial == *options.serial) {
+      // As the device gave it, or as list (and the wiring file) spell it.
+      if (listed.serial == *options.serial || SerialSpelling(listed.serial) == *options.serial) {
         entry = listed;
         break;
       }
@@ -120,9 +148,10 @@ std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, 
     entry = entries.front();
   }
 
-  std::unique_ptr<ChipSession> session(new ChipSession(std::move(d2xx), options.pins));
-  const ConnectResult connected =
-      ConnectProgrammer(*session->d2xx_, entry, session->handle_, options.pins);
+  PinAssignment pins = options.pins;
+  if (!options.pinsGiven && !UseStoredWiring(entry.serial, pins, console)) return nullptr;
+  std::unique_ptr<ChipSession> session(new ChipSession(std::move(d2xx), pins));
+  const ConnectResult connected = ConnectProgrammer(*session->d2xx_, entry, session->handle_, pins);
   if (!connected.ok) {
     if (connected.pinsMissing) {
       console.err << PrintableText(entry.serial) << ": " << connected.error << '\n';

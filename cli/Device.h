@@ -30,6 +30,8 @@ struct DeviceOptions {
   std::string simulateFault;  // "", "unplugged", "busy", "reads-fail" or "unstable-bit"
   std::optional<std::string> serial;
   PinAssignment pins;  // how the programmer is wired, as the person says
+  // --pins or QUARROW_PINS named the pins; else the wiring stored for the programmer applies.
+  bool pinsGiven = false;
   // How the simulated programmer is built and wired.
   FtdiChip simulateChip = FtdiChip::FT232R;
   PinAssignment simulateWiring;
@@ -49,8 +51,8 @@ struct PinOptionTexts {
   std::optional<std::string> simulateChip;
 };
 
-// Fills the options' assignments from --pins (else QUARROW_PINS, else the default board) and the
-// simulation's. False with the reason, naming the option, when one cannot be used.
+// Fills the options' assignments from --pins (else QUARROW_PINS; else the wiring stored for the
+// programmer, found at Connect, or the default board) and the simulation's. False with the reason, naming the option, when one cannot be used.
 bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std::string& error);
 
 // The simulated programmer (as the options set it up) or the system's programmer library. Reports
@@ -64,7 +66,8 @@ void ReportNoProgrammers(const ID2xx& d2xx, Console& console);
 // One connected programmer; closes it when it goes.
 class ChipSession {
  public:
-  // Connects to the programmer the options name, or the first one listed. Reports on failure.
+  // Connects to the programmer the options name, or the first one listed, with the options' pins or
+  // the wiring stored for it (said on standard error). Reports on failure.
   static std::unique_ptr<ChipSession> Connect(const DeviceOptions& options, Console& console,
                                               ExitStatus& status);
   ~ChipSession();
@@ -87,6 +90,7 @@ class ChipSession {
 
   // The serial number of the programmer in use, as its device list gave it.
   const std::string& Serial() const { return serial_; }
+  const PinAssignment& Pins() const { return pins_; }
 
  private:
   ChipSession(std::unique_ptr<ID2xx> d2xx, const PinAssignment& pins)

@@ -17,13 +17,14 @@ ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, const std::st
   PinTrace recorded;
   if (!trace.empty()) session->RecordInto(recorded);
   const WiringSelfTestResult result = session->SelfTest();
+  const PinAssignment pins = session->Pins();
   session.reset();
   const bool traced = trace.empty() || SaveTraceReporting(trace, recorded, console);
 
   if (json) {
     nlohmann::ordered_json report{{"command", "selftest"},
-                                  {"pins", device.pins.Text()},
-                                  {"invert_data", device.pins.invertData}};
+                                  {"pins", pins.Text()},
+                                  {"invert_data", pins.invertData}};
     nlohmann::ordered_json findings = nlohmann::ordered_json::array();
     for (const WiringFindingLine& finding : result.findings) {
       nlohmann::ordered_json item{{"line", finding.line}};

@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
       DeclareConvert(program),       DeclareList(program),
       DeclareRead(program, common),  DeclareCompare(program, common),
       DeclareArchive(program, common), DeclareSelfTest(program, common),
+      DeclareWiring(program, common),
   };
 
   // A command's --help is about the command; the program's options stay in the overview.

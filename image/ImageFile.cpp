@@ -43,6 +43,13 @@ FileStatus SaveImageFile(const std::filesystem::path& path, const PromImage& ima
   return SaveFileBytes(path, EncodeImageFile(image, layout));
 }
 
+FileStatus ReadImageFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes) {
+  std::string contents;
+  FileStatus status = ReadRegularFileStart(path, kImageFileSize, "an image file", contents);
+  if (status) bytes.assign(contents.begin(), contents.end());
+  return status;
+}
+
 FileStatus OpenImageFile(const std::filesystem::path& path, ImageFileLayout layout, PromImage& image) {
   std::vector<std::uint8_t> bytes;
   FileStatus status = ReadImageFileBytes(path, bytes);

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -79,5 +80,10 @@ FileStatus OpenImageFile(const std::filesystem::path& path, ImageFileLayout layo
 
 // Reads at most the first 16 bytes of a regular file as they stand; `bytes` receives them (0..16).
 FileStatus ReadImageFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes);
+
+// Reads at most the first `limit` bytes of a regular file. Anything else is refused without
+// blocking; a folder as "it is a folder, not " followed by `kind` ("an image file").
+FileStatus ReadRegularFileStart(const std::filesystem::path& path, std::size_t limit, const char* kind,
+                                std::string& contents);
 
 }  // namespace quarrow

@@ -461,7 +461,8 @@ void RemoveUnfinishedSaveFiles() noexcept {
   }
 }
 
-FileStatus ReadImageFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes) {
+FileStatus ReadRegularFileStart(const std::filesystem::path& path, std::size_t limit, const char* kind,
+                                std::string& contents) {
   // O_NONBLOCK keeps the open of a FIFO without a writer from waiting; the type check below then
   // refuses it anyway.
   int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -470,13 +471,13 @@ FileStatus ReadImageFileBytes(const std::filesystem::path& path, std::vector<std
 
   struct stat info {};
   if (::fstat(fd, &info) != 0) return FileStatus::Failure(SystemReason(errno));
-  if (S_ISDIR(info.st_mode)) return FileStatus::Failure("it is a folder, not an image file");
+  if (S_ISDIR(info.st_mode)) return FileStatus::Failure(std::string("it is a folder, not ") + kind);
   if (!S_ISREG(info.st_mode)) return FileStatus::Failure("it is not a regular file");
 
-  std::uint8_t buffer[kImageFileSize];
+  std::string buffer(limit, '\0');
   std::size_t got = 0;
-  while (got < kImageFileSize) {
-    ssize_t n = ::read(fd, buffer + got, kImageFileSize - got);
+  while (got < limit) {
+    ssize_t n = ::read(fd, buffer.data() + got, limit - got);
     if (n < 0) {
       if (errno == EINTR) continue;
       return FileStatus::Failure(SystemReason(errno));
@@ -484,7 +485,8 @@ FileStatus ReadImageFileBytes(const std::filesystem::path& path, std::vector<std
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
   }
-  bytes.assign(buffer, buffer + got);
+  buffer.resize(got);
+  contents = std::move(buffer);
   return {};
 }
 

@@ -288,10 +288,11 @@ void RemoveUnfinishedSaveFiles() noexcept {
   }
 }
 
-FileStatus ReadImageFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes) {
+FileStatus ReadRegularFileStart(const std::filesystem::path& path, std::size_t limit, const char* kind,
+                                std::string& contents) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return LastFailure();
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return FileStatus::Failure("it is a folder, not an image file");
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return FileStatus::Failure(std::string("it is a folder, not ") + kind);
 
   FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -299,17 +300,18 @@ FileStatus ReadImageFileBytes(const std::filesystem::path& path, std::vector<std
   // Pipes and character devices (CON, a serial port) could keep a read waiting for ever.
   if (GetFileType(file.get()) != FILE_TYPE_DISK) return FileStatus::Failure("it is not a regular file");
 
-  std::uint8_t buffer[kImageFileSize];
-  DWORD got = 0;
-  while (got < kImageFileSize) {
+  std::string buffer(limit, '\0');
+  std::size_t got = 0;
+  while (got < limit) {
     DWORD n = 0;
-    if (!ReadFile(file.get(), buffer + got, static_cast<DWORD>(kImageFileSize - got), &n, nullptr)) {
+    if (!ReadFile(file.get(), buffer.data() + got, static_cast<DWORD>(limit - got), &n, nullptr)) {
       return LastFailure();
     }
     if (n == 0) break;
     got += n;
   }
-  bytes.assign(buffer, buffer + got);
+  buffer.resize(got);
+  contents = std::move(buffer);
   return {};
 }
 

@@ -34,6 +34,12 @@ inline constexpr const char* kWiringFaulty = "Wiring fault likely: ";
 // assignment's text.
 inline constexpr const char* kWiringInUse = "Pin assignment in use: ";
 inline constexpr const char* kDataInverted = ", data inverted";
+// The status line after OK in the wiring dialog has set the connected programmer up again; followed
+// by kWiringInUse and the assignment.
+inline constexpr const char* kReconnectedWithWiring = "Connected again with the new wiring - ";
+// The wiring dialog's note while $QUARROW_PINS is set; followed by its assignment.
+inline constexpr const char* kPinsVariableWins =
+    "QUARROW_PINS is set and wins over the wiring chosen here at Connect: ";
 
 // The "Programmer wiring" dialog. Object names are the controls' identifiers.
 inline constexpr const char* kWiringDialogName = "IDD_WIRING";
@@ -51,6 +57,29 @@ inline constexpr const char* kWiringCheckNeedsConnect =
     "Connect to this programmer first: the check drives its pins";
 inline constexpr const char* kWiringPinsClash = "Each line needs a pin of its own";
 inline constexpr const char* kWiringApplies = "The wiring applies from the next Connect.";
+inline constexpr const char* kWiringAppliesNow =
+    "OK connects this programmer again with the wiring chosen, if it has changed.";
+// What a screen reader says of the dialog's controls.
+inline constexpr const char* kWiringClockDescription =
+    "The programmer pin wired to the PROM's clock line; the programmer drives it";
+inline constexpr const char* kWiringResetDescription =
+    "The programmer pin wired to the PROM's reset line; the programmer drives it";
+inline constexpr const char* kWiringDataDescription =
+    "The programmer pin wired to the PROM's data line; the programmer only reads it";
+inline constexpr const char* kWiringInvertDescription =
+    "Check when the data line passes an inverting buffer on its way to the programmer";
+inline constexpr const char* kWiringDefaultDescription =
+    "Shows the wiring this programmer gets when none is chosen for it";
+inline constexpr const char* kWiringCheckDescription =
+    "Checks the wiring shown on the connected programmer, in under a second, and writes what it "
+    "found in the check result";
+inline constexpr const char* kWiringOkDescription = "Stores the wiring shown for this programmer";
+inline constexpr const char* kWiringOkConnectedDescription =
+    "Stores the wiring shown and connects the programmer again with it";
+inline constexpr const char* kWiringCancelDescription = "Closes the dialog without storing anything";
+inline constexpr const char* kWiringReportAccessibleName = "Check result";
+inline constexpr const char* kWiringReportDescription =
+    "What Check wiring found: each line's pin and how it behaved, then the verdict";
 inline constexpr const char* kWiringClockName = "IDC_WIRING_CLOCK";
 inline constexpr const char* kWiringResetName = "IDC_WIRING_RESET";
 inline constexpr const char* kWiringDataName = "IDC_WIRING_DATA";
@@ -58,10 +87,28 @@ inline constexpr const char* kWiringInvertName = "IDC_WIRING_INVERT";
 inline constexpr const char* kWiringDefaultName = "IDC_WIRING_DEFAULT";
 inline constexpr const char* kWiringCheckName = "IDC_WIRING_CHECK";
 inline constexpr const char* kWiringReportName = "IDC_WIRING_REPORT";
+inline constexpr const char* kWiringHintName = "IDC_WIRING_HINT";
 // The FT232R's signal name after each pin in the lists: "D2 (RTS)".
 inline constexpr const char* kPinSignalNames[] = {"TXD", "RXD", "RTS", "CTS", "DTR", "DSR", "DCD", "RI"};
 
-// Where the window keeps each programmer's wiring (QSettings), under its serial number.
+// The wiring file shared by both programs. "Using the wiring stored for SERIAL in FILE: PINS", or
+// "Using the default wiring stored in FILE: PINS"; PINS as kWiringInUse has them.
+inline constexpr const char* kUsingStoredWiring = "Using the wiring stored for ";
+inline constexpr const char* kUsingStoredDefault = "Using the default wiring stored in ";
+inline constexpr const char* kStoredIn = " in ";
+// Followed by the file, the line and what is wrong there.
+inline constexpr const char* kCantReadWirings = "Can't read the stored wirings - ";
+inline constexpr const char* kCantStoreWiring = "Can't store the wiring - ";
+inline constexpr const char* kMendWiringFile = " (mend or remove the file)";
+// Followed by the settings file and kNotARegularFile, or by the wiring file's problem.
+inline constexpr const char* kCantCarryOver = "Can't carry over the wirings an earlier version stored - ";
+inline constexpr const char* kNotARegularFile = ": it is not a regular file";
+// After "QUARROW_PINS: " and what is wrong with its value, in the window.
+inline constexpr const char* kPinsVariableIgnored =
+    " - the window does not use it: Connect uses the stored wiring or the default board";
+
+// Where earlier versions of the window kept each programmer's wiring (QSettings), under its serial
+// number; carried over into the wiring file once.
 inline constexpr const char* kSettingsOrganization = "Quarrow";
 inline constexpr const char* kSettingsApplication = "Quarrow";
 inline constexpr const char* kWiringSettingsGroup = "wiring";

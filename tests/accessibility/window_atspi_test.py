@@ -5,8 +5,8 @@
 Starts `quarrow --simulate`, finds it on the accessibility bus, checks that every control a person
 can tab to says what it is (role and name), that each label is tied to its control both ways, that
 the donation picture is a named link that takes no focus, that the About box's controls are named
-too, then presses Connect and Read chip through their AT-SPI actions and reads the chip's bits back
-out of the tree.
+too, then presses Connect and Read chip through their AT-SPI actions, reads the chip's bits back
+out of the tree, and checks that the wiring dialog's controls say what they are for.
 
 Usage (under with-accessibility-bus.sh): window_atspi_test.py PATH-TO-QUARROW
 """
@@ -219,6 +219,29 @@ def check_about_box(app, dialog):
     wait_for(lambda: find(app, "dialog", "About") is None, 10, "the About box to close")
 
 
+def check_wiring_dialog(app, dialog):
+    """File > Programmer wiring..., on the connected programmer: each focusable control says what it
+    is for, the check's result box is named, and the hint is text a screen reader reads."""
+    Atspi.set_timeout(1000, 0)  # the press is answered only once the dialog has closed, as About's
+    try:
+        press(menu_item(dialog, "Programmer wiring..."), "Programmer wiring...")
+    except GLib.GError:
+        pass
+    Atspi.set_timeout(800, 15000)
+    wiring = wait_for(lambda: find(app, "dialog", "Programmer wiring"), 10, "the wiring dialog")
+    for acc in showing(wiring):
+        if state(acc, pyatspi.STATE_FOCUSABLE) and acc.getRoleName() != "text":
+            check(acc.name and acc.description, "wiring dialog: %s %r has no name or description"
+                  % (acc.getRoleName(), acc.name))
+    result = find(wiring, "text", "Check result")
+    if check(result is not None, "no text named Check result in the wiring dialog"):
+        check(result.description, "the check result has no description")
+    check(find(wiring, "label", "OK connects this programmer again with the wiring chosen, if it has changed.")
+          is not None, "the wiring dialog's hint is no label")
+    press(find(wiring, "push button", "Cancel"), "Cancel")
+    wait_for(lambda: find(app, "dialog", "Programmer wiring") is None, 10, "the wiring dialog to close")
+
+
 def main():
     if len(sys.argv) != 2:
         raise SystemExit("usage: window_atspi_test.py PATH-TO-QUARROW")
@@ -238,6 +261,7 @@ def main():
         check_names(dialog)
         check_about_box(app, dialog)
         drive(dialog)
+        check_wiring_dialog(app, dialog)
         # The File menu's Exit, pressed the same way, ends the program.
         exit_item = menu_item(dialog, "Exit")
         if check(exit_item is not None, "no Exit menu item"):

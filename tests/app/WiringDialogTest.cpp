@@ -5,16 +5,24 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -25,6 +33,7 @@
 #include "Strings.h"
 #include "TraceTexts.h"
 #include "WiringDialog.h"
+#include "WiringFile.h"
 #include "WiringTexts.h"
 
 namespace quarrow {
@@ -37,7 +46,8 @@ class WiringDialogTest : public ::testing::Test, protected testing::SimulatedWin
  protected:
   CQuarrowDlg& Make() {
     QuarrowDlgContext context = Context(services, [](int) {});
-    context.wiringSettingsFile = settingsDir.filePath(QStringLiteral("quarrow.ini"));
+    context.wiringFile = WiringFile();
+    context.legacyWiringSettings = settingsDir.filePath(QStringLiteral("quarrow.ini"));
     dlg = std::make_unique<CQuarrowDlg>(std::move(context));
     return *dlg;
   }
@@ -66,9 +76,20 @@ class WiringDialogTest : public ::testing::Test, protected testing::SimulatedWin
     In<QComboBox>(d, res::kWiringDataName)->setCurrentIndex(data);
     In<QCheckBox>(d, res::kWiringInvertName)->setChecked(invert);
   }
+  // A board wired to RTS, CTS and DCD through an inverter.
+  static SimulatedOptions RtsBoard() {
+    SimulatedOptions board;
+    board.wiring = ParsePinAssignment("clock=D2,reset=D3,data=D6").assignment.value();
+    board.wiring.invertData = true;
+    return board;
+  }
   QString Connect() {
     In<QPushButton>(*dlg, "IDC_CONNECT")->click();
     return dlg->StatusText();
+  }
+
+  std::filesystem::path WiringFile() const {
+    return std::filesystem::path(settingsDir.filePath(QStringLiteral("wiring.conf")).toStdU16String());
   }
 
   QTemporaryDir settingsDir;
@@ -97,13 +118,19 @@ TEST_F(WiringDialogTest, EveryControlIsReachableByKeyboard) {
     }
     // The dialog opens with the keyboard on the first list.
     EXPECT_EQ(d.focusWidget(), In<QComboBox>(d, res::kWiringClockName));
+    // A screen reader hears what each control is for, the result box by name, and the hint as text.
+    for (const char* name : {res::kWiringClockName, res::kWiringResetName, res::kWiringDataName,
+                             res::kWiringInvertName, res::kWiringDefaultName, res::kWiringCheckName,
+                             res::kWiringReportName}) {
+      EXPECT_FALSE(In<QWidget>(d, name)->accessibleDescription().isEmpty()) << name;
+    }
+    EXPECT_EQ(In<QPlainTextEdit>(d, res::kWiringReportName)->accessibleName(), QStringLiteral("Check result"));
+    EXPECT_EQ(In<QLabel>(d, res::kWiringHintName)->text(), QString::fromUtf8(res::kWiringApplies));
   });
 }
 
 TEST_F(WiringDialogTest, TheChoiceSurvivesARestartAndTakesEffectAtTheNextConnect) {
-  SimulatedOptions board;
-  board.wiring = ParsePinAssignment("clock=D2,reset=D3,data=D6").assignment.value();
-  board.wiring.invertData = true;
+  const SimulatedOptions board = RtsBoard();
   sim.SetOptions(board);
 
   Make();
@@ -111,7 +138,11 @@ TEST_F(WiringDialogTest, TheChoiceSurvivesARestartAndTakesEffectAtTheNextConnect
     Choose(d, 2, 3, 6, true);
     d.accept();
   });
-  dlg.reset();  // a restart: the choice lives only in the settings file
+  dlg.reset();  // a restart: the choice lives only in the wiring file, as quarrow-cli reads it
+  StoredWirings stored;
+  std::string error;
+  ASSERT_TRUE(LoadWirings(WiringFile(), stored, error)) << error;
+  EXPECT_EQ(stored.For(kSimulatedSerial), board.wiring);
 
   Make();
   EXPECT_EQ(Connect(), QStringLiteral("Connected to programmer - Pin assignment in use: "
@@ -160,6 +191,130 @@ TEST_F(WiringDialogTest, CheckWiringRunsOnTheConnectedProgrammerWithTheChosenPin
   });
   // The check leaves the programmer set up for the wiring in use.
   EXPECT_EQ(sim.SetupCalls().back().args, (std::vector<std::uint32_t>{0xFF, 1}));
+}
+
+TEST_F(WiringDialogTest, OkOnTheConnectedProgrammerConnectsItAgainAndANoProgrammerChoiceIsTheDefault) {
+  const SimulatedOptions board = RtsBoard();
+  sim.SetOptions(board);
+  Make();
+  Connect();
+  InDialog([](CWiringDialog& d) {
+    EXPECT_EQ(In<QLabel>(d, res::kWiringHintName)->text(), QString::fromUtf8(res::kWiringAppliesNow));
+    Choose(d, 2, 3, 6, true);
+    d.accept();
+  });
+  EXPECT_EQ(dlg->StatusText(), QStringLiteral("Connected again with the new wiring - Pin assignment in use: "
+                                              "clock=D2,reset=D3,data=D6, data inverted"));
+  const std::vector<SimulatedSetupCall> calls = sim.SetupCalls();
+  const auto lastMode = std::find_if(calls.rbegin(), calls.rend(), [](const SimulatedSetupCall& call) {
+    return call.name == "FT_SetBitMode";
+  });
+  ASSERT_NE(lastMode, calls.rend());
+  EXPECT_EQ(lastMode->args, (std::vector<std::uint32_t>{0x0C, 1}));
+  In<QPushButton>(*dlg, "IDC_READ_CHIP")->click();
+  ASSERT_TRUE(PumpUntil([&] { return !dlg->Reading(); }));
+  EXPECT_EQ(In<QLineEdit>(*dlg, "IDC_CHIP_DATA")->text(), QStringLiteral("0123456789ABCDEF FEDCBA9876543210"));
+
+  // With no programmer chosen, the wiring is every programmer's default, used at the next Connect.
+  InDialog([](CWiringDialog& d) { In<QPushButton>(d, res::kWiringDefaultName)->click(); d.accept(); });
+  auto* devices = In<QComboBox>(*dlg, "IDC_DEVICES");
+  devices->setCurrentIndex(-1);
+  devices->setEditText(QString());
+  InDialog([](CWiringDialog& d) {
+    Choose(d, 1, 0, 5, false);
+    d.accept();
+  });
+  devices->setCurrentIndex(0);
+  EXPECT_TRUE(Connect().endsWith(QStringLiteral("clock=D1,reset=D0,data=D5"))) << dlg->StatusText().toStdString();
+}
+
+TEST_F(WiringDialogTest, AChipWithFourPinsOffersThoseAndShowsWhySelftestWouldRefuseAnother) {
+  SimulatedOptions board;
+  board.chip = FtdiChip::FT230X;
+  board.devices = {SimulatedDeviceRecord("QS\xFF" "1", "FT230X Basic UART", FT_DEVICE_X_SERIES)};
+  sim.SetOptions(board);
+  Make();
+  // A serial that is not UTF-8 is spelled one way in the list, the dialog and the file.
+  EXPECT_TRUE(In<QComboBox>(*dlg, "IDC_DEVICES")->currentText().startsWith(QStringLiteral("QS\\xFF1 - ")));
+  InDialog([](CWiringDialog& d) {
+    bool named = false;
+    for (QLabel* label : d.findChildren<QLabel*>()) named = named || label->text().endsWith(QStringLiteral("QS\\xFF1"));
+    EXPECT_TRUE(named);
+    EXPECT_EQ(In<QComboBox>(d, res::kWiringDataName)->count(), 4);
+    EXPECT_EQ(d.Chosen().data, -1) << "D4 is not on this chip";
+    EXPECT_FALSE(d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled());
+    bool said = false;
+    for (QLabel* label : d.findChildren<QLabel*>()) said = said || label->text().startsWith(QStringLiteral("the FT230X has the bit-bang pins D0-D3 only"));
+    EXPECT_TRUE(said);
+    Choose(d, 0, 1, 3, false);
+    d.accept();
+  });
+  StoredWirings stored;
+  std::string error;
+  ASSERT_TRUE(LoadWirings(WiringFile(), stored, error)) << error;
+  EXPECT_EQ(stored.bySerial.count("QS\\xFF1"), 1u);
+  EXPECT_EQ(Connect(), QStringLiteral("Connected to programmer - Pin assignment in use: clock=D0,reset=D1,data=D3"));
+}
+
+TEST_F(WiringDialogTest, WhatKeepsAWiringFromBeingUsedIsSaidAtStart) {
+  // An earlier version's wirings come over once, its default for all programmers with them.
+  {
+    QSettings legacy(settingsDir.filePath(QStringLiteral("quarrow.ini")), QSettings::IniFormat);
+    legacy.setValue(QStringLiteral("wiring/QSIM0001/pins"), QStringLiteral("clock=D2,reset=D3,data=D6"));
+    legacy.setValue(QStringLiteral("wiring/pins"), QStringLiteral("clock=D1,reset=D0,data=D5"));
+  }
+  Make();
+  EXPECT_TRUE(services.boxes.empty());
+  StoredWirings stored;
+  std::string error;
+  ASSERT_TRUE(LoadWirings(WiringFile(), stored, error)) << error;
+  EXPECT_EQ(stored.Own(kSimulatedSerial)->Text(), "clock=D2,reset=D3,data=D6");
+  EXPECT_EQ(stored.forAll->Text(), "clock=D1,reset=D0,data=D5");
+  EXPECT_TRUE(QSettings(settingsDir.filePath(QStringLiteral("quarrow.ini")), QSettings::IniFormat).allKeys().isEmpty());
+
+  // A damaged file: said at start, and Connect does not guess.
+  dlg.reset();
+  QFile file(settingsDir.filePath(QStringLiteral("wiring.conf")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("[serial QSIM0001]\npins = clock=D0,reset=D1,data=D8\n");
+  file.close();
+  qputenv(res::kPinsVariable, "clock=D0");
+  Make();
+  ASSERT_EQ(services.boxes.size(), 1u);
+  EXPECT_TRUE(services.boxes[0].text.startsWith(QStringLiteral("Can't read the stored wirings - ") +
+                                                file.fileName() + QStringLiteral(":2: unknown pin \"D8\"")))
+      << services.boxes[0].text.toStdString();
+  // ... as is a QUARROW_PINS that is no assignment, in the wiring dialog too.
+  EXPECT_TRUE(services.boxes[0].text.contains(QStringLiteral("\n\nQUARROW_PINS: ")));
+  qputenv(res::kPinsVariable, "clock=D0,reset=D1,data=D4");
+  Connect();
+  EXPECT_EQ(services.boxes.size(), 1u) << "QUARROW_PINS makes the file unnecessary";
+  qputenv(res::kPinsVariable, "clock=D0");
+  file.remove();
+  InDialog([](CWiringDialog& d) {
+    bool said = false;
+    for (QLabel* label : d.findChildren<QLabel*>()) said = said || label->text().startsWith(QStringLiteral("QUARROW_PINS: "));
+    EXPECT_TRUE(said);
+  });
+  qunsetenv(res::kPinsVariable);
+#ifndef _WIN32
+  // A FIFO where a settings file should be: said, and neither program waits for a writer.
+  dlg.reset();
+  services.boxes.clear();
+  ASSERT_TRUE(QFile::remove(settingsDir.filePath(QStringLiteral("quarrow.ini"))));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(settingsDir.filePath(QStringLiteral("quarrow.ini"))).constData(), 0600), 0);
+  ASSERT_EQ(::mkfifo(WiringFile().c_str(), 0600), 0);
+  Make();
+  ASSERT_EQ(services.boxes.size(), 1u);
+  EXPECT_TRUE(services.boxes[0].text.endsWith(QStringLiteral("wiring.conf: it is not a regular file (mend or remove the file)")))
+      << services.boxes[0].text.toStdString();
+  ASSERT_TRUE(QFile::remove(settingsDir.filePath(QStringLiteral("wiring.conf"))));
+  dlg.reset();
+  services.boxes.clear();
+  Make();
+  ASSERT_EQ(services.boxes.size(), 1u);
+  EXPECT_TRUE(services.boxes[0].text.endsWith(QStringLiteral("quarrow.ini: it is not a regular file")));
+#endif
 }
 
 TEST_F(WiringDialogTest, CheckWiringDrawsItsPinTraceAndSaysItInWords) {

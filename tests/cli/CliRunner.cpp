@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -148,5 +149,22 @@ TempFolder::~TempFolder() {
   std::error_code ignored;
   fs::remove_all(path_, ignored);
 }
+
+namespace {
+
+// The wiring file quarrow-cli reads at every Connect lies in a folder of the tests' own, never the
+// person's, which could rewire every simulated read.
+struct OwnSettingsFolder {
+  TempFolder folder;
+  OwnSettingsFolder() {
+#ifdef _WIN32
+    _wputenv_s(L"APPDATA", folder.path().c_str());
+#else
+    setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
+#endif
+  }
+} ownSettingsFolder;
+
+}  // namespace
 
 }  // namespace quarrow::testing

@@ -71,5 +71,58 @@ TEST(Wiring, AnAssignmentThatCannotBeWiredIsAUsageErrorSayingWhich) {
 #endif
 }
 
+#ifndef _WIN32
+TEST(Wiring, AWiringStoredForTheProgrammerIsUsedAndSaidUnlessPinsAreGiven) {
+  TempFolder settings;
+  ChildSetUp setUp;
+  setUp.environment = {"XDG_CONFIG_HOME=" + settings.path().string()};
+  const std::string file = (settings.path() / "quarrow" / "wiring.conf").string();
+  const std::string rts = "clock=D2,reset=D3,data=D6, data inverted\n";
+
+  const CliRun stored =
+      RunChild({"wiring", "QSIM0001", "--pins", "clock=RTS,reset=CTS,data=DCD", "--invert-data"}, setUp);
+  EXPECT_EQ(stored.status, 0) << stored.err;
+  EXPECT_EQ(stored.out, "Stored the wiring for QSIM0001 in " + file + ": " + rts);
+  EXPECT_EQ(RunChild({"wiring"}, setUp).out, "Wiring file: " + file + "\nQSIM0001: " + rts);
+
+  const CliRun used = RunChild(On(kRtsBoard, {"selftest", "--json"}), setUp);
+  EXPECT_EQ(used.status, 0) << used.err;
+  EXPECT_EQ(nlohmann::json::parse(used.out)["pins"], "clock=D2,reset=D3,data=D6");
+  EXPECT_EQ(used.err, "Using the wiring stored for QSIM0001 in " + file + ": " + rts);
+  // --pins and QUARROW_PINS win, without a word about the file.
+  const CliRun told = RunChild(On(kRtsBoard, {"--pins", "clock=D0,reset=D1,data=D4", "selftest"}), setUp);
+  EXPECT_EQ(told.status, 3);
+  EXPECT_EQ(told.err, "");
+  ChildSetUp variable = setUp;
+  variable.environment.push_back("QUARROW_PINS=clock=D0,reset=D1,data=D4");
+  EXPECT_EQ(RunChild(On(kRtsBoard, {"selftest"}), variable).status, 3);
+
+  const CliRun forgotten = RunChild({"wiring", "QSIM0001", "--forget"}, setUp);
+  EXPECT_EQ(forgotten.out, "Dropped the wiring stored for QSIM0001 in " + file + "\n");
+  EXPECT_EQ(RunChild(On(kRtsBoard, {"selftest"}), setUp).status, 3);
+  EXPECT_EQ(RunChild({"wiring", "QSIM0001"}, setUp).out,
+            "Wiring file: " + file + "\nQSIM0001: nothing stored (the default board: clock=D0,reset=D1,data=D4)\n");
+}
+
+TEST(Wiring, ADamagedWiringFileStopsTheCommandNamingTheFileAndLine) {
+  TempFolder settings;
+  ChildSetUp setUp;
+  setUp.environment = {"XDG_CONFIG_HOME=" + settings.path().string()};
+  std::filesystem::create_directory(settings.path() / "quarrow");
+  const std::string file = (settings.path() / "quarrow" / "wiring.conf").string();
+  WriteFileBytes(file, Bytes{'[', 'd', 'e', 'f', 'a', 'u', 'l', 't', ']', '\n', 'p', 'i', 'n', 's', '=', 'D', '0', '\n'});
+
+  const CliRun refused = RunChild({"--simulate", "selftest"}, setUp);
+  EXPECT_EQ(refused.status, 3);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(refused.err, "Can't read the stored wirings - " + file +
+                             ":2: \"D0\" is not LINE=PIN (expected clock=PIN,reset=PIN,data=PIN) (mend or remove "
+                             "the file, or give --pins)\n");
+  EXPECT_EQ(RunChild({"wiring", "A1", "--pins", "clock=D0,reset=D1,data=D2"}, setUp).status, 3)
+      << "a damaged file is not replaced";
+  EXPECT_EQ(RunChild({"--simulate", "--pins", "clock=D0,reset=D1,data=D4", "selftest"}, setUp).status, 0);
+}
+#endif
+
 }  // namespace
 }  // namespace quarrow::testing

@@ -40,13 +40,14 @@ expect() {
 }
 
 # The value of a global option is not the command.
-expect 'quarrow-cli --simulate-image dump.prm ' 'list read compare show identify convert archive selftest'
+expect 'quarrow-cli --simulate-image dump.prm ' 'list read compare show identify convert archive selftest wiring'
 expect 'quarrow-cli --pins clock=D2,reset=D3,data=D6 --invert-data s' 'show selftest'
 expect 'quarrow-cli convert a.bin a.prm --to ' 'mame nss'
 expect 'quarrow-cli convert a.bin a.prm --from ' 'mame nss'
 expect 'quarrow-cli read --' '--device --output --nss --reads --verify --strict --rom-load --json --trace --help'
 # Serial numbers come from `list` on the programmer the global options choose.
 expect 'quarrow-cli --simulate compare dump.prm --device ' 'QSIM0001'
+expect 'quarrow-cli --simulate wiring ' 'QSIM0001'
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

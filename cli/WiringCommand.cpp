@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// wiring: shows, stores and drops the wirings stored for programmers in the file the window shares.
+#include <memory>
+
+#include "CliTexts.h"
+#include "CommandLine.h"
+#include "Commands.h"
+#include "PrintableText.h"
+#include "WiringFile.h"
+#include "WiringTexts.h"
+
+namespace quarrow::cli {
+
+namespace {
+
+std::string Described(const PinAssignment& pins) {
+  return pins.Text() + (pins.invertData ? res::kDataInverted : "");
+}
+
+void ShowAll(const StoredWirings& stored, Console& console) {
+  if (stored.forAll) console.out << kWiringDefaultForAll << Described(*stored.forAll) << '\n';
+  for (const auto& [serial, pins] : stored.bySerial) console.out << serial << ": " << Described(pins) << '\n';
+  if (!stored.forAll && stored.bySerial.empty()) console.out << kNoWiringsStored << '\n';
+}
+
+void ShowOne(const StoredWirings& stored, const std::string& serial, Console& console) {
+  console.out << SerialSpelling(serial) << ": ";
+  if (const std::optional<PinAssignment> own = stored.Own(serial)) {
+    console.out << Described(*own) << '\n';
+  } else if (stored.forAll) {
+    console.out << Described(*stored.forAll) << kWiringIsTheDefault << '\n';
+  } else {
+    console.out << kNothingStoredFor << Described(PinAssignment{}) << ")\n";
+  }
+}
+
+}  // namespace
+
+ExitStatus WiringCommand(const WiringOptions& options, Console& console) {
+  if (options.serial.empty() && (options.pins || options.forget)) {
+    console.err << kProgramName << ": " << kWiringNeedsSerial << " (see " << kProgramName << " wiring --help)\n";
+    return kExitUsage;
+  }
+  if ((options.invertData && !options.pins) || (options.forget && options.pins)) {
+    console.err << kProgramName << ": " << kWiringOptionsClash << " (see " << kProgramName << " wiring --help)\n";
+    return kExitUsage;
+  }
+  std::string error;
+  const std::filesystem::path file = WiringFileLocation(error);
+  StoredWirings stored;
+  if (file.empty() || !LoadWirings(file, stored, error)) {
+    console.err << res::kCantReadWirings << PrintableText(error) << (file.empty() ? "" : res::kMendWiringFile)
+                << '\n';
+    return kExitFailure;
+  }
+  const std::string where = PrintablePath(file);
+  if (!options.pins && !options.forget) {
+    console.out << kWiringFile << where << '\n';
+    if (options.serial.empty()) {
+      ShowAll(stored, console);
+    } else {
+      ShowOne(stored, options.serial, console);
+    }
+    return kExitSuccess;
+  }
+
+  const std::string serial = SerialSpelling(options.serial);
+  if (options.forget) {
+    if (!stored.Forget(options.serial)) {
+      console.out << kNothingToForget << serial << res::kStoredIn << where << '\n';
+      return kExitSuccess;
+    }
+  } else {
+    // Checked by the option parsing already; parsed again here for the assignment itself.
+    PinAssignment pins = ParsePinAssignment(*options.pins).assignment.value_or(PinAssignment{});
+    pins.invertData = options.invertData;
+    stored.Store(options.serial, pins);
+  }
+  if (!SaveWirings(file, stored, error)) {
+    console.err << res::kCantStoreWiring << PrintableText(error) << '\n';
+    return kExitFailure;
+  }
+  if (options.forget) {
+    console.out << kForgotten << serial << res::kStoredIn << where << '\n';
+  } else {
+    console.out << kStoredFor << serial << res::kStoredIn << where << ": " << Described(*stored.Own(options.serial))
+                << '\n';
+  }
+  return kExitSuccess;
+}
+
+Command DeclareWiring(CLI::App& program, CommonOptions& common) {
+  CLI::App* wiring = program.add_subcommand(
+      "wiring", "Show the wirings stored for programmers (the window's too), store one or drop one");
+  wiring->footer(R"(Examples:
+  quarrow-cli wiring                       every stored wiring, and where they are stored
+  quarrow-cli wiring A12BC3DE --pins clock=RTS,reset=CTS,data=DCD
+                                           remember that wiring for programmer A12BC3DE
+  quarrow-cli wiring A12BC3DE --forget     drop it again
+
+With --pins (and --invert-data), stores that wiring for SERIAL; read, compare, archive and
+selftest use it for that programmer when neither --pins nor )" QUARROW_PINS_VALUE R"( is given.
+
+Exit status:
+  0    shown, stored or dropped
+  2    the command line could not be understood
+  3    the wiring file cannot be read or written)");
+  auto options = std::make_shared<WiringOptions>();
+  wiring
+      ->add_option("SERIAL", options->serial,
+                   "Serial number of the programmer, as list shows it (default: show every stored "
+                   "wiring)")
+      ->check(kFileName);
+  wiring->add_flag("--forget", options->forget, "Drop the wiring stored for SERIAL");
+  return {wiring, false, nullptr, [options, &common](const CommandContext& context) {
+            options->pins = common.pinTexts.pins;
+            options->invertData = common.pinTexts.invertData;
+            return WiringCommand(*options, context.console);
+          }};
+}
+
+}  // namespace quarrow::cli
