@@ -429,14 +429,16 @@ void CQuarrowDlg::OnFileWiring() {
   // chip lacks are refused before any is driven, as Connect refuses them.
   WiringCheck check;
   if (m_ctx.ftHandle != nullptr && m_connected && entry && SameProgrammer(*m_connected, *entry)) {
-    check = [this, chip](const PinAssignment& pins, PinTrace& trace) {
+    const int bitBangPins = chip ? FactsOf(*chip).bitBangPins : 8;
+    const int port = entry->port;
+    check = [this, chip, port, bitBangPins](const PinAssignment& pins, PinTrace& trace) {
       WiringSelfTestResult result;
-      result.verdict = chip ? MissingPinsText(*chip, pins) : std::string();
-      if (!result.verdict.empty()) return result;
+      result.refused = chip ? MissingPinsText(*chip, pins, port) : std::string();
+      if (!result.refused.empty()) return result;
       m_ctx.d2xx.FT_SetBitMode(m_ctx.ftHandle, pins.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
       trace = PinTraceFor(pins);
       TracingPinPort traced(m_ctx.pinPort, trace, m_ctx.wait);
-      result = RunWiringSelfTest(traced, pins, traced.TimedWait());
+      result = RunWiringSelfTest(traced, pins, traced.TimedWait(), bitBangPins);
       m_ctx.d2xx.FT_SetBitMode(m_ctx.ftHandle, m_pinsInUse.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
       return result;
     };
@@ -448,6 +450,7 @@ void CQuarrowDlg::OnFileWiring() {
   }
   CWiringDialog dialog(serial, chip, stored.Own(serial).value_or(defaults), defaults, std::move(check), this);
   dialog.SetNote(note);
+  if (chip) dialog.NameBoardPins(*chip, entry->port);
   if (dialog.exec() != QDialog::Accepted) return;
   if (!m_wiring.Remember(serial, dialog.Chosen(), error)) {
     ShowError(error);

@@ -14,6 +14,7 @@
 
 #include "PinTraceView.h"
 #include "Programmer.h"
+#include "SelfTestText.h"
 #include "WiringFile.h"
 #include "WiringTexts.h"
 
@@ -23,17 +24,19 @@ namespace {
 
 QString Text(const char* text) { return QString::fromUtf8(text); }
 
-// The pins the chip has; all eight when it is not known (a serial typed rather than listed).
+// Each pin under its bit-bang number and the name the board prints: "D2 (RTS)", "D2 (ADBUS2)".
+QString PinItem(int pin, FtdiChip chip, int port) {
+  return QString::fromStdString(PinName(pin) + " (" + BoardPinName(chip, port, pin) + ")");
+}
+
+// The pins the chip has; all eight when it is not known (a serial typed rather than listed), named
+// as an FT232R names them.
 QComboBox* PinList(QWidget* parent, const char* name, const char* description, std::optional<FtdiChip> chip) {
   auto* list = new QComboBox(parent);
   list->setObjectName(Text(name));
   list->setAccessibleDescription(Text(description));
   const int pins = chip ? FactsOf(*chip).bitBangPins : 8;
-  for (int pin = 0; pin < pins; ++pin) {
-    list->addItem(QString::fromStdString(PinName(pin)) + QStringLiteral(" (") + Text(res::kPinSignalNames[pin]) +
-                      QLatin1Char(')'),
-                  pin);
-  }
+  for (int pin = 0; pin < pins; ++pin) list->addItem(PinItem(pin, chip.value_or(FtdiChip::FT232R), 0), pin);
   return list;
 }
 
@@ -145,6 +148,12 @@ void CWiringDialog::Show(const PinAssignment& pins) {
   Revalidate();
 }
 
+void CWiringDialog::NameBoardPins(FtdiChip chip, int port) {
+  for (QComboBox* list : {m_clock, m_reset, m_data}) {
+    for (int i = 0; i < list->count(); ++i) list->setItemText(i, PinItem(list->itemData(i).toInt(), chip, port));
+  }
+}
+
 void CWiringDialog::SetNote(const QString& note) {
   m_note->setText(note);
   m_note->setVisible(!note.isEmpty());
@@ -169,11 +178,12 @@ void CWiringDialog::OnCheck() {
   const WiringSelfTestResult result = m_check(Chosen(), trace);
   QApplication::restoreOverrideCursor();
   m_trace->SetTrace(trace);
+  const bool invertData = Chosen().invertData;
   QString report;
   for (const WiringFindingLine& finding : result.findings) {
-    report += QString::fromStdString(finding.text) + QLatin1Char('\n');
+    report += QString::fromStdString(WiringFindingText(finding, invertData)) + QLatin1Char('\n');
   }
-  report += QString::fromStdString(result.verdict);
+  report += QString::fromStdString(WiringVerdict(result, invertData));
   m_report->setPlainText(report);
 }
 

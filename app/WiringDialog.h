@@ -41,6 +41,9 @@ class CWiringDialog : public QDialog {
   // A line without a pin (the chip lacks the one shown) has pin -1.
   PinAssignment Chosen() const;
   void Show(const PinAssignment& pins);
+  // Names the pins in the lists as port `port` (0 = A) of `chip` prints them; an FT232R's names
+  // until then.
+  void NameBoardPins(FtdiChip chip, int port);
   // A note above the buttons, such as what $QUARROW_PINS does; empty: none.
   void SetNote(const QString& note);
 

@@ -27,10 +27,12 @@ the raw "NSS" layout with --nss. Images are named by MAME's known dumps (PlayCho
 Nintendo Super System sets, built in; --known-dumps FILE or )" QUARROW_KNOWN_DUMPS_SETTING R"( names
 a newer table of the same format).
 
---pins names the FTDI pin of each PROM line as D0..D7 or by the FT232R's signal names
-(TXD RXD RTS CTS DTR DSR DCD RI); default )" QUARROW_PINS_VALUE R"(, else the wiring stored for the
-programmer (quarrow-cli wiring SERIAL --pins ..., or the window's "Programmer wiring..."), else
-clock=D0,reset=D1,data=D4. Stored wirings live in )" WIRING_FILE_PLACE R"(.
+--pins names the FTDI pin of each PROM line as D0..D7, by the FT232R's signal names
+(TXD RXD RTS CTS DTR DSR DCD RI) or by a port's pin names (ADBUS0..ADBUS7 or AD0..AD7 on port A,
+BDBUS or BD on port B, CDBUS, DDBUS); default )" QUARROW_PINS_VALUE R"(, else the wiring stored for
+the programmer (quarrow-cli wiring SERIAL --pins ..., or the window's "Programmer wiring..."), else
+clock=D0,reset=D1,data=D4. Stored wirings live in )" WIRING_FILE_PLACE R"(. Only the clock and reset
+pins are driven.
 
 Exit status:
   0    success (compare: chip and file match)

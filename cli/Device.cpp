@@ -163,6 +163,7 @@ std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, 
     return nullptr;
   }
   session->serial_ = entry.serial;
+  if (entry.chip) session->bitBangPins_ = FactsOf(*entry.chip).bitBangPins;
   status = kExitSuccess;
   return session;
 }
@@ -221,9 +222,9 @@ bool ChipSession::ReadOnce(PromImage& image, ProgressBar& progress, Console& con
 
 WiringSelfTestResult ChipSession::SelfTest() {
   CD2xxPinPort port(*d2xx_, handle_);
-  if (trace_ == nullptr) return RunWiringSelfTest(port, pins_);
+  if (trace_ == nullptr) return RunWiringSelfTest(port, pins_, SleepMilliseconds, bitBangPins_);
   TracingPinPort traced(port, *trace_);
-  return RunWiringSelfTest(traced, pins_, traced.TimedWait());
+  return RunWiringSelfTest(traced, pins_, traced.TimedWait(), bitBangPins_);
 }
 
 void ChipSession::RecordInto(PinTrace& trace) {

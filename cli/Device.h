@@ -103,6 +103,7 @@ class ChipSession {
   FT_HANDLE handle_ = nullptr;
   std::string serial_;
   PinAssignment pins_;
+  int bitBangPins_ = 8;  // of the chip in use, for the self-test's watch of the input pins
   PinTrace* trace_ = nullptr;
 };
 

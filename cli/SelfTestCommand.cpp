@@ -5,6 +5,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "PrintableText.h"
+#include "SelfTestText.h"
 
 namespace quarrow::cli {
 
@@ -20,6 +21,7 @@ ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, const std::st
   const PinAssignment pins = session->Pins();
   session.reset();
   const bool traced = trace.empty() || SaveTraceReporting(trace, recorded, console);
+  const bool invertData = device.pins.invertData;
 
   if (json) {
     nlohmann::ordered_json report{{"command", "selftest"},
@@ -30,17 +32,22 @@ ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, const std::st
       nlohmann::ordered_json item{{"line", finding.line}};
       item["pin"] = finding.pin >= 0 ? nlohmann::ordered_json(PinName(finding.pin)) : nullptr;
       item["fault"] = finding.fault;
-      item["text"] = finding.text;
+      if (finding.fix) {
+        item["fix"] = {{"pins", finding.fix->Text()}, {"invert_data", finding.fix->invertData}};
+      }
+      item["text"] = WiringFindingText(finding, invertData);
       findings.push_back(std::move(item));
     }
     report["findings"] = std::move(findings);
-    report["verdict"] = result.verdict;
+    report["verdict"] = WiringVerdict(result, invertData);
     if (traced && !trace.empty()) report["trace_saved_to"] = trace;
     report["outcome"] = result.plausible ? "plausible" : "fault";
     PrintJson(report, console);
   } else {
-    for (const WiringFindingLine& finding : result.findings) console.out << finding.text << '\n';
-    console.out << result.verdict << '\n' << std::flush;
+    for (const WiringFindingLine& finding : result.findings) {
+      console.out << WiringFindingText(finding, invertData) << '\n';
+    }
+    console.out << WiringVerdict(result, invertData) << '\n' << std::flush;
   }
   return result.plausible && traced ? kExitSuccess : kExitFailure;
 }

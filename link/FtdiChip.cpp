@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Facts of the FTDI chips with asynchronous bit-bang.
+// Facts of the FTDI chips with asynchronous bit-bang, and the names their boards print for the pins.
 #include "FtdiChip.h"
 
 #include <array>
@@ -14,16 +14,23 @@ namespace {
 // The FT230X and FT234XD bring out four bit-bang pins (their UART's TXD, RXD, RTS, CTS); the
 // others eight. Each channel of a multi-port chip bit-bangs on its own.
 constexpr std::array<FtdiChipFacts, 9> kChips = {{
-    {FtdiChip::FT232R, "FT232R", FT_DEVICE_232R, 0x6001, 1, 8},
-    {FtdiChip::FT245R, "FT245R", FT_DEVICE_232R, 0x6001, 1, 8},
-    {FtdiChip::FT232H, "FT232H", FT_DEVICE_232H, 0x6014, 1, 8},
-    {FtdiChip::FT2232C, "FT2232C/D", FT_DEVICE_2232C, 0x6010, 2, 8},
-    {FtdiChip::FT2232H, "FT2232H", FT_DEVICE_2232H, 0x6010, 2, 8},
-    {FtdiChip::FT4232H, "FT4232H", FT_DEVICE_4232H, 0x6011, 4, 8},
-    {FtdiChip::FT230X, "FT230X", FT_DEVICE_X_SERIES, 0x6015, 1, 4},
-    {FtdiChip::FT231X, "FT231X", FT_DEVICE_X_SERIES, 0x6015, 1, 8},
-    {FtdiChip::FT234XD, "FT234XD", FT_DEVICE_X_SERIES, 0x6015, 1, 4},
+    {FtdiChip::FT232R, "FT232R", FT_DEVICE_232R, 0x6001, 1, 8, PinNaming::Signals},
+    {FtdiChip::FT245R, "FT245R", FT_DEVICE_232R, 0x6001, 1, 8, PinNaming::DataBus},
+    {FtdiChip::FT232H, "FT232H", FT_DEVICE_232H, 0x6014, 1, 8, PinNaming::PortBus},
+    {FtdiChip::FT2232C, "FT2232C/D", FT_DEVICE_2232C, 0x6010, 2, 8, PinNaming::PortBus},
+    {FtdiChip::FT2232H, "FT2232H", FT_DEVICE_2232H, 0x6010, 2, 8, PinNaming::PortBus},
+    {FtdiChip::FT4232H, "FT4232H", FT_DEVICE_4232H, 0x6011, 4, 8, PinNaming::PortBus},
+    {FtdiChip::FT230X, "FT230X", FT_DEVICE_X_SERIES, 0x6015, 1, 4, PinNaming::Signals},
+    {FtdiChip::FT231X, "FT231X", FT_DEVICE_X_SERIES, 0x6015, 1, 8, PinNaming::Signals},
+    {FtdiChip::FT234XD, "FT234XD", FT_DEVICE_X_SERIES, 0x6015, 1, 4, PinNaming::Signals},
 }};
+
+// The UART signal on each bit-bang pin D0..D7 of the FT232R and the FT-X chips, the names printed
+// on most breakout boards.
+constexpr std::array<std::string_view, 8> kSignalNames = {"TXD", "RXD", "RTS", "CTS",
+                                                          "DTR", "DSR", "DCD", "RI"};
+// Ports A..D of the multi-port chips (the FT232H has port A only).
+constexpr int kMostPorts = 4;
 
 std::string Upper(std::string_view text) {
   std::string upper(text);
@@ -71,6 +78,59 @@ std::optional<FtdiChip> ChipNamed(std::string_view name) {
 
 std::string PinRangeOf(FtdiChip chip) {
   return "D0-D" + std::to_string(FactsOf(chip).bitBangPins - 1);
+}
+
+std::string PortLetter(int port) { return std::string(1, static_cast<char>('A' + port)); }
+
+std::string BoardPinName(FtdiChip chip, int port, int pin) {
+  switch (FactsOf(chip).naming) {
+    case PinNaming::Signals: return std::string(kSignalNames[static_cast<std::size_t>(pin & 7)]);
+    case PinNaming::DataBus: return "D" + std::to_string(pin);
+    case PinNaming::PortBus: return PortLetter(port) + "DBUS" + std::to_string(pin);
+  }
+  return "D" + std::to_string(pin);
+}
+
+std::optional<NamedPin> ParseBoardPinName(std::string_view name) {
+  const std::string upper = Upper(name);
+  auto digit = [&](std::size_t at) -> std::optional<int> {
+    if (upper.size() != at + 1 || upper[at] < '0' || upper[at] > '7') return std::nullopt;
+    return upper[at] - '0';
+  };
+  if (upper.size() == 2 && upper[0] == 'D') {
+    if (auto pin = digit(1)) return NamedPin{*pin, -1};
+  }
+  for (std::size_t i = 0; i < kSignalNames.size(); ++i) {
+    if (upper == kSignalNames[i]) return NamedPin{static_cast<int>(i), -1};
+  }
+  // ADBUS3 or AD3, BDBUS3 or BD3, up to port D.
+  if (upper.size() >= 3 && upper[0] >= 'A' && upper[0] < 'A' + kMostPorts && upper[1] == 'D') {
+    const int port = upper[0] - 'A';
+    const std::size_t at = upper.compare(2, 3, "BUS") == 0 ? 5 : 2;
+    if (auto pin = digit(at)) return NamedPin{*pin, port};
+  }
+  return std::nullopt;
+}
+
+std::string WrongPortText(FtdiChip chip, int port, int namedPort) {
+  const FtdiChipFacts& facts = FactsOf(chip);
+  if (namedPort < 0 || (facts.naming == PinNaming::PortBus && namedPort == port)) return {};
+  const std::string named = PortLetter(namedPort);
+  const std::string text = "the pin assignment names pins of port " + named + " (" + named + "DBUS0.." +
+                           named + "DBUS7, " + named + "D0.." + named + "D7)";
+  if (facts.naming != PinNaming::PortBus) {
+    return text + ", but the " + facts.name + " has no lettered ports: give its pins as " +
+           PinRangeOf(chip) +
+           (facts.naming == PinNaming::Signals ? " or by their signal names (TXD, RXD, ...)" : "");
+  }
+  const std::string here = PortLetter(port);
+  if (namedPort >= facts.interfaces) {
+    return text + ", but the " + facts.name + " has no port " + named + "; this programmer is its port " +
+           here + ": give its pins as " + here + "DBUS0.." + here + "DBUS7 or D0..D7";
+  }
+  return text + ", but this programmer is port " + here + " of the " + facts.name +
+         ": connect port " + named + " (its serial number ends in " + named + "), or give port " +
+         here + "'s pins as " + here + "DBUS0.." + here + "DBUS7 or D0..D7";
 }
 
 }  // namespace quarrow

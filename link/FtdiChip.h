@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The FTDI chips that have asynchronous bit-bang, and what the tool needs to know of each: its
-// D2XX device type, USB product id, how many interfaces and how many bit-bang pins it has.
+// D2XX device type, USB product id, how many interfaces and bit-bang pins it has, and the names
+// boards print for those pins.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,11 @@ namespace quarrow {
 
 enum class FtdiChip { FT232R, FT245R, FT232H, FT2232C, FT2232H, FT4232H, FT230X, FT231X, FT234XD };
 
+// How boards print a chip's bit-bang pins: by the UART's signal names (TXD RXD RTS CTS DTR DSR DCD
+// RI), as the data bus D0..D7, or by the port's bus (ADBUS0..ADBUS7 or AD0..AD7 on port A, BDBUS0 or
+// BD0 on port B, and so on).
+enum class PinNaming { Signals, DataBus, PortBus };
+
 struct FtdiChipFacts {
   FtdiChip chip;
   const char* name;        // "FT232H"
@@ -21,6 +27,7 @@ struct FtdiChipFacts {
   std::uint16_t usbProduct;
   int interfaces;   // bit-bang ports, each listed as a device of its own
   int bitBangPins;  // D0..D(n-1)
+  PinNaming naming;
 };
 
 const FtdiChipFacts& FactsOf(FtdiChip chip);
@@ -34,5 +41,26 @@ std::optional<FtdiChip> ChipNamed(std::string_view name);
 
 // "D0-D3" for a four-pin chip.
 std::string PinRangeOf(FtdiChip chip);
+
+// The name a board prints beside bit-bang pin `pin` of port `port` (0 = A): "RTS" on an FT232R or
+// FT-X chip, "D2" on an FT245R, "ADBUS2" on port A of an FT232H, "BDBUS2" on port B of an FT2232H.
+std::string BoardPinName(FtdiChip chip, int port, int pin);
+
+// A pin as a person names it: its bit-bang number, and the port a port-bus name belongs to.
+struct NamedPin {
+  int pin = 0;
+  int port = -1;  // 0 = A for ADBUS2 or AD2, 1 = B ...; -1 for D2 and the signal names
+};
+// "D0".."D7", the FT232R's signal names, or a port's bus names "ADBUS0".."DDBUS7" and "AD0".."DD7",
+// case-insensitive; nothing else.
+std::optional<NamedPin> ParseBoardPinName(std::string_view name);
+
+// "A" for port 0.
+std::string PortLetter(int port);
+
+// Empty when pins named by the bus names of port `namedPort` (ADBUS2, BD2; -1 for none) belong to
+// port `port` of the chip; otherwise why not, naming the port the names belong to and the names
+// this port takes.
+std::string WrongPortText(FtdiChip chip, int port, int namedPort);
 
 }  // namespace quarrow

@@ -1,18 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Pin assignments: their text form, and the direction mask each needs.
+// Pin assignments: their text form, and the pins each drives.
 #include "PinAssignment.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 
+#include "FtdiChip.h"
+
 namespace quarrow {
 
 namespace {
-
-// The FT232R's signal names of D0..D7, the names printed on most breakout boards.
-constexpr std::array<std::string_view, 8> kSignalNames = {"TXD", "RXD", "RTS", "CTS",
-                                                          "DTR", "DSR", "DCD", "RI"};
 
 std::string Upper(std::string_view text) {
   std::string upper(text);
@@ -28,8 +26,9 @@ std::string_view Trimmed(std::string_view text) {
 
 }  // namespace
 
-std::uint8_t PinAssignment::DirectionMask() const {
-  return IsDefault() ? std::uint8_t{0xFF} : static_cast<std::uint8_t>(ClockMask() | ResetMask());
+std::uint8_t PinAssignment::AfterRead(std::uint8_t written, std::uint8_t read) const {
+  const std::uint8_t named = static_cast<std::uint8_t>(ClockMask() | ResetMask() | DataMask());
+  return static_cast<std::uint8_t>((read & named) | (written & ~named));
 }
 
 int PinAssignment::HighestPin() const { return std::max({clock, reset, data}); }
@@ -40,19 +39,11 @@ std::string PinAssignment::Text() const {
 
 std::string PinName(int pin) { return "D" + std::to_string(pin); }
 
-std::optional<int> ParsePinName(std::string_view text) {
-  const std::string upper = Upper(Trimmed(text));
-  if (upper.size() == 2 && upper[0] == 'D' && upper[1] >= '0' && upper[1] <= '7') return upper[1] - '0';
-  for (std::size_t i = 0; i < kSignalNames.size(); ++i) {
-    if (upper == kSignalNames[i]) return static_cast<int>(i);
-  }
-  return std::nullopt;
-}
-
 PinAssignmentParse ParsePinAssignment(std::string_view text) {
   PinAssignmentParse result;
   constexpr std::array<std::string_view, 3> kLines = {"clock", "reset", "data"};
   std::array<std::optional<int>, 3> pins;
+  int namedPort = -1;
   std::string_view rest = text;
   while (true) {
     const std::size_t comma = rest.find(',');
@@ -76,12 +67,23 @@ PinAssignmentParse ParsePinAssignment(std::string_view text) {
       result.error = "the " + std::string(*known) + " line is named twice";
       return result;
     }
-    const std::optional<int> pin = ParsePinName(pinText);
-    if (!pin) {
+    const std::optional<NamedPin> named = ParseBoardPinName(pinText);
+    if (!named) {
       result.error = "unknown pin \"" + std::string(pinText) + "\" for the " + std::string(*known) +
-                     " line (pins are D0..D7 or TXD RXD RTS CTS DTR DSR DCD RI)";
+                     " line (pins are D0..D7, TXD RXD RTS CTS DTR DSR DCD RI, or a port's ADBUS0..ADBUS7 "
+                     "or AD0..AD7, BDBUS0 or BD0 ...)";
       return result;
     }
+    if (named->port >= 0) {
+      if (namedPort >= 0 && namedPort != named->port) {
+        result.error = "\"" + std::string(pinText) + "\" is a pin of port " + PortLetter(named->port) +
+                       ", but another line is named on port " + PortLetter(namedPort) +
+                       " (a programmer is one port: name its pins by one port's names or as D0..D7)";
+        return result;
+      }
+      namedPort = named->port;
+    }
+    const std::optional<int> pin = named->pin;
     for (std::size_t other = 0; other < pins.size(); ++other) {
       if (pins[other] == pin) {
         result.error = "pin " + PinName(*pin) + " is given to both the " +
@@ -99,7 +101,7 @@ PinAssignmentParse ParsePinAssignment(std::string_view text) {
       return result;
     }
   }
-  result.assignment = PinAssignment{*pins[0], *pins[1], *pins[2], false};
+  result.assignment = PinAssignment{*pins[0], *pins[1], *pins[2], false, namedPort};
   return result;
 }
 

@@ -17,7 +17,8 @@ class IPinPort {
 };
 
 // The port the program's reads use, and the one-byte pin buffer that every pin write sends and every
-// pin read replaces. Code that can take them as parameters does.
+// pin read updates (the clock, reset and data pins; see PinAssignment::AfterRead). Code that can take
+// them as parameters does.
 extern IPinPort* g_pinPort;
 extern std::uint8_t g_pinByte;
 

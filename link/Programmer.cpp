@@ -41,6 +41,18 @@ const char* StatusName(FT_STATUS status) {
   }
 }
 
+// The port a device record stands for: D2XX lists each port of a multi-port chip as a device whose
+// serial number (if it has one) and description end in the port's letter.
+int PortOfRecord(const FtdiChipFacts& facts, const std::string& serial, const std::string& description) {
+  if (facts.interfaces < 2) return 0;
+  for (const std::string* text : {&serial, &description}) {
+    if (text->empty()) continue;
+    const char letter = text->back();
+    if (letter >= 'A' && letter < 'A' + facts.interfaces) return letter - 'A';
+  }
+  return 0;
+}
+
 }  // namespace
 
 std::vector<DeviceEntry> EnumerateProgrammers(ID2xx& d2xx) {
@@ -65,6 +77,7 @@ std::vector<DeviceEntry> EnumerateProgrammers(ID2xx& d2xx) {
                       : std::string(FactsOf(*chip).name) + " (" + description + ")");
     entry.index = static_cast<int>(i);
     entry.chip = chip;
+    entry.port = PortOfRecord(FactsOf(*chip), entry.serial, description);
     entries.push_back(std::move(entry));
   }
   std::sort(entries.begin(), entries.end(), [](const DeviceEntry& a, const DeviceEntry& b) {
@@ -75,7 +88,9 @@ std::vector<DeviceEntry> EnumerateProgrammers(ID2xx& d2xx) {
   return entries;
 }
 
-std::string MissingPinsText(FtdiChip chip, const PinAssignment& pins) {
+std::string MissingPinsText(FtdiChip chip, const PinAssignment& pins, int port) {
+  std::string wrongPort = WrongPortText(chip, port, pins.namedPort);
+  if (!wrongPort.empty()) return wrongPort;
   const FtdiChipFacts& facts = FactsOf(chip);
   if (pins.HighestPin() < facts.bitBangPins) return {};
   std::string missing;
@@ -91,7 +106,7 @@ ConnectResult ConnectProgrammer(ID2xx& d2xx, const DeviceEntry& entry, FT_HANDLE
                                 const PinAssignment& pins) {
   ConnectResult result;
   if (entry.chip) {
-    result.error = MissingPinsText(*entry.chip, pins);
+    result.error = MissingPinsText(*entry.chip, pins, entry.port);
     if (!result.error.empty()) {
       result.pinsMissing = true;
       return result;

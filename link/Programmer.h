@@ -21,6 +21,7 @@ struct DeviceEntry {
   std::string serial;  // the device's whole serial number, possibly empty
   int index = -1;      // position in the library's device list, for devices without a serial
   std::optional<FtdiChip> chip;  // unknown for a serial typed rather than listed
+  int port = 0;                  // 0 = port A; B, C, D of a multi-port chip are 1, 2, 3
 };
 
 // The attached devices whose chip has asynchronous bit-bang (one entry per interface of a
@@ -42,9 +43,9 @@ struct ConnectResult {
 ConnectResult ConnectProgrammer(ID2xx& d2xx, const DeviceEntry& entry, FT_HANDLE& handle,
                                 const PinAssignment& pins = {});
 
-// Empty when the chip has every pin the assignment names; otherwise why not, naming the chip and
-// the pins it has.
-std::string MissingPinsText(FtdiChip chip, const PinAssignment& pins);
+// Empty when port `port` of the chip has every pin the assignment names, by the names it takes;
+// otherwise why not, naming the chip and the pins it has, or the port whose names were given.
+std::string MissingPinsText(FtdiChip chip, const PinAssignment& pins, int port = 0);
 
 // Whether two entries open the same programmer: by its serial number, or by its place in the list
 // when it has none.

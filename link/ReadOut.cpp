@@ -54,7 +54,9 @@ ReadResult ReadPromThread(ReadPromJob& job) {
     wait(waitMs);
   };
   auto read = [&] {
-    if (!port.ReadPins(pinByte)) ++result.failedPinOperations;
+    std::uint8_t levels = pinByte;
+    if (!port.ReadPins(levels)) ++result.failedPinOperations;
+    pinByte = job.pins.AfterRead(pinByte, levels);
   };
   auto stopRequested = [&] {
     return job.stopRequested != nullptr && job.stopRequested->load(std::memory_order_acquire);
@@ -84,8 +86,9 @@ ReadResult ReadPromThread(ReadPromJob& job) {
     }
     read();
     if (((pinByte & data) != 0) != job.pins.invertData) job.image.SetBit(n);
-    // One low pulse on the clock moves the chip to the next bit. The other pins are written back at
-    // the levels just read, so reset stays low throughout.
+    // One low pulse on the clock moves the chip to the next bit. Reset and data are written back at
+    // the levels just read, so reset stays low throughout; the data pin is an input, which the
+    // write leaves alone.
     pinByte |= clock;
     write(kClockWaitMs);
     pinByte ^= clock;

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 
-#include "WiringTexts.h"
-
 namespace quarrow {
 
 namespace {
@@ -22,6 +20,12 @@ struct Pass {
   std::vector<Sample> low;     // clock low, in each pulse
 };
 
+// A first pass and a second after a fresh reset, with clock and reset in the roles of `pins`.
+struct Trial {
+  Pass first;
+  Pass again;
+};
+
 class Probe {
  public:
   Probe(IPinPort& port, const WaitFunction& wait) : port_(port), wait_(wait) {}
@@ -36,12 +40,16 @@ class Probe {
     for (int n = 0; n < bits; ++n) {
       const Sample high{last_, Read()};
       pass.high.push_back(high);
-      const std::uint8_t up = high.read | clock;
+      const std::uint8_t up = pins.AfterRead(last_, high.read) | clock;
       Write(up, kClockWaitMs);
       pass.low.push_back(WriteRead(up ^ clock, kClockWaitMs));
       Write(up, kClockWaitMs);
     }
     return pass;
+  }
+  Trial Try(const PinAssignment& pins) {
+    Pass first = Run(pins, kSelfTestBits);
+    return {std::move(first), Run(pins, kSelfTestRepeatBits)};
   }
   int failed() const { return failed_; }
 
@@ -67,25 +75,65 @@ class Probe {
   int failed_ = 0;
 };
 
-std::string LineHeading(const char* line, int pin, bool inverted = false) {
-  return std::string(line) + " (" + PinName(pin) + (inverted ? ", inverted" : "") + "): ";
+std::vector<Sample> AllSamples(const Trial& trial) {
+  std::vector<Sample> all;
+  for (const Pass* pass : {&trial.first, &trial.again}) {
+    all.push_back(pass->reset);
+    all.insert(all.end(), pass->high.begin(), pass->high.end());
+    all.insert(all.end(), pass->low.begin(), pass->low.end());
+  }
+  return all;
+}
+
+// What one input pin did through a trial. Polarity plays no part: an inverted line changes just as
+// its chip's does.
+WiringFinding Classify(const Trial& trial, int pin) {
+  const std::uint8_t mask = static_cast<std::uint8_t>(1u << pin);
+  auto level = [&](const Sample& s) { return (s.read & mask) != 0; };
+  auto allEqual = [&](const std::vector<Sample>& samples, bool value) {
+    return std::all_of(samples.begin(), samples.end(), [&](const Sample& s) { return level(s) == value; });
+  };
+  const Pass& first = trial.first;
+  const Pass& again = trial.again;
+  const bool start = level(first.high.front());
+  const std::vector<Sample> all = AllSamples(trial);
+  if (std::all_of(all.begin(), all.end(), [&](const Sample& s) { return level(s) == start; })) {
+    return WiringFinding::DataNeverChanges;
+  }
+  if (allEqual(first.high, start) && allEqual(first.low, !start) && allEqual(again.high, start) &&
+      allEqual(again.low, !start)) {
+    return WiringFinding::DataFollowsClock;
+  }
+  if (level(first.reset) != start && allEqual(first.high, start) && allEqual(first.low, start)) {
+    return WiringFinding::DataFollowsReset;
+  }
+  // Only the samples inside the pulses moved: the bits the chip presents do not change.
+  if (allEqual(first.high, start)) return WiringFinding::DataNeverChanges;
+  for (int n = 0; n < kSelfTestRepeatBits; ++n) {
+    if (level(first.high[n]) != level(again.high[n])) return WiringFinding::DataNotRepeatable;
+  }
+  return WiringFinding::DataLikeAChip;
+}
+
+// An input pin on which the chip's data shows, or -1: the data pin first when `dataPinToo`, then
+// every other pin that is neither clock nor reset.
+int ChipOnInputPin(const Trial& trial, const PinAssignment& pins, int bitBangPins, bool dataPinToo) {
+  if (dataPinToo && Classify(trial, pins.data) == WiringFinding::DataLikeAChip) return pins.data;
+  for (int pin = 0; pin < std::min(bitBangPins, 8); ++pin) {
+    if (pin == pins.clock || pin == pins.reset || pin == pins.data) continue;
+    if (Classify(trial, pin) == WiringFinding::DataLikeAChip) return pin;
+  }
+  return -1;
 }
 
 }  // namespace
 
 WiringSelfTestResult RunWiringSelfTest(IPinPort& port, const PinAssignment& pins,
-                                       const WaitFunction& wait) {
+                                       const WaitFunction& wait, int bitBangPins) {
   const WaitFunction& waitFor = wait ? wait : WaitFunction(SleepMilliseconds);
   Probe probe(port, waitFor);
-  const Pass first = probe.Run(pins, kSelfTestBits);
-  const Pass again = probe.Run(pins, kSelfTestRepeatBits);
-
-  std::vector<Sample> all;
-  for (const Pass* pass : {&first, &again}) {
-    all.push_back(pass->reset);
-    all.insert(all.end(), pass->high.begin(), pass->high.end());
-    all.insert(all.end(), pass->low.begin(), pass->low.end());
-  }
+  const Trial told = probe.Try(pins);
+  const std::vector<Sample> all = AllSamples(told);
 
   WiringSelfTestResult result;
   for (const auto& [line, pin] : {std::pair{"clock", pins.clock}, std::pair{"reset", pins.reset}}) {
@@ -93,53 +141,40 @@ WiringSelfTestResult RunWiringSelfTest(IPinPort& port, const PinAssignment& pins
     const bool follows = std::all_of(all.begin(), all.end(), [&](const Sample& s) {
       return (s.read & mask) == (s.written & mask);
     });
-    result.findings.push_back({follows ? WiringFinding::OutputFollows : WiringFinding::OutputStuck,
-                               line, pin, !follows,
-                               LineHeading(line, pin) + (follows ? res::kOutputFollows : res::kOutputStuck)});
+    result.findings.push_back(
+        {follows ? WiringFinding::OutputFollows : WiringFinding::OutputStuck, line, pin, !follows, {}});
   }
 
-  auto data = [&](const Sample& s) { return ((s.read & pins.DataMask()) != 0) != pins.invertData; };
-  auto allEqual = [&](const std::vector<Sample>& samples, bool level) {
-    return std::all_of(samples.begin(), samples.end(), [&](const Sample& s) { return data(s) == level; });
-  };
-  const bool start = data(first.high.front());
-  WiringFinding dataFinding = WiringFinding::DataLikeAChip;
-  if (std::all_of(all.begin(), all.end(), [&](const Sample& s) { return data(s) == start; })) {
-    dataFinding = WiringFinding::DataNeverChanges;
-  } else if (allEqual(first.high, start) && allEqual(first.low, !start) &&
-             allEqual(again.high, start) && allEqual(again.low, !start)) {
-    dataFinding = WiringFinding::DataFollowsClock;
-  } else if (data(first.reset) != start && allEqual(first.high, start) &&
-             allEqual(first.low, start)) {
-    dataFinding = WiringFinding::DataFollowsReset;
-  } else if (allEqual(first.high, start)) {
-    // Only the samples inside the pulses moved: the bits the chip presents do not change.
-    dataFinding = WiringFinding::DataNeverChanges;
-  } else {
-    for (int n = 0; n < kSelfTestRepeatBits; ++n) {
-      if (data(first.high[n]) != data(again.high[n])) dataFinding = WiringFinding::DataNotRepeatable;
+  const WiringFinding data = Classify(told, pins.data);
+  result.findings.push_back({data, "data", pins.data, data != WiringFinding::DataLikeAChip, {}});
+  int answers = data == WiringFinding::DataLikeAChip ? pins.data : -1;  // the pin the chip answers on
+  if (answers < 0) {
+    // The chip may be there, on a pin the assignment does not name. The other pins are inputs
+    // already: watching them drives nothing.
+    if (const int other = ChipOnInputPin(told, pins, bitBangPins, false); other >= 0) {
+      PinAssignment fix = pins;
+      fix.data = other;
+      result.findings.push_back({WiringFinding::ChipOnOtherPin, "data", other, true, fix});
+      answers = other;
     }
   }
-  const char* dataText = res::kDataLikeAChip;
-  switch (dataFinding) {
-    case WiringFinding::DataNeverChanges: dataText = res::kDataNeverChanges; break;
-    case WiringFinding::DataFollowsClock: dataText = res::kDataFollowsClock; break;
-    case WiringFinding::DataFollowsReset: dataText = res::kDataFollowsReset; break;
-    case WiringFinding::DataNotRepeatable: dataText = res::kDataNotRepeatable; break;
-    default: break;
+  if (answers < 0 && data == WiringFinding::DataNeverChanges) {
+    // Clock and reset crossed is the commonest slip, and both pins are outputs already: trying
+    // them in each other's roles drives nothing new.
+    PinAssignment swapped = pins;
+    std::swap(swapped.clock, swapped.reset);
+    const Trial crossed = probe.Try(swapped);
+    if (const int pin = ChipOnInputPin(crossed, swapped, bitBangPins, true); pin >= 0) {
+      swapped.data = pin;
+      result.findings.push_back({WiringFinding::ClockAndResetSwapped, "", pin, true, swapped});
+      answers = pin;
+    }
   }
-  const bool dataFault = dataFinding != WiringFinding::DataLikeAChip;
-  result.findings.push_back({dataFinding, "data", pins.data, dataFault,
-                             LineHeading("data", pins.data, pins.invertData) + dataText});
-  if (probe.failed() > 0) {
-    result.findings.push_back({WiringFinding::PinOperationsFailed, "", -1, true, res::kPinOperationsFailed});
-  }
+  if (answers >= 0) result.findings.push_back({WiringFinding::PolarityUnseen, "data", answers, false, {}});
+  if (probe.failed() > 0) result.findings.push_back({WiringFinding::PinOperationsFailed, "", -1, true, {}});
 
-  const auto fault = std::find_if(result.findings.begin(), result.findings.end(),
+  result.plausible = std::none_of(result.findings.begin(), result.findings.end(),
                                   [](const WiringFindingLine& f) { return f.fault; });
-  result.plausible = fault == result.findings.end();
-  result.verdict = result.plausible ? std::string(res::kWiringPlausible)
-                                    : std::string(res::kWiringFaulty) + fault->text;
   return result;
 }
 

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The wiring self-test: drives clock and reset through the levels a read uses, reads every pin back,
-// and watches the data line through a reset and a few clocks, to tell a plausible wiring from the
-// usual faults. It writes nothing a read would not write.
+// and watches the data line and every other input pin through a reset and a few clocks, to tell a
+// plausible wiring from the usual faults and, where it can, the wiring that would read the chip.
+// It drives no pin but the clock and reset pins, and writes what a read writes (with clock and reset
+// in each other's roles, when it tries them so).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,30 +24,44 @@ enum class WiringFinding {
   DataFollowsReset,
   DataNotRepeatable,
   DataLikeAChip,
+  // The chip's data shows on another input pin than the data pin (`pin`); `fix` reads it.
+  ChipOnOtherPin,
+  // Nothing showed a chip until clock and reset were tried in each other's roles; then the chip's
+  // data showed on `pin`, and `fix` reads it.
+  ClockAndResetSwapped,
+  // Where a chip answers: the data line's polarity cannot be seen (an inverted line changes as a
+  // chip's would too); a read followed by identify tells it.
+  PolarityUnseen,
   PinOperationsFailed,
 };
 
+// One finding, as a value: the edges turn it into a sentence (SelfTestText.h).
 struct WiringFindingLine {
   WiringFinding finding;
-  std::string line;  // "clock", "reset", "data", or empty for the programmer as a whole
+  std::string line;  // "clock", "reset", "data", or empty for a finding of no one line
   int pin = -1;
   bool fault = false;
-  std::string text;  // the whole line, as shown to the person
+  std::optional<PinAssignment> fix;  // the wiring that reads the chip, where one was found
 };
 
 struct WiringSelfTestResult {
-  std::vector<WiringFindingLine> findings;  // clock, reset, data; then failed operations, if any
+  // clock, reset, data; then a fix, if found; the polarity note where a chip answers; failed
+  // operations, if any.
+  std::vector<WiringFindingLine> findings;
   bool plausible = false;
-  std::string verdict;  // "Wiring plausible", or the first fault
+  // Why the check did not run at all (the chip lacks a pin the assignment names); empty when it ran.
+  std::string refused;
 };
 
 // Bits clocked after the first reset, and after the second one that checks they come again.
 inline constexpr int kSelfTestBits = 16;
 inline constexpr int kSelfTestRepeatBits = 4;
 
-// Runs on a programmer already connected (bit-bang set up) with `pins`. Takes the read's waits:
-// 2 x (2 x 20 ms) + (16 + 4) x 3 x 10 ms = 680 ms.
+// Runs on a programmer already connected (bit-bang set up) with `pins`, whose chip has the
+// bit-bang pins D0..D(bitBangPins-1). Takes the read's waits: 2 x (2 x 20 ms) + (16 + 4) x 3 x
+// 10 ms = 680 ms, twice that when the data line never changes and clock and reset are tried in
+// each other's roles.
 WiringSelfTestResult RunWiringSelfTest(IPinPort& port, const PinAssignment& pins,
-                                       const WaitFunction& wait = SleepMilliseconds);
+                                       const WaitFunction& wait = SleepMilliseconds, int bitBangPins = 8);
 
 }  // namespace quarrow

@@ -23,6 +23,23 @@ inline constexpr const char* kDataFollowsReset =
 inline constexpr const char* kDataNotRepeatable =
     "changes, but not the same way after a second reset - a loose contact or a floating line";
 inline constexpr const char* kDataLikeAChip = "changes as a chip's would";
+// An input pin the wiring does not name, on which the chip's data shows: "D6 (input): " and this,
+// followed by the options that read it ("--pins clock=D0,reset=D1,data=D6").
+inline constexpr const char* kInputPinHeading = " (input): ";
+inline constexpr const char* kChipOnOtherPin =
+    "changes as a chip's data line would - the PROM's data line is probably wired to this pin, not to "
+    "the data pin; read it with ";
+// Nothing answered until clock and reset were tried in each other's roles: these, with the pin the
+// chip answered on and the options that read it between them.
+inline constexpr const char* kClockResetSwapped = "clock and reset swapped: the chip answers on ";
+inline constexpr const char* kClockResetSwappedFix =
+    " - the clock and reset pins are probably crossed; read it with ";
+// Preceded by "data (D4): " where a chip answers.
+inline constexpr const char* kPolarityUnseen =
+    "its polarity cannot be seen here, as an inverted line changes as a chip's would too - read the "
+    "chip and run identify on the dump: an inverted line shows as a near miss";
+inline constexpr const char* kPinsOption = "--pins ";
+inline constexpr const char* kInvertDataOption = " --invert-data";
 inline constexpr const char* kPinOperationsFailed =
     "The programmer did not answer every pin operation - connect it again and repeat the check";
 
@@ -88,8 +105,6 @@ inline constexpr const char* kWiringDefaultName = "IDC_WIRING_DEFAULT";
 inline constexpr const char* kWiringCheckName = "IDC_WIRING_CHECK";
 inline constexpr const char* kWiringReportName = "IDC_WIRING_REPORT";
 inline constexpr const char* kWiringHintName = "IDC_WIRING_HINT";
-// The FT232R's signal name after each pin in the lists: "D2 (RTS)".
-inline constexpr const char* kPinSignalNames[] = {"TXD", "RXD", "RTS", "CTS", "DTR", "DSR", "DCD", "RI"};
 
 // The wiring file shared by both programs. "Using the wiring stored for SERIAL in FILE: PINS", or
 // "Using the default wiring stored in FILE: PINS"; PINS as kWiringInUse has them.

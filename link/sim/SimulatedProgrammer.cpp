@@ -80,6 +80,11 @@ std::vector<std::uint8_t> SimulatedProgrammer::WrittenBytes() const {
   return written_;
 }
 
+std::uint8_t SimulatedProgrammer::DrivenPins() const {
+  std::lock_guard lock(mutex_);
+  return drivenPins_;
+}
+
 std::vector<SimulatedSetupCall> SimulatedProgrammer::SetupCalls() const {
   std::lock_guard lock(mutex_);
   return setupCalls_;
@@ -101,6 +106,7 @@ void SimulatedProgrammer::ClearRecord() {
   pinWrites_ = 0;
   pinReads_ = 0;
   written_.clear();
+  drivenPins_ = 0;
   setupCalls_.clear();
   openCalls_.clear();
 }
@@ -236,6 +242,7 @@ FT_STATUS SimulatedProgrammer::FT_SetBitMode(FT_HANDLE handle, std::uint8_t mask
   if (FT_STATUS s = CheckHandleLocked(handle)) return s;
   setupCalls_.push_back({"FT_SetBitMode", handle, {mask, mode}});
   directionMask_ = mask;
+  drivenPins_ |= mask;
   SettleChipLocked();
   return FT_OK;
 }
@@ -263,9 +270,10 @@ FT_STATUS SimulatedProgrammer::FT_ResetDevice(FT_HANDLE handle) {
 }
 
 // The level on one of the chip's pins. The PROM drives its data line whatever the FTDI chip does
-// (on the board the tool was built for, the FTDI output on that pin loses through its series
-// resistance); a pin the FTDI chip drives has the level written; an input pin floats high on the
-// chip's internal pull-up. Pins the chip does not have read low.
+// (were the FTDI chip to drive that pin too, the simulation lets the PROM win; a real pair of
+// outputs would fight, which DrivenPins lets tests rule out); a pin the FTDI chip drives has the
+// level written; an input pin floats high on the chip's internal pull-up. Pins the chip does not
+// have read low.
 bool SimulatedProgrammer::LevelLocked(int pin) const {
   const PinAssignment& wiring = options_.wiring;
   if (pin >= FactsOf(options_.chip).bitBangPins) return false;
@@ -311,6 +319,7 @@ FT_STATUS SimulatedProgrammer::FT_Write(FT_HANDLE handle, const void* data, std:
   for (std::uint32_t i = 0; i < size; ++i) {
     DriveLocked(bytes[i]);
     written_.push_back(bytes[i]);
+    drivenPins_ |= directionMask_;
   }
   if (written != nullptr) *written = size;
   return FT_OK;

@@ -91,6 +91,8 @@ class SimulatedProgrammer : public ID2xx {
   int PinWrites() const;  // bytes taken by FT_Write
   int PinReads() const;   // FT_GetBitMode calls
   std::vector<std::uint8_t> WrittenBytes() const;
+  // Every pin that was an output (in the direction mask) when a byte was written or the mask set.
+  std::uint8_t DrivenPins() const;
   std::vector<SimulatedSetupCall> SetupCalls() const;
   std::vector<SimulatedOpenCall> OpenCalls() const;
   // The position in the device list of the device behind `handle`, or -1 if not open.
@@ -140,6 +142,7 @@ class SimulatedProgrammer : public ID2xx {
   int pinWrites_ = 0;
   int pinReads_ = 0;
   std::vector<std::uint8_t> written_;
+  std::uint8_t drivenPins_ = 0;
   std::vector<SimulatedSetupCall> setupCalls_;
   std::vector<SimulatedOpenCall> openCalls_;
   std::string lastError_;

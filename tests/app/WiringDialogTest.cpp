@@ -129,6 +129,16 @@ TEST_F(WiringDialogTest, EveryControlIsReachableByKeyboard) {
   });
 }
 
+TEST_F(WiringDialogTest, ListsEachPinOfTheChosenProgrammerUnderItsBoardName) {
+  SimulatedOptions board;
+  board.chip = FtdiChip::FT2232H;
+  sim.SetOptions(board);
+  Make();
+  InDialog([](CWiringDialog& d) {
+    EXPECT_EQ(In<QComboBox>(d, res::kWiringDataName)->itemText(4), QStringLiteral("D4 (ADBUS4)"));
+  });
+}
+
 TEST_F(WiringDialogTest, TheChoiceSurvivesARestartAndTakesEffectAtTheNextConnect) {
   const SimulatedOptions board = RtsBoard();
   sim.SetOptions(board);
@@ -189,8 +199,10 @@ TEST_F(WiringDialogTest, CheckWiringRunsOnTheConnectedProgrammerWithTheChosenPin
     Choose(d, 2, 2, 6, false);
     EXPECT_FALSE(d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled());
   });
-  // The check leaves the programmer set up for the wiring in use.
-  EXPECT_EQ(sim.SetupCalls().back().args, (std::vector<std::uint32_t>{0xFF, 1}));
+  // The check leaves the programmer set up for the wiring in use, and drove no pin but the clock and
+  // reset pins of the wirings it checked (D0, D1; D2, D3).
+  EXPECT_EQ(sim.SetupCalls().back().args, (std::vector<std::uint32_t>{0x03, 1}));
+  EXPECT_EQ(sim.DrivenPins(), 0x0F);
 }
 
 TEST_F(WiringDialogTest, OkOnTheConnectedProgrammerConnectsItAgainAndANoProgrammerChoiceIsTheDefault) {

@@ -24,8 +24,9 @@ TEST(Wiring, ABoardWiredToRtsCtsDcdThroughAnInverterReadsWhenToldSoAndSaysWhyWhe
   ASSERT_EQ(told.status, 0) << told.err;
   EXPECT_EQ(told.out.substr(0, 34), kSampleText);
 
+  // Untold, the tool reads D4, an input nothing drives, which floats high.
   const CliRun untold = RunCli(On(kRtsBoard, {"read"}));
-  EXPECT_EQ(untold.out.substr(0, 34), "0000000000000000 0000000000000000\n") << untold.out;
+  EXPECT_EQ(untold.out.substr(0, 34), "FFFFFFFFFFFFFFFF FFFFFFFFFFFFFFFF\n") << untold.out;
   EXPECT_NE(untold.err.find("wired to other pins than the tool uses"), std::string::npos) << untold.err;
 }
 
@@ -41,6 +42,28 @@ TEST(Wiring, SelfTestFindsThePlausibleWiringAndNamesTheFaultOfAWrongOne) {
   EXPECT_EQ(report["findings"][2]["text"],
             "data (D4): never changes - no chip, the chip is not powered, the wrong data pin, or a "
             "blank chip");
+}
+
+TEST(Wiring, SelfTestNamesClockAndResetSwappedAndADataLineOnAnotherPinWithThePinsThatReadThem) {
+  const CliRun swapped = RunCli({"--simulate-pins", "clock=D1,reset=D0,data=D4", "selftest"});
+  EXPECT_EQ(swapped.status, 3) << swapped.err;
+  EXPECT_NE(swapped.out.find("\nWiring fault likely: clock and reset swapped: the chip answers on D4 - the "
+                             "clock and reset pins are probably crossed; read it with --pins "
+                             "clock=D1,reset=D0,data=D4\n"),
+            std::string::npos)
+      << swapped.out;
+
+  const CliRun elsewhere = RunCli({"--simulate-chip", "FT232H", "--simulate-pins", "clock=D0,reset=D1,data=D2",
+                                   "--pins", "clock=AD0,reset=AD1,data=AD3", "--invert-data", "selftest", "--json"});
+  EXPECT_EQ(elsewhere.status, 3) << elsewhere.err;
+  const nlohmann::json report = nlohmann::json::parse(elsewhere.out);
+  EXPECT_EQ(report["findings"][3]["pin"], "D2");
+  EXPECT_EQ(report["findings"][3]["fix"]["pins"], "clock=D0,reset=D1,data=D2");
+  EXPECT_EQ(report["verdict"],
+            "Wiring fault likely: D2 (input): changes as a chip's data line would - the PROM's data line is "
+            "probably wired to this pin, not to the data pin; read it with --pins clock=D0,reset=D1,data=D2 "
+            "--invert-data");
+  EXPECT_EQ(report["findings"][4]["text"].get<std::string>().rfind("data (D2, inverted): its polarity cannot be seen", 0), 0u);
 }
 
 TEST(Wiring, AFourPinChipRefusesPinsItLacksAndWorksWithinThem) {

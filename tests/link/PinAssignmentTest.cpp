@@ -3,6 +3,11 @@
 // with fewer bit-bang pins.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <sstream>
+
 #include "LinkTestSupport.h"
 
 namespace quarrow::test {
@@ -34,10 +39,23 @@ TEST(PinAssignment, RefusesWhatCannotBeWiredSayingWhich) {
   }
 }
 
-TEST(PinAssignment, DrivesAllPinsOnTheDefaultBoardAndOnlyClockAndResetOtherwise) {
-  EXPECT_EQ(PinAssignment{}.DirectionMask(), 0xFF);
+TEST(PinAssignment, DrivesOnlyClockAndResetOnEveryWiringTheDefaultIncluded) {
+  EXPECT_EQ(PinAssignment{}.DirectionMask(), 0x03);
   EXPECT_EQ(Pins("clock=D2,reset=D3,data=D6").DirectionMask(), 0x0C);
-  EXPECT_EQ(Pins("clock=D0,reset=D1,data=D4", true).DirectionMask(), 0x03);
+}
+
+TEST(PinAssignment, ReadsThePinNamesPrintedOnTheBoardsOfEachPort) {
+  EXPECT_EQ(Pins("clock=AD0,reset=adbus1,data=AD4"), PinAssignment{});
+  EXPECT_EQ(Pins("clock=AD0,reset=AD1,data=AD4").namedPort, 0);
+  const PinAssignment portD = Pins("clock=DDBUS2,reset=dd3,data=DDBUS6");
+  EXPECT_EQ(portD, Pins("clock=D2,reset=D3,data=D6"));
+  EXPECT_EQ(portD.namedPort, 3);
+  EXPECT_EQ(Pins("clock=BD0,reset=D1,data=CTS").namedPort, 1);
+  for (const char* wrong : {"clock=AD0,reset=BD1,data=D4", "clock=ED0,reset=D1,data=D4", "clock=ADBUS8,reset=D1,data=D4"}) {
+    EXPECT_FALSE(ParsePinAssignment(wrong).assignment) << wrong;
+  }
+  EXPECT_NE(ParsePinAssignment("clock=AD0,reset=BD1,data=D4").error.find("\"BD1\" is a pin of port B"),
+            std::string::npos);
 }
 
 struct RewiredCase {
@@ -99,15 +117,53 @@ TEST(PinAssignment, AChipWithoutAnAssignedPinIsRefusedBeforeItIsOpened) {
   EXPECT_TRUE(ConnectProgrammer(sim, entries[0], handle, Pins("clock=D0,reset=D1,data=D3")).ok);
 }
 
-TEST(PinAssignment, EachPortOfAMultiPortChipIsListedAndReads) {
+TEST(PinAssignment, EachPortOfAMultiPortChipIsListedAndReadsByItsOwnPinNamesOnly) {
   ConnectedSimulation s(Board("clock=D0,reset=D1,data=D2", false, FtdiChip::FT2232H),
-                        Pins("clock=D0,reset=D1,data=D2"));
+                        Pins("clock=BDBUS0,reset=BDBUS1,data=BDBUS2"));
   const std::vector<DeviceEntry> entries = EnumerateProgrammers(s.sim);
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[1].text, "QSIM0001B - FT2232H (Simulated RP5H01 programmer B)");
+  EXPECT_EQ(entries[1].port, 1);
   ASSERT_TRUE(ConnectProgrammer(s.sim, entries[1], s.handle, s.pins).ok);
   s.Read();
   EXPECT_EQ(s.image, SimulatedSampleImage());
+
+  // Port B's names on port A, and any port's on an FT232R, are refused naming the port they belong to.
+  FT_HANDLE other = nullptr;
+  const ConnectResult portA = ConnectProgrammer(s.sim, entries[0], other, s.pins);
+  EXPECT_TRUE(portA.pinsMissing);
+  EXPECT_NE(portA.error.find("names pins of port B"), std::string::npos) << portA.error;
+  EXPECT_NE(portA.error.find("this programmer is port A of the FT2232H"), std::string::npos) << portA.error;
+  SimulatedProgrammer ft232r;
+  const ConnectResult noPorts =
+      ConnectProgrammer(ft232r, EnumerateProgrammers(ft232r).at(0), other, Pins("clock=AD0,reset=AD1,data=AD4"));
+  EXPECT_NE(noPorts.error.find("the FT232R has no lettered ports"), std::string::npos) << noPorts.error;
+  EXPECT_TRUE(ft232r.OpenCalls().empty());
+}
+
+// Every FTDI pin name the README and its wiring picture print is one --pins takes.
+TEST(WiringGuide, PinNamesAreAcceptedByPins) {
+  auto text = [](const char* path) {
+    std::ifstream in(std::string(QUARROW_SOURCE_DIR) + "/" + path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string svg = text("docs/wiring.svg");
+  const std::regex ftdiPin("class=\"pin right ftdipin\">([^<]*)<");
+  int names = 0;
+  for (std::sregex_iterator it(svg.begin(), svg.end(), ftdiPin), end; it != end; ++it) {
+    std::istringstream words((*it)[1].str());
+    for (std::string word; words >> word; ++names) EXPECT_TRUE(ParseBoardPinName(word)) << word;
+  }
+  EXPECT_EQ(names, 4 * 3 * 2);  // four boards, three lines, a board name and a number each
+  const std::string readme = text("README.md");
+  const std::regex assignment("clock=\\w+,reset=\\w+,data=\\w+");
+  int assignments = 0;
+  for (std::sregex_iterator it(readme.begin(), readme.end(), assignment), end; it != end; ++it) {
+    if (it->str() == "clock=PIN,reset=PIN,data=PIN") continue;  // the form, not an assignment
+    EXPECT_TRUE(ParsePinAssignment(it->str()).assignment) << it->str();
+    ++assignments;
+  }
+  EXPECT_GE(assignments, 4);
 }
 
 }  // namespace

@@ -98,7 +98,7 @@ TEST(ConnectProgrammer, OpensTheEntrysOwnDeviceAndSetsUpBitBangInOrder) {
   ASSERT_TRUE(ConnectProgrammer(sim, entries[2], handle).ok);
   EXPECT_EQ(sim.DeviceIndexOf(handle), 1);
   const std::vector<SimulatedSetupCall> setup = {
-      {"FT_SetBitMode", handle, {0xFF, 1}},
+      {"FT_SetBitMode", handle, {0x03, 1}},  // clock and reset only
       {"FT_SetBaudRate", handle, {300}},
       {"FT_SetTimeouts", handle, {2000, 1000}},
       {"FT_ResetDevice", handle, {}},
@@ -156,7 +156,7 @@ TEST(CD2xxPinPort, FollowsTheHandleAndKeepsTheValueOnFailure) {
   ASSERT_TRUE(ConnectProgrammer(sim, EntryForSerial(kSimulatedSerial), handle).ok);
   EXPECT_TRUE(port.WritePins(0x01));
   EXPECT_TRUE(port.ReadPins(value));
-  EXPECT_EQ(value, 0x11);  // D0 as written, D4 from the chip
+  EXPECT_EQ(value, 0xFD);  // D0 and D1 as written, D4 from the chip, the other inputs floating high
 
   sim.SetOptions({.unplugged = true});
   value = 0x5A;

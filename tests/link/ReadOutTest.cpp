@@ -13,13 +13,16 @@ TEST(ReadOut, ResetsThenClocksEachBitWithTheByteJustReadAndWaitsAfterEveryWrite)
   ConnectedSimulation s(chip);
   const ReadResult result = s.Read();
 
-  // D0 high, low, high; D1 stays low and D4 echoes the level just sampled.
+  // D0 high, low, high; D1 stays low and D4 echoes the level just sampled; the other pins, inputs
+  // floating high, stay written low.
   std::vector<std::uint8_t> expected = {0x03, 0x01};
   for (int n = 0; n < PromImage::kBits; ++n) {
     const std::uint8_t d = chip.Bit(n) ? 0x10 : 0x00;
     expected.insert(expected.end(), {std::uint8_t(d | 1), d, std::uint8_t(d | 1)});
   }
   EXPECT_EQ(s.sim.WrittenBytes(), expected);
+  // Only clock and reset are outputs: D4's bit lands on an input, where it does nothing.
+  EXPECT_EQ(s.sim.DrivenPins(), 0x03);
   EXPECT_EQ(s.sim.PinWrites(), 386);
   EXPECT_EQ(s.sim.PinReads(), 256);
   ASSERT_EQ(s.waits.size(), 386u);

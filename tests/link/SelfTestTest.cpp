@@ -2,8 +2,11 @@
 // The wiring self-test against simulated boards and against pin ports with the usual faults.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "LinkTestSupport.h"
 #include "SelfTest.h"
+#include "SelfTestText.h"
 
 namespace quarrow::test {
 namespace {
@@ -18,14 +21,17 @@ std::vector<WiringFinding> Findings(const WiringSelfTestResult& result) {
   return findings;
 }
 
+std::string Verdict(const WiringSelfTestResult& result) { return WiringVerdict(result, false); }
+
 TEST(WiringSelfTest, FindsTheDefaultBoardPlausibleWritingOnlyWhatAReadWritesAndTakingUnderASecond) {
   ConnectedSimulation s;
   const WiringSelfTestResult result = Check(s);
-  EXPECT_TRUE(result.plausible) << result.verdict;
+  EXPECT_TRUE(result.plausible) << Verdict(result);
   EXPECT_EQ(Findings(result), (std::vector<WiringFinding>{WiringFinding::OutputFollows,
                                                           WiringFinding::OutputFollows,
-                                                          WiringFinding::DataLikeAChip}));
-  EXPECT_EQ(result.verdict, "Wiring plausible");
+                                                          WiringFinding::DataLikeAChip,
+                                                          WiringFinding::PolarityUnseen}));
+  EXPECT_EQ(Verdict(result), "Wiring plausible");
   int waited = 0;
   for (const auto& [writes, ms] : s.waits) waited += ms;
   EXPECT_LT(waited, 1000);
@@ -56,7 +62,7 @@ TEST_P(WiringSelfTestFault, NamesTheLikelyFault) {
   const WiringSelfTestResult result = Check(s);
   EXPECT_FALSE(result.plausible);
   EXPECT_EQ(Findings(result), (std::vector<WiringFinding>{c.clock, c.reset, c.data}));
-  EXPECT_EQ(result.verdict.rfind("Wiring fault likely: ", 0), 0u) << result.verdict;
+  EXPECT_EQ(Verdict(result).rfind("Wiring fault likely: ", 0), 0u) << Verdict(result);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -66,6 +72,44 @@ INSTANTIATE_TEST_SUITE_P(
                   WiringFinding::OutputFollows, WiringFinding::OutputFollows, WiringFinding::DataNeverChanges},
         FaultCase{"ClockOnTheDataPin", "clock=D2,reset=D3,data=D6", "clock=D6,reset=D3,data=D2",
                   WiringFinding::OutputStuck, WiringFinding::OutputFollows, WiringFinding::DataNeverChanges}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct FixCase {
+  const char* name;
+  const char* board;
+  WiringFinding finding;
+};
+
+class WiringSelfTestFix : public ::testing::TestWithParam<FixCase> {};
+
+// The default told, the board wired otherwise: the check names the wiring that reads the chip,
+// which then reads, and it drove no pin but the default's clock and reset.
+TEST_P(WiringSelfTestFix, NamesTheWiringThatReadsTheChipDrivingOnlyClockAndReset) {
+  const FixCase& c = GetParam();
+  ConnectedSimulation s(Board(c.board), PinAssignment{});
+  const WiringSelfTestResult result = Check(s);
+  EXPECT_FALSE(result.plausible);
+  const auto fix = std::find_if(result.findings.begin(), result.findings.end(),
+                                [](const WiringFindingLine& f) { return f.fix.has_value(); });
+  ASSERT_NE(fix, result.findings.end()) << Verdict(result);
+  EXPECT_EQ(fix->finding, c.finding);
+  EXPECT_EQ(*fix->fix, Pins(c.board));
+  EXPECT_NE(Verdict(result).find(std::string("read it with --pins ") + c.board), std::string::npos)
+      << Verdict(result);
+  EXPECT_EQ(result.findings.back().finding, WiringFinding::PolarityUnseen);
+
+  EXPECT_EQ(s.sim.DrivenPins(), 0x03);
+  for (std::uint8_t byte : s.sim.WrittenBytes()) EXPECT_EQ(byte & ~0x13, 0) << int(byte);
+  s.pins = *fix->fix;
+  s.Read();
+  EXPECT_EQ(s.image, SimulatedSampleImage());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boards, WiringSelfTestFix,
+    ::testing::Values(FixCase{"DataOnD6", "clock=D0,reset=D1,data=D6", WiringFinding::ChipOnOtherPin},
+                      FixCase{"ClockAndResetSwapped", "clock=D1,reset=D0,data=D4", WiringFinding::ClockAndResetSwapped},
+                      FixCase{"SwappedAndDataOnD7", "clock=D1,reset=D0,data=D7", WiringFinding::ClockAndResetSwapped}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Boards the simulation does not wire: data shorted to the clock or to the reset line, and a line

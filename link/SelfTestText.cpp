@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The wiring self-test's findings as sentences.
+#include "SelfTestText.h"
+
+#include <algorithm>
+
+#include "WiringTexts.h"
+
+namespace quarrow {
+
+namespace {
+
+std::string LineHeading(const std::string& line, int pin, bool inverted) {
+  return line + " (" + PinName(pin) + (inverted ? ", inverted" : "") + "): ";
+}
+
+const char* DataText(WiringFinding finding) {
+  switch (finding) {
+    case WiringFinding::DataNeverChanges: return res::kDataNeverChanges;
+    case WiringFinding::DataFollowsClock: return res::kDataFollowsClock;
+    case WiringFinding::DataFollowsReset: return res::kDataFollowsReset;
+    case WiringFinding::DataNotRepeatable: return res::kDataNotRepeatable;
+    case WiringFinding::PolarityUnseen: return res::kPolarityUnseen;
+    default: return res::kDataLikeAChip;
+  }
+}
+
+}  // namespace
+
+std::string PinsOptionText(const PinAssignment& pins) {
+  return res::kPinsOption + pins.Text() + (pins.invertData ? res::kInvertDataOption : "");
+}
+
+std::string WiringFindingText(const WiringFindingLine& finding, bool invertData) {
+  switch (finding.finding) {
+    case WiringFinding::OutputFollows:
+    case WiringFinding::OutputStuck:
+      return LineHeading(finding.line, finding.pin, false) +
+             (finding.finding == WiringFinding::OutputFollows ? res::kOutputFollows : res::kOutputStuck);
+    case WiringFinding::ChipOnOtherPin:
+      return PinName(finding.pin) + res::kInputPinHeading + res::kChipOnOtherPin +
+             PinsOptionText(finding.fix.value_or(PinAssignment{}));
+    case WiringFinding::ClockAndResetSwapped:
+      return res::kClockResetSwapped + PinName(finding.pin) + res::kClockResetSwappedFix +
+             PinsOptionText(finding.fix.value_or(PinAssignment{}));
+    case WiringFinding::PinOperationsFailed: return res::kPinOperationsFailed;
+    default: return LineHeading(finding.line, finding.pin, invertData) + DataText(finding.finding);
+  }
+}
+
+std::string WiringVerdict(const WiringSelfTestResult& result, bool invertData) {
+  if (!result.refused.empty()) return result.refused;
+  if (result.plausible) return res::kWiringPlausible;
+  const auto& findings = result.findings;
+  auto fault = std::find_if(findings.begin(), findings.end(),
+                            [](const WiringFindingLine& f) { return f.fault && f.fix; });
+  if (fault == findings.end()) {
+    fault = std::find_if(findings.begin(), findings.end(), [](const WiringFindingLine& f) { return f.fault; });
+  }
+  return fault == findings.end() ? std::string(res::kWiringPlausible)
+                                 : res::kWiringFaulty + WiringFindingText(*fault, invertData);
+}
+
+}  // namespace quarrow
