@@ -17,6 +17,7 @@
 #include "CliTexts.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "Folders.h"
 #include "IdentificationText.h"
 #include "Interruption.h"
 #include "PrintableText.h"
@@ -44,14 +45,7 @@ bool UsableAsFileName(const std::string& set) {
   for (char c : set) {
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-') return false;
   }
-  std::string lower = set;
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  for (const char* device : {"con", "prn", "aux", "nul"}) {
-    if (lower == device) return false;
-  }
-  return !(lower.size() == 4 && (lower.rfind("com", 0) == 0 || lower.rfind("lpt", 0) == 0) &&
-           std::isdigit(static_cast<unsigned char>(lower[3])));
+  return !IsWindowsDeviceName(set);
 }
 
 struct ChipOutcome {
@@ -90,14 +84,11 @@ class Archive {
 };
 
 bool Archive::OpenFolderAndLog() {
-  std::error_code error;
-  std::filesystem::create_directories(folder_, error);
-  if (!std::filesystem::is_directory(folder_)) {
-    console_.err << kCantUseArchiveFolder << PrintableText(options_.folder) << ": "
-                 << (error ? error.message() : std::string(kNotAFolder)) << '\n';
+  std::string why;
+  if (!MakeFolders(folder_, why)) {
+    console_.err << kCantUseArchiveFolder << PrintableText(options_.folder) << ": " << why << '\n';
     return false;
   }
-  std::string why;
   log_ = ArchiveLog::Open(folder_ / kArchiveLogName, why);
   if (!log_) {
     console_.err << kCantWriteArchiveLog << PrintablePath(folder_ / kArchiveLogName) << ": " << why
@@ -112,15 +103,10 @@ ExitStatus Archive::Run(std::istream& in) {
   for (std::size_t index = 0;; ++index) {
     std::string line;
     {
-#if !defined(_WIN32)
-      // Ctrl-C at the prompt ends the archive as q does, with the summary, and the signal's status:
-      // the handler is installed without SA_RESTART, so the wait for a line is interrupted and
-      // reads as the input's end. (On Windows the handler runs on a thread of its own, and nothing
-      // ends a console read with it; there Ctrl-C at the prompt still ends the program at once.)
-      const SignalsDeferred deferred;
-#endif
+      // Ctrl-C at the prompt ends the archive as q does, with the summary, and the signal's status.
+      PromptWait wait;
       console_.err << kInsertNextChip << '\n' << std::flush;
-      if (!std::getline(in, line) || InterruptedExitStatus() != kExitSuccess) break;
+      if (!wait.ReadLine(in, line)) break;
     }
     line.erase(0, line.find_first_not_of(" \t\r"));
     line.erase(line.find_last_not_of(" \t\r") + 1);

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <atomic>
+#include <istream>
+#include <string>
 
 #include "ExitStatus.h"
 
@@ -24,6 +26,23 @@ class SignalsDeferred {
   ~SignalsDeferred();
   SignalsDeferred(const SignalsDeferred&) = delete;
   SignalsDeferred& operator=(const SignalsDeferred&) = delete;
+};
+
+// Waiting at a prompt for a line of standard input. While one lives, the first signal is deferred as
+// by SignalsDeferred and ends the wait as the end of the input does. On POSIX the handler interrupts
+// the read; a console's read on Windows goes on after Ctrl-C, so there the handler ends the line
+// in the console for it.
+class PromptWait {
+ public:
+  PromptWait();
+  ~PromptWait();
+  PromptWait(const PromptWait&) = delete;
+  PromptWait& operator=(const PromptWait&) = delete;
+  // The next line of `in`; false at the end of the input or when a signal ended the wait.
+  bool ReadLine(std::istream& in, std::string& line);
+
+ private:
+  SignalsDeferred deferred_;
 };
 
 // Set by a deferred signal; the read-out's stop flag.

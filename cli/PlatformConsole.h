@@ -29,6 +29,10 @@ void UseUtf8Console();
 // not when it is a file, a pipe or the null device.
 bool StandardErrorIsConsole();
 
+// How many characters a line of the terminal or console window on standard error holds; 0 when
+// standard error is neither or its width is unknown. Asked afresh each time: windows are resized.
+int StandardErrorColumns();
+
 // Whether the file named by the UTF-8 `path` is the one standard output writes to: /dev/stdout, or
 // the very file the output is redirected into.
 bool NamesStandardOutput(const std::string& path);

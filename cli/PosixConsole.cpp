@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The command line and console on POSIX systems: arguments arrive as the bytes typed, UTF-8 here.
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +16,11 @@ Utf8Arguments::Utf8Arguments(int argc, char** argv) : strings_(argv, argv + argc
 void UseUtf8Console() {}
 
 bool StandardErrorIsConsole() { return ::isatty(STDERR_FILENO) == 1; }
+
+int StandardErrorColumns() {
+  struct winsize size {};
+  return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+}
 
 bool NamesStandardOutput(const std::string& path) {
   struct stat named {}, output {};

@@ -61,6 +61,12 @@ bool StandardErrorIsConsole() {
   return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
+int StandardErrorColumns() {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info)) return 0;
+  return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
 bool NamesStandardOutput(const std::string& path) {
   const int size = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);
   if (size <= 0) return false;

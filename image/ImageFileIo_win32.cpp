@@ -279,7 +279,11 @@ FileStatus CheckSaveTarget(const std::filesystem::path& path) {
   const DWORD folderAttributes = GetFileAttributesW(folder.c_str());
   if (folderAttributes == INVALID_FILE_ATTRIBUTES) return FolderFailure(folder, GetLastError());
   if (!(folderAttributes & FILE_ATTRIBUTE_DIRECTORY)) return FolderFailure(folder, ERROR_DIRECTORY);
-  return {};
+  // Neither the folder's attributes nor its access control list tell whether a new file may go
+  // there (a read-only drive or share, a protected folder, a quota): the save's own first step, a
+  // temporary file, is tried and removed again.
+  TemporaryFile probe;
+  return probe.Create(folder);
 }
 
 void RemoveUnfinishedSaveFiles() noexcept {

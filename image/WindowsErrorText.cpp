@@ -8,7 +8,35 @@
 
 namespace quarrow {
 
-std::string WindowsErrorText(unsigned long error) {
+namespace {
+
+bool IsDigit(const std::string& text, std::size_t at) {
+  return at < text.size() && text[at] >= '0' && text[at] <= '9';
+}
+
+// FormatMessageW fills the inserts (%1 to %99, each perhaps with a !format!) only from arguments,
+// which a text for any error code cannot be given; left as they are, they would reach the person.
+std::string FillInserts(const std::string& text, const std::string& subject) {
+  std::string filled;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%' || !IsDigit(text, i + 1) || text[i + 1] == '0') {
+      filled += text[i];
+      continue;
+    }
+    std::size_t end = IsDigit(text, i + 2) ? i + 3 : i + 2;
+    if (end < text.size() && text[end] == '!') {
+      const std::size_t close = text.find('!', end + 1);
+      if (close != std::string::npos) end = close + 1;
+    }
+    filled += subject;
+    i = end - 1;
+  }
+  return filled;
+}
+
+}  // namespace
+
+std::string WindowsErrorText(unsigned long error, const std::string& subject) {
   wchar_t* text = nullptr;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -26,11 +54,11 @@ std::string WindowsErrorText(unsigned long error) {
   while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) {
     reason.pop_back();
   }
-  return reason;
+  return FillInserts(reason, subject);
 }
 
-std::string WindowsErrorReason(unsigned long error) {
-  const std::string text = WindowsErrorText(error);
+std::string WindowsErrorReason(unsigned long error, const std::string& subject) {
+  const std::string text = WindowsErrorText(error, subject);
   return (text.empty() ? "" : text + ", ") + "Windows error " + std::to_string(error);
 }
 

@@ -8,11 +8,12 @@
 namespace quarrow {
 
 // FormatMessageW's text for `error` in UTF-8, without the trailing full stop and line break; empty
-// when the system has no text for it.
-std::string WindowsErrorText(unsigned long error);
+// when the system has no text for it. The places the system leaves for names ("%1 is not a valid
+// Win32 application") hold `subject`.
+std::string WindowsErrorText(unsigned long error, const std::string& subject = "the file");
 
 // That text followed by ", Windows error N", the number being what one searches for.
-std::string WindowsErrorReason(unsigned long error);
+std::string WindowsErrorReason(unsigned long error, const std::string& subject = "the file");
 
 }  // namespace quarrow
 #endif

@@ -86,8 +86,17 @@ bool FileExists(const std::wstring& path) {
 }
 
 constexpr const char* kInstallDriver =
-    "install FTDI's D2XX driver for the FT232R (https://ftdichip.com/drivers/d2xx-drivers/) and "
-    "start the program again";
+    "install FTDI's D2XX driver (https://ftdichip.com/drivers/d2xx-drivers/), which every FTDI "
+    "programmer needs, and start the program again";
+// A copy beside the program is found before the driver's own, so installing the driver does not
+// help while a 32-bit, damaged or outdated one sits there.
+constexpr const char* kReplaceCopy =
+    "remove it, or replace it with the one from FTDI's D2XX driver, and start the program again";
+
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
 
 const char* StatusName(FT_STATUS status) {
   static const char* const names[] = {
@@ -111,17 +120,15 @@ Ftd2xxDll::Ftd2xxDll() {
   HMODULE module = LoadLibraryExW(L"ftd2xx.dll", nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
   if (!module) {
     const DWORD error = GetLastError();
-    // A copy beside the program is found before the driver's own, so installing the driver does
-    // not help while a 32-bit or damaged one sits there.
     const std::wstring besideProgram = ProgramFolder() + L"ftd2xx.dll";
     if (error != ERROR_MOD_NOT_FOUND && FileExists(besideProgram)) {
       lastError_ = Utf8(besideProgram.c_str(), static_cast<DWORD>(besideProgram.size())) +
-                   " could not be loaded (" + WindowsErrorReason(error) +
-                   "): it is not a working 64-bit ftd2xx.dll; remove it, or replace it with the one "
-                   "from FTDI's D2XX driver, and start the program again";
+                   " could not be loaded (" + WindowsErrorReason(error, "ftd2xx.dll") +
+                   "): it is not a working 64-bit ftd2xx.dll; " + kReplaceCopy;
       return;
     }
-    lastError_ = "ftd2xx.dll could not be loaded (" + WindowsErrorReason(error) + "): " + kInstallDriver;
+    lastError_ = "ftd2xx.dll could not be loaded (" + WindowsErrorReason(error, "ftd2xx.dll") +
+                 "): " + kInstallDriver;
     return;
   }
   auto api = std::make_unique<Api>();
@@ -145,8 +152,10 @@ Ftd2xxDll::Ftd2xxDll() {
     // Which copy was loaded: an old one beside the program may hide a current one in the system.
     std::wstring file(32768, L'\0');
     file.resize(GetModuleFileNameW(module, file.data(), static_cast<DWORD>(file.size())));
+    const bool besideProgram = SameFile(file, ProgramFolder() + L"ftd2xx.dll");
     lastError_ = Utf8(file.c_str(), static_cast<DWORD>(file.size())) + " lacks " + missing + " (" +
-                 WindowsErrorReason(error) + "): " + kInstallDriver;
+                 WindowsErrorReason(error, "ftd2xx.dll") + "): " +
+                 (besideProgram ? kReplaceCopy : kInstallDriver);
     FreeLibrary(module);
     return;
   }

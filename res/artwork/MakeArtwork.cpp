@@ -128,11 +128,12 @@ int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
   const QString folder = QString::fromLocal8Bit(argv[1]);
   bool ok = true;
-  for (int size : {16, 24, 32, 48, 64, 128}) {
+  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
     ok &= DrawIcon(size).save(folder + QStringLiteral("/icon-%1.png").arg(size));
   }
   ok &= DrawDonate().save(folder + QStringLiteral("/donate.png"));
-  ok &= WriteWindowsIcon(folder, {16, 24, 32, 48, 64, 128});
+  // 256 pixels for the large views of Windows Explorer and the Start menu.
+  ok &= WriteWindowsIcon(folder, {16, 24, 32, 48, 64, 128, 256});
   if (!ok) std::fprintf(stderr, "quarrow-artwork: could not write the pictures to %s\n", argv[1]);
   return ok ? 0 : 1;
 }

@@ -124,6 +124,46 @@ TEST(Read, FileHeldOpenByAnotherProgramIsReportedBeforeReading) {
   EXPECT_EQ(run.err.rfind("Can't save file - " + out.string() + ": ", 0), 0u) << run.err;
   EXPECT_EQ(ReadFileBytes(out), Bytes(16, 0x5A));
 }
+
+// Under Wine, drive Z: is Linux's root, and /sys takes no new file, not even from root: a folder
+// that refuses new files, as a read-only drive or share or a protected folder does.
+TEST(Read, FolderThatRefusesNewFilesIsReportedBeforeReading) {
+  if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr) {
+    GTEST_SKIP() << "needs Wine's drive Z:";
+  }
+  const CliRun run = RunCli({"--simulate", "read", "-o", "Z:\\sys\\quarrow.prm"});
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.out, "");  // no chip text: the read never began
+  EXPECT_EQ(run.err.rfind("Can't save file - Z:\\sys\\quarrow.prm: folder Z:\\sys: ", 0), 0u)
+      << run.err;
+}
+
+// Each would fail only after the folders above it were made, or make a folder of another name.
+TEST(ArchiveFolder, NamesWindowsRefusesOrChangesAreRefusedBeforeAnyFolderIsMade) {
+  TempFolder folder;
+  char drive = 0;
+  for (char letter = 'Y'; letter > 'C' && drive == 0; --letter) {
+    if ((GetLogicalDrives() & (1u << (letter - 'A'))) == 0) drive = letter;
+  }
+  ASSERT_NE(drive, 0);
+  const std::string missingDrive = std::string(1, drive) + ":";
+  const struct {
+    std::string dir;
+    std::string says;
+  } cases[] = {
+      {missingDrive + "\\dumps", "there is no drive " + missingDrive},
+      {(folder / "new" / "box. ").string(), "ends in a space or a dot"},
+      {(folder / "new" / "nul.txt").string(), "is the name of a device"},
+      {(folder / "new" / "a?b").string(), "holds a character Windows does not allow"},
+  };
+  for (const auto& c : cases) {
+    const CliRun run = RunCli({"--simulate", "archive", c.dir});
+    EXPECT_EQ(run.status, 3) << c.dir;
+    EXPECT_EQ(run.err.rfind("Can't use the archive folder - ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(folder / "new")) << c.dir;
+  }
+}
 #endif
 
 TEST(Read, SaveThatIsBoundToFailIsReportedBeforeReading) {

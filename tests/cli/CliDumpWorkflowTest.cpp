@@ -264,6 +264,28 @@ TEST_F(Archive, CtrlCDuringAReadExits130AndLeavesTheLogWhole) {
   EXPECT_EQ(rows[1].back(), "archived");
 }
 
+// The chip's number and its reads make a long label; a line as wide as the terminal would wrap and
+// scroll a line at each redraw.
+TEST_F(Archive, TheProgressLineStaysWithinANarrowTerminal) {
+  ChildSetUp narrow;
+  narrow.input = "\n";
+  narrow.terminalColumns = 40;
+  const CliRun run = RunChild(ArchiveArgs({"unknown.prm"}), narrow);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("] 256/256"), std::string::npos) << run.err;
+  std::string line;
+  for (char c : run.err + '\n') {
+    if (c != '\r' && c != '\n') {
+      line += c;
+      continue;
+    }
+    if (line.find("/256") != std::string::npos) {
+      EXPECT_LT(line.size(), 40u) << line;
+    }
+    line.clear();
+  }
+}
+
 // Ctrl-C is how many people leave a loop that waits for them; they still get the summary.
 TEST_F(Archive, CtrlCAtThePromptEndsWithTheSummaryAndExits130) {
   ChildSetUp ctrlC;

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,12 +33,16 @@ CliRun RunChild(const std::vector<std::string>& args, const ChildSetUp& setUp) {
   int out[2];
   int err[2];
   if (::pipe(out) != 0) throw std::runtime_error("pipe failed");
-  if (setUp.signal != 0) {
+  if (setUp.signal != 0 || setUp.terminalColumns != 0) {
     err[0] = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (err[0] < 0 || ::grantpt(err[0]) != 0 || ::unlockpt(err[0]) != 0) {
       throw std::runtime_error("no pseudo-terminal");
     }
     err[1] = ::open(::ptsname(err[0]), O_RDWR | O_NOCTTY);
+    const winsize size{24, setUp.terminalColumns, 0, 0};
+    if (setUp.terminalColumns != 0 && ::ioctl(err[1], TIOCSWINSZ, &size) != 0) {
+      throw std::runtime_error("cannot set the terminal's width");
+    }
   } else if (::pipe(err) != 0) {
     throw std::runtime_error("pipe failed");
   }

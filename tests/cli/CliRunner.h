@@ -38,6 +38,8 @@ struct ChildSetUp {
   // child is sent `signal`.
   std::string signalWhenErrShows;
   int signal = 0;
+  // Standard error is a terminal this many characters wide (0: no terminal unless for a signal).
+  unsigned short terminalColumns = 0;
 };
 // Both outputs are captured through pipes, so a file-size limit touches only the files the child
 // itself writes, and no progress bar is drawn; standard error is a terminal only when a signal is
