@@ -640,24 +640,27 @@ void CQuarrowDlg::SaveCommand(ImageFileLayout layout) {
   SetStatus(Text(res::kSavedTo) + path);
 }
 
-void CQuarrowDlg::OpenCommand(ImageFileLayout layout) {
+void CQuarrowDlg::OpenCommand(std::optional<ImageFileLayout> given) {
   if (Busy()) return;
   const std::optional<QString> chosen = m_ctx.services.GetOpenFileName(this, FileFilters());
   if (!chosen) return;
   const QString path = ShownPath(QFileInfo(*chosen).absoluteFilePath());
-  PromImage image;
-  const FileStatus status = OpenImageFile(SystemPath(path), layout, image);
+  std::vector<std::uint8_t> bytes;
+  const FileStatus status = ReadImageFileBytes(SystemPath(path), bytes);
   if (!status) {
     ShowError(WithReason(Text(res::kCantOpenFile) + path, status.reason));
     return;
   }
-  m_ctx.bufferImage = image;
-  m_editBuffer->setText(QString::fromUtf8(FormatImageText(image)));
+  const ImageFileLayout layout = given.value_or(LayoutForFileName(SystemPath(path)));
+  m_ctx.bufferImage = DecodeImageFile(bytes, layout);
+  m_editBuffer->setText(QString::fromUtf8(FormatImageText(m_ctx.bufferImage)));
   SetStatus(Text(res::kOpenedFile) + path);
-  ShowIdentification(&m_ctx.bufferImage, Subject::File);
+  ShowIdentification(&m_ctx.bufferImage, Subject::File, &bytes, layout);
 }
 
-void CQuarrowDlg::ShowIdentification(const PromImage* image, Subject subject) {
+void CQuarrowDlg::ShowIdentification(const PromImage* image, Subject subject,
+                                     const std::vector<std::uint8_t>* fileBytes,
+                                     ImageFileLayout fileLayout) {
   m_identifyPane->clear();
   m_identifyPane->setToolTip({});
   m_identifyPane->setAccessibleName({});
@@ -669,14 +672,17 @@ void CQuarrowDlg::ShowIdentification(const PromImage* image, Subject subject) {
   QString shortText;
   QString sentences;
   std::string error;
-  if (const std::optional<Identification> identification = IdentifyImage(*image, m_knownDumps, error)) {
+  const std::optional<Identification> identification =
+      fileBytes != nullptr ? IdentifyFile(*fileBytes, fileLayout, m_knownDumps, error)
+                           : IdentifyImage(*image, m_knownDumps, error);
+  if (identification) {
     // The set name says it all for a known dump; otherwise what looks broken matters more than
     // "unknown dump".
     const std::vector<Diagnosis> diagnoses = DiagnoseRead(*image);
     const bool known = identification->result == IdentificationResult::KnownDump;
     shortText = name + QString::fromStdString(known || diagnoses.empty() ? IdentificationShort(*identification)
                                                                          : DiagnosisShort(diagnoses.front()));
-    sentences = QString::fromStdString(IdentificationSentence(*identification));
+    sentences = QString::fromStdString(IdentificationSentence(*identification, diagnoses));
     for (Diagnosis diagnosis : diagnoses) {
       sentences += QLatin1Char('\n') + QString::fromStdString(DiagnosisSentence(diagnosis));
     }
@@ -699,7 +705,7 @@ void CQuarrowDlg::OnHelpDetails() {
 
 void CQuarrowDlg::OnBnClickedSaveData() { SaveCommand(ImageFileLayout::Mame); }
 void CQuarrowDlg::OnFileSaveAsNss() { SaveCommand(ImageFileLayout::Nss); }
-void CQuarrowDlg::OnBnClickedOpenFile() { OpenCommand(ImageFileLayout::Mame); }
+void CQuarrowDlg::OnBnClickedOpenFile() { OpenCommand(std::nullopt); }
 void CQuarrowDlg::OnFileOpenNss() { OpenCommand(ImageFileLayout::Nss); }
 
 void CQuarrowDlg::OnFileExit() { close(); }

@@ -126,13 +126,17 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   void AddDeviceEntries();
   void ShowStartOfDeviceText();
   void SaveCommand(ImageFileLayout layout);
-  void OpenCommand(ImageFileLayout layout);
+  // Without a layout, the file's name says it (*.nss: raw, else MAME).
+  void OpenCommand(std::optional<ImageFileLayout> layout);
   void FinishClose();
   // Which image the identification pane speaks of.
   enum class Subject { Chip, File };
   // The second status pane: which image, then its set name, "unknown dump" or a diagnosis in short,
   // with the full sentences as its tooltip and Help > Details; empty while no image is worth naming.
-  void ShowIdentification(const PromImage* image, Subject subject = Subject::Chip);
+  // A file is identified by its bytes first (IdentifyFile), opened in `fileLayout`.
+  void ShowIdentification(const PromImage* image, Subject subject = Subject::Chip,
+                          const std::vector<std::uint8_t>* fileBytes = nullptr,
+                          ImageFileLayout fileLayout = ImageFileLayout::Mame);
   void BuildMenu(QMenuBar* menuBar);
   // The device list's chosen entry, or typed text as a serial number; nothing when it is empty.
   std::optional<DeviceEntry> ChosenEntry() const;

@@ -152,12 +152,8 @@ void Archive::Chip(std::size_t index) {
 
   const std::vector<UnstableBit> unstable = UnstableBits(reads);
   const PromImage& image = reads.front();
-  const PromImage* differing = nullptr;
-  for (const PromImage& other : reads) {
-    if (other != image) differing = &other;
-  }
   std::optional<ImageFacts> facts =
-      ExamineImage(image, ImageFileLayout::Mame, presentation_.knownDumps, console_, differing);
+      ExamineImage(image, ImageFileLayout::Mame, presentation_.knownDumps, console_, &reads);
   if (!facts) {
     outcome.log.result = kResultReadFailed;
     Report(outcome, report, kResultReadFailed);
@@ -167,7 +163,8 @@ void Archive::Chip(std::size_t index) {
     outcome.log.set = facts->identification.sets.front().set;
   }
   if (!unstable.empty()) {
-    outcome.log.result = kResultUnstable + std::to_string(unstable.size()) + kResultBits;
+    outcome.log.result = kResultUnstable + std::to_string(unstable.size()) +
+                         (unstable.size() == 1 ? kResultBit : kResultBits);
     AddImageJson(report, *facts);
     AddUnstableJson(report, unstable);
     if (!presentation_.json) PrintUnstableRead(*facts, unstable, console_);

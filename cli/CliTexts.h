@@ -21,6 +21,16 @@ inline constexpr const char* kReadLooksBroken =
 inline constexpr const char* kUnstableBits = "; unstable bits: ";
 // Before the convert line that turns a near miss into the known dump.
 inline constexpr const char* kRepairWith = "Repair with: ";
+// Before the command line that opens a known dump's file in the layout its bytes are in.
+inline constexpr const char* kOpenWith = "Open it with: ";
+// compare: "Note - FILE" kComparedAsOpened SETS kComparedAsOpenedEnd LAYOUT ", as: " and the line.
+inline constexpr const char* kComparedAsOpened = " is byte for byte the file of ";
+inline constexpr const char* kComparedAsOpenedEnd = " - the chip is compared with it as opened; "
+                                                    "open it in the ";
+inline constexpr const char* kComparedAsOpenedAs = " layout to compare the dump, as: ";
+// --rom-load of a near miss, on standard error instead of the line.
+inline constexpr const char* kNoRomLoadForNearMiss =
+    "No ROM_LOAD line for a near miss: the image is not that set's dump until it is repaired";
 inline constexpr const char* kInsertNextChip = "Insert the next chip and press Enter (q to quit)";
 // "Archived as PATH", "Already archived as PATH", "Not archived - WHY"
 inline constexpr const char* kArchivedAs = "Archived as ";
@@ -42,7 +52,9 @@ inline constexpr const char* kResultAlreadyArchived = "already archived";
 inline constexpr const char* kResultReadFailed = "read failed";
 inline constexpr const char* kResultSaveFailed = "save failed";
 inline constexpr const char* kResultBroken = "broken: ";      // then the diagnosis in short
-inline constexpr const char* kResultUnstable = "unstable: ";  // then the number and kResultBits
+// Then the number and kResultBit or kResultBits.
+inline constexpr const char* kResultUnstable = "unstable: ";
+inline constexpr const char* kResultBit = " bit";
 inline constexpr const char* kResultBits = " bits";
 // "Not converted - IN read in the L1 layout is no known dump, but read in the L2 layout it is SET:
 // it is probably in the L2 layout already (--from l2); --force converts it anyway"
@@ -53,6 +65,18 @@ inline constexpr const char* kNotConvertedItIs = " layout it is ";
 inline constexpr const char* kNotConvertedProbably = ": it is probably in the ";
 inline constexpr const char* kNotConvertedAlready = " layout already (--from ";
 inline constexpr const char* kNotConvertedForce = "); --force converts it anyway";
+// "Not converted - IN is byte for byte the file of SETS in the L layout, as MAME keeps it, and what
+// would be written is no known dump's file; --force converts it anyway"
+inline constexpr const char* kNotConvertedIsDump = " is byte for byte the file of ";
+inline constexpr const char* kNotConvertedInLayout = " in the ";
+inline constexpr const char* kNotConvertedNoDumpWritten =
+    " layout, as MAME keeps it, and what would be written is no known dump's file; --force "
+    "converts it anyway";
+// "Not converted - IN holds N bytes, not 16: ..." for a conversion in place.
+inline constexpr const char* kNotConvertedHolds = " holds ";
+inline constexpr const char* kNotConvertedInPlace =
+    " bytes, not 16: replacing it with 16 bytes in place could lose what it holds; write to a new "
+    "file instead";
 inline constexpr const char* kCantWriteArchiveLog = "Can't write the archive log - ";
 // The end of each command's --help.
 inline constexpr const char* kProgramOptionsNote =

@@ -23,7 +23,9 @@ constexpr const char* kOverviewFooter = R"(Examples:
 quarrow-cli COMMAND --help tells a command's options, examples and exit statuses.
 
 Image files are 16 bytes: the MAME layout (*.prm, each byte inverted and bit-mirrored) by default,
-the raw "NSS" layout with --nss. Images are named by MAME's known dumps (PlayChoice-10 and
+the raw "NSS" layout with --nss (show, identify and compare open a file named *.nss in it unless
+--mame is given). A file that is byte for byte a known dump is that dump, whichever layout it is
+opened in. Images are named by MAME's known dumps (PlayChoice-10 and
 Nintendo Super System sets, built in; --known-dumps FILE or )" QUARROW_KNOWN_DUMPS_SETTING R"( names
 a newer table of the same format).
 
@@ -154,5 +156,21 @@ std::optional<std::string> TraceUsageError(const std::string& trace, const std::
 }
 
 ImageFileLayout Layout(bool nss) { return nss ? ImageFileLayout::Nss : ImageFileLayout::Mame; }
+
+ImageFileLayout FileLayout(const std::string& file, bool nss, bool mame) {
+  if (nss || mame) return Layout(nss);
+  return LayoutForFileName(PathFromUtf8(file));
+}
+
+CLI::Option* AddFileLayoutFlags(CLI::App& command, bool& nss, bool& mame) {
+  auto* nssFlag = command.add_flag(
+      "--nss", nss, "The file is in the raw (NSS) layout (default for a file named *.nss)");
+  command
+      .add_flag("--mame", mame,
+                "The file is in the MAME layout, whatever its name (default for any file not named "
+                "*.nss)")
+      ->excludes(nssFlag);
+  return nssFlag;
+}
 
 }  // namespace quarrow::cli

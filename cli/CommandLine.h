@@ -91,5 +91,9 @@ CLI::Option* AddTraceOption(CLI::App& command, std::string& trace);
 std::optional<std::string> TraceUsageError(const std::string& trace, const std::string& output);
 
 ImageFileLayout Layout(bool nss);
+// --nss and --mame, for a file to open; FileLayout gives the layout they (else the file's name) say.
+CLI::Option* AddFileLayoutFlags(CLI::App& command, bool& nss, bool& mame);
+// As --nss or --mame says, else as the file's name says (*.nss: raw).
+ImageFileLayout FileLayout(const std::string& file, bool nss, bool mame);
 
 }  // namespace quarrow::cli

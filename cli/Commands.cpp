@@ -8,6 +8,7 @@
 #include "CliTexts.h"
 #include "CommandLine.h"
 #include "IdentificationText.h"
+#include "Identify.h"
 #include "PlatformConsole.h"
 #include "PrintableText.h"
 #include "Programmer.h"
@@ -18,29 +19,56 @@ namespace quarrow::cli {
 namespace {
 
 // show and identify: the file's image, in full or its identification alone; for a near miss, the
-// convert line that repairs the file.
+// convert line that repairs the file; for a known dump's file opened in the other layout, the line
+// that opens it in its own.
 ExitStatus DescribeFile(const char* command, const std::string& path, ImageFileLayout layout,
                         const Presentation& presentation, Console& console,
                         bool identificationOnly) {
-  PromImage image;
-  if (!OpenImageReporting(path, layout, image, console)) return kExitFailure;
+  std::vector<std::uint8_t> bytes;
+  if (!ReadImageBytesReporting(path, bytes, console)) return kExitFailure;
   // Nothing is printed unless the whole result is known, so a script never sees half a result.
   const std::optional<ImageFacts> facts =
-      ExamineImage(image, layout, presentation.knownDumps, console);
+      ExamineFile(bytes, layout, presentation.knownDumps, console);
   if (!facts) return kExitFailure;
   const std::optional<std::string> repair =
       RepairCommandLine(path, layout, facts->identification);
+  const std::optional<ImageFileLayout> openAs = facts->identification.openAs;
+  const std::string open =
+      openAs ? OpenCommandLine(command, path, *openAs, presentation.romLoad) : std::string();
   if (presentation.json) {
     nlohmann::ordered_json report = ReportJson(command, &path, layout);
     AddImageJson(report, *facts, presentation.romLoad);
     if (repair) report["repair"] = *repair;
+    if (openAs) report["open_with"] = open;
     report["outcome"] = "ok";
     PrintJson(report, console);
   } else {
     PrintFacts(*facts, console, identificationOnly, presentation.romLoad);
     if (repair) console.out << kRepairWith << PrintableText(*repair) << '\n' << std::flush;
+    if (openAs) console.out << kOpenWith << PrintableText(open) << '\n' << std::flush;
   }
   return kExitSuccess;
+}
+
+// compare of a known dump's file opened in the other layout would find a mismatch that is none.
+bool NoteFileInOtherLayout(const std::string& path, std::span<const std::uint8_t> bytes,
+                           ImageFileLayout layout, const KnownDumpTable& knownDumps,
+                           Console& console) {
+  std::string error;
+  const std::optional<Identification> identification =
+      IdentifyFile(bytes, layout, knownDumps, error);
+  if (!identification) {
+    console.err << kCantIdentify << PrintableText(error) << '\n';
+    return false;
+  }
+  if (!identification->openAs) return true;
+  std::string sets;
+  for (const KnownDump& set : identification->sets) sets += (sets.empty() ? "" : ", ") + set.set;
+  console.err << "Note - " << PrintableText(path) << kComparedAsOpened << PrintableText(sets)
+              << kComparedAsOpenedEnd << LayoutTitle(*identification->openAs) << kComparedAsOpenedAs
+              << PrintableText(OpenCommandLine("compare", path, *identification->openAs, false))
+              << '\n';
+  return true;
 }
 
 }  // namespace
@@ -93,12 +121,8 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
   const std::vector<UnstableBit> unstable = UnstableBits(reads);
   if (!unstable.empty()) {
     // No read can be trusted, so nothing is saved; the diagnosis and the bits say why.
-    const PromImage* differing = &reads.front();
-    for (const PromImage& read : reads) {
-      if (read != image) differing = &read;
-    }
     const std::optional<ImageFacts> facts =
-        ExamineImage(image, options.layout, presentation.knownDumps, console, differing);
+        ExamineImage(image, options.layout, presentation.knownDumps, console, &reads);
     if (!facts) return kExitFailure;
     if (presentation.json) {
       AddImageJson(report, *facts, presentation.romLoad);
@@ -132,6 +156,11 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
     saved = SaveImageReporting(options.output, image, options.layout, console);
     if (saved) console.err << res::kSavedTo << PrintableText(options.output) << '\n';
   }
+  // A near miss saved: the line that turns the file into the dump, as show would name it.
+  const std::optional<std::string> repair =
+      saved && !options.output.empty()
+          ? RepairCommandLine(options.output, options.layout, facts->identification)
+          : std::nullopt;
   if (presentation.json) {
     if (saved && !options.output.empty()) {
       report["saved_to"] = options.output;
@@ -139,10 +168,12 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
     }
     if (traced && !options.trace.empty()) report["trace_saved_to"] = options.trace;
     AddImageJson(report, *facts, presentation.romLoad);
+    if (repair) report["repair"] = *repair;
     report["outcome"] = saved && traced ? "ok" : "save-failed";
     PrintJson(report, console);
   } else {
     PrintFacts(*facts, console, false, presentation.romLoad);
+    if (repair) console.out << kRepairWith << PrintableText(*repair) << '\n' << std::flush;
   }
   return saved && traced ? kExitSuccess : kExitFailure;
 }
@@ -151,8 +182,12 @@ ExitStatus CompareCommand(const DeviceOptions& device, const std::string& path,
                           ImageFileLayout layout, bool strict, const Presentation& presentation,
                           Console& console) {
   // The file first: a wrong path should not cost a four-second read.
-  PromImage file;
-  if (!OpenImageReporting(path, layout, file, console)) return kExitFailure;
+  std::vector<std::uint8_t> bytes;
+  if (!ReadImageBytesReporting(path, bytes, console)) return kExitFailure;
+  const PromImage file = DecodeImageFile(bytes, layout);
+  if (!NoteFileInOtherLayout(path, bytes, layout, presentation.knownDumps, console)) {
+    return kExitFailure;
+  }
 
   ExitStatus status = kExitFailure;
   std::unique_ptr<ChipSession> session = ChipSession::Connect(device, console, status);
@@ -197,6 +232,7 @@ namespace {
 struct DescribeOptions {
   std::string file;
   bool nss = false;
+  bool mame = false;
   bool romLoad = false;
   bool json = false;
 };
@@ -209,12 +245,12 @@ Command DeclareDescribe(CLI::App& program, const char* name, const char* summary
   command->footer(footer);
   auto options = std::make_shared<DescribeOptions>();
   AddFileArgument(*command, options->file, "Image file");
-  command->add_flag("--nss", options->nss, "The file is in the raw (NSS) layout");
+  AddFileLayoutFlags(*command, options->nss, options->mame);
   AddRomLoadFlag(*command, options->romLoad);
   AddJsonFlag(*command, options->json);
   return {command, true, nullptr,
           [options, run](const CommandContext& context) {
-            return run(options->file, Layout(options->nss),
+            return run(options->file, FileLayout(options->file, options->nss, options->mame),
                        {context.knownDumps, options->json, options->romLoad}, context.console);
           }};
 }
@@ -352,17 +388,19 @@ Exit status:
   struct Options {
     std::string file;
     bool nss = false;
+    bool mame = false;
     bool strict = false;
     bool json = false;
   };
   auto options = std::make_shared<Options>();
   AddFileArgument(*compare, options->file, "Image file");
-  compare->add_flag("--nss", options->nss, "The file is in the raw (NSS) layout");
+  AddFileLayoutFlags(*compare, options->nss, options->mame);
   AddDeviceOption(*compare, common);
   AddStrictFlag(*compare, options->strict);
   AddJsonFlag(*compare, options->json);
   return {compare, true, nullptr, [options](const CommandContext& context) {
-            return CompareCommand(context.device, options->file, Layout(options->nss),
+            return CompareCommand(context.device, options->file,
+                                  FileLayout(options->file, options->nss, options->mame),
                                   options->strict, {context.knownDumps, options->json, false},
                                   context.console);
           }};

@@ -48,6 +48,10 @@ ExitStatus CompareCommand(const DeviceOptions& device, const std::string& path,
                           ImageFileLayout layout, bool strict, const Presentation& presentation,
                           Console& console);
 
+// The shell line that runs `command` on the file at `path` opened in `layout`.
+std::string OpenCommandLine(const char* command, const std::string& path, ImageFileLayout layout,
+                            bool romLoad);
+
 // The shell line of a convert that turns the near miss in `path` into its known dump, in place.
 std::optional<std::string> RepairCommandLine(const std::string& path, ImageFileLayout layout,
                                              const Identification& identification);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // convert: an image file from one layout into another, with the repairs identification points at,
 // refusing a conversion that identification says would corrupt a known dump.
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -17,10 +18,6 @@ namespace {
 
 const char* LayoutWord(ImageFileLayout layout) {
   return layout == ImageFileLayout::Nss ? "nss" : "mame";
-}
-
-const char* LayoutTitle(ImageFileLayout layout) {
-  return layout == ImageFileLayout::Nss ? "raw (NSS)" : "MAME";
 }
 
 // One word of a command line the person may paste into a shell: quoted unless it is plainly safe.
@@ -40,7 +37,61 @@ std::string ShellWord(const std::string& word) {
 #endif
 }
 
+// Replacing a file of another size with 16 bytes would lose what it holds: only a new file may be
+// made from it. Reports a refusal.
+bool RefuseInPlaceOfAnotherSize(const ConvertOptions& options, Console& console) {
+  std::error_code error;
+  const std::filesystem::path in = PathFromUtf8(options.in);
+  if (!std::filesystem::equivalent(in, PathFromUtf8(options.out), error) || error) return false;
+  const std::uintmax_t size = std::filesystem::file_size(in, error);
+  if (error || size == kImageFileSize) return false;
+  console.err << kNotConverted << PrintableText(options.in) << kNotConvertedHolds << size
+              << kNotConvertedInPlace << '\n';
+  return true;
+}
+
+// The layout mistake and the loss of a known dump's file, each refused unless --force; false when
+// hashing failed.
+bool RefuseCorruption(const ConvertOptions& options, std::span<const std::uint8_t> bytes,
+                      const KnownDumpTable& knownDumps, Console& console, bool& refused) {
+  refused = false;
+  std::optional<LayoutMistake> mistake;
+  std::optional<DumpLoss> loss;
+  std::string error;
+  if (!FindLayoutMistake(bytes, options.from, options.repairs, knownDumps, mistake, error) ||
+      (!mistake && !FindDumpLoss(bytes, {options.from, options.to, options.repairs}, knownDumps,
+                                 loss, error))) {
+    console.err << kCantIdentify << PrintableText(error) << '\n';
+    return false;
+  }
+  if (mistake) {
+    // Converting a file that is in the target layout already inverts and mirrors a good dump.
+    console.err << kNotConverted << PrintableText(options.in) << kNotConvertedReadIn
+                << LayoutTitle(options.from) << kNotConvertedNoDump
+                << LayoutTitle(mistake->actualLayout) << kNotConvertedItIs
+                << PrintableText(SetDescription(mistake->identification.sets.front()))
+                << kNotConvertedProbably << LayoutTitle(mistake->actualLayout)
+                << kNotConvertedAlready << LayoutWord(mistake->actualLayout) << kNotConvertedForce
+                << '\n';
+    refused = true;
+  } else if (loss) {
+    std::string sets;
+    for (const KnownDump& set : loss->sets) sets += (sets.empty() ? "" : ", ") + set.set;
+    console.err << kNotConverted << PrintableText(options.in) << kNotConvertedIsDump
+                << PrintableText(sets) << kNotConvertedInLayout << LayoutTitle(loss->layout)
+                << kNotConvertedNoDumpWritten << '\n';
+    refused = true;
+  }
+  return true;
+}
+
 }  // namespace
+
+std::string OpenCommandLine(const char* command, const std::string& path, ImageFileLayout layout,
+                            bool romLoad) {
+  return std::string(kProgramName) + " " + command + " " + ShellWord(path) +
+         (layout == ImageFileLayout::Nss ? " --nss" : " --mame") + (romLoad ? " --rom-load" : "");
+}
 
 std::optional<std::string> RepairCommandLine(const std::string& path, ImageFileLayout layout,
                                              const Identification& identification) {
@@ -58,27 +109,13 @@ std::optional<std::string> RepairCommandLine(const std::string& path, ImageFileL
 
 ExitStatus ConvertCommand(const ConvertOptions& options, const KnownDumpTable& knownDumps,
                           Console& console) {
+  if (RefuseInPlaceOfAnotherSize(options, console)) return kExitUsage;
   std::vector<std::uint8_t> bytes;
   if (!ReadImageBytesReporting(options.in, bytes, console)) return kExitFailure;
-
   if (!options.force) {
-    std::optional<LayoutMistake> mistake;
-    std::string error;
-    if (!FindLayoutMistake(bytes, options.from, options.repairs, knownDumps, mistake, error)) {
-      console.err << kCantIdentify << error << '\n';
-      return kExitFailure;
-    }
-    if (mistake) {
-      // Converting a file that is in the target layout already inverts and mirrors a good dump.
-      console.err << kNotConverted << PrintableText(options.in) << kNotConvertedReadIn
-                  << LayoutTitle(options.from) << kNotConvertedNoDump
-                  << LayoutTitle(mistake->actualLayout) << kNotConvertedItIs
-                  << PrintableText(SetDescription(mistake->identification.sets.front()))
-                  << kNotConvertedProbably << LayoutTitle(mistake->actualLayout)
-                  << kNotConvertedAlready << LayoutWord(mistake->actualLayout)
-                  << kNotConvertedForce << '\n';
-      return kExitUsage;
-    }
+    bool refused = false;
+    if (!RefuseCorruption(options, bytes, knownDumps, console, refused)) return kExitFailure;
+    if (refused) return kExitUsage;
   }
   const PromImage image = RepairedImage(DecodeImageFile(bytes, options.from), options.repairs);
   if (!SaveImageReporting(options.out, image, options.to, console)) return kExitFailure;
@@ -96,8 +133,9 @@ IN and OUT may be the same file: it is replaced whole or not at all.
 
 Exit status:
   0    OUT was written
-  2    the command line could not be understood, or IN seems to be in the target layout already
-       (--force converts it anyway)
+  2    the command line could not be understood; IN seems to be in the target layout already, or
+       is a known dump the conversion would turn into none (--force converts it anyway); or IN
+       is replaced in place but is not 16 bytes
   3    IN cannot be read, OUT cannot be written, or the table of known dumps cannot be read)");
   struct Options {
     ConvertOptions convert;
@@ -123,7 +161,8 @@ Exit status:
   convert->add_flag("--swap-halves", options->convert.repairs.swapHalves,
                     "Swap bits 0-63 and bits 64-127");
   convert->add_flag("--force", options->convert.force,
-                    "Convert even when IN seems to be in the target layout already");
+                    "Convert even when IN seems to be in the target layout already, or is a known "
+                    "dump's file that the conversion would turn into none");
   return {convert, true, nullptr, [options](const CommandContext& context) {
             ConvertOptions& convert = options->convert;
             convert.to = Layout(options->to == "nss");

@@ -77,7 +77,7 @@ bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std:
   if (texts.simulateChip) {
     const std::optional<FtdiChip> chip = ChipNamed(*texts.simulateChip);
     if (!chip) {
-      error = "--simulate-chip: unknown chip \"" + *texts.simulateChip + "\"";
+      error = "--simulate-chip: unknown chip " + QuotedExcerpt(*texts.simulateChip, '"');
       return false;
     }
     options.simulateChip = *chip;

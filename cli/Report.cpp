@@ -62,6 +62,23 @@ const char* DiagnosisName(Diagnosis diagnosis) {
   return "";
 }
 
+// The diagnosis as the person reads it; reads that differ say how many of how many.
+std::string DiagnosisText(const ImageFacts& facts, Diagnosis diagnosis) {
+  if (diagnosis == Diagnosis::ReadsDiffer && facts.reads > 1) {
+    return ReadsDifferSentence(facts.differingReads, facts.reads);
+  }
+  return DiagnosisSentence(diagnosis);
+}
+
+// MAME's ROM_LOAD lines for the dump, one a line.
+std::string RomLoadText(const Identification& identification) {
+  std::string text;
+  for (const RomLoad& load : RomLoadsFor(identification)) {
+    text += (text.empty() ? "" : "\n") + RomLoadLine(load);
+  }
+  return text;
+}
+
 Json LayoutJson(const PromImage& image, ImageFileLayout layout, const ImageHashes& hashes) {
   return Json{
       {"hex", Hex(EncodeImageFile(image, layout))}, {"crc32", hashes.crc32}, {"sha1", hashes.sha1}};
@@ -99,14 +116,37 @@ bool ImageFacts::LooksBroken() const {
 
 std::optional<ImageFacts> ExamineImage(const PromImage& image, ImageFileLayout layout,
                                        const KnownDumpTable& knownDumps, Console& console,
-                                       const PromImage* secondRead) {
+                                       const std::vector<PromImage>* reads) {
   std::string error;
   std::optional<Identification> identification = IdentifyImage(image, knownDumps, error);
   if (!identification) {
     console.err << kCantIdentify << PrintableText(error) << '\n';
     return std::nullopt;
   }
-  return ImageFacts{image, layout, std::move(*identification), DiagnoseRead(image, secondRead)};
+  const PromImage* differing = nullptr;
+  if (reads != nullptr) {
+    for (const PromImage& read : *reads) {
+      if (read != image) differing = &read;
+    }
+  }
+  ImageFacts facts{image, layout, std::move(*identification), DiagnoseRead(image, differing)};
+  if (reads != nullptr && !reads->empty()) {
+    facts.reads = static_cast<int>(reads->size());
+    facts.differingReads = ReadsDifferingFromFirst(*reads);
+  }
+  return facts;
+}
+
+std::optional<ImageFacts> ExamineFile(std::span<const std::uint8_t> bytes, ImageFileLayout layout,
+                                      const KnownDumpTable& knownDumps, Console& console) {
+  std::string error;
+  std::optional<Identification> identification = IdentifyFile(bytes, layout, knownDumps, error);
+  if (!identification) {
+    console.err << kCantIdentify << PrintableText(error) << '\n';
+    return std::nullopt;
+  }
+  const PromImage image = DecodeImageFile(bytes, layout);
+  return ImageFacts{image, layout, std::move(*identification), DiagnoseRead(image)};
 }
 
 void PrintFacts(const ImageFacts& facts, Console& console, bool identificationOnly, bool romLoad) {
@@ -115,15 +155,23 @@ void PrintFacts(const ImageFacts& facts, Console& console, bool identificationOn
                 << HashLine(HashesInLayout(facts.identification, facts.layout)) << '\n';
   }
   // Set names, titles, makers, years and ROM names come from a table that may be anyone's.
-  if (romLoad) console.out << PrintableText(RomLoadLine(RomLoadFor(facts.identification))) << '\n';
-  console.out << PrintableText(IdentificationSentence(facts.identification)) << '\n' << std::flush;
+  if (romLoad) {
+    for (const RomLoad& load : RomLoadsFor(facts.identification)) {
+      console.out << PrintableText(RomLoadLine(load)) << '\n';
+    }
+  }
+  console.out << PrintableText(IdentificationSentence(facts.identification, facts.diagnoses))
+              << '\n' << std::flush;
+  if (romLoad && facts.identification.result == IdentificationResult::NearMiss) {
+    console.err << kNoRomLoadForNearMiss << '\n';
+  }
   PrintDiagnoses(facts, console);
 }
 
 void PrintUnstableRead(const ImageFacts& facts, const std::vector<UnstableBit>& unstable,
                        Console& console) {
   for (Diagnosis diagnosis : facts.diagnoses) {
-    console.err << DiagnosisSentence(diagnosis);
+    console.err << DiagnosisText(facts, diagnosis);
     if (diagnosis == Diagnosis::ReadsDiffer) {
       console.err << kUnstableBits;
       for (std::size_t i = 0; i < unstable.size(); ++i) {
@@ -149,7 +197,7 @@ void AddUnstableJson(Json& report, const std::vector<UnstableBit>& unstable) {
 void ReportBrokenRead(Console& console) { console.err << kReadLooksBroken << '\n'; }
 
 void PrintDiagnoses(const ImageFacts& facts, Console& console) {
-  for (Diagnosis diagnosis : facts.diagnoses) console.err << DiagnosisSentence(diagnosis) << '\n';
+  for (Diagnosis diagnosis : facts.diagnoses) console.err << DiagnosisText(facts, diagnosis) << '\n';
 }
 
 Json ReportJson(const char* command, const std::string* file, ImageFileLayout layout) {
@@ -186,16 +234,20 @@ void AddImageJson(Json& report, const ImageFacts& facts, bool romLoad) {
   }
   id["sets"] = std::move(sets);
   id["table_dumps"] = identification.tableDumps;
-  id["text"] = IdentificationSentence(identification);
+  if (identification.openAs) id["open_as"] = LayoutName(*identification.openAs);
+  id["text"] = IdentificationSentence(identification, facts.diagnoses);
   report["identification"] = std::move(id);
 
   Json diagnoses = Json::array();
   for (Diagnosis diagnosis : facts.diagnoses) {
     diagnoses.push_back(
-        Json{{"kind", DiagnosisName(diagnosis)}, {"text", DiagnosisSentence(diagnosis)}});
+        Json{{"kind", DiagnosisName(diagnosis)}, {"text", DiagnosisText(facts, diagnosis)}});
   }
   report["diagnosis"] = std::move(diagnoses);
-  if (romLoad) report["rom_load"] = RomLoadLine(RomLoadFor(identification));
+  // A near miss is not its set's dump: no line that looks like that set's entry.
+  if (romLoad && identification.result != IdentificationResult::NearMiss) {
+    report["rom_load"] = RomLoadText(identification);
+  }
 }
 
 void PrintJson(const Json& report, Console& console) {

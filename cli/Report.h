@@ -5,7 +5,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,20 +37,25 @@ struct ImageFacts {
   ImageFileLayout layout = ImageFileLayout::Mame;
   Identification identification;
   std::vector<Diagnosis> diagnoses;
+  int reads = 1;           // how many reads the image comes from
+  int differingReads = 0;  // and how many of them are not the first
 
   // A diagnosis says the bits are not the chip's (no chip, a blank one, TEST low).
   bool LooksBroken() const;
 };
 
-// Identifies and diagnoses an image; `secondRead` is a read that differs from it, if there was one.
-// Reports and returns nothing when the image cannot be hashed.
+// Identifies and diagnoses an image; `reads` are the repeated reads it is the first of, if there
+// were several. Reports and returns nothing when the image cannot be hashed.
 std::optional<ImageFacts> ExamineImage(const PromImage& image, ImageFileLayout layout,
                                        const KnownDumpTable& knownDumps, Console& console,
-                                       const PromImage* secondRead = nullptr);
+                                       const std::vector<PromImage>* reads = nullptr);
+// The same for a file's bytes opened in `layout`, known by its bytes first (IdentifyFile).
+std::optional<ImageFacts> ExamineFile(std::span<const std::uint8_t> bytes, ImageFileLayout layout,
+                                      const KnownDumpTable& knownDumps, Console& console);
 
-// The image text, the CRC/SHA1 line (and, with `romLoad`, the ROM_LOAD line) and the
-// identification, or the identification alone (and the ROM_LOAD line); then the diagnoses on
-// standard error.
+// The image text, the CRC/SHA1 line (and, with `romLoad`, the ROM_LOAD lines) and the
+// identification, or the identification alone (and the ROM_LOAD lines); then the diagnoses on
+// standard error. A near miss has no ROM_LOAD line: standard error says why.
 void PrintFacts(const ImageFacts& facts, Console& console, bool identificationOnly = false,
                 bool romLoad = false);
 void PrintDiagnoses(const ImageFacts& facts, Console& console);

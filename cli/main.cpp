@@ -6,6 +6,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "CliTexts.h"
@@ -28,6 +29,15 @@ std::string SeeHelp(const CLI::App& program) {
   return " (see " + where + " --help)";
 }
 
+// The parser's message quotes the value it refused: a pasted page keeps only its ends, which hold
+// the option and the reason.
+std::string WithoutFlood(std::string_view message) {
+  constexpr std::size_t kEnd = 100;
+  if (message.size() <= 3 * kEnd) return std::string(message);
+  return std::string(message.substr(0, kEnd)) + "..." +
+         std::string(message.substr(message.size() - kEnd));
+}
+
 ExitStatus UsageError(const CLI::App& program, const std::string& reason) {
   std::cerr << kProgramName << ": " << PrintableText(reason) << SeeHelp(program) << '\n';
   return kExitUsage;
@@ -43,7 +53,8 @@ int main(int argc, char** argv) {
                    "PROM image files.",
                    kProgramName};
   program.failure_message([](const CLI::App* app, const CLI::Error& e) {
-    return std::string(kProgramName) + ": " + PrintableText(e.what()) + SeeHelp(*app) + "\n";
+    return std::string(kProgramName) + ": " + PrintableText(WithoutFlood(e.what())) +
+           SeeHelp(*app) + "\n";
   });
   CommonOptions common;
   DeclareProgram(program, common);
@@ -68,8 +79,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string> unused = program.remaining();
     if (program.get_subcommands().empty() && !unused.empty() && unused.front().rfind('-', 0) != 0 &&
         e.get_exit_code() != 0) {
-      std::cerr << kProgramName << ": '" << PrintableText(unused.front()) << "'" << kNotACommand
-                << SeeHelp(program) << '\n';
+      std::cerr << kProgramName << ": " << PrintableText(QuotedExcerpt(unused.front()))
+                << kNotACommand << SeeHelp(program) << '\n';
       return kExitUsage;
     }
     // Help and version end here with status 0; everything else is a usage error.

@@ -4,10 +4,6 @@
 
 namespace quarrow {
 
-ImageFileLayout OtherLayout(ImageFileLayout layout) {
-  return layout == ImageFileLayout::Mame ? ImageFileLayout::Nss : ImageFileLayout::Mame;
-}
-
 bool FindLayoutMistake(std::span<const std::uint8_t> bytes, ImageFileLayout from,
                        const ImageRepairs& repairs, const KnownDumpTable& table,
                        std::optional<LayoutMistake>& mistake, std::string& error) {
@@ -22,6 +18,40 @@ bool FindLayoutMistake(std::span<const std::uint8_t> bytes, ImageFileLayout from
   if (!asOther) return false;
   if (asOther->result == IdentificationResult::KnownDump) {
     mistake = LayoutMistake{other, std::move(*asOther)};
+  }
+  return true;
+}
+
+namespace {
+
+// The rows, of either layout, whose file is these bytes.
+std::optional<std::vector<KnownDump>> RowsOfBytes(std::span<const std::uint8_t> bytes,
+                                                  const KnownDumpTable& table,
+                                                  std::string& error) {
+  const std::optional<ImageHashes> hashes = HashBytes(bytes, error);
+  if (!hashes) return std::nullopt;
+  std::vector<KnownDump> rows = table.Find(ImageFileLayout::Mame, *hashes);
+  for (KnownDump& row : table.Find(ImageFileLayout::Nss, *hashes)) rows.push_back(std::move(row));
+  return rows;
+}
+
+}  // namespace
+
+bool FindDumpLoss(std::span<const std::uint8_t> bytes, const ConvertRepair& conversion,
+                  const KnownDumpTable& table, std::optional<DumpLoss>& loss, std::string& error) {
+  loss.reset();
+  // A file of another size is no dump as it stands, whatever its first 16 bytes are.
+  if (bytes.size() != kImageFileSize) return true;
+  std::optional<std::vector<KnownDump>> asStored = RowsOfBytes(bytes, table, error);
+  if (!asStored) return false;
+  if (asStored->empty()) return true;
+  const ImageFileBytes written = EncodeImageFile(
+      RepairedImage(DecodeImageFile(bytes, conversion.from), conversion.repairs), conversion.to);
+  const std::optional<std::vector<KnownDump>> asWritten = RowsOfBytes(written, table, error);
+  if (!asWritten) return false;
+  if (asWritten->empty()) {
+    const ImageFileLayout layout = asStored->front().layout;
+    loss = DumpLoss{layout, std::move(*asStored)};
   }
   return true;
 }

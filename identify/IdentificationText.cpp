@@ -38,14 +38,28 @@ std::string SetDescription(const KnownDump& set) {
   return text;
 }
 
-std::string IdentificationSentence(const Identification& identification) {
+const char* LayoutTitle(ImageFileLayout layout) {
+  return layout == ImageFileLayout::Nss ? res::kLayoutRaw : res::kLayoutMame;
+}
+
+std::string IdentificationSentence(const Identification& identification,
+                                   const std::vector<Diagnosis>& diagnoses) {
   switch (identification.result) {
-    case IdentificationResult::KnownDump: return res::kKnownDump + SetList(identification.sets);
+    case IdentificationResult::KnownDump: {
+      std::string text = res::kKnownDump + SetList(identification.sets);
+      if (identification.openAs) {
+        text += res::kKnownDumpOtherLayout + std::string(LayoutTitle(*identification.openAs)) +
+                res::kKnownDumpOtherLayoutEnd;
+      }
+      return text;
+    }
     case IdentificationResult::NearMiss:
       return res::kNearMiss + SetList(identification.sets) + NearMissCause(identification.nearMiss);
     case IdentificationResult::Unknown: break;
   }
-  return res::kNotKnownDump + std::to_string(identification.tableDumps) + res::kNotKnownDumpEnd;
+  // No chip, a blank one or reads that disagree are nothing to send anyone.
+  return res::kNotKnownDump + std::to_string(identification.tableDumps) + res::kNotKnownDumpEnd +
+         (diagnoses.empty() ? res::kNotKnownDumpSound : "");
 }
 
 std::string IdentificationShort(const Identification& identification) {
@@ -60,13 +74,19 @@ std::string IdentificationShort(const Identification& identification) {
 
 std::string DiagnosisSentence(Diagnosis diagnosis) {
   switch (diagnosis) {
-    case Diagnosis::ReadsDiffer: return res::kDiagnosisReadsDiffer;
+    case Diagnosis::ReadsDiffer:
+      return std::string(res::kDiagnosisReadsDiffer) + res::kReadsDifferAdvice;
     case Diagnosis::AllOnes: return res::kDiagnosisAllOnes;
     case Diagnosis::AllZeros: return res::kDiagnosisAllZeros;
     case Diagnosis::BlankChip: return res::kDiagnosisBlankChip;
     case Diagnosis::TestPinLow: return res::kDiagnosisTestPinLow;
   }
   return {};
+}
+
+std::string ReadsDifferSentence(int differingReads, int reads) {
+  return std::string(res::kDiagnosisReadsDiffer) + ": " + std::to_string(differingReads) + " of " +
+         std::to_string(reads) + res::kReadsDifferCount + res::kReadsDifferAdvice;
 }
 
 std::string DiagnosisShort(Diagnosis diagnosis) {

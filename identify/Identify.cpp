@@ -34,6 +34,10 @@ std::vector<KnownDump> Lookup(const KnownDumpTable& table, const LayoutHashes& h
 
 }  // namespace
 
+ImageFileLayout OtherLayout(ImageFileLayout layout) {
+  return layout == ImageFileLayout::Mame ? ImageFileLayout::Nss : ImageFileLayout::Mame;
+}
+
 PromImage NearMissVariant(const PromImage& image, NearMiss kind) {
   switch (kind) {
     case NearMiss::None: return image;
@@ -75,6 +79,27 @@ std::optional<Identification> IdentifyImage(const PromImage& image, const KnownD
       return identification;
     }
   }
+  return identification;
+}
+
+std::optional<Identification> IdentifyFile(std::span<const std::uint8_t> bytes,
+                                           ImageFileLayout opened, const KnownDumpTable& table,
+                                           std::string& error) {
+  std::optional<Identification> identification =
+      IdentifyImage(DecodeImageFile(bytes, opened), table, error);
+  if (!identification || bytes.size() != kImageFileSize) return identification;
+  // Encoded in the layout it was opened in, the image is the file's own bytes again.
+  const ImageHashes& own =
+      opened == ImageFileLayout::Nss ? identification->raw : identification->mame;
+  if (!table.Find(opened, own).empty()) return identification;
+  std::vector<KnownDump> asStored = table.Find(OtherLayout(opened), own);
+  if (asStored.empty()) return identification;
+  // Opened in the other layout, such a file looks like a near miss whose "repair" would turn
+  // MAME's own file into another.
+  identification->result = IdentificationResult::KnownDump;
+  identification->nearMiss = NearMiss::None;
+  identification->sets = std::move(asStored);
+  identification->openAs = OtherLayout(opened);
   return identification;
 }
 

@@ -13,6 +13,8 @@
 #include <system_error>
 #include <tuple>
 
+#include "PrintableText.h"
+
 namespace quarrow {
 
 // The shipped table's bytes, written at build time from res/known-rp5h01.tsv.
@@ -52,10 +54,16 @@ std::string LowerHexOrEmpty(std::string_view text, std::size_t digits) {
   return lower;
 }
 
-// A field as quoted in an error: cut short, so a line of garbage does not flood the terminal.
-std::string Quoted(std::string_view field) {
-  constexpr std::size_t kShown = 48;
-  return "'" + std::string(field.substr(0, kShown)) + (field.size() > kShown ? "...'" : "'");
+std::string Quoted(std::string_view field) { return QuotedExcerpt(field); }
+
+// A name MAME's ROM lists can hold between their double quotes: no quote, backslash or control
+// character, and not empty or blank.
+bool UsableRomName(std::string_view name) {
+  if (name.find_first_not_of(" ") == std::string_view::npos) return false;
+  return std::none_of(name.begin(), name.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return c == '"' || c == '\\' || byte < 0x20 || byte == 0x7F;
+  });
 }
 
 }  // namespace
@@ -145,6 +153,11 @@ std::optional<KnownDumpTable> ParseKnownDumps(std::string_view text, const std::
     row.year = field("year");
     row.manufacturer = field("manufacturer");
     row.romName = field("rom_name");
+    if (column.contains("rom_name") && !UsableRomName(row.romName)) {
+      return fail("rom_name " + Quoted(row.romName) +
+                  " is no name MAME's ROM lists can hold (empty, blank, or with a quote, backslash "
+                  "or control character)");
+    }
     row.flags = field("flags");
 
     const std::string_view crc = field("crc32");

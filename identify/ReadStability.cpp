@@ -15,4 +15,10 @@ std::vector<UnstableBit> UnstableBits(const std::vector<PromImage>& reads) {
   return unstable;
 }
 
+int ReadsDifferingFromFirst(const std::vector<PromImage>& reads) {
+  int differing = 0;
+  for (const PromImage& read : reads) differing += read != reads.front() ? 1 : 0;
+  return differing;
+}
+
 }  // namespace quarrow

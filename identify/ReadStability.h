@@ -19,4 +19,7 @@ struct UnstableBit {
 // The bits that differ between the reads, in ascending order; empty when all reads agree.
 std::vector<UnstableBit> UnstableBits(const std::vector<PromImage>& reads);
 
+// How many of the reads are not the first one, bit for bit.
+int ReadsDifferingFromFirst(const std::vector<PromImage>& reads);
+
 }  // namespace quarrow

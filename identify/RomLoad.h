@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "Hashes.h"
 #include "Identify.h"
@@ -21,18 +22,21 @@ std::string HashLine(const ImageHashes& hashes);
 // The image's hashes in `layout`, as the identification took them.
 const ImageHashes& HashesInLayout(const Identification& identification, ImageFileLayout layout);
 
-// What a driver's ROM list would say about this dump. For an image that matches a known set, or
-// nearly does, the set's rom_name and the layout MAME keeps that set in (PlayChoice-10: MAME
-// layout; NSS: raw); otherwise security.prm in the MAME layout. The hashes are always this image's
-// own, in that layout.
+// What a driver's ROM list would say about this dump: for a known dump, one entry per ROM name its
+// sets give it (four PlayChoice-10 sets share a dump as security.prm and security.u6), in the layout
+// MAME keeps those sets in (PlayChoice-10: MAME layout; NSS: raw), with the sets under it; for a
+// dump no set has, security.prm in the MAME layout; for a near miss nothing, since the image is not
+// that set's dump until it is repaired. The hashes are the dump's as MAME keeps it.
 struct RomLoad {
   std::string romName;
   ImageFileLayout layout = ImageFileLayout::Mame;
   ImageHashes hashes;
+  std::vector<std::string> sets;  // empty for a dump no set has
 };
-RomLoad RomLoadFor(const Identification& identification);
+std::vector<RomLoad> RomLoadsFor(const Identification& identification);
 
-// ROM_LOAD( "security.prm", 0x00, 0x10, CRC(...) SHA1(...) )
+// ROM_LOAD( "security.prm", 0x00, 0x10, CRC(...) SHA1(...) ), followed by " // SET, SET" when
+// sets have it
 std::string RomLoadLine(const RomLoad& romLoad);
 
 }  // namespace quarrow

@@ -17,6 +17,14 @@ std::bitset<64> ImageWord(std::uint64_t value, ImageFileLayout layout) {
 
 }  // namespace
 
+ImageFileLayout LayoutForFileName(const std::filesystem::path& path) {
+  const std::u8string extension = path.extension().u8string();
+  const bool nss = extension.size() == 4 && extension[0] == u8'.' &&
+                   (extension[1] | 0x20) == u8'n' && (extension[2] | 0x20) == u8's' &&
+                   (extension[3] | 0x20) == u8's';
+  return nss ? ImageFileLayout::Nss : ImageFileLayout::Mame;
+}
+
 ImageFileBytes EncodeImageFile(const PromImage& image, ImageFileLayout layout) {
   ImageFileBytes bytes{};
   const std::uint64_t words[2] = {FileWord(image.word0, layout), FileWord(image.word1, layout)};

@@ -27,6 +27,11 @@ using ImageFileBytes = std::array<std::uint8_t, kImageFileSize>;
 
 ImageFileBytes EncodeImageFile(const PromImage& image, ImageFileLayout layout);
 
+// The layout a file opens in when the person names none: a file named *.nss (in any case) is in the
+// raw layout, as MAME keeps Nintendo Super System sets and archive saves them; any other in the
+// MAME layout.
+ImageFileLayout LayoutForFileName(const std::filesystem::path& path);
+
 // Uses the first 16 of the given bytes; bytes that are missing count as zero before conversion, so a
 // short MAME-layout file reads as all ones past its end.
 PromImage DecodeImageFile(std::span<const std::uint8_t> bytes, ImageFileLayout layout);

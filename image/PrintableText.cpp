@@ -82,6 +82,11 @@ std::string PrintableText(std::string_view text) {
   return out;
 }
 
+std::string QuotedExcerpt(std::string_view value, char quote) {
+  constexpr std::size_t kShown = 48;
+  return quote + std::string(value.substr(0, kShown)) + (value.size() > kShown ? "..." : "") + quote;
+}
+
 std::string PrintablePath(const std::filesystem::path& path) {
   const std::u8string spelled = path.u8string();
   return PrintableText(

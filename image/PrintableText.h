@@ -14,6 +14,11 @@ namespace quarrow {
 // that are not UTF-8 as \xNN. Everything else, backslashes included, stays as it is.
 std::string PrintableText(std::string_view text);
 
+// A value from outside as an error quotes it: between `quote`s, cut after 48 bytes with "...", so
+// that a line of garbage or a 100,000-character argument does not flood the terminal. Not yet
+// escaped: the error as a whole goes through PrintableText.
+std::string QuotedExcerpt(std::string_view value, char quote = '\'');
+
 // A path in that form, from its UTF-8 spelling.
 std::string PrintablePath(const std::filesystem::path& path);
 

@@ -7,6 +7,7 @@
 #include <cctype>
 
 #include "FtdiChip.h"
+#include "PrintableText.h"
 
 namespace quarrow {
 
@@ -50,7 +51,7 @@ PinAssignmentParse ParsePinAssignment(std::string_view text) {
     const std::string_view part = Trimmed(rest.substr(0, comma));
     const std::size_t equals = part.find('=');
     if (equals == std::string_view::npos) {
-      result.error = "\"" + std::string(part) + "\" is not LINE=PIN (expected clock=PIN,reset=PIN,data=PIN)";
+      result.error = QuotedExcerpt(part, '"') + " is not LINE=PIN (expected clock=PIN,reset=PIN,data=PIN)";
       return result;
     }
     const std::string line = Upper(Trimmed(part.substr(0, equals)));
@@ -58,8 +59,8 @@ PinAssignmentParse ParsePinAssignment(std::string_view text) {
     const auto known = std::find_if(kLines.begin(), kLines.end(),
                                     [&](std::string_view l) { return Upper(l) == line; });
     if (known == kLines.end()) {
-      result.error = "unknown line \"" + std::string(Trimmed(part.substr(0, equals))) +
-                     "\" (the lines are clock, reset and data)";
+      result.error = "unknown line " + QuotedExcerpt(Trimmed(part.substr(0, equals)), '"') +
+                     " (the lines are clock, reset and data)";
       return result;
     }
     const std::size_t index = static_cast<std::size_t>(known - kLines.begin());
@@ -69,14 +70,14 @@ PinAssignmentParse ParsePinAssignment(std::string_view text) {
     }
     const std::optional<NamedPin> named = ParseBoardPinName(pinText);
     if (!named) {
-      result.error = "unknown pin \"" + std::string(pinText) + "\" for the " + std::string(*known) +
+      result.error = "unknown pin " + QuotedExcerpt(pinText, '"') + " for the " + std::string(*known) +
                      " line (pins are D0..D7, TXD RXD RTS CTS DTR DSR DCD RI, or a port's ADBUS0..ADBUS7 "
                      "or AD0..AD7, BDBUS0 or BD0 ...)";
       return result;
     }
     if (named->port >= 0) {
       if (namedPort >= 0 && namedPort != named->port) {
-        result.error = "\"" + std::string(pinText) + "\" is a pin of port " + PortLetter(named->port) +
+        result.error = QuotedExcerpt(pinText, '"') + " is a pin of port " + PortLetter(named->port) +
                        ", but another line is named on port " + PortLetter(namedPort) +
                        " (a programmer is one port: name its pins by one port's names or as D0..D7)";
         return result;

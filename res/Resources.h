@@ -124,7 +124,7 @@ inline constexpr ControlTemplate kMainDialogControls[] = {
     {IDC_COMPARE, "IDC_COMPARE", kClassButton, "Compare", 192, 102, 50, 14, kPushButton, 0, nullptr,
      "Tells whether the chip data and the buffer data are equal"},
     {IDC_OPEN_FILE, "IDC_OPEN_FILE", kClassButton, "Open file", 192, 84, 50, 14, kPushButton, 0, nullptr,
-     "Opens an image file in the MAME layout into the buffer"},
+     "Opens an image file into the buffer, in the MAME layout unless it is named *.nss"},
     {1016, nullptr, kClassStatic, "Progress:", 12, 108, 32, 8, kLabel, IDC_PROGRESS},
     {IDC_DONATE, "IDC_DONATE", kClassStatic, nullptr, 192, 121, 49, 13, kBitmapLink, 0, "Donate",
      "Opens the donation page in the web browser"},

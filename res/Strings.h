@@ -48,13 +48,26 @@ inline constexpr const char* kNearMissInvertedMirrored =
 inline constexpr const char* kNearMissHalvesSwapped =
     " only with bits 64-127 and bits 0-63 swapped - the read probably started half-way, after a "
     "missed reset";
-// "Not a known dump: none of the " N " dumps in the table matches - ..."
+// After the sets of a file whose bytes are the dump as MAME keeps it in the other layout than the
+// file was opened in: " - the file is in the " LAYOUT kKnownDumpOtherLayoutEnd.
+inline constexpr const char* kKnownDumpOtherLayout = " - the file is in the ";
+inline constexpr const char* kKnownDumpOtherLayoutEnd =
+    " layout as MAME keeps it: open it in that layout, do not convert it";
+inline constexpr const char* kLayoutMame = "MAME";
+inline constexpr const char* kLayoutRaw = "raw (NSS)";
+// "Not a known dump: none of the " N " dumps in the table matches" and, for an image no diagnosis
+// calls broken, kNotKnownDumpSound.
 inline constexpr const char* kNotKnownDump = "Not a known dump: none of the ";
-inline constexpr const char* kNotKnownDumpEnd =
-    " dumps in the table matches - if the read is sound, the dump may be worth sending to MAME";
+inline constexpr const char* kNotKnownDumpEnd = " dumps in the table matches";
+inline constexpr const char* kNotKnownDumpSound =
+    " - if the read is sound, the dump may be worth sending to MAME";
 
-inline constexpr const char* kDiagnosisReadsDiffer =
-    "Two reads of the chip differ - check that the chip is seated and the programmer is connected";
+// Reads of --reads or --verify that differ: "Reads of the chip differ" and, where the reads are at
+// hand, ": " N " of " M kReadsDifferCount, then kReadsDifferAdvice.
+inline constexpr const char* kDiagnosisReadsDiffer = "Reads of the chip differ";
+inline constexpr const char* kReadsDifferCount = " reads differ from the first";
+inline constexpr const char* kReadsDifferAdvice =
+    " - check that the chip is seated and the programmer is connected";
 inline constexpr const char* kDiagnosisAllOnes =
     "Every bit reads 1 - there is probably no chip in the socket, its data line is not connected, or the programmer is wired to other pins than the tool uses (check the wiring)";
 inline constexpr const char* kDiagnosisAllZeros =

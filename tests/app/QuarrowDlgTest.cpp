@@ -370,6 +370,24 @@ TEST_F(QuarrowDlgTest, IdentificationPaneNamesTheReadOrOpenedImageAndItsSentence
   EXPECT_TRUE(tip.endsWith(QString("\n") + res::kDiagnosisTestPinLow)) << tip.toStdString();
   EXPECT_EQ(dlg->StatusText(), QString(res::kOpenedFile) + QDir::toNativeSeparators(path));
 
+  // The sample's MAME-layout file under an NSS name: Open file takes the raw layout from the name,
+  // and the bytes still name the dump and the layout they are in.
+  const std::uint8_t sampleRaw[] = {0x01, 0x23, 0x45, 0x67, 0x89, 0xab, 0xcd, 0xef,
+                                    0xfe, 0xdc, 0xba, 0x98, 0x76, 0x54, 0x32, 0x10};
+  const ImageFileBytes sampleMame = EncodeImageFile(
+      DecodeImageFile(sampleRaw, ImageFileLayout::Nss), ImageFileLayout::Mame);
+  const QString misnamed = folder.filePath(QStringLiteral("sample.nss"));
+  QFile misnamedFile(misnamed);
+  ASSERT_TRUE(misnamedFile.open(QIODevice::WriteOnly));
+  misnamedFile.write(reinterpret_cast<const char*>(sampleMame.data()), sampleMame.size());
+  misnamedFile.close();
+  services.openAnswers.push_back(misnamed);
+  dlg->OnBnClickedOpenFile();
+  EXPECT_EQ(pane->text(), QString(res::kSubjectFile) + "pc_sample");
+  EXPECT_NE(BufferText(), kSampleText);
+  EXPECT_TRUE(ShownToolTip(pane->toolTip()).contains(QString(res::kKnownDumpOtherLayout) + "MAME"))
+      << ShownToolTip(pane->toolTip()).toStdString();
+
   // A failed read leaves nothing to name.
   SimulatedOptions options;
   options.failReadsFromBit = 10;

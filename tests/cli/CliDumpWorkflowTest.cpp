@@ -53,7 +53,8 @@ TEST_F(DumpWorkflow, HashLineIsTheFilesOwnAndRomLoadUsesTheSetsNameAndLayout) {
   const std::vector<std::string> lines = Split(run.out, '\n');
   ASSERT_EQ(lines.size(), 4u) << run.out;
   EXPECT_EQ(lines[1], IdentificationOfMame(nssRaw));
-  EXPECT_EQ(lines[2], "ROM_LOAD( \"nss-test.bin\", 0x00, 0x10, " + IdentificationOfMame(nssRaw) + " )");
+  EXPECT_EQ(lines[2], "ROM_LOAD( \"nss-test.bin\", 0x00, 0x10, " + IdentificationOfMame(nssRaw) +
+                         " ) // nss_test");
   EXPECT_EQ(lines[3].rfind("Known dump: nss_test, ", 0), 0u);
 
   // An unknown image: MAME's layout and name, whatever layout the file was opened in.
@@ -77,6 +78,84 @@ TEST_F(DumpWorkflow, ConvertRefusesAFileAlreadyInTheTargetLayoutUnlessForced) {
   const CliRun forced = Run({"convert", pc, out.string(), "--to", "mame", "--force"});
   EXPECT_EQ(forced.status, 0) << forced.err;
   EXPECT_EQ(ReadFileBytes(out), InvertMirrorBytes(pcMame));
+}
+
+// An archived NSS set, as MAME keeps it: opened by its name in the raw layout; opened as MAME's
+// layout, still that set, with the line that opens it right and no conversion that would rewrite it.
+TEST_F(DumpWorkflow, AnArchivedNssFileIsItsSetByItsBytesAndIsNotConvertedAway) {
+  const std::string archived = (folder / "nss_test.NSS").string();
+  WriteFileBytes(archived, nssRaw);
+  const std::vector<std::string> byName = Split(Run({"show", archived}).out, '\n');
+  ASSERT_EQ(byName.size(), 3u);
+  EXPECT_EQ(byName[1], IdentificationOfMame(nssRaw));  // the file's own hashes
+  EXPECT_EQ(byName[2], "Known dump: nss_test, Test (Nintendo Super System), Ocean 1992");
+
+  const CliRun asMame = Run({"identify", archived, "--mame"});
+  EXPECT_EQ(asMame.status, 0) << asMame.err;
+  EXPECT_NE(asMame.out.find("Known dump: nss_test, Test (Nintendo Super System), Ocean 1992 - the "
+                            "file is in the raw (NSS) layout"),
+            std::string::npos) << asMame.out;
+  EXPECT_NE(asMame.out.find("\nOpen it with: quarrow-cli identify "), std::string::npos);
+  EXPECT_EQ(asMame.out.find("quarrow-cli convert"), std::string::npos) << asMame.out;
+
+  const std::vector<std::string> toMame = {"convert", archived, archived, "--from", "nss",
+                                           "--to", "mame"};
+  const CliRun refused = Run(toMame);
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find(" is byte for byte the file of nss_test in the raw (NSS) layout"),
+            std::string::npos) << refused.err;
+  EXPECT_EQ(ReadFileBytes(archived), nssRaw);
+  std::vector<std::string> forced = toMame;
+  forced.push_back("--force");
+  EXPECT_EQ(Run(forced).status, 0);
+  EXPECT_EQ(ReadFileBytes(archived), InvertMirrorBytes(nssRaw));
+}
+
+// One line per ROM name, each with its sets; a near miss is no set's dump and gets none.
+TEST_F(DumpWorkflow, RomLoadNamesEachRomNameWithItsSetsAndNoneForANearMiss) {
+  const auto shared = folder / "shared.tsv";
+  {
+    std::ofstream rows(shared, std::ios::binary);
+    rows << "set\ttitle\tyear\tmanufacturer\trom_name\tcrc32\tsha1\tlayout\n";
+    for (const char* row : {"pc_a\tA\t1990\tN\tsecurity.prm\t", "pc_b\tB\t1990\tN\tsecurity.u6\t",
+                            "pc_c\tC\t1991\tN\tsecurity.u6\t"}) {
+      rows << row << TableHashes(pcMame) << "\tmame\n";
+    }
+  }
+  const CliRun run = RunCli({"--known-dumps", shared.string(), "identify", pc, "--rom-load"});
+  const std::string hashes = IdentificationOfMame(pcMame);
+  EXPECT_EQ(run.out.rfind("ROM_LOAD( \"security.prm\", 0x00, 0x10, " + hashes + " ) // pc_a\n" +
+                              "ROM_LOAD( \"security.u6\", 0x00, 0x10, " + hashes +
+                              " ) // pc_b, pc_c\nKnown dump: pc_a, ",
+                          0),
+            0u) << run.out;
+
+  Bytes inverted = pcMame;
+  for (auto& b : inverted) b = static_cast<std::uint8_t>(~b);
+  const std::string nearMiss = (folder / "inverted.prm").string();
+  WriteFileBytes(nearMiss, inverted);
+  const CliRun repair = Run({"identify", nearMiss, "--rom-load"});
+  EXPECT_EQ(repair.status, 0) << repair.err;
+  EXPECT_EQ(repair.out.find("ROM_LOAD"), std::string::npos) << repair.out;
+  EXPECT_NE(repair.out.find("\nRepair with: "), std::string::npos) << repair.out;
+  EXPECT_NE(repair.err.find("No ROM_LOAD line for a near miss"), std::string::npos) << repair.err;
+}
+
+// In place, 16 bytes would replace whatever a file of another size holds; a new file may be made.
+TEST_F(DumpWorkflow, ConvertInPlaceLeavesAFileOfAnotherSizeAlone) {
+  const std::string odd = (folder / "odd.prm").string();
+  for (const Bytes& contents : {Bytes{}, Bytes(17, 0x5a)}) {
+    WriteFileBytes(odd, contents);
+    const CliRun run = Run({"convert", odd, odd, "--from", "mame", "--to", "mame", "--invert"});
+    EXPECT_EQ(run.status, 2) << run.err;
+    EXPECT_NE(run.err.find(" bytes, not 16: "), std::string::npos) << run.err;
+    EXPECT_EQ(ReadFileBytes(odd), contents);
+  }
+  const auto copy = folder / "copy.prm";
+  const CliRun run = Run({"convert", odd, copy.string(), "--from", "mame", "--to", "mame"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("Note - "), std::string::npos) << run.err;
+  EXPECT_EQ(ReadFileBytes(copy), Bytes(16, 0x5a));
 }
 
 // identify names the convert line for each near miss; run in place, it gives back the known dump.
@@ -114,6 +193,8 @@ TEST(RepeatedReads, AnUnstableBitIsNamedWithItsCountAndNothingIsSaved) {
   EXPECT_EQ(run.status, 3);
   EXPECT_NE(run.err.find("unstable bits: 37 (read as 1 by "), std::string::npos) << run.err;
   EXPECT_NE(run.err.find(" of 5 reads)\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("Reads of the chip differ: "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(" of 5 reads differ from the first - "), std::string::npos) << run.err;
   EXPECT_FALSE(std::filesystem::exists(out));
 }
 

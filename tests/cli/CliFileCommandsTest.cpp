@@ -41,17 +41,18 @@ TEST_P(ShowExample, PrintsTheImageTextAndIdentificationInBothLayouts) {
   const Bytes first16 = Padded(Bytes(example.bytes.begin(),
                                      example.bytes.begin() + std::min<std::size_t>(16, example.bytes.size())));
 
-  // Read as MAME, the image's own MAME bytes are the file's first 16 with missing ones as 00.
+  // Read as MAME, the image's own MAME bytes are the file's first 16 with missing ones as 00. An
+  // empty file's bits are all alike, which no chip's are.
+  const std::string unknown = example.bytes.empty() ? kUnknownBrokenDumpLine : kUnknownDumpLine;
   const CliRun mame = RunCli({"show", path.string()});
   EXPECT_EQ(mame.status, 0) << mame.err;
-  EXPECT_EQ(mame.out,
-            std::string(example.mameText) + "\n" + IdentificationOfMame(first16) + "\n" + kUnknownDumpLine);
+  EXPECT_EQ(mame.out, std::string(example.mameText) + "\n" + IdentificationOfMame(first16) + "\n" + unknown);
 
   // Read as raw, the hash line is still that of the file's own bytes.
   const CliRun raw = RunCli({"show", path.string(), "--nss"});
   EXPECT_EQ(raw.status, 0) << raw.err;
   EXPECT_EQ(raw.out, std::string(example.rawText) + "\n" + IdentificationOfMame(first16) + "\n" +
-                         kUnknownDumpLine);
+                         unknown);
 
   // A file of the wrong size is still shown, with a note on standard error naming it.
   EXPECT_NE(mame.err.find(path.string()), std::string::npos) << mame.err;
@@ -174,6 +175,19 @@ INSTANTIATE_TEST_SUITE_P(
       }
       return name;
     });
+
+// A pasted page where a value belongs is quoted cut short, wherever it is refused.
+TEST(Usage, ARefusedValueIsNotEchoedWhole) {
+  const std::string flood(100000, 'x');
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"convert", "a", "b", "--to", flood},
+        std::vector<std::string>{"--pins", "clock=D0,reset=D1,data=" + flood, "list"},
+        std::vector<std::string>{flood}}) {
+    const CliRun run = RunCli(args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_LT(run.err.size(), 400u) << run.err.substr(0, 400);
+  }
+}
 
 TEST(Usage, AWordWhereTheCommandBelongsIsNamedAsNotACommand) {
   const CliRun run = RunCli({"--simulate", "bogus"});

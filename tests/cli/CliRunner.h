@@ -70,6 +70,10 @@ std::string TableHashes(const Bytes& bytes);
 inline constexpr const char* kUnknownDumpLine =
     "Not a known dump: none of the 64 dumps in the table matches - if the read is sound, the dump "
     "may be worth sending to MAME\n";
+// The same for an image a diagnosis calls broken (all bits 0 or 1, blank, TEST low): nothing to
+// send anyone.
+inline constexpr const char* kUnknownBrokenDumpLine =
+    "Not a known dump: none of the 64 dumps in the table matches\n";
 
 // The system's words for "no such file" and "no such folder", as the program reports them.
 std::string NoSuchFileText();

@@ -76,7 +76,7 @@ TEST_F(IdentifyTest, KnownDumpsAreFoundInTheirOwnLayoutAndNameEverySet) {
   const Identification mame = Identify(mameDump);
   EXPECT_EQ(mame.result, IdentificationResult::KnownDump);
   EXPECT_EQ(SetNames(mame), std::vector<std::string>{"pc_mame"});
-  EXPECT_EQ(IdentificationSentence(mame),
+  EXPECT_EQ(IdentificationSentence(mame, {}),
             "Known dump: pc_mame, Mame Game (PlayChoice-10), Nintendo 1985");
   EXPECT_EQ(IdentificationShort(mame), "pc_mame");
 
@@ -86,7 +86,7 @@ TEST_F(IdentifyTest, KnownDumpsAreFoundInTheirOwnLayoutAndNameEverySet) {
 
   const Identification shared = Identify(sharedDump);
   EXPECT_EQ(SetNames(shared), (std::vector<std::string>{"pc_one", "pc_two"}));
-  EXPECT_EQ(IdentificationSentence(shared),
+  EXPECT_EQ(IdentificationSentence(shared, {}),
             "Known dump: pc_one, Shared One, Tecmo 1987; pc_two, Shared Two, Tecmo 1988");
   EXPECT_EQ(IdentificationShort(shared), "pc_one +1");
 }
@@ -124,7 +124,7 @@ TEST_F(IdentifyTest, NearMissesNameTheSetAndTheCause) {
     EXPECT_EQ(identification.result, IdentificationResult::NearMiss);
     EXPECT_EQ(identification.nearMiss, c.kind);
     ASSERT_EQ(identification.sets.size(), 1u);
-    const std::string sentence = IdentificationSentence(identification);
+    const std::string sentence = IdentificationSentence(identification, {});
     EXPECT_EQ(sentence.rfind("Near miss: matches " + SetDescription(identification.sets[0]), 0), 0u)
         << sentence;
     EXPECT_NE(sentence.find(c.cause), std::string::npos) << sentence;
@@ -137,8 +137,44 @@ TEST_F(IdentifyTest, ARandomImageIsUnknownAndTheSentenceCountsTheTablesDumps) {
   EXPECT_EQ(identification.result, IdentificationResult::Unknown);
   EXPECT_TRUE(identification.sets.empty());
   EXPECT_EQ(identification.tableDumps, 3u);
-  EXPECT_NE(IdentificationSentence(identification).find("none of the 3 dumps"), std::string::npos);
+  EXPECT_NE(IdentificationSentence(identification, {}).find("none of the 3 dumps"), std::string::npos);
   EXPECT_EQ(IdentificationShort(identification), "unknown dump");
+  // Only a read no diagnosis doubts is worth sending anyone.
+  EXPECT_NE(IdentificationSentence(identification, {}).find("MAME"), std::string::npos);
+  EXPECT_EQ(IdentificationSentence(identification, {Diagnosis::TestPinLow}).find("MAME"),
+            std::string::npos);
+}
+
+// The raw dump's own file opened as a MAME-layout one is that dump, not a near miss whose
+// conversion would rewrite it; convert may copy it as it stands but not turn it into another file.
+TEST_F(IdentifyTest, AKnownDumpsFileIsKnownByItsBytesAndNotConvertedIntoAnother) {
+  const ImageFileBytes rawFile = EncodeImageFile(rawDump, ImageFileLayout::Nss);
+  std::string error;
+  const std::optional<Identification> asMame =
+      IdentifyFile(rawFile, ImageFileLayout::Mame, table, error);
+  ASSERT_TRUE(asMame) << error;
+  EXPECT_EQ(asMame->result, IdentificationResult::KnownDump);
+  EXPECT_EQ(SetNames(*asMame), std::vector<std::string>{"nss_raw"});
+  EXPECT_EQ(asMame->openAs, ImageFileLayout::Nss);
+  EXPECT_NE(IdentificationSentence(*asMame, {}).find("in the raw (NSS) layout"), std::string::npos);
+  const std::optional<Identification> asRaw =
+      IdentifyFile(rawFile, ImageFileLayout::Nss, table, error);
+  ASSERT_TRUE(asRaw) << error;
+  EXPECT_FALSE(asRaw->openAs);
+  // Fifteen of its bytes are no file of MAME's.
+  const std::optional<Identification> cut = IdentifyFile(
+      std::span(rawFile).first(15), ImageFileLayout::Mame, table, error);
+  ASSERT_TRUE(cut) << error;
+  EXPECT_NE(cut->result, IdentificationResult::KnownDump);
+
+  std::optional<DumpLoss> loss;
+  ASSERT_TRUE(FindDumpLoss(rawFile, {ImageFileLayout::Nss, ImageFileLayout::Mame, {}}, table, loss,
+                           error));
+  ASSERT_TRUE(loss);
+  EXPECT_EQ(loss->layout, ImageFileLayout::Nss);
+  ASSERT_TRUE(FindDumpLoss(rawFile, {ImageFileLayout::Nss, ImageFileLayout::Nss, {}}, table, loss,
+                           error));
+  EXPECT_FALSE(loss);
 }
 
 // Each near miss, written as a file in either layout, is turned back into its dump by the

@@ -60,6 +60,10 @@ TEST(KnownDumpsParse, MalformedTablesFailNamingTheSourceAndLine) {
       {"set\ttitle\tyear\tmanufacturer\tcrc32\tsha1\tlayout\tyear\n" + good,
        "t.tsv:1: the header line names column 'year' twice"},
       {header + "nss_x\tX\t1993\tN\t\t\traw\n", "t.tsv:1: the table lists no dumps"},
+      // A name MAME's ROM lists hold between double quotes.
+      {"rom_name\t" + header + "a.prm\t" + good + "a\"b.prm\t" + good,
+       "t.tsv:3: rom_name 'a\"b.prm' is no name"},
+      {"rom_name\t" + header + "  \t" + good, "t.tsv:2: rom_name '  ' is no name"},
   };
   for (const Case& c : cases) {
     std::string error;

@@ -37,6 +37,12 @@ TEST(PinAssignment, RefusesWhatCannotBeWiredSayingWhich) {
     EXPECT_FALSE(parse.assignment) << text;
     EXPECT_NE(parse.error.find(why), std::string::npos) << text << ": " << parse.error;
   }
+  // A pasted page of text is quoted as a table field would be, cut short.
+  const std::string flood = "clock=D0,reset=D1,data=" + std::string(100000, 'x');
+  const PinAssignmentParse parse = ParsePinAssignment(flood);
+  EXPECT_NE(parse.error.find("\"" + std::string(48, 'x') + "...\" for the data line"),
+            std::string::npos);
+  EXPECT_LT(parse.error.size(), 200u);
 }
 
 TEST(PinAssignment, DrivesOnlyClockAndResetOnEveryWiringTheDefaultIncluded) {
