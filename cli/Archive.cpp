@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -13,6 +15,7 @@
 
 #include "ArchiveLog.h"
 #include "CliTexts.h"
+#include "CommandLine.h"
 #include "Commands.h"
 #include "Folders.h"
 #include "IdentificationText.h"
@@ -338,6 +341,51 @@ ExitStatus ArchiveCommand(const DeviceOptions& device, const ArchiveOptions& opt
                           const Presentation& presentation, std::istream& in, Console& console) {
   Archive archive(device, options, presentation, console);
   return archive.Run(in);
+}
+
+Command DeclareArchive(CLI::App& program, CommonOptions& common) {
+  CLI::App* archive = program.add_subcommand(
+      "archive",
+      "Read one chip after another into a folder of dumps named by their sets, with a log");
+  archive->footer(R"(Examples:
+  quarrow-cli archive dumps/               one chip after another into dumps/, logged in
+                                           dumps/archive.tsv
+  quarrow-cli archive dumps/ --reads 3 --json
+
+Each chip is prompted for on standard error and taken on a line of standard input (q or the end
+of input ends the archive); the line typed goes into the log as the chip's note, and selftest
+typed there checks the wiring. A chip is saved as SET.prm (PlayChoice-10), SET.nss (Nintendo Super
+System, raw layout) or unknown-CRC32.prm; an existing file is never replaced. A read that looks
+broken, whose reads differ or that is a near miss of a known dump is not archived.
+
+Exit status:
+  0    every chip read was archived or already archived
+  2    the command line could not be understood
+  3    a chip was refused or could not be read, a file, the log or the output could not be
+       written, or the table of known dumps cannot be read
+  130  Ctrl-C stopped a read, or ended the prompt: the log is kept)");
+  struct Options {
+    ArchiveOptions archive;
+    bool strict = false;  // always on; accepted for scripts that pass it to every command
+    bool json = false;
+  };
+  auto options = std::make_shared<Options>();
+  archive->add_option("DIR", options->archive.folder, "Folder to archive into (made if missing)")
+      ->required()
+      ->check(kFileName);
+  AddReadsOption(*archive, options->archive.reads,
+                 "Read each chip N times (2 to 99, default 2); a chip whose reads differ is not "
+                 "archived");
+  archive->add_flag("--strict", options->strict,
+                    "Refuse reads that look broken; always on for archive, accepted for scripts "
+                    "that pass it to every command");
+  AddDeviceOption(*archive, common);
+  AddJsonFlag(*archive, options->json, "Print one JSON object per chip, one a line (JSON Lines)");
+  return {archive, true, nullptr, [options](const CommandContext& context) {
+            return ArchiveCommand(context.device, options->archive,
+                                  {context.knownDumps, options->json, false}, std::cin,
+                                  context.console);
+          }};
 }
 
 }  // namespace quarrow::cli

@@ -116,6 +116,10 @@ inline constexpr const char* kAdviceHalvesSwapped =
     "the read started half-way; check the reset line (selftest), reseat the chip and read it again";
 // The result column: "near miss: inverted"
 inline constexpr const char* kResultNearMiss = "near miss: ";
+// The end of each command's --help.
+inline constexpr const char* kProgramOptionsNote =
+    "\n\nThe program's options (--simulate, --simulate-image, --pins, --invert-data, --known-dumps)\n"
+    "go before or after the command; quarrow-cli --help tells them.";
 // After the word that was given where a command was expected, in quotes.
 inline constexpr const char* kNotACommand =
     " is not a command; the commands are show, identify, convert, list, read, compare, archive, "

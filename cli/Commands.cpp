@@ -2,11 +2,14 @@
 // show, identify, convert, list, read and compare.
 #include "Commands.h"
 
+#include <memory>
 #include <vector>
 
 #include "CliTexts.h"
+#include "CommandLine.h"
 #include "IdentificationText.h"
 #include "Identify.h"
+#include "PlatformConsole.h"
 #include "PrintableText.h"
 #include "Programmer.h"
 #include "Strings.h"
@@ -221,6 +224,186 @@ ExitStatus CompareCommand(const DeviceOptions& device, const std::string& path,
     return kExitBrokenRead;
   }
   return result.match ? kExitSuccess : kExitMismatch;
+}
+
+namespace {
+
+// show and identify take the same options.
+struct DescribeOptions {
+  std::string file;
+  bool nss = false;
+  bool mame = false;
+  bool romLoad = false;
+  bool json = false;
+};
+
+using DescribeCommand = ExitStatus (*)(const std::string& path, ImageFileLayout layout,
+                                       const Presentation& presentation, Console& console);
+Command DeclareDescribe(CLI::App& program, const char* name, const char* summary,
+                        const char* footer, DescribeCommand run) {
+  CLI::App* command = program.add_subcommand(name, summary);
+  command->footer(footer);
+  auto options = std::make_shared<DescribeOptions>();
+  AddFileArgument(*command, options->file, "Image file");
+  AddFileLayoutFlags(*command, options->nss, options->mame);
+  AddRomLoadFlag(*command, options->romLoad);
+  AddJsonFlag(*command, options->json);
+  return {command, true, nullptr,
+          [options, run](const CommandContext& context) {
+            return run(options->file, FileLayout(options->file, options->nss, options->mame),
+                       {context.knownDumps, options->json, options->romLoad}, context.console);
+          }};
+}
+
+}  // namespace
+
+Command DeclareShow(CLI::App& program) {
+  return DeclareDescribe(program, "show",
+                         "Print an image file's text, its CRC/SHA1 and which known dump it is",
+                         R"(Examples:
+  quarrow-cli show dump.prm                the image text, its CRC/SHA1 and which dump it is
+  quarrow-cli show dump.bin --nss --rom-load
+                                           a raw-layout file, with MAME's ROM_LOAD line
+
+The CRC(...) SHA1(...) line hashes the file's bytes as they are. The ROM_LOAD line hashes the
+layout MAME keeps the set in: PlayChoice-10 sets and unknown dumps the MAME layout, NSS sets the
+raw layout. For a near miss, a last line names the convert command that repairs the file.
+
+Exit status:
+  0    the file was shown
+  2    the command line could not be understood
+  3    the file or the table of known dumps cannot be read)",
+                         ShowCommand);
+}
+
+Command DeclareIdentify(CLI::App& program) {
+  return DeclareDescribe(program, "identify",
+                         "Name the known dump an image file is, or say that it is none",
+                         R"(Examples:
+  quarrow-cli identify dump.prm            which of MAME's known dumps it is, if any
+  quarrow-cli identify dump.bin --nss --json
+
+For a near miss, a second line names the convert command that repairs the file in place.
+
+Exit status:
+  0    the file was identified (a dump that is not known included)
+  2    the command line could not be understood
+  3    the file or the table of known dumps cannot be read)",
+                         IdentifyCommand);
+}
+
+Command DeclareList(CLI::App& program) {
+  CLI::App* list =
+      program.add_subcommand("list", "List the attached programmers (FTDI chips with bit-bang)");
+  list->footer(R"(Examples:
+  quarrow-cli list                         one programmer a line: SERIAL - description
+  quarrow-cli --simulate list              the simulated programmer
+
+Exit status:
+  0    at least one programmer is attached
+  3    no programmer found (the reason, when the programmer library gives one, follows))");
+  return {list, false, nullptr,
+          [](const CommandContext& context) { return ListCommand(context.device, context.console); }};
+}
+
+Command DeclareRead(CLI::App& program, CommonOptions& common) {
+  CLI::App* read = program.add_subcommand(
+      "read", "Read the PROM, print its text, its CRC/SHA1 and which known dump it is");
+  read->footer(R"(Examples:
+  quarrow-cli read -o dump.prm             read the chip, save it in the MAME layout
+  quarrow-cli read --reads 3 --nss -o dump.bin --device A12BC3DE
+  quarrow-cli read --strict --rom-load     read, fail with status 4 if it looks broken, and print
+                                           MAME's ROM_LOAD line for the dump
+  quarrow-cli read --json > board7.json    the read as one JSON object, for scripts
+
+The CRC(...) SHA1(...) line hashes the saved file's bytes (the MAME layout when nothing is saved).
+A read that looks broken is said so on standard error.
+
+Exit status:
+  0    the chip was read (and saved)
+  2    the command line could not be understood
+  3    no programmer, a read or save that failed, reads that differ (nothing was saved), or a
+       table of known dumps that cannot be read
+  4    --strict: the read looks broken (no chip, a blank chip, TEST pin low); nothing was saved
+  130  Ctrl-C stopped the read: the programmer was closed, nothing was saved)");
+  struct Options {
+    ReadOptions read;
+    bool nss = false;
+    int reads = 0;
+    bool verify = false;
+    bool romLoad = false;
+    bool json = false;
+  };
+  auto options = std::make_shared<Options>();
+  AddDeviceOption(*read, common);
+  auto* output = read->add_option("-o,--output", options->read.output,
+                                  "Also save the image to FILE (MAME layout unless --nss)")
+                     ->type_name("FILE")
+                     ->check(kFileName);
+  read->add_flag("--nss", options->nss, "Save in the raw (NSS) layout")->needs(output);
+  auto* reads = AddReadsOption(*read, options->reads,
+                               "Read N times (2 to 99) and fail, saving nothing and listing the "
+                               "unstable bits, unless all reads agree bit for bit");
+  read->add_flag("--verify", options->verify, "The same as --reads 2")->excludes(reads);
+  AddStrictFlag(*read, options->read.strict);
+  AddRomLoadFlag(*read, options->romLoad);
+  AddJsonFlag(*read, options->json);
+  AddTraceOption(*read, options->read.trace);
+  auto usageError = [options]() -> std::optional<std::string> {
+    // Standard output holds one JSON object and nothing else, so a script can parse it whole.
+    if (options->json && !options->read.output.empty() &&
+        NamesStandardOutput(options->read.output)) {
+      return std::string(kJsonOutputIsStandardOutput);
+    }
+    return TraceUsageError(options->read.trace, options->read.output);
+  };
+  return {read, true, usageError, [options](const CommandContext& context) {
+            options->read.layout = Layout(options->nss);
+            options->read.reads = options->verify      ? kMinReads
+                                  : options->reads > 0 ? options->reads
+                                                       : 1;
+            return ReadCommand(context.device, options->read,
+                               {context.knownDumps, options->json, options->romLoad},
+                               context.console);
+          }};
+}
+
+Command DeclareCompare(CLI::App& program, CommonOptions& common) {
+  CLI::App* compare =
+      program.add_subcommand("compare", "Read the PROM and compare it with an image file");
+  compare->footer(R"(Examples:
+  quarrow-cli compare dump.prm             is the chip still the one in dump.prm?
+  quarrow-cli compare dump.bin --nss --strict
+
+The file is opened first, so that a wrong path costs no read; the numbers of the differing bits go
+to standard error.
+
+Exit status:
+  0    chip and file match
+  1    chip and file do not match
+  2    the command line could not be understood
+  3    no programmer, a read that failed, or a file or table of known dumps that cannot be read
+  4    --strict: the read looks broken; it was not compared
+  130  Ctrl-C stopped the read: the programmer was closed)");
+  struct Options {
+    std::string file;
+    bool nss = false;
+    bool mame = false;
+    bool strict = false;
+    bool json = false;
+  };
+  auto options = std::make_shared<Options>();
+  AddFileArgument(*compare, options->file, "Image file");
+  AddFileLayoutFlags(*compare, options->nss, options->mame);
+  AddDeviceOption(*compare, common);
+  AddStrictFlag(*compare, options->strict);
+  AddJsonFlag(*compare, options->json);
+  return {compare, true, nullptr, [options](const CommandContext& context) {
+            return CompareCommand(context.device, options->file,
+                                  FileLayout(options->file, options->nss, options->mame),
+                                  options->strict, {context.knownDumps, options->json, false},
+                                  context.console);
+          }};
 }
 
 }  // namespace quarrow::cli

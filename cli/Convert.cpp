@@ -2,9 +2,11 @@
 // convert: an image file from one layout into another, with the repairs identification points at,
 // refusing a conversion that identification says would corrupt a known dump.
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "CliTexts.h"
+#include "CommandLine.h"
 #include "Commands.h"
 #include "ConvertAdvice.h"
 #include "IdentificationText.h"
@@ -118,6 +120,57 @@ ExitStatus ConvertCommand(const ConvertOptions& options, const KnownDumpTable& k
   const PromImage image = RepairedImage(DecodeImageFile(bytes, options.from), options.repairs);
   if (!SaveImageReporting(options.out, image, options.to, console)) return kExitFailure;
   return kExitSuccess;
+}
+
+Command DeclareConvert(CLI::App& program) {
+  CLI::App* convert = program.add_subcommand(
+      "convert", "Convert an image file into the layout named, repairing it on the way if asked");
+  convert->footer(R"(Examples:
+  quarrow-cli convert dump.bin dump.prm --to mame
+  quarrow-cli convert dump.prm dump.prm --from mame --to mame --invert    repair in place
+
+IN and OUT may be the same file: it is replaced whole or not at all.
+
+Exit status:
+  0    OUT was written
+  2    the command line could not be understood; IN seems to be in the target layout already, or
+       is a known dump the conversion would turn into none (--force converts it anyway); or IN
+       is replaced in place but is not 16 bytes
+  3    IN cannot be read, OUT cannot be written, or the table of known dumps cannot be read)");
+  struct Options {
+    ConvertOptions convert;
+    std::string from, to;
+  };
+  auto options = std::make_shared<Options>();
+  convert->add_option("IN", options->convert.in, "Image file to read (may be the same as OUT)")
+      ->required()
+      ->check(kFileName);
+  convert->add_option("OUT", options->convert.out, "Image file to write")
+      ->required()
+      ->check(kFileName);
+  convert->add_option("--to", options->to, "Layout to write: mame or nss")
+      ->required()
+      ->check(CLI::IsMember({"mame", "nss"}));
+  convert
+      ->add_option("--from", options->from,
+                   "Layout of IN: mame or nss (default: the layout not named by --to)")
+      ->check(CLI::IsMember({"mame", "nss"}));
+  convert->add_flag("--invert", options->convert.repairs.invert, "Invert every bit");
+  convert->add_flag("--mirror", options->convert.repairs.mirror,
+                    "Reverse the order of the bits within each byte");
+  convert->add_flag("--swap-halves", options->convert.repairs.swapHalves,
+                    "Swap bits 0-63 and bits 64-127");
+  convert->add_flag("--force", options->convert.force,
+                    "Convert even when IN seems to be in the target layout already, or is a known "
+                    "dump's file that the conversion would turn into none");
+  return {convert, true, nullptr, [options](const CommandContext& context) {
+            ConvertOptions& convert = options->convert;
+            convert.to = Layout(options->to == "nss");
+            // By default the other layout, as convert has always read it.
+            convert.from = options->from.empty() ? Layout(convert.to == ImageFileLayout::Mame)
+                                                 : Layout(options->from == "nss");
+            return ConvertCommand(convert, context.knownDumps, context.console);
+          }};
 }
 
 }  // namespace quarrow::cli

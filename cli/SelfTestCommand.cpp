@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // selftest: checks the programmer's wiring against the pin assignment in use.
+#include <memory>
+
+#include "CommandLine.h"
 #include "Commands.h"
 #include "PrintableText.h"
 #include "SelfTestText.h"
@@ -47,6 +50,35 @@ ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, const std::st
     console.out << WiringVerdict(result, invertData) << '\n' << std::flush;
   }
   return result.plausible && traced ? kExitSuccess : kExitFailure;
+}
+
+Command DeclareSelfTest(CLI::App& program, CommonOptions& common) {
+  CLI::App* selftest = program.add_subcommand(
+      "selftest",
+      "Check the programmer's wiring: do clock and reset follow, does data change as a chip's");
+  selftest->footer(R"(Examples:
+  quarrow-cli selftest                     is the default board's wiring plausible?
+  quarrow-cli --pins clock=RTS,reset=CTS,data=DCD selftest
+                                           check a programmer wired to RTS, CTS and DCD
+
+Exit status:
+  0    the wiring is plausible
+  2    the command line could not be understood
+  3    a wiring fault is likely, or the check could not run)");
+  struct Options {
+    bool json = false;
+    std::string trace;
+  };
+  auto options = std::make_shared<Options>();
+  AddDeviceOption(*selftest, common);
+  AddJsonFlag(*selftest, options->json);
+  AddTraceOption(*selftest, options->trace);
+  return {selftest, false,
+          [options] { return TraceUsageError(options->trace, std::string()); },
+          [options](const CommandContext& context) {
+            return SelfTestCommand(context.device, options->json, options->trace,
+                                   context.console);
+          }};
 }
 
 }  // namespace quarrow::cli

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // wiring: shows, stores and drops the wirings stored for programmers in the file the window shares.
+#include <memory>
+
 #include "CliTexts.h"
+#include "CommandLine.h"
 #include "Commands.h"
 #include "PrintableText.h"
 #include "WiringFile.h"
@@ -84,6 +87,36 @@ ExitStatus WiringCommand(const WiringOptions& options, Console& console) {
                 << '\n';
   }
   return kExitSuccess;
+}
+
+Command DeclareWiring(CLI::App& program, CommonOptions& common) {
+  CLI::App* wiring = program.add_subcommand(
+      "wiring", "Show the wirings stored for programmers (the window's too), store one or drop one");
+  wiring->footer(R"(Examples:
+  quarrow-cli wiring                       every stored wiring, and where they are stored
+  quarrow-cli wiring A12BC3DE --pins clock=RTS,reset=CTS,data=DCD
+                                           remember that wiring for programmer A12BC3DE
+  quarrow-cli wiring A12BC3DE --forget     drop it again
+
+With --pins (and --invert-data), stores that wiring for SERIAL; read, compare, archive and
+selftest use it for that programmer when neither --pins nor )" QUARROW_PINS_VALUE R"( is given.
+
+Exit status:
+  0    shown, stored or dropped
+  2    the command line could not be understood
+  3    the wiring file cannot be read or written)");
+  auto options = std::make_shared<WiringOptions>();
+  wiring
+      ->add_option("SERIAL", options->serial,
+                   "Serial number of the programmer, as list shows it (default: show every stored "
+                   "wiring)")
+      ->check(kFileName);
+  wiring->add_flag("--forget", options->forget, "Drop the wiring stored for SERIAL");
+  return {wiring, false, nullptr, [options, &common](const CommandContext& context) {
+            options->pins = common.pinTexts.pins;
+            options->invertData = common.pinTexts.invertData;
+            return WiringCommand(*options, context.console);
+          }};
 }
 
 }  // namespace quarrow::cli

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Every command and option that `quarrow-cli --help` lists is in the manual page and in the bash
-# completion, so neither falls behind when the command line grows; and, given the window program
-# and its page, every option `quarrow --help` lists (without a display) is in that page.
+# Every command and option that `quarrow-cli --help` and each `quarrow-cli COMMAND --help` list is
+# in the manual page and in the bash completion, so neither falls behind when the command line
+# grows; each command's --help is its own (its examples and exit statuses, not the program's
+# overview); and, given the window program and its page, every option `quarrow --help` lists
+# (without a display) is in that page.
 # Usage: cli-docs-cover-help.sh QUARROW_CLI MANUAL_PAGE.scd COMPLETION [QUARROW WINDOW_PAGE.scd]
 set -euo pipefail
 cli=$1 page=$2 completion=$3 window=${4:-} window_page=${5:-}
@@ -35,7 +37,13 @@ for option in $("$cli" --help | options_of); do
 done
 for command in $commands; do
     check command "$command"
-    for option in $("$cli" "$command" --help | options_of); do
+    help=$("$cli" "$command" --help)
+    if [[ $help != *"Usage: quarrow-cli $command"* || $help == *Subcommands:* ||
+        $help != *$'\nExamples:\n  quarrow-cli '*"$command"* || $help != *$'\nExit status:\n'* ]]; then
+        echo "FAIL: quarrow-cli $command --help is not that command's own help with its examples and exit statuses"
+        missing=1
+    fi
+    for option in $(options_of <<<"$help"); do
         check "option of $command:" "$option"
     done
 done
