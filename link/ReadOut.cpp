@@ -41,10 +41,10 @@ void SleepMilliseconds(int milliseconds) {
 #endif
 }
 
-ReadResult ReadPromThread(ReadPromJob& job) {
-  ReadResult result;
+ReadCompletion ReadProm(const ReadPromJob& job) {
+  ReadCompletion result;
   IPinPort& port = job.port;
-  std::uint8_t& pinByte = job.pinByte;
+  std::uint8_t pinByte = 0;
   const WaitFunction& wait = job.wait ? job.wait : WaitFunction(SleepMilliseconds);
 
   // The protocol never branches on a pin operation's status (the clocking must stay in step with
@@ -69,8 +69,6 @@ ReadResult ReadPromThread(ReadPromJob& job) {
   const std::uint8_t reset = job.pins.ResetMask();
   const std::uint8_t data = job.pins.DataMask();
 
-  job.image.Clear();
-
   // Reset: reset high with the clock high, then reset low; the chip then presents stream bit 0 on
   // its data line.
   pinByte = clock | reset;
@@ -85,7 +83,7 @@ ReadResult ReadPromThread(ReadPromJob& job) {
       break;
     }
     read();
-    if (((pinByte & data) != 0) != job.pins.invertData) job.image.SetBit(n);
+    if (((pinByte & data) != 0) != job.pins.invertData) result.image.SetBit(n);
     // One low pulse on the clock moves the chip to the next bit. Reset and data are written back at
     // the levels just read, so reset stays low throughout; the data pin is an input, which the
     // write leaves alone.
@@ -97,7 +95,7 @@ ReadResult ReadPromThread(ReadPromJob& job) {
     write(kClockWaitMs);
     read();
     result.bitsRead = n + 1;
-    job.receiver.Notify(WM_READ_PROGRESS, static_cast<std::uintptr_t>(n + 1), 0);
+    job.receiver.OnReadProgress(ReadProgress{n + 1});
   }
 
   // A failure outranks a stop: the bits read before the stop are not trustworthy either.
@@ -108,9 +106,7 @@ ReadResult ReadPromThread(ReadPromJob& job) {
   } else {
     result.outcome = ReadOutcome::Complete;
   }
-  result.text = FormatImageText(job.image);
-  job.receiver.Notify(WM_READ_DONE, static_cast<std::uintptr_t>(result.outcome),
-                      reinterpret_cast<std::intptr_t>(result.text.c_str()));
+  job.receiver.OnReadCompletion(result);
   return result;
 }
 

@@ -77,14 +77,14 @@ class RewiredBoard : public ::testing::TestWithParam<RewiredCase> {};
 TEST_P(RewiredBoard, ReadsTheChipOnlyWhenToldHowItIsWired) {
   const RewiredCase& c = GetParam();
   ConnectedSimulation s(Board(c.board, c.boardInverts), Pins(c.told, c.toldInverted));
-  const ReadResult result = s.Read();
+  const ReadCompletion result = s.Read();
   EXPECT_EQ(result.outcome, ReadOutcome::Complete);
   const bool matches = Pins(c.board, c.boardInverts) == Pins(c.told, c.toldInverted);
   if (matches) {
     EXPECT_EQ(s.image, SimulatedSampleImage());
   } else {
     // A wrong assignment reads no chip at all: every bit alike, never a plausible image.
-    EXPECT_TRUE(s.image == PromImage{} || s.image == AllOnes()) << result.text;
+    EXPECT_TRUE(s.image == PromImage{} || s.image == AllOnes()) << FormatImageText(result.image);
   }
 }
 
@@ -130,7 +130,7 @@ TEST(PinAssignment, EachPortOfAMultiPortChipIsListedAndReadsByItsOwnPinNamesOnly
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[1].text, "QSIM0001B - FT2232H (Simulated RP5H01 programmer B)");
   EXPECT_EQ(entries[1].port, 1);
-  ASSERT_TRUE(ConnectProgrammer(s.sim, entries[1], s.handle, s.pins).ok);
+  ASSERT_TRUE(s.connection.Connect(entries[1], s.pins).ok);
   s.Read();
   EXPECT_EQ(s.image, SimulatedSampleImage());
 

@@ -17,9 +17,7 @@ TEST(PinTrace, ARecordedReadSendsTheSameTrafficAndIsTimedByItsOwnWaits) {
 
   ConnectedSimulation s;
   PinTrace trace = PinTraceFor(s.pins);
-  TracingPinPort traced(s.port, trace, [&](int ms) { s.waits.emplace_back(s.sim.PinWrites(), ms); });
-  ReadPromJob job{traced, s.pinByte, s.image, s.receiver, traced.TimedWait(), nullptr, s.pins};
-  ReadPromThread(job);
+  s.connection.Read(s.receiver, nullptr, &trace, s.RecordedWait());
   EXPECT_EQ(s.sim.WrittenBytes(), plain.sim.WrittenBytes());
   EXPECT_EQ(s.sim.PinReads(), plain.sim.PinReads());
   EXPECT_EQ(s.waits, plain.waits);
