@@ -5,9 +5,8 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
-#include <string>
 
+#include "Clocking.h"
 #include "PinAssignment.h"
 #include "PinPort.h"
 #include "PromImage.h"
@@ -43,14 +42,8 @@ class IReadReceiver {
   virtual void OnReadCompletion(const ReadCompletion& completion) = 0;
 };
 
-// Protocol timing, in milliseconds. The waits let the programmer's USB transfer reach the pins and
-// give the PROM time to settle; a whole read is 2 x 20 + 128 x 3 x 10 = 3,880 ms of waiting.
-inline constexpr int kResetWaitMs = 20;
-inline constexpr int kClockWaitMs = 10;
+// The waiting of a whole read: 2 x 20 + 128 x 3 x 10 = 3,880 ms.
 inline constexpr int kReadWaitFloorMs = 2 * kResetWaitMs + PromImage::kBits * 3 * kClockWaitMs;
-
-using WaitFunction = std::function<void(int milliseconds)>;
-void SleepMilliseconds(int milliseconds);  // the real wait
 
 // Everything one read needs. The worker never builds its own port or chooses a back end.
 struct ReadPromJob {
