@@ -30,9 +30,7 @@
 #include "DialogServices.h"
 #include "DialogTemplate.h"
 #include "FileNames.h"
-#include "Diagnosis.h"
-#include "IdentificationText.h"
-#include "Identify.h"
+#include "IdentificationPane.h"
 #include "PlainText.h"
 #include "PrintableText.h"
 #include "Resources.h"
@@ -179,16 +177,8 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   // File names and library messages pass through both panes; none of them is markup.
   m_statusPane->setTextFormat(Qt::PlainText);
   m_statusBar->addWidget(m_statusPane, 1);
-  m_identifyPane = new QLabel(m_statusBar);
-  m_identifyPane->setObjectName(Text(res::kIdentifyPaneName));
-  m_identifyPane->setTextFormat(Qt::PlainText);
-  m_statusBar->addPermanentWidget(m_identifyPane);
-  std::string tableError;
-  if (m_ctx.knownDumps) {
-    m_knownDumps = *m_ctx.knownDumps;
-  } else if (std::optional<KnownDumpTable> builtIn = BuiltInKnownDumps(tableError)) {
-    m_knownDumps = std::move(*builtIn);
-  } else {
+  m_identifyPane = std::make_unique<IdentificationPane>(m_statusBar);
+  if (std::string tableError; !m_identifyPane->UseKnownDumps(m_ctx.knownDumps, tableError)) {
     m_ctx.services.MessageBox(
         this, Text(res::kCantReadKnownDumps) + QString::fromUtf8(tableError),
         Text(res::kCaptionError));
@@ -595,52 +585,24 @@ void CQuarrowDlg::OpenCommand(std::optional<ImageFileLayout> given) {
   m_ctx.bufferImage = DecodeImageFile(bytes, layout);
   m_editBuffer->setText(QString::fromUtf8(FormatImageText(m_ctx.bufferImage)));
   SetStatus(Text(res::kOpenedFile) + path);
-  ShowIdentification(&m_ctx.bufferImage, Subject::File, &bytes, layout);
+  ShowIdentification(&m_ctx.bufferImage, &bytes, layout);
 }
 
-void CQuarrowDlg::ShowIdentification(const PromImage* image, Subject subject,
-                                     const std::vector<std::uint8_t>* fileBytes,
+void CQuarrowDlg::ShowIdentification(const PromImage* image, const std::vector<std::uint8_t>* fileBytes,
                                      ImageFileLayout fileLayout) {
-  m_identifyPane->clear();
-  m_identifyPane->setToolTip({});
-  m_identifyPane->setAccessibleName({});
-  m_identifyPane->setAccessibleDescription({});
-  m_identificationDetails.clear();
-  MenuItem(res::ID_HELP_DETAILS)->setEnabled(false);
-  if (!image) return;
-  const QString name = Text(subject == Subject::Chip ? res::kSubjectChip : res::kSubjectFile);
-  QString shortText;
-  QString sentences;
-  std::string error;
-  const std::optional<Identification> identification =
-      fileBytes != nullptr ? IdentifyFile(*fileBytes, fileLayout, m_knownDumps, error)
-                           : IdentifyImage(*image, m_knownDumps, error);
-  if (identification) {
-    // The set name says it all for a known dump; otherwise what looks broken matters more than
-    // "unknown dump".
-    const std::vector<Diagnosis> diagnoses = DiagnoseRead(*image);
-    const bool known = identification->result == IdentificationResult::KnownDump;
-    shortText = name + QString::fromStdString(known || diagnoses.empty() ? IdentificationShort(*identification)
-                                                                         : DiagnosisShort(diagnoses.front()));
-    sentences = QString::fromStdString(IdentificationSentence(*identification, diagnoses));
-    for (Diagnosis diagnosis : diagnoses) {
-      sentences += QLatin1Char('\n') + QString::fromStdString(DiagnosisSentence(diagnosis));
-    }
+  if (!image) {
+    m_identifyPane->Clear();
+  } else if (fileBytes) {
+    m_identifyPane->ShowFile(*image, *fileBytes, fileLayout);
   } else {
-    sentences = QString::fromStdString(error);
+    m_identifyPane->ShowChip(*image);
   }
-  m_identifyPane->setText(shortText);
-  m_identifyPane->setToolTip(PlainToolTip(sentences));
-  m_identifyPane->setAccessibleName(shortText);
-  m_identifyPane->setAccessibleDescription(sentences);
-  m_identificationDetails =
-      Text(subject == Subject::Chip ? res::kDetailsChip : res::kDetailsFile) + QLatin1Char('\n') + sentences;
-  MenuItem(res::ID_HELP_DETAILS)->setEnabled(true);
+  MenuItem(res::ID_HELP_DETAILS)->setEnabled(!m_identifyPane->Details().isEmpty());
 }
 
 void CQuarrowDlg::OnHelpDetails() {
-  if (Busy() || m_identificationDetails.isEmpty()) return;
-  m_ctx.services.MessageBox(this, m_identificationDetails, Text(res::kCaptionDetails));
+  if (Busy() || m_identifyPane->Details().isEmpty()) return;
+  m_ctx.services.MessageBox(this, m_identifyPane->Details(), Text(res::kCaptionDetails));
 }
 
 void CQuarrowDlg::OnBnClickedSaveData() { SaveCommand(ImageFileLayout::Mame); }

@@ -36,6 +36,7 @@ class QStatusBar;
 namespace quarrow {
 
 class IDialogServices;
+class IdentificationPane;
 class StatusPane;
 
 // The addresses the About box and the donation image open.
@@ -119,13 +120,9 @@ class CQuarrowDlg : public QDialog {
   // Without a layout, the file's name says it (*.nss: raw, else MAME).
   void OpenCommand(std::optional<ImageFileLayout> layout);
   void FinishClose();
-  // Which image the identification pane speaks of.
-  enum class Subject { Chip, File };
-  // The second status pane: which image, then its set name, "unknown dump" or a diagnosis in short,
-  // with the full sentences as its tooltip and Help > Details; empty while no image is worth naming.
-  // A file is identified by its bytes first (IdentifyFile), opened in `fileLayout`.
-  void ShowIdentification(const PromImage* image, Subject subject = Subject::Chip,
-                          const std::vector<std::uint8_t>* fileBytes = nullptr,
+  // The identification pane shows `image` (none: empties it); a file is identified by its bytes
+  // first, opened in `fileLayout`. Help > Details follows the pane.
+  void ShowIdentification(const PromImage* image, const std::vector<std::uint8_t>* fileBytes = nullptr,
                           ImageFileLayout fileLayout = ImageFileLayout::Mame);
   void BuildMenu(QMenuBar* menuBar);
   // The device list's chosen entry, or typed text as a serial number; nothing when it is empty.
@@ -149,9 +146,7 @@ class CQuarrowDlg : public QDialog {
   QLabel* m_donate = nullptr;
   QStatusBar* m_statusBar = nullptr;
   StatusPane* m_statusPane = nullptr;
-  QLabel* m_identifyPane = nullptr;
-  QString m_identificationDetails;  // what Help > Details shows; empty while the pane is
-  KnownDumpTable m_knownDumps;
+  std::unique_ptr<IdentificationPane> m_identifyPane;
   QFont m_fontFixed;
   std::map<int, QAction*> m_menuItems;
 

@@ -118,16 +118,22 @@ inline constexpr const char* kAdviceHalvesSwapped =
 inline constexpr const char* kResultNearMiss = "near miss: ";
 // The end of each command's --help.
 inline constexpr const char* kProgramOptionsNote =
-    "\n\nThe program's options (--simulate, --simulate-image, --pins, --invert-data, --known-dumps)\n"
-    "go before or after the command; quarrow-cli --help tells them.";
+    "\n\nThe program's options (-v, -q, --simulate, --simulate-image, --pins, --invert-data,\n"
+    "--known-dumps) go before or after the command; quarrow-cli --help tells them.";
 // After the word that was given where a command was expected, in quotes.
 inline constexpr const char* kNotACommand =
-    " is not a command; the commands are show, identify, convert, list, read, compare, archive, "
-    "selftest and wiring";
+    " is not a command; the commands are show, identify, convert, list, list-chips, read, compare, "
+    "archive, selftest and wiring";
 
 // read --json with -o naming standard output: the image's bytes would land in front of the object.
 inline constexpr const char* kJsonOutputIsStandardOutput =
-    "--json prints the result on standard output, so --output must name another file";
+    "--json prints the result on standard output, so --output must name another file than "
+    "standard output (-o -)";
+
+// read -o - on a terminal: the image's 16 bytes would land on the screen as noise.
+inline constexpr const char* kImageOutputIsTerminal =
+    "-o - writes the image's bytes to standard output, which is a terminal; redirect it into a "
+    "file or a pipe (quarrow-cli read -o - > dump.prm), or name the file with -o FILE";
 
 // wiring: "Wiring file: PATH", then "SERIAL: PINS" lines.
 inline constexpr const char* kWiringFile = "Wiring file: ";
