@@ -99,7 +99,6 @@ void BM_ReadWithoutWaits(benchmark::State& state) {
   }
   for (auto _ : state) {
     benchmark::DoNotOptimize(s.Read([](int) {}));
-    s.sim.ClearRecord();
   }
 }
 

@@ -7,13 +7,15 @@
 #include <utility>
 
 #include "QuarrowDlg.h"
+#include "RecordingProgrammer.h"
 #include "sim/SimulatedProgrammer.h"
 
 namespace quarrow::testing {
 
 struct SimulatedWindowState {
   SimulatedProgrammer sim;
-  Connection connection{sim};
+  RecordingProgrammer record{sim};  // what the window did to the programmer
+  Connection connection{record};
   PromImage chip;
   PromImage buffer;
 

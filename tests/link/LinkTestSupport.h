@@ -11,6 +11,7 @@
 
 #include "Connection.h"
 #include "ReadOut.h"
+#include "RecordingProgrammer.h"
 #include "sim/SimulatedProgrammer.h"
 
 namespace quarrow::test {
@@ -65,7 +66,8 @@ inline SimulatedOptions Board(const char* wiring, bool invertData = false, FtdiC
 
 struct ConnectedSimulation {
   SimulatedProgrammer sim;
-  Connection connection{sim};
+  RecordingProgrammer record{sim};  // what the tool did to the programmer
+  Connection connection{record};
   RecordingReceiver receiver;
   PromImage& image = receiver.image;  // the last read's
   IPinPort& port = connection.Port();
@@ -75,7 +77,7 @@ struct ConnectedSimulation {
 
   explicit ConnectedSimulation(const PromImage& chip = SimulatedSampleImage()) : sim(chip) {
     connection.Connect(EntryForSerial(kSimulatedSerial), {});
-    sim.ClearRecord();
+    record.ClearRecord();
   }
   // A board wired as `board` says, connected as the tool connects with the assignment `toolPins`.
   ConnectedSimulation(const SimulatedOptions& board, const PinAssignment& toolPins,
@@ -83,7 +85,7 @@ struct ConnectedSimulation {
       : sim(chip), pins(toolPins) {
     sim.SetOptions(board);
     connection.Connect(EntryForSerial(kSimulatedSerial), pins);
-    sim.ClearRecord();
+    record.ClearRecord();
   }
   void Set(void (*change)(SimulatedOptions&)) {
     SimulatedOptions options;
@@ -91,7 +93,7 @@ struct ConnectedSimulation {
     sim.SetOptions(options);
   }
   WaitFunction RecordedWait() {
-    return [this](int ms) { waits.emplace_back(sim.PinWrites(), ms); };
+    return [this](int ms) { waits.emplace_back(record.PinWrites(), ms); };
   }
   ReadPromJob Job(const std::atomic<bool>* stop = nullptr) {
     ReadPromJob job = connection.ReadJob(receiver, RecordedWait());

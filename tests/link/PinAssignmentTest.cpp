@@ -101,25 +101,26 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PinAssignment, ARewiredReadMakesTheDefaultReadsPinTrafficOnItsOwnPins) {
   ConnectedSimulation s(Board("clock=D2,reset=D3,data=D6"), Pins("clock=D2,reset=D3,data=D6"));
   s.Read();
-  ASSERT_EQ(s.sim.WrittenBytes().size(), 386u);
-  EXPECT_EQ(s.sim.WrittenBytes()[0], 0x0C);
-  EXPECT_EQ(s.sim.WrittenBytes()[1], 0x04);
-  EXPECT_EQ(s.sim.PinReads(), 256);
+  ASSERT_EQ(s.record.WrittenBytes().size(), 386u);
+  EXPECT_EQ(s.record.WrittenBytes()[0], 0x0C);
+  EXPECT_EQ(s.record.WrittenBytes()[1], 0x04);
+  EXPECT_EQ(s.record.PinReads(), 256);
 }
 
 TEST(PinAssignment, AChipWithoutAnAssignedPinIsRefusedBeforeItIsOpened) {
   SimulatedProgrammer sim;
+  RecordingProgrammer record(sim);
   sim.SetOptions(Board("clock=D0,reset=D1,data=D3", false, FtdiChip::FT230X));
   const std::vector<DeviceEntry> entries = EnumerateProgrammers(sim);
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].text, "QSIM0001 - FT230X (Simulated RP5H01 programmer)");
   FT_HANDLE handle = nullptr;
-  const ConnectResult refused = ConnectProgrammer(sim, entries[0], handle);
+  const ConnectResult refused = ConnectProgrammer(record, entries[0], handle);
   EXPECT_TRUE(refused.pinsMissing);
   EXPECT_NE(refused.error.find("FT230X has the bit-bang pins D0-D3 only"), std::string::npos)
       << refused.error;
   EXPECT_NE(refused.error.find("uses D4"), std::string::npos) << refused.error;
-  EXPECT_TRUE(sim.OpenCalls().empty());
+  EXPECT_TRUE(record.OpenCalls().empty());
   EXPECT_TRUE(ConnectProgrammer(sim, entries[0], handle, Pins("clock=D0,reset=D1,data=D3")).ok);
 }
 
@@ -141,10 +142,11 @@ TEST(PinAssignment, EachPortOfAMultiPortChipIsListedAndReadsByItsOwnPinNamesOnly
   EXPECT_NE(portA.error.find("names pins of port B"), std::string::npos) << portA.error;
   EXPECT_NE(portA.error.find("this programmer is port A of the FT2232H"), std::string::npos) << portA.error;
   SimulatedProgrammer ft232r;
+  RecordingProgrammer record(ft232r);
   const ConnectResult noPorts =
-      ConnectProgrammer(ft232r, EnumerateProgrammers(ft232r).at(0), other, Pins("clock=AD0,reset=AD1,data=AD4"));
+      ConnectProgrammer(record, EnumerateProgrammers(ft232r).at(0), other, Pins("clock=AD0,reset=AD1,data=AD4"));
   EXPECT_NE(noPorts.error.find("the FT232R has no lettered ports"), std::string::npos) << noPorts.error;
-  EXPECT_TRUE(ft232r.OpenCalls().empty());
+  EXPECT_TRUE(record.OpenCalls().empty());
 }
 
 // Every FTDI pin name the README and its wiring picture print is one --pins takes.

@@ -20,11 +20,11 @@ TEST(ReadOut, ResetsThenClocksEachBitWithTheByteJustReadAndWaitsAfterEveryWrite)
     const std::uint8_t d = chip.Bit(n) ? 0x10 : 0x00;
     expected.insert(expected.end(), {std::uint8_t(d | 1), d, std::uint8_t(d | 1)});
   }
-  EXPECT_EQ(s.sim.WrittenBytes(), expected);
+  EXPECT_EQ(s.record.WrittenBytes(), expected);
   // Only clock and reset are outputs: D4's bit lands on an input, where it does nothing.
-  EXPECT_EQ(s.sim.DrivenPins(), 0x03);
-  EXPECT_EQ(s.sim.PinWrites(), 386);
-  EXPECT_EQ(s.sim.PinReads(), 256);
+  EXPECT_EQ(s.record.DrivenPins(), 0x03);
+  EXPECT_EQ(s.record.PinWrites(), 386);
+  EXPECT_EQ(s.record.PinReads(), 256);
   ASSERT_EQ(s.waits.size(), 386u);
   for (int i = 0; i < 386; ++i) {
     EXPECT_EQ(s.waits[i], std::make_pair(i + 1, i < 2 ? 20 : 10)) << "wait " << i;
@@ -140,7 +140,7 @@ TEST_P(ReadOutStop, StopsAtTheNextBitBoundaryKeepingTheBitsRead) {
   EXPECT_EQ(s.receiver.doneOutcome, ReadOutcome::Stopped);
   EXPECT_EQ(result.bitsRead, k);
   for (int n = 0; n < PromImage::kBits; ++n) EXPECT_EQ(s.image.Bit(n), n < k) << "bit " << n;
-  EXPECT_EQ(s.sim.PinReads(), 2 * k);
+  EXPECT_EQ(s.record.PinReads(), 2 * k);
 }
 
 INSTANTIATE_TEST_SUITE_P(AtBit, ReadOutStop, ::testing::Values(0, 1, 64, 127),
