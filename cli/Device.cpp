@@ -6,15 +6,13 @@
 #include <cstdlib>
 #include <utility>
 
-#include "CliTexts.h"
+#include "Texts.h"
 #include "ProgressBar.h"
 #include "PrintableText.h"
 #include "Programmer.h"
 #include "ReadOut.h"
-#include "Strings.h"
 #include "SystemD2xx.h"
 #include "WiringFile.h"
-#include "WiringTexts.h"
 #include "sim/SimulatedProgrammer.h"
 
 namespace quarrow::cli {
