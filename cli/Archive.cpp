@@ -144,7 +144,7 @@ ExitStatus Archive::Run(std::istream& in) {
     if (!Prompt(in, line) || line == "q" || line == "Q") break;
     if (line == kSelfTestAtPrompt) {
       // On standard error, so that standard output keeps the chips' results alone.
-      Console errorsOnly{console_.err, console_.err, console_.errIsTerminal};
+      Console errorsOnly{console_.err, console_.err, console_.errIsTerminal, console_.quiet};
       SelfTestCommand(device_, false, std::string(), errorsOnly);
       suspectInRow_ = 0;  // the hint has been taken
     } else {

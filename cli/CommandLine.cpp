@@ -99,6 +99,12 @@ void DeclareProgram(CLI::App& program, CommonOptions& common) {
   program.allow_windows_style_options(false);
   DeclareSimulation(program, common);
   DeclarePinOptions(program, common);
+  auto* verbose = program.add_flag("-v,--verbose", common.device.verbose,
+                                   "Show each step of the programmer library on standard error, "
+                                   "with its result and the library's own words");
+  program.add_flag("-q,--quiet", common.quiet,
+                   "Print only errors and the data asked for: no progress bar, no notes")
+      ->excludes(verbose);
   program
       .add_option("--known-dumps", common.knownDumpsFile,
                   "Identify images by this table of known dumps (tab-separated, the built-in "

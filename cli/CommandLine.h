@@ -38,6 +38,7 @@ struct CommonOptions {
   DeviceOptions device;  // the programmer or its simulation, and its wiring (once resolved)
   PinOptionTexts pinTexts;
   std::string knownDumpsFile;  // --known-dumps; empty: QUARROW_KNOWN_DUMPS, else the built-in table
+  bool quiet = false;          // --quiet: errors and the data asked for, no progress or notes
 };
 
 // What a command runs with once the command line is understood.
@@ -64,6 +65,7 @@ Command DeclareShow(CLI::App& program);
 Command DeclareIdentify(CLI::App& program);
 Command DeclareConvert(CLI::App& program);
 Command DeclareList(CLI::App& program);
+Command DeclareListChips(CLI::App& program);
 Command DeclareRead(CLI::App& program, CommonOptions& common);
 Command DeclareCompare(CLI::App& program, CommonOptions& common);
 Command DeclareArchive(CLI::App& program, CommonOptions& common);

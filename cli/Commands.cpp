@@ -12,6 +12,7 @@
 #include "PlatformConsole.h"
 #include "PrintableText.h"
 #include "Programmer.h"
+#include "WiringFile.h"
 
 namespace quarrow::cli {
 
@@ -82,21 +83,36 @@ ExitStatus IdentifyCommand(const std::string& path, ImageFileLayout layout,
   return DescribeFile("identify", path, layout, presentation, console, true);
 }
 
-ExitStatus ListCommand(const DeviceOptions& device, Console& console) {
+ExitStatus ListCommand(const DeviceOptions& device, bool json, Console& console) {
   std::unique_ptr<ID2xx> d2xx = CreateBackend(device, console);
   if (!d2xx) return kExitFailure;
   const std::vector<DeviceEntry> entries = EnumerateProgrammers(*d2xx);
+  if (json) {
+    // An empty list is still an answer a script can parse; the reason goes to standard error.
+    nlohmann::ordered_json programmers = nlohmann::ordered_json::array();
+    for (const DeviceEntry& entry : entries) {
+      programmers.push_back({{"serial", SerialSpelling(entry.serial)},
+                             {"chip", entry.chip ? FactsOf(*entry.chip).name : nullptr},
+                             {"port", PortLetter(entry.port)},
+                             {"text", entry.text}});
+    }
+    PrintJson({{"command", "list"}, {"programmers", programmers}}, console);
+  }
   if (entries.empty()) {
     ReportNoProgrammers(*d2xx, console);
     return kExitFailure;
   }
+  if (json) return kExitSuccess;
   // A device's strings come from the device itself.
   for (const DeviceEntry& entry : entries) console.out << PrintableText(entry.text) << '\n';
   return kExitSuccess;
 }
 
-ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
-                       const Presentation& presentation, Console& console) {
+namespace {
+
+// read, its result printed and (given -o FILE) saved; on success `image` holds what was read.
+ExitStatus ReadAndReport(const DeviceOptions& device, const ReadOptions& options,
+                         const Presentation& presentation, Console& console, PromImage& image) {
   // A save that is bound to fail should not cost a four-second read first.
   for (const std::string& file : {options.output, options.trace}) {
     if (!file.empty() && !CheckSaveTargetReporting(file, console)) return kExitFailure;
@@ -114,7 +130,7 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
   const bool traced = options.trace.empty() || InterruptedExitStatus() != kExitSuccess ||
                       SaveTraceReporting(options.trace, trace, console);
   if (!read) return kExitFailure;
-  const PromImage& image = reads.front();
+  image = reads.front();
   nlohmann::ordered_json report = ReportJson("read", nullptr, options.layout);
 
   const std::vector<UnstableBit> unstable = UnstableBits(reads);
@@ -153,7 +169,7 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
   bool saved = true;
   if (!options.output.empty()) {
     saved = SaveImageReporting(options.output, image, options.layout, console);
-    if (saved) console.err << res::kSavedTo << PrintableText(options.output) << '\n';
+    if (saved) console.Notes() << res::kSavedTo << PrintableText(options.output) << '\n';
   }
   // A near miss saved: the line that turns the file into the dump, as show would name it.
   const std::optional<std::string> repair =
@@ -175,6 +191,27 @@ ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
     if (repair) console.out << kRepairWith << PrintableText(*repair) << '\n' << std::flush;
   }
   return saved && traced ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace
+
+ExitStatus ReadCommand(const DeviceOptions& device, const ReadOptions& options,
+                       const Presentation& presentation, Console& console) {
+  PromImage image;
+  if (options.output != kStandardOutputName) {
+    return ReadAndReport(device, options, presentation, console, image);
+  }
+  // Standard output carries the image's bytes and nothing else, so the text goes to standard error.
+  Console textOnErr{console.Notes(), console.err, console.errIsTerminal, console.quiet};
+  ReadOptions printOnly = options;
+  printOnly.output.clear();
+  const ExitStatus status = ReadAndReport(device, printOnly, presentation, textOnErr, image);
+  if (status != kExitSuccess) return status;
+  UseBinaryStandardOutput();
+  const ImageFileBytes bytes = EncodeImageFile(image, options.layout);
+  // Whether the bytes arrived is checked where every command's output is: at the final flush.
+  console.out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return kExitSuccess;
 }
 
 ExitStatus CompareCommand(const DeviceOptions& device, const std::string& path,
@@ -297,12 +334,16 @@ Command DeclareList(CLI::App& program) {
   list->footer(R"(Examples:
   quarrow-cli list                         one programmer a line: SERIAL - description
   quarrow-cli --simulate list              the simulated programmer
+  quarrow-cli list --json                  the same as one JSON object, for scripts
 
 Exit status:
   0    at least one programmer is attached
   3    no programmer found (the reason, when the programmer library gives one, follows))");
-  return {list, false, nullptr,
-          [](const CommandContext& context) { return ListCommand(context.device, context.console); }};
+  auto json = std::make_shared<bool>(false);
+  AddJsonFlag(*list, *json);
+  return {list, false, nullptr, [json](const CommandContext& context) {
+            return ListCommand(context.device, *json, context.console);
+          }};
 }
 
 Command DeclareRead(CLI::App& program, CommonOptions& common) {
@@ -314,6 +355,7 @@ Command DeclareRead(CLI::App& program, CommonOptions& common) {
   quarrow-cli read --strict --rom-load     read, fail with status 4 if it looks broken, and print
                                            MAME's ROM_LOAD line for the dump
   quarrow-cli read --json > board7.json    the read as one JSON object, for scripts
+  quarrow-cli -q read -o - | xxd           the image's 16 bytes on standard output
 
 The CRC(...) SHA1(...) line hashes the saved file's bytes (the MAME layout when nothing is saved).
 A read that looks broken is said so on standard error.
@@ -336,7 +378,9 @@ Exit status:
   auto options = std::make_shared<Options>();
   AddDeviceOption(*read, common);
   auto* output = read->add_option("-o,--output", options->read.output,
-                                  "Also save the image to FILE (MAME layout unless --nss)")
+                                  "Also save the image to FILE (MAME layout unless --nss); -o - "
+                                  "writes it to standard output, the text then going to "
+                                  "standard error")
                      ->type_name("FILE")
                      ->check(kFileName);
   read->add_flag("--nss", options->nss, "Save in the raw (NSS) layout")->needs(output);
@@ -349,6 +393,10 @@ Exit status:
   AddJsonFlag(*read, options->json);
   AddTraceOption(*read, options->read.trace);
   auto usageError = [options]() -> std::optional<std::string> {
+    if (options->read.output == kStandardOutputName) {
+      if (options->json) return std::string(kJsonOutputIsStandardOutput);
+      if (StandardOutputIsConsole()) return std::string(kImageOutputIsTerminal);
+    }
     // Standard output holds one JSON object and nothing else, so a script can parse it whole.
     if (options->json && !options->read.output.empty() &&
         NamesStandardOutput(options->read.output)) {

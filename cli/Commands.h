@@ -29,13 +29,17 @@ struct ConvertOptions {
 // Exit 2 when identification says IN is already in the layout it would be converted into.
 ExitStatus ConvertCommand(const ConvertOptions& options, const KnownDumpTable& knownDumps,
                           Console& console);
-ExitStatus ListCommand(const DeviceOptions& device, Console& console);
+// The attached programmers, one a line or (json) as one JSON object.
+ExitStatus ListCommand(const DeviceOptions& device, bool json, Console& console);
 
 inline constexpr int kMinReads = 2;
 inline constexpr int kMaxReads = 99;
 
+// -o -: the image goes to standard output, not into a file named "-".
+inline constexpr const char* kStandardOutputName = "-";
+
 struct ReadOptions {
-  std::string output;  // empty: print only
+  std::string output;  // empty: print only; kStandardOutputName: standard output
   ImageFileLayout layout = ImageFileLayout::Mame;
   int reads = 1;        // more than one: all must agree bit for bit, or nothing is saved
   bool strict = false;  // a read a diagnosis calls broken fails with kExitBrokenRead

@@ -15,7 +15,11 @@ namespace quarrow::cli {
 struct Console {
   std::ostream& out;  // results: image text, identification, verdicts, device list
   std::ostream& err;  // errors, notes and progress
-  bool errIsTerminal = false;
+  bool errIsTerminal = false;  // and a progress bar is wanted there (not with --quiet)
+  bool quiet = false;          // --quiet: errors and the data asked for, no notes
+
+  // Where a note goes (a wiring used, a file saved): standard error, or nowhere with --quiet.
+  std::ostream& Notes();
 };
 
 // File names on the command line are UTF-8 on every system (Utf8Arguments): a path is made from

@@ -12,6 +12,7 @@
 #include "Programmer.h"
 #include "ReadOut.h"
 #include "SystemD2xx.h"
+#include "VerboseBackend.h"
 #include "WiringFile.h"
 #include "sim/SimulatedProgrammer.h"
 
@@ -42,7 +43,7 @@ bool UseStoredWiring(const std::string& serial, PinAssignment& pins, Console& co
   pins = *found;
   pins.invertData = invertData;
   const bool own = !serial.empty() && stored.Own(serial);
-  console.err << (own ? res::kUsingStoredWiring + SerialSpelling(serial) + res::kStoredIn
+  console.Notes() << (own ? res::kUsingStoredWiring + SerialSpelling(serial) + res::kStoredIn
                       : std::string(res::kUsingStoredDefault))
               << PrintablePath(file) << ": " << pins.Text() << (pins.invertData ? res::kDataInverted : "")
               << '\n';
@@ -93,7 +94,10 @@ bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std:
   return true;
 }
 
-std::unique_ptr<ID2xx> CreateBackend(const DeviceOptions& options, Console& console) {
+namespace {
+
+// The simulated programmer (as the options set it up) or the system's programmer library.
+std::unique_ptr<ID2xx> CreateChosenBackend(const DeviceOptions& options, Console& console) {
   if (!options.Simulated()) return CreateSystemD2xx();
 
   PromImage chip = SimulatedSampleImage();
@@ -113,6 +117,14 @@ std::unique_ptr<ID2xx> CreateBackend(const DeviceOptions& options, Console& cons
   faults.wiring = options.simulateWiring;
   simulated->SetOptions(faults);
   return simulated;
+}
+
+}  // namespace
+
+std::unique_ptr<ID2xx> CreateBackend(const DeviceOptions& options, Console& console) {
+  std::unique_ptr<ID2xx> backend = CreateChosenBackend(options, console);
+  if (backend && options.verbose) return LoggingBackend(std::move(backend), console.err);
+  return backend;
 }
 
 void ReportNoProgrammers(const ID2xx& d2xx, Console& console) {

@@ -36,6 +36,7 @@ struct DeviceOptions {
   FtdiChip simulateChip = FtdiChip::FT232R;
   PinAssignment simulateWiring;
   bool simulateBoardGiven = false;  // --simulate-chip, --simulate-pins or --simulate-invert-data
+  bool verbose = false;  // --verbose: each step of the back end on standard error
 
   bool Simulated() const {
     return simulate || !simulateImages.empty() || !simulateFault.empty() || simulateBoardGiven;
@@ -56,7 +57,8 @@ struct PinOptionTexts {
 bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std::string& error);
 
 // The simulated programmer (as the options set it up) or the system's programmer library. Reports
-// and returns null when the simulated chip's file cannot be opened.
+// and returns null when the simulated chip's file cannot be opened. With --verbose, its steps are
+// written to standard error as they happen.
 std::unique_ptr<ID2xx> CreateBackend(const DeviceOptions& options, Console& console);
 
 // "No programmers found", followed by the back end's words when it has any: a programmer library

@@ -10,6 +10,12 @@
 
 namespace quarrow::cli {
 
+std::ostream& Console::Notes() {
+  // A stream without a buffer takes every write and keeps none.
+  static std::ostream nowhere(nullptr);
+  return quiet ? nowhere : err;
+}
+
 std::filesystem::path PathFromUtf8(const std::string& name) {
   return std::filesystem::path(std::u8string(name.begin(), name.end()));
 }
@@ -69,7 +75,7 @@ bool SaveTraceReporting(const std::string& path, const PinTrace& trace, Console&
     console.err << res::kCantSaveFile << PrintableText(path) << ": " << PrintableText(status.reason) << '\n';
     return false;
   }
-  console.err << res::kTraceSavedTo << PrintableText(path) << '\n';
+  console.Notes() << res::kTraceSavedTo << PrintableText(path) << '\n';
   return true;
 }
 

@@ -29,6 +29,12 @@ void UseUtf8Console();
 // not when it is a file, a pipe or the null device.
 bool StandardErrorIsConsole();
 
+// Whether standard output is a terminal or console window, where an image's bytes would be noise.
+bool StandardOutputIsConsole();
+
+// Makes standard output pass bytes as they are: Windows would turn each 0A into 0D 0A.
+void UseBinaryStandardOutput();
+
 // How many characters a line of the terminal or console window on standard error holds; 0 when
 // standard error is neither or its width is unknown. Asked afresh each time: windows are resized.
 int StandardErrorColumns();

@@ -17,6 +17,10 @@ void UseUtf8Console() {}
 
 bool StandardErrorIsConsole() { return ::isatty(STDERR_FILENO) == 1; }
 
+bool StandardOutputIsConsole() { return ::isatty(STDOUT_FILENO) == 1; }
+
+void UseBinaryStandardOutput() {}
+
 int StandardErrorColumns() {
   struct winsize size {};
   return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;

@@ -9,6 +9,10 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -59,6 +63,16 @@ void UseUtf8Console() {
 bool StandardErrorIsConsole() {
   DWORD mode = 0;
   return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+bool StandardOutputIsConsole() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
+void UseBinaryStandardOutput() {
+  std::fflush(stdout);
+  _setmode(_fileno(stdout), _O_BINARY);
 }
 
 int StandardErrorColumns() {

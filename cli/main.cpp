@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
   const Command commands[] = {
       DeclareShow(program),          DeclareIdentify(program),
       DeclareConvert(program),       DeclareList(program),
+      DeclareListChips(program),
       DeclareRead(program, common),  DeclareCompare(program, common),
       DeclareArchive(program, common), DeclareSelfTest(program, common),
       DeclareWiring(program, common),
@@ -109,7 +110,7 @@ int main(int argc, char** argv) {
   }
   InstallSignalHandlers();
 
-  Console console{std::cout, std::cerr, StandardErrorIsConsole()};
+  Console console{std::cout, std::cerr, StandardErrorIsConsole() && !common.quiet, common.quiet};
   // Read before any chip is: a bad table should not cost a read.
   std::optional<KnownDumpTable> knownDumps;
   if (command->identifies) {

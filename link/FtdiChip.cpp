@@ -47,6 +47,8 @@ const FtdiChipFacts& FactsOf(FtdiChip chip) {
   return kChips[0];
 }
 
+std::span<const FtdiChipFacts> SupportedChips() { return kChips; }
+
 std::optional<FtdiChip> ChipOfRecord(std::uint32_t d2xxType, std::string_view description) {
   const std::string upper = Upper(description);
   switch (d2xxType) {

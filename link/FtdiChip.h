@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,12 @@ struct FtdiChipFacts {
 };
 
 const FtdiChipFacts& FactsOf(FtdiChip chip);
+
+// Every chip the tool can read through, in the order the lists of chips name them.
+std::span<const FtdiChipFacts> SupportedChips();
+
+// FTDI's USB vendor id, which every chip above answers with.
+inline constexpr std::uint16_t kFtdiUsbVendor = 0x0403;
 
 // The chip a device record stands for, or nothing for a device without asynchronous bit-bang. The
 // FT232R and FT245R share a device type, as the FT-X chips do; their product strings tell them apart.

@@ -445,16 +445,22 @@ inline constexpr const char* kAdviceHalvesSwapped = QUARROW_TEXT("CommandLine",
 inline constexpr const char* kResultNearMiss = QUARROW_TEXT("CommandLine", "near miss: ");
 // The end of each command's --help.
 inline constexpr const char* kProgramOptionsNote = QUARROW_TEXT("CommandLine",
-    "\n\nThe program's options (--simulate, --simulate-image, --pins, --invert-data, --known-dumps)\n"
-    "go before or after the command; quarrow-cli --help tells them.");
+    "\n\nThe program's options (-v, -q, --simulate, --simulate-image, --pins, --invert-data,\n"
+    "--known-dumps) go before or after the command; quarrow-cli --help tells them.");
 // After the word that was given where a command was expected, in quotes.
 inline constexpr const char* kNotACommand = QUARROW_TEXT("CommandLine",
-    " is not a command; the commands are show, identify, convert, list, read, compare, archive, "
-    "selftest and wiring");
+    " is not a command; the commands are show, identify, convert, list, list-chips, read, compare, "
+    "archive, selftest and wiring");
 
 // read --json with -o naming standard output: the image's bytes would land in front of the object.
 inline constexpr const char* kJsonOutputIsStandardOutput = QUARROW_TEXT("CommandLine",
-    "--json prints the result on standard output, so --output must name another file");
+    "--json prints the result on standard output, so --output must name another file than "
+    "standard output (-o -)");
+
+// read -o - on a terminal: the image's 16 bytes would land on the screen as noise.
+inline constexpr const char* kImageOutputIsTerminal = QUARROW_TEXT("CommandLine",
+    "-o - writes the image's bytes to standard output, which is a terminal; redirect it into a "
+    "file or a pipe (quarrow-cli read -o - > dump.prm), or name the file with -o FILE");
 
 // wiring: "Wiring file: PATH", then "SERIAL: PINS" lines.
 inline constexpr const char* kWiringFile = QUARROW_TEXT("CommandLine", "Wiring file: ");

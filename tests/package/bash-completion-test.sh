@@ -40,7 +40,7 @@ expect() {
 }
 
 # The value of a global option is not the command.
-expect 'quarrow-cli --simulate-image dump.prm ' 'list read compare show identify convert archive selftest wiring'
+expect 'quarrow-cli --simulate-image dump.prm ' 'list list-chips read compare show identify convert archive selftest wiring'
 expect 'quarrow-cli --pins clock=D2,reset=D3,data=D6 --invert-data s' 'show selftest'
 expect 'quarrow-cli convert a.bin a.prm --to ' 'mame nss'
 expect 'quarrow-cli convert a.bin a.prm --from ' 'mame nss'

@@ -47,6 +47,13 @@ for command in $commands; do
         check "option of $command:" "$option"
     done
 done
+# The page lists every chip list-chips knows (its first line of each chip names it).
+for chip in $("$cli" list-chips | awk '$1 != "port" { print $1 }'); do
+    if ! grep -qF -- "$chip" "$page"; then
+        echo "FAIL: chip $chip of quarrow-cli list-chips is not in $page"
+        missing=1
+    fi
+done
 if [[ -n $window ]]; then
     options=$(env -u DISPLAY -u WAYLAND_DISPLAY "$window" --help | options_of)
     [[ -n $options ]] || { echo "FAIL: no options found in quarrow --help"; missing=1; }
