@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Sentences from the texts in res/Strings.h.
+// Sentences from the texts in res/Texts.h.
 #include "IdentificationText.h"
 
-#include "Strings.h"
+#include "Texts.h"
 
 namespace quarrow {
 
