@@ -148,17 +148,7 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   // action, still opens the page; the About box's picture takes the focus for keyboard users.
   m_donate->setFocusPolicy(Qt::NoFocus);
 
-  connect(m_btnConnect, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedConnect);
-  connect(m_btnReadChip, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedReadChip);
-  connect(m_btnSaveData, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedSaveData);
-  connect(m_btnOpenFile, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedOpenFile);
-  connect(m_btnCompare, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedCompare);
-  connect(static_cast<ClickableLabel*>(m_donate), &ClickableLabel::clicked, this,
-          &CQuarrowDlg::OnStnClickedDonate);
-  connect(static_cast<DropDownList*>(m_cbDevices), &DropDownList::aboutToDropDown, this,
-          &CQuarrowDlg::OnDropDownDevices);
-  connect(&m_handOff, &ReadHandOff::Progressed, this, &CQuarrowDlg::OnReadProgress, Qt::QueuedConnection);
-  connect(&m_handOff, &ReadHandOff::Completed, this, &CQuarrowDlg::OnReadCompletion, Qt::QueuedConnection);
+  ConnectHandlers();
 
   m_fontFixed = FixedFont(font());
   m_editChip->setFont(m_fontFixed);
@@ -167,16 +157,7 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   m_editBuffer->setText(Text(res::kInitialBufferText));
   m_ctx.bufferImage = DefaultBufferImage();
 
-  // The status line lies along the bottom of the client area, below the progress bar.
-  m_statusBar = new QStatusBar(client);
-  m_statusBar->setObjectName(QStringLiteral("AFX_IDW_STATUS_BAR"));
-  m_statusBar->setSizeGripEnabled(false);
-  m_statusPane = new StatusPane(Text(res::kOpenProgrammer), m_statusBar);
-  m_statusPane->setObjectName(QStringLiteral("IDS_OPEN_PROGRAMMER"));
-  // File names and library messages pass through both panes; none of them is markup.
-  m_statusPane->setTextFormat(Qt::PlainText);
-  m_statusBar->addWidget(m_statusPane, 1);
-  m_identifyPane = std::make_unique<IdentificationPane>(m_statusBar);
+  BuildStatusBar(client);
   if (std::string tableError; !m_identifyPane->UseKnownDumps(m_ctx.knownDumps, tableError)) {
     m_ctx.services.MessageBox(
         this, Text(res::kCantReadKnownDumps) + QString::fromUtf8(tableError),
@@ -199,6 +180,34 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   m_cbDevices->installEventFilter(this);
   if (m_cbDevices->lineEdit()) m_cbDevices->lineEdit()->installEventFilter(this);
   m_cbDevices->setFocus();
+}
+
+void CQuarrowDlg::BuildStatusBar(QWidget* client) {
+  // The status line lies along the bottom of the client area, below the progress bar.
+  m_statusBar = new QStatusBar(client);
+  m_statusBar->setObjectName(QStringLiteral("AFX_IDW_STATUS_BAR"));
+  m_statusBar->setSizeGripEnabled(false);
+  m_statusPane = new StatusPane(Text(res::kOpenProgrammer), m_statusBar);
+  m_statusPane->setObjectName(QStringLiteral("IDS_OPEN_PROGRAMMER"));
+  // File names and library messages pass through both panes; none of them is markup.
+  m_statusPane->setTextFormat(Qt::PlainText);
+  m_statusBar->addWidget(m_statusPane, 1);
+  m_identifyPane = std::make_unique<IdentificationPane>(m_statusBar);
+}
+
+void CQuarrowDlg::ConnectHandlers() {
+  connect(m_btnConnect, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedConnect);
+  connect(m_btnReadChip, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedReadChip);
+  connect(m_btnSaveData, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedSaveData);
+  connect(m_btnOpenFile, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedOpenFile);
+  connect(m_btnCompare, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedCompare);
+  connect(static_cast<ClickableLabel*>(m_donate), &ClickableLabel::clicked, this,
+          &CQuarrowDlg::OnStnClickedDonate);
+  connect(static_cast<DropDownList*>(m_cbDevices), &DropDownList::aboutToDropDown, this,
+          &CQuarrowDlg::OnDropDownDevices);
+  // A read's events come from its worker's thread; queued, they run on the window's.
+  connect(&m_handOff, &ReadHandOff::Progressed, this, &CQuarrowDlg::OnReadProgress, Qt::QueuedConnection);
+  connect(&m_handOff, &ReadHandOff::Completed, this, &CQuarrowDlg::OnReadCompletion, Qt::QueuedConnection);
 }
 
 CQuarrowDlg::~CQuarrowDlg() {

@@ -125,6 +125,10 @@ class CQuarrowDlg : public QDialog {
   void ShowIdentification(const PromImage* image, const std::vector<std::uint8_t>* fileBytes = nullptr,
                           ImageFileLayout fileLayout = ImageFileLayout::Mame);
   void BuildMenu(QMenuBar* menuBar);
+  // The buttons, the donation image, the device list and the read's events to their handlers.
+  void ConnectHandlers();
+  // The status line with its two panes, along the bottom of `client`.
+  void BuildStatusBar(QWidget* client);
   // The device list's chosen entry, or typed text as a serial number; nothing when it is empty.
   std::optional<DeviceEntry> ChosenEntry() const;
   // Opens `entry` with the wiring it gets; false, said, when it cannot be opened.
