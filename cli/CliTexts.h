@@ -101,19 +101,8 @@ inline constexpr int kSuspectReadsBeforeWiringHint = 3;
 inline constexpr const char* kCheckWiringHint =
     " reads in a row looked broken or were near misses - check the programmer's wiring: type "
     "selftest and press Enter to test it";
-// "Not archived - near miss of SET: ADVICE"
+// "Not archived - near miss of SET: ADVICE", the advice identification gives for its cause
 inline constexpr const char* kNearMissOf = "near miss of ";
-inline constexpr const char* kAdviceInverted =
-    "the data line reads inverted; give --invert-data if the board inverts it, leave it out if "
-    "not, and read the chip again";
-inline constexpr const char* kAdviceMirrored =
-    "each byte's bits came in reverse order; check the table's layout column and the wiring "
-    "(selftest), and read the chip again";
-inline constexpr const char* kAdviceInvertedMirrored =
-    "the bits came inverted and in reverse order; check the table's layout column, --invert-data "
-    "and the wiring (selftest), and read the chip again";
-inline constexpr const char* kAdviceHalvesSwapped =
-    "the read started half-way; check the reset line (selftest), reseat the chip and read it again";
 // The result column: "near miss: inverted"
 inline constexpr const char* kResultNearMiss = "near miss: ";
 // The end of each command's --help.

@@ -48,6 +48,18 @@ inline constexpr const char* kNearMissInvertedMirrored =
 inline constexpr const char* kNearMissHalvesSwapped =
     " only with bits 64-127 and bits 0-63 swapped - the read probably started half-way, after a "
     "missed reset";
+// What to do about a chip that reads as a near miss, by its cause.
+inline constexpr const char* kRereadInverted =
+    "the data line reads inverted; give --invert-data if the board inverts it, leave it out if "
+    "not, and read the chip again";
+inline constexpr const char* kRereadMirrored =
+    "each byte's bits came in reverse order; check the table's layout column and the wiring "
+    "(selftest), and read the chip again";
+inline constexpr const char* kRereadInvertedMirrored =
+    "the bits came inverted and in reverse order; check the table's layout column, --invert-data "
+    "and the wiring (selftest), and read the chip again";
+inline constexpr const char* kRereadHalvesSwapped =
+    "the read started half-way; check the reset line (selftest), reseat the chip and read it again";
 // After the sets of a file whose bytes are the dump as MAME keeps it in the other layout than the
 // file was opened in: " - the file is in the " LAYOUT kKnownDumpOtherLayoutEnd.
 inline constexpr const char* kKnownDumpOtherLayout = " - the file is in the ";
