@@ -8,9 +8,10 @@
 #include "Diagnosis.h"
 #include "IdentificationText.h"
 #include "Identify.h"
+#include "KnownDumpsText.h"
 #include "PlainText.h"
 #include "Resources.h"
-#include "Strings.h"
+#include "Texts.h"
 
 namespace quarrow {
 
@@ -32,8 +33,12 @@ bool IdentificationPane::UseKnownDumps(const KnownDumpTable* given, std::string&
     m_knownDumps = *given;
     return true;
   }
-  std::optional<KnownDumpTable> builtIn = BuiltInKnownDumps(error);
-  if (!builtIn) return false;
+  TableProblem problem;
+  std::optional<KnownDumpTable> builtIn = BuiltInKnownDumps(problem);
+  if (!builtIn) {
+    error = TableProblemText(problem);
+    return false;
+  }
   m_knownDumps = std::move(*builtIn);
   return true;
 }

@@ -9,7 +9,7 @@
 #include <array>
 #include <utility>
 
-#include "TraceTexts.h"
+#include "Texts.h"
 
 namespace quarrow {
 

@@ -12,9 +12,10 @@
 #include "DialogServices.h"
 #include "FileNames.h"
 #include "KnownDumps.h"
+#include "KnownDumpsText.h"
 #include "Programmer.h"
 #include "QuarrowDlg.h"
-#include "Strings.h"
+#include "Texts.h"
 #include "SystemD2xx.h"
 #include "WindowArguments.h"
 #include "sim/SimulatedProgrammer.h"
@@ -27,10 +28,10 @@ std::optional<KnownDumpTable> KnownDumpsFromEnvironment(QString& problem) {
   problem.clear();
   const std::filesystem::path path = KnownDumpsPathFromEnvironment();
   if (path.empty()) return std::nullopt;
-  std::string error;
-  std::optional<KnownDumpTable> table = LoadKnownDumps(path, error);
+  TableProblem tableProblem;
+  std::optional<KnownDumpTable> table = LoadKnownDumps(path, tableProblem);
   if (!table) {
-    problem = QString::fromUtf8(res::kCantReadKnownDumps) + QString::fromUtf8(error) +
+    problem = QString::fromUtf8(res::kCantReadKnownDumps) + QString::fromStdString(TableProblemText(tableProblem)) +
               QStringLiteral("\n\n") + QString::fromUtf8(res::kUsingBuiltInKnownDumps);
   }
   return table;

@@ -38,10 +38,9 @@
 #include "PrintableText.h"
 #include "Resources.h"
 #include "StatusPane.h"
-#include "Strings.h"
+#include "Texts.h"
 #include "WiringDialog.h"
 #include "WiringFile.h"
-#include "WiringTexts.h"
 
 // Outside any namespace, as Qt's resource initialiser must be.
 static void InitQuarrowResources() { Q_INIT_RESOURCE(quarrow); }

@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "PlainText.h"
-#include "Strings.h"
+#include "Texts.h"
 
 namespace quarrow {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "CommandLineMessage.h"
-#include "Strings.h"
+#include "Texts.h"
 
 namespace quarrow {
 

@@ -16,7 +16,7 @@
 #include "Programmer.h"
 #include "SelfTestText.h"
 #include "WiringFile.h"
-#include "WiringTexts.h"
+#include "Texts.h"
 
 namespace quarrow {
 

@@ -11,7 +11,7 @@
 #include <memory>
 #include <utility>
 
-#include "WiringTexts.h"
+#include "Texts.h"
 
 namespace quarrow {
 

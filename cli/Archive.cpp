@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "ArchiveLog.h"
-#include "CliTexts.h"
+#include "Texts.h"
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Folders.h"
@@ -22,7 +22,6 @@
 #include "Interruption.h"
 #include "PrintableText.h"
 #include "RomLoad.h"
-#include "Strings.h"
 
 namespace quarrow::cli {
 

@@ -21,7 +21,7 @@
 #include <cstdint>
 #include <ctime>
 
-#include "CliTexts.h"
+#include "Texts.h"
 #include "PrintableText.h"
 #ifdef _WIN32
 #include "WindowsErrorText.h"

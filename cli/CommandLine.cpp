@@ -2,10 +2,8 @@
 // The program's overview --help and the options every command shares, each declared once.
 #include "CommandLine.h"
 
-#include "CliTexts.h"
+#include "Texts.h"
 #include "Commands.h"
-#include "Strings.h"
-#include "TraceTexts.h"
 
 namespace quarrow::cli {
 

@@ -5,14 +5,13 @@
 #include <memory>
 #include <vector>
 
-#include "CliTexts.h"
+#include "Texts.h"
 #include "CommandLine.h"
 #include "IdentificationText.h"
 #include "Identify.h"
 #include "PlatformConsole.h"
 #include "PrintableText.h"
 #include "Programmer.h"
-#include "Strings.h"
 #include "WiringFile.h"
 
 namespace quarrow::cli {

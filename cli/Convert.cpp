@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "CliTexts.h"
+#include "Texts.h"
 #include "CommandLine.h"
 #include "Commands.h"
 #include "ConvertAdvice.h"

@@ -6,16 +6,14 @@
 #include <cstdlib>
 #include <utility>
 
-#include "CliTexts.h"
+#include "Texts.h"
 #include "ProgressBar.h"
 #include "PrintableText.h"
 #include "Programmer.h"
 #include "ReadOut.h"
-#include "Strings.h"
 #include "SystemD2xx.h"
 #include "VerboseBackend.h"
 #include "WiringFile.h"
-#include "WiringTexts.h"
 #include "sim/SimulatedProgrammer.h"
 
 namespace quarrow::cli {

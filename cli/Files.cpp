@@ -2,12 +2,10 @@
 // Opening and saving image files with one-line reports for the person at the terminal.
 #include <system_error>
 
-#include "CliTexts.h"
+#include "Texts.h"
 #include "Console.h"
 #include "PlatformConsole.h"
 #include "PrintableText.h"
-#include "Strings.h"
-#include "TraceTexts.h"
 #include "VcdWriter.h"
 
 namespace quarrow::cli {

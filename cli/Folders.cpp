@@ -13,7 +13,7 @@
 #include <windows.h>
 #endif
 
-#include "CliTexts.h"
+#include "Texts.h"
 #include "PrintableText.h"
 
 namespace quarrow::cli {

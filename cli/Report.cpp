@@ -6,10 +6,10 @@
 #include <cstdlib>
 
 #include "IdentificationText.h"
-#include "CliTexts.h"
+#include "KnownDumpsText.h"
+#include "Texts.h"
 #include "PrintableText.h"
 #include "RomLoad.h"
-#include "Strings.h"
 
 namespace quarrow::cli {
 
@@ -99,11 +99,11 @@ std::optional<KnownDumpTable> LoadKnownDumpsReporting(const std::string& optionP
                                                       Console& console) {
   const std::filesystem::path path =
       optionPath.empty() ? KnownDumpsPathFromEnvironment() : PathFromUtf8(optionPath);
-  std::string error;
+  TableProblem problem;
   std::optional<KnownDumpTable> table =
-      path.empty() ? BuiltInKnownDumps(error) : LoadKnownDumps(path, error);
-  // The error quotes the table's path and its bad field, both outside text.
-  if (!table) console.err << res::kCantReadKnownDumps << PrintableText(error) << '\n';
+      path.empty() ? BuiltInKnownDumps(problem) : LoadKnownDumps(path, problem);
+  // The sentence quotes the table's path and its bad field, both outside text.
+  if (!table) console.err << res::kCantReadKnownDumps << PrintableText(TableProblemText(problem)) << '\n';
   return table;
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "CliTexts.h"
+#include "Texts.h"
 #include "PrintableText.h"
 
 namespace quarrow::cli {

@@ -2,12 +2,11 @@
 // wiring: shows, stores and drops the wirings stored for programmers in the file the window shares.
 #include <memory>
 
-#include "CliTexts.h"
+#include "Texts.h"
 #include "CommandLine.h"
 #include "Commands.h"
 #include "PrintableText.h"
 #include "WiringFile.h"
-#include "WiringTexts.h"
 
 namespace quarrow::cli {
 

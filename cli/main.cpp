@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "CliTexts.h"
+#include "Texts.h"
 #include "CommandLine.h"
 #include "PlatformConsole.h"
 #include "Interruption.h"

@@ -13,7 +13,6 @@
 #include <system_error>
 #include <tuple>
 
-#include "PrintableText.h"
 
 namespace quarrow {
 
@@ -54,8 +53,6 @@ std::string LowerHexOrEmpty(std::string_view text, std::size_t digits) {
   return lower;
 }
 
-std::string Quoted(std::string_view field) { return QuotedExcerpt(field); }
-
 // A name MAME's ROM lists can hold between their double quotes: no quote, backslash or control
 // character, and not empty or blank.
 bool UsableRomName(std::string_view name) {
@@ -89,19 +86,101 @@ std::vector<KnownDump> KnownDumpTable::Find(ImageFileLayout layout,
   return found;
 }
 
+namespace {
+
+using Kind = TableProblem::Kind;
+
+// The header line's columns, by name.
+struct TableHeader {
+  std::map<std::string, std::size_t, std::less<>> column;
+  std::size_t columnCount = 0;
+};
+
+// Kind and value of a problem found on a line; the caller adds where.
+std::optional<TableProblem> Problem(Kind kind, std::string_view value = {}) {
+  TableProblem problem;
+  problem.kind = kind;
+  problem.value = value;
+  return problem;
+}
+
+std::optional<TableProblem> ReadHeader(std::string_view line, TableHeader& header) {
+  if (line.empty()) return Problem(Kind::EmptyHeader);
+  const std::vector<std::string_view> names = SplitTabs(line);
+  header.columnCount = names.size();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    // Two columns of one name would leave it to chance which of them a row's value comes from.
+    if (!header.column.emplace(std::string(names[i]), i).second) return Problem(Kind::ColumnTwice, names[i]);
+  }
+  for (const char* name : kRequiredColumns) {
+    if (!header.column.contains(name)) return Problem(Kind::ColumnMissing, name);
+  }
+  return std::nullopt;
+}
+
+// The hashes and layout of a row, which say where its file is found.
+std::optional<TableProblem> ReadDumpFields(std::string_view crc, std::string_view sha1, std::string_view layout,
+                                           KnownDump& row) {
+  if (crc.empty() != sha1.empty()) return Problem(Kind::HashesHalfGiven);
+  if (!crc.empty()) {
+    row.hashes.crc32 = LowerHexOrEmpty(crc, 8);
+    if (row.hashes.crc32.empty()) return Problem(Kind::BadCrc32, crc);
+    row.hashes.sha1 = LowerHexOrEmpty(sha1, 40);
+    if (row.hashes.sha1.empty()) return Problem(Kind::BadSha1, sha1);
+  }
+  if (layout == "mame") {
+    row.layout = ImageFileLayout::Mame;
+  } else if (layout == "raw") {
+    row.layout = ImageFileLayout::Nss;
+  } else {
+    return Problem(Kind::BadLayout, layout);
+  }
+  return std::nullopt;
+}
+
+std::optional<TableProblem> ReadRow(std::string_view line, const TableHeader& header, KnownDump& row) {
+  const std::vector<std::string_view> fields = SplitTabs(line);
+  if (fields.size() != header.columnCount) {
+    std::optional<TableProblem> problem = Problem(Kind::FieldCount);
+    problem->count = fields.size();
+    problem->expected = header.columnCount;
+    return problem;
+  }
+  auto field = [&](const char* name) -> std::string_view {
+    const auto it = header.column.find(name);
+    return it == header.column.end() ? std::string_view{} : fields[it->second];
+  };
+  row.set = field("set");
+  if (row.set.empty()) return Problem(Kind::EmptySet);
+  row.driver = field("driver");
+  row.parent = field("parent");
+  row.title = field("title");
+  row.year = field("year");
+  row.manufacturer = field("manufacturer");
+  row.romName = field("rom_name");
+  if (header.column.contains("rom_name") && !UsableRomName(row.romName)) {
+    return Problem(Kind::UnusableRomName, row.romName);
+  }
+  row.flags = field("flags");
+  return ReadDumpFields(field("crc32"), field("sha1"), field("layout"), row);
+}
+
+}  // namespace
+
 std::optional<KnownDumpTable> ParseKnownDumps(std::string_view text, const std::string& source,
-                                              std::string& error) {
+                                              TableProblem& problem) {
   std::size_t lineNumber = 0;
-  auto fail = [&](const std::string& what) -> std::optional<KnownDumpTable> {
-    error = source + ":" + std::to_string(lineNumber) + ": " + what;
+  auto fail = [&](std::optional<TableProblem> found) -> std::optional<KnownDumpTable> {
+    problem = std::move(*found);
+    problem.source = source;
+    problem.line = lineNumber;
     return std::nullopt;
   };
 
   // Spreadsheets like to start UTF-8 text with a byte-order mark.
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
 
-  std::map<std::string, std::size_t, std::less<>> column;
-  std::size_t columnCount = 0;
+  TableHeader header;
   std::vector<KnownDump> rows;
   while (!text.empty() || lineNumber == 0) {
     const std::size_t newline = text.find('\n');
@@ -111,124 +190,51 @@ std::optional<KnownDumpTable> ParseKnownDumps(std::string_view text, const std::
     ++lineNumber;
 
     if (lineNumber == 1) {
-      if (line.empty()) {
-        return fail(
-            "the first line must be the header naming the columns (set, title, crc32, sha1, "
-            "layout, ...), but it is empty");
-      }
-      const std::vector<std::string_view> names = SplitTabs(line);
-      columnCount = names.size();
-      for (std::size_t i = 0; i < names.size(); ++i) {
-        // Two columns of one name would leave it to chance which of them a row's value comes from.
-        if (!column.emplace(std::string(names[i]), i).second) {
-          return fail("the header line names column " + Quoted(names[i]) + " twice");
-        }
-      }
-      for (const char* name : kRequiredColumns) {
-        if (!column.contains(name)) {
-          return fail("the header line has no column '" + std::string(name) +
-                      "' - is this a tab-separated table of known RP5H01 dumps?");
-        }
-      }
+      if (std::optional<TableProblem> found = ReadHeader(line, header)) return fail(std::move(found));
       continue;
     }
     if (line.empty()) continue;
-
-    const std::vector<std::string_view> fields = SplitTabs(line);
-    if (fields.size() != columnCount) {
-      return fail(std::to_string(fields.size()) + " fields where the header names " +
-                  std::to_string(columnCount) + " (fields are separated by tabs)");
-    }
-    auto field = [&](const char* name) -> std::string_view {
-      const auto it = column.find(name);
-      return it == column.end() ? std::string_view{} : fields[it->second];
-    };
-
     KnownDump row;
-    row.set = field("set");
-    if (row.set.empty()) return fail("the set name is empty");
-    row.driver = field("driver");
-    row.parent = field("parent");
-    row.title = field("title");
-    row.year = field("year");
-    row.manufacturer = field("manufacturer");
-    row.romName = field("rom_name");
-    if (column.contains("rom_name") && !UsableRomName(row.romName)) {
-      return fail("rom_name " + Quoted(row.romName) +
-                  " is no name MAME's ROM lists can hold (empty, blank, or with a quote, backslash "
-                  "or control character)");
-    }
-    row.flags = field("flags");
-
-    const std::string_view crc = field("crc32");
-    const std::string_view sha1 = field("sha1");
-    if (crc.empty() != sha1.empty()) {
-      return fail("crc32 and sha1 must both be given, or both be empty for a set without a dump");
-    }
-    if (!crc.empty()) {
-      row.hashes.crc32 = LowerHexOrEmpty(crc, 8);
-      if (row.hashes.crc32.empty()) {
-        return fail("crc32 " + Quoted(crc) + " is not 8 hexadecimal digits");
-      }
-      row.hashes.sha1 = LowerHexOrEmpty(sha1, 40);
-      if (row.hashes.sha1.empty()) {
-        return fail("sha1 " + Quoted(sha1) + " is not 40 hexadecimal digits");
-      }
-    }
-
-    const std::string_view layout = field("layout");
-    if (layout == "mame") {
-      row.layout = ImageFileLayout::Mame;
-    } else if (layout == "raw") {
-      row.layout = ImageFileLayout::Nss;
-    } else {
-      return fail("layout " + Quoted(layout) + " is neither mame nor raw");
-    }
+    if (std::optional<TableProblem> found = ReadRow(line, header, row)) return fail(std::move(found));
     rows.push_back(std::move(row));
   }
 
   if (std::none_of(rows.begin(), rows.end(), [](const KnownDump& row) { return row.HasDump(); })) {
     // The header says what the rows should hold; the missing rows have no line of their own.
     lineNumber = 1;
-    return fail("the table lists no dumps (no row has a crc32 and sha1)");
+    return fail(Problem(Kind::NoDumps));
   }
   return KnownDumpTable(std::move(rows));
 }
 
-std::optional<KnownDumpTable> LoadKnownDumps(const std::filesystem::path& path,
-                                             std::string& error) {
+std::optional<KnownDumpTable> LoadKnownDumps(const std::filesystem::path& path, TableProblem& problem) {
   // In UTF-8 whatever the system's code page: a name outside it would not survive string().
   const std::u8string spelled = path.u8string();
   const std::string name(spelled.begin(), spelled.end());
+  problem = TableProblem{};
+  problem.source = name;
+  auto fail = [&](Kind kind, std::string reason = {}) -> std::optional<KnownDumpTable> {
+    problem.kind = kind;
+    problem.reason = std::move(reason);
+    return std::nullopt;
+  };
   std::error_code status;
   const std::filesystem::file_status kind = std::filesystem::status(path, status);
-  if (status) {
-    error = name + ": " + status.message();
-    return std::nullopt;
-  }
+  if (status) return fail(Kind::CantReadStatus, status.message());
   // A FIFO or device would block the read or never end.
-  if (!std::filesystem::is_regular_file(kind)) {
-    error = name + ": not a regular file";
-    return std::nullopt;
-  }
+  if (!std::filesystem::is_regular_file(kind)) return fail(Kind::NotARegularFile);
   const std::uintmax_t size = std::filesystem::file_size(path, status);
   if (!status && size > kMaxTableBytes) {
-    error = name + ": " + std::to_string(size) + " bytes, far too large for a table of known dumps";
-    return std::nullopt;
+    problem.count = size;
+    return fail(Kind::TooLarge);
   }
 
   errno = 0;
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = name + ": " + (errno != 0 ? std::generic_category().message(errno) : "can't be opened");
-    return std::nullopt;
-  }
+  if (!in) return fail(Kind::CantOpen, errno != 0 ? std::generic_category().message(errno) : std::string());
   std::string text(std::istreambuf_iterator<char>(in), {});
-  if (in.bad()) {
-    error = name + ": can't be read";
-    return std::nullopt;
-  }
-  return ParseKnownDumps(text, name, error);
+  if (in.bad()) return fail(Kind::CantRead);
+  return ParseKnownDumps(text, name, problem);
 }
 
 std::filesystem::path KnownDumpsPathFromEnvironment() {
@@ -243,10 +249,12 @@ std::filesystem::path KnownDumpsPathFromEnvironment() {
   return value != nullptr ? std::filesystem::path(value) : std::filesystem::path();
 }
 
-std::optional<KnownDumpTable> BuiltInKnownDumps(std::string& error) {
+std::optional<KnownDumpTable> BuiltInKnownDumps(TableProblem& problem) {
   const std::string_view text(reinterpret_cast<const char*>(generated::kKnownDumpsTsv),
                               generated::kKnownDumpsTsvSize);
-  return ParseKnownDumps(text, "known-rp5h01.tsv (built in)", error);
+  std::optional<KnownDumpTable> table = ParseKnownDumps(text, "known-rp5h01.tsv", problem);
+  problem.builtIn = !table;
+  return table;
 }
 
 }  // namespace quarrow

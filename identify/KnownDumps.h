@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -51,19 +52,51 @@ class KnownDumpTable {
   std::size_t dumpCount_ = 0;
 };
 
-// Parses the text of a table. On failure returns nothing and `error` reads
-// "SOURCE:LINE: what is wrong there".
-std::optional<KnownDumpTable> ParseKnownDumps(std::string_view text, const std::string& source,
-                                              std::string& error);
+// What keeps a table from being used, as a value: the edge says it in words (KnownDumpsText.h).
+struct TableProblem {
+  enum class Kind {
+    // The file itself; `reason` holds the system's words where it gave any.
+    CantReadStatus,
+    NotARegularFile,
+    TooLarge,  // `count` bytes
+    CantOpen,
+    CantRead,
+    // The text, at `line` (1 is the header).
+    EmptyHeader,
+    ColumnTwice,       // `value` names the column
+    ColumnMissing,     // `value` names the required column
+    FieldCount,        // `count` fields where the header names `expected`
+    EmptySet,
+    UnusableRomName,   // `value` is the field as found
+    HashesHalfGiven,
+    BadCrc32,          // `value` is the field as found
+    BadSha1,           // `value` is the field as found
+    BadLayout,         // `value` is the field as found
+    NoDumps,
+  };
+  Kind kind = Kind::NoDumps;
+  std::string source;    // the file as given, in UTF-8, or the built-in table's file name
+  bool builtIn = false;  // the table built into the program
+  std::size_t line = 0;  // 0 for a problem of the file itself
+  std::string value;     // outside text: the edge quotes it
+  std::uintmax_t count = 0;
+  std::size_t expected = 0;
+  std::string reason;
+};
 
-// Reads and parses a table file; the errors name the file as given, in UTF-8.
-std::optional<KnownDumpTable> LoadKnownDumps(const std::filesystem::path& path, std::string& error);
+// Parses the text of a table. On failure returns nothing and `problem` says what is wrong on which
+// line of `source`.
+std::optional<KnownDumpTable> ParseKnownDumps(std::string_view text, const std::string& source,
+                                              TableProblem& problem);
+
+// Reads and parses a table file; the problems name the file as given, in UTF-8.
+std::optional<KnownDumpTable> LoadKnownDumps(const std::filesystem::path& path, TableProblem& problem);
 
 // The file named by QUARROW_KNOWN_DUMPS, or empty when it is unset or empty. Read as the system
 // spells names (UTF-16 on Windows), so that any file name gets through.
 std::filesystem::path KnownDumpsPathFromEnvironment();
 
 // The table built into the program from res/known-rp5h01.tsv.
-std::optional<KnownDumpTable> BuiltInKnownDumps(std::string& error);
+std::optional<KnownDumpTable> BuiltInKnownDumps(TableProblem& problem);
 
 }  // namespace quarrow

@@ -30,7 +30,7 @@
 #include "QuarrowApp.h"
 #include "QuarrowDlg.h"
 #include "Resources.h"
-#include "Strings.h"
+#include "Texts.h"
 #include "StatusPane.h"
 #include "sim/SimulatedProgrammer.h"
 

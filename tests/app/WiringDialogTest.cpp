@@ -30,11 +30,9 @@
 #include "QuarrowDlg.h"
 #include "Resources.h"
 #include "SimulatedWindowState.h"
-#include "Strings.h"
-#include "TraceTexts.h"
+#include "Texts.h"
 #include "WiringDialog.h"
 #include "WiringFile.h"
-#include "WiringTexts.h"
 
 namespace quarrow {
 namespace {

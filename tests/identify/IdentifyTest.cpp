@@ -9,6 +9,7 @@
 #include "ConvertAdvice.h"
 #include "Diagnosis.h"
 #include "IdentificationText.h"
+#include "KnownDumpsText.h"
 #include "Identify.h"
 #include "ReadStability.h"
 
@@ -47,9 +48,9 @@ class IdentifyTest : public ::testing::Test {
         HashesOf(sharedDump, ImageFileLayout::Mame) +
         "\tmame\n"
         "nss_none\tNo Dump\t1993\tNintendo\t\t\traw\n";
-    std::string error;
-    std::optional<KnownDumpTable> parsed = ParseKnownDumps(text, "made.tsv", error);
-    EXPECT_TRUE(parsed) << error;
+    TableProblem problem;
+    std::optional<KnownDumpTable> parsed = ParseKnownDumps(text, "made.tsv", problem);
+    EXPECT_TRUE(parsed) << TableProblemText(problem);
     if (parsed) table = std::move(*parsed);
   }
 

@@ -11,9 +11,32 @@
 #include <string>
 
 #include "KnownDumps.h"
+#include "KnownDumpsText.h"
 
 namespace quarrow {
 namespace {
+
+// The table's problems as the programs say them.
+std::optional<KnownDumpTable> ParseKnownDumps(std::string_view text, const std::string& source, std::string& error) {
+  TableProblem problem;
+  std::optional<KnownDumpTable> table = quarrow::ParseKnownDumps(text, source, problem);
+  if (!table) error = TableProblemText(problem);
+  return table;
+}
+
+std::optional<KnownDumpTable> LoadKnownDumps(const std::filesystem::path& path, std::string& error) {
+  TableProblem problem;
+  std::optional<KnownDumpTable> table = quarrow::LoadKnownDumps(path, problem);
+  if (!table) error = TableProblemText(problem);
+  return table;
+}
+
+std::optional<KnownDumpTable> BuiltInKnownDumps(std::string& error) {
+  TableProblem problem;
+  std::optional<KnownDumpTable> table = quarrow::BuiltInKnownDumps(problem);
+  if (!table) error = TableProblemText(problem);
+  return table;
+}
 
 constexpr const char* kHeader = "set\ttitle\tyear\tmanufacturer\tcrc32\tsha1\tlayout\n";
 constexpr const char* kGoodRow =
@@ -70,6 +93,18 @@ TEST(KnownDumpsParse, MalformedTablesFailNamingTheSourceAndLine) {
     EXPECT_FALSE(ParseKnownDumps(c.text, "t.tsv", error)) << c.text;
     EXPECT_EQ(error.rfind(c.errorStart, 0), 0u) << error;
   }
+}
+
+// The core finds a problem as a value, the same for every language it is said in.
+TEST(KnownDumpsParse, AProblemIsAKindWithItsLineAndValue) {
+  TableProblem problem;
+  EXPECT_FALSE(quarrow::ParseKnownDumps(
+      std::string(kHeader) + kGoodRow + "pc_x\tX\t1985\tN\tbd82d775\te15c369d638156eeb0cd141aeeec877c62810b64\tMAME\n",
+      "t.tsv", problem));
+  EXPECT_EQ(problem.kind, TableProblem::Kind::BadLayout);
+  EXPECT_EQ(problem.line, 3u);
+  EXPECT_EQ(problem.value, "MAME");
+  EXPECT_EQ(problem.source, "t.tsv");
 }
 
 TEST(KnownDumpsFind, ASetListedTwiceIsFoundOnce) {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "WiringTexts.h"
+#include "Texts.h"
 
 namespace quarrow {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The wiring self-test's findings as sentences, from the texts in res/WiringTexts.h: shared by
+// The wiring self-test's findings as sentences, from the texts in res/Texts.h: shared by
 // quarrow-cli's selftest and the window's "Check wiring...".
 #pragma once
 

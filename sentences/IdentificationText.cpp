@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Sentences from the texts in res/Strings.h.
+// Sentences from the texts in res/Texts.h.
 #include "IdentificationText.h"
 
-#include "Strings.h"
+#include "Texts.h"
 
 namespace quarrow {
 
@@ -25,11 +25,11 @@ struct NearMissWords {
 
 NearMissWords WordsFor(NearMiss kind) {
   switch (kind) {
-    case NearMiss::Inverted: return {res::kNearMissInverted, res::kRereadInverted};
-    case NearMiss::Mirrored: return {res::kNearMissMirrored, res::kRereadMirrored};
+    case NearMiss::Inverted: return {res::kNearMissInverted, res::kAdviceInverted};
+    case NearMiss::Mirrored: return {res::kNearMissMirrored, res::kAdviceMirrored};
     case NearMiss::InvertedMirrored:
-      return {res::kNearMissInvertedMirrored, res::kRereadInvertedMirrored};
-    case NearMiss::HalvesSwapped: return {res::kNearMissHalvesSwapped, res::kRereadHalvesSwapped};
+      return {res::kNearMissInvertedMirrored, res::kAdviceInvertedMirrored};
+    case NearMiss::HalvesSwapped: return {res::kNearMissHalvesSwapped, res::kAdviceHalvesSwapped};
     case NearMiss::None: break;
   }
   return {"", ""};
