@@ -48,6 +48,22 @@ CWiringDialog::CWiringDialog(const std::string& serial, std::optional<FtdiChip> 
   setObjectName(Text(res::kWiringDialogName));
   setWindowTitle(Text(res::kWiringTitle));
   auto* layout = new QVBoxLayout(this);
+  AddPinControls(layout, serial);
+  QPushButton* defaultButton = AddCheckControls(layout);
+  QDialogButtonBox* buttons = AddDialogButtons(layout);
+
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  connect(defaultButton, &QPushButton::clicked, this, &CWiringDialog::OnDefault);
+  connect(m_checkButton, &QPushButton::clicked, this, &CWiringDialog::OnCheck);
+  for (QComboBox* list : {m_clock, m_reset, m_data}) {
+    connect(list, &QComboBox::currentIndexChanged, this, &CWiringDialog::Revalidate);
+  }
+  Show(current);
+  m_clock->setFocus();
+}
+
+void CWiringDialog::AddPinControls(QVBoxLayout* layout, const std::string& serial) {
   // The serial comes from the device: plain text, never markup, spelled as the list and the wiring
   // file spell it.
   auto* heading = new QLabel(Text(res::kWiringFor) + (serial.empty() ? Text(res::kWiringNoProgrammer)
@@ -57,9 +73,9 @@ CWiringDialog::CWiringDialog(const std::string& serial, std::optional<FtdiChip> 
   layout->addWidget(heading);
 
   auto* form = new QFormLayout;
-  m_clock = PinList(this, res::kWiringClockName, res::kWiringClockDescription, chip);
-  m_reset = PinList(this, res::kWiringResetName, res::kWiringResetDescription, chip);
-  m_data = PinList(this, res::kWiringDataName, res::kWiringDataDescription, chip);
+  m_clock = PinList(this, res::kWiringClockName, res::kWiringClockDescription, m_chip);
+  m_reset = PinList(this, res::kWiringResetName, res::kWiringResetDescription, m_chip);
+  m_data = PinList(this, res::kWiringDataName, res::kWiringDataDescription, m_chip);
   // addRow with a text makes each label the buddy of its list, so Alt+C, Alt+R and Alt+D reach them.
   form->addRow(Text(res::kWiringClockLabel), m_clock);
   form->addRow(Text(res::kWiringResetLabel), m_reset);
@@ -78,7 +94,9 @@ CWiringDialog::CWiringDialog(const std::string& serial, std::optional<FtdiChip> 
   m_note->setWordWrap(true);
   m_note->hide();
   layout->addWidget(m_note);
+}
 
+QPushButton* CWiringDialog::AddCheckControls(QVBoxLayout* layout) {
   auto* defaultButton = new QPushButton(Text(res::kWiringDefault), this);
   defaultButton->setObjectName(Text(res::kWiringDefaultName));
   defaultButton->setAutoDefault(false);
@@ -110,22 +128,16 @@ CWiringDialog::CWiringDialog(const std::string& serial, std::optional<FtdiChip> 
   layout->addWidget(m_report);
   m_trace = new CPinTraceView(this);
   layout->addWidget(m_trace);
+  return defaultButton;
+}
 
+QDialogButtonBox* CWiringDialog::AddDialogButtons(QVBoxLayout* layout) {
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   m_ok = buttons->button(QDialogButtonBox::Ok);
   m_ok->setAccessibleDescription(Text(m_check ? res::kWiringOkConnectedDescription : res::kWiringOkDescription));
   buttons->button(QDialogButtonBox::Cancel)->setAccessibleDescription(Text(res::kWiringCancelDescription));
   layout->addWidget(buttons);
-
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  connect(defaultButton, &QPushButton::clicked, this, &CWiringDialog::OnDefault);
-  connect(m_checkButton, &QPushButton::clicked, this, &CWiringDialog::OnCheck);
-  for (QComboBox* list : {m_clock, m_reset, m_data}) {
-    connect(list, &QComboBox::currentIndexChanged, this, &CWiringDialog::Revalidate);
-  }
-  Show(current);
-  m_clock->setFocus();
+  return buttons;
 }
 
 PinAssignment CWiringDialog::Chosen() const {

@@ -17,9 +17,11 @@
 
 class QCheckBox;
 class QComboBox;
+class QDialogButtonBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QVBoxLayout;
 
 namespace quarrow {
 
@@ -51,6 +53,12 @@ class CWiringDialog : public QDialog {
   void OnCheck();
 
  private:
+  // The dialog's parts, top to bottom, in the order of their tab stops.
+  void AddPinControls(QVBoxLayout* layout, const std::string& serial);
+  // The Default and Check wiring buttons, the hint and the check's report and trace; returns the
+  // Default button.
+  QPushButton* AddCheckControls(QVBoxLayout* layout);
+  QDialogButtonBox* AddDialogButtons(QVBoxLayout* layout);
   void Revalidate();
 
   PinAssignment m_defaults;

@@ -44,6 +44,43 @@ ExitStatus UsageError(const CLI::App& program, const std::string& reason) {
   return kExitUsage;
 }
 
+// A parse that failed: help and version end with status 0, a mistyped command or option is a
+// usage error.
+ExitStatus ParseFailed(const CLI::App& program, const CLI::ParseError& e) {
+  // A word where the command belongs is most likely a mistyped command; say so rather than that
+  // one is missing.
+  const std::vector<std::string> unused = program.remaining();
+  if (program.get_subcommands().empty() && !unused.empty() && unused.front().rfind('-', 0) != 0 &&
+      e.get_exit_code() != 0) {
+    std::cerr << kProgramName << ": " << PrintableText(QuotedExcerpt(unused.front()))
+              << kNotACommand << SeeHelp(program) << '\n';
+    return kExitUsage;
+  }
+  return program.exit(e) == 0 ? kExitSuccess : kExitUsage;
+}
+
+// The parsed command, run with the table of known dumps when it identifies.
+ExitStatus RunCommand(const Command& command, const CommonOptions& common) {
+  Console console{std::cout, std::cerr, StandardErrorIsConsole() && !common.quiet, common.quiet};
+  // Read before any chip is: a bad table should not cost a read.
+  std::optional<KnownDumpTable> knownDumps;
+  if (command.identifies) {
+    knownDumps = LoadKnownDumpsReporting(common.knownDumpsFile, console);
+    if (!knownDumps) return kExitFailure;
+  }
+  const KnownDumpTable noTable;
+  ExitStatus status = command.run({common.device, knownDumps ? *knownDumps : noTable, console});
+  // A read stopped by a signal ends as the signal would have ended it, whatever the command made of
+  // the stop.
+  if (InterruptedExitStatus() != kExitSuccess) status = InterruptedExitStatus();
+  // A result that never reached its reader (a full disk, a closed pipe) is not a success.
+  if (!std::cout.flush() && status != kExitFailure) {
+    std::cerr << kCantWriteOutput << '\n';
+    status = kExitFailure;
+  }
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,17 +116,7 @@ int main(int argc, char** argv) {
   try {
     program.parse(args.argc(), args.argv());
   } catch (const CLI::ParseError& e) {
-    // A word where the command belongs is most likely a mistyped command; say so rather than that
-    // one is missing.
-    const std::vector<std::string> unused = program.remaining();
-    if (program.get_subcommands().empty() && !unused.empty() && unused.front().rfind('-', 0) != 0 &&
-        e.get_exit_code() != 0) {
-      std::cerr << kProgramName << ": " << PrintableText(QuotedExcerpt(unused.front()))
-                << kNotACommand << SeeHelp(program) << '\n';
-      return kExitUsage;
-    }
-    // Help and version end here with status 0; everything else is a usage error.
-    return program.exit(e) == 0 ? kExitSuccess : kExitUsage;
+    return ParseFailed(program, e);
   }
   const Command* command = nullptr;
   for (const Command& declared : commands) {
@@ -109,23 +136,5 @@ int main(int argc, char** argv) {
     }
   }
   InstallSignalHandlers();
-
-  Console console{std::cout, std::cerr, StandardErrorIsConsole() && !common.quiet, common.quiet};
-  // Read before any chip is: a bad table should not cost a read.
-  std::optional<KnownDumpTable> knownDumps;
-  if (command->identifies) {
-    knownDumps = LoadKnownDumpsReporting(common.knownDumpsFile, console);
-    if (!knownDumps) return kExitFailure;
-  }
-  const KnownDumpTable noTable;
-  ExitStatus status = command->run({common.device, knownDumps ? *knownDumps : noTable, console});
-  // A read stopped by a signal ends as the signal would have ended it, whatever the command made of
-  // the stop.
-  if (InterruptedExitStatus() != kExitSuccess) status = InterruptedExitStatus();
-  // A result that never reached its reader (a full disk, a closed pipe) is not a success.
-  if (!std::cout.flush() && status != kExitFailure) {
-    std::cerr << kCantWriteOutput << '\n';
-    status = kExitFailure;
-  }
-  return status;
+  return RunCommand(*command, common);
 }
