@@ -41,6 +41,7 @@
 #include "Texts.h"
 #include "WiringDialog.h"
 #include "WiringFile.h"
+#include "WiringText.h"
 
 // Outside any namespace, as Qt's resource initialiser must be.
 static void InitQuarrowResources() { Q_INIT_RESOURCE(quarrow); }
@@ -391,7 +392,8 @@ bool CQuarrowDlg::ConnectTo(const DeviceEntry& entry) {
   const ConnectResult result = ConnectProgrammer(m_ctx.d2xx, entry, m_ctx.ftHandle, pins);
   if (!result.ok) {
     // A different programmer that will not open leaves the earlier connection as it was.
-    ShowError(WithReason(Text(res::kCantOpenDevice), result.error));
+    ShowError(WithReason(Text(res::kCantOpenDevice),
+                         result.pinsMissing ? PinsOnChipText(*result.pinsMissing) : result.error));
     return false;
   }
   // The programmer used until now is handed back to other programs.
