@@ -48,17 +48,6 @@ bool UsableAsFileName(const std::string& set) {
   return !IsWindowsDeviceName(set);
 }
 
-// What to do about a chip that reads as a near miss.
-const char* NearMissAdvice(NearMiss kind) {
-  switch (kind) {
-    case NearMiss::Inverted: return kAdviceInverted;
-    case NearMiss::Mirrored: return kAdviceMirrored;
-    case NearMiss::InvertedMirrored: return kAdviceInvertedMirrored;
-    case NearMiss::HalvesSwapped: return kAdviceHalvesSwapped;
-    case NearMiss::None: break;
-  }
-  return "";
-}
 
 struct ChipOutcome {
   ArchiveLogEntry log;
@@ -230,7 +219,7 @@ void Archive::Examine(const std::vector<PromImage>& reads, ChipOutcome& outcome)
     outcome.log.set = identification.sets.front().set;
     outcome.log.result = kResultNearMiss + std::string(NearMissName(identification.nearMiss));
     outcome.text = kNearMissOf + PrintableText(outcome.log.set) + ": " +
-                   NearMissAdvice(identification.nearMiss);
+                   NearMissRereadAdvice(identification.nearMiss);
     outcome.suspect = true;
     return;
   } else {

@@ -61,6 +61,18 @@ inline constexpr const char* kNearMissInvertedMirrored = QUARROW_TEXT("Quarrow",
 inline constexpr const char* kNearMissHalvesSwapped = QUARROW_TEXT("Quarrow",
     " only with bits 64-127 and bits 0-63 swapped - the read probably started half-way, after a "
     "missed reset");
+// What to do about a chip that reads as a near miss, by its cause.
+inline constexpr const char* kAdviceInverted = QUARROW_TEXT("CommandLine",
+    "the data line reads inverted; give --invert-data if the board inverts it, leave it out if "
+    "not, and read the chip again");
+inline constexpr const char* kAdviceMirrored = QUARROW_TEXT("CommandLine",
+    "each byte's bits came in reverse order; check the table's layout column and the wiring "
+    "(selftest), and read the chip again");
+inline constexpr const char* kAdviceInvertedMirrored = QUARROW_TEXT("CommandLine",
+    "the bits came inverted and in reverse order; check the table's layout column, --invert-data "
+    "and the wiring (selftest), and read the chip again");
+inline constexpr const char* kAdviceHalvesSwapped = QUARROW_TEXT("CommandLine",
+    "the read started half-way; check the reset line (selftest), reseat the chip and read it again");
 // After the sets of a file whose bytes are the dump as MAME keeps it in the other layout than the
 // file was opened in: " - the file is in the " LAYOUT kKnownDumpOtherLayoutEnd.
 inline constexpr const char* kKnownDumpOtherLayout = QUARROW_TEXT("Quarrow", " - the file is in the ");
@@ -512,19 +524,8 @@ inline constexpr int kSuspectReadsBeforeWiringHint = 3;
 inline constexpr const char* kCheckWiringHint = QUARROW_TEXT("CommandLine",
     " reads in a row looked broken or were near misses - check the programmer's wiring: type "
     "selftest and press Enter to test it");
-// "Not archived - near miss of SET: ADVICE"
+// "Not archived - near miss of SET: ADVICE", the advice identification gives for its cause
 inline constexpr const char* kNearMissOf = QUARROW_TEXT("CommandLine", "near miss of ");
-inline constexpr const char* kAdviceInverted = QUARROW_TEXT("CommandLine",
-    "the data line reads inverted; give --invert-data if the board inverts it, leave it out if "
-    "not, and read the chip again");
-inline constexpr const char* kAdviceMirrored = QUARROW_TEXT("CommandLine",
-    "each byte's bits came in reverse order; check the table's layout column and the wiring "
-    "(selftest), and read the chip again");
-inline constexpr const char* kAdviceInvertedMirrored = QUARROW_TEXT("CommandLine",
-    "the bits came inverted and in reverse order; check the table's layout column, --invert-data "
-    "and the wiring (selftest), and read the chip again");
-inline constexpr const char* kAdviceHalvesSwapped = QUARROW_TEXT("CommandLine",
-    "the read started half-way; check the reset line (selftest), reseat the chip and read it again");
 // The result column: "near miss: inverted"
 inline constexpr const char* kResultNearMiss = QUARROW_TEXT("CommandLine", "near miss: ");
 // The end of each command's --help.

@@ -17,18 +17,29 @@ std::string SetList(const std::vector<KnownDump>& sets) {
   return text;
 }
 
-const char* NearMissCause(NearMiss kind) {
+// A near miss's cause, said after the set it matches, and what to do about a chip that reads so.
+struct NearMissWords {
+  const char* cause;
+  const char* reread;
+};
+
+NearMissWords WordsFor(NearMiss kind) {
   switch (kind) {
-    case NearMiss::Inverted: return res::kNearMissInverted;
-    case NearMiss::Mirrored: return res::kNearMissMirrored;
-    case NearMiss::InvertedMirrored: return res::kNearMissInvertedMirrored;
-    case NearMiss::HalvesSwapped: return res::kNearMissHalvesSwapped;
+    case NearMiss::Inverted: return {res::kNearMissInverted, res::kAdviceInverted};
+    case NearMiss::Mirrored: return {res::kNearMissMirrored, res::kAdviceMirrored};
+    case NearMiss::InvertedMirrored:
+      return {res::kNearMissInvertedMirrored, res::kAdviceInvertedMirrored};
+    case NearMiss::HalvesSwapped: return {res::kNearMissHalvesSwapped, res::kAdviceHalvesSwapped};
     case NearMiss::None: break;
   }
-  return "";
+  return {"", ""};
 }
 
+const char* NearMissCause(NearMiss kind) { return WordsFor(kind).cause; }
+
 }  // namespace
+
+const char* NearMissRereadAdvice(NearMiss kind) { return WordsFor(kind).reread; }
 
 std::string SetDescription(const KnownDump& set) {
   std::string text = set.set + ", " + set.title;

@@ -19,6 +19,9 @@ std::string IdentificationSentence(const Identification& identification,
 // or "unknown dump".
 std::string IdentificationShort(const Identification& identification);
 
+// What to do about a chip whose read is a near miss of `kind`: the likely fault and a read again.
+const char* NearMissRereadAdvice(NearMiss kind);
+
 std::string DiagnosisSentence(Diagnosis diagnosis);
 // Reads that differ, counted: "Reads of the chip differ: 2 of 5 reads differ from the first - ..."
 std::string ReadsDifferSentence(int differingReads, int reads);
