@@ -38,6 +38,7 @@
 #include "Texts.h"
 #include "WiringDialog.h"
 #include "WiringFile.h"
+#include "WiringText.h"
 
 // Outside any namespace, as Qt's resource initialiser must be.
 static void InitQuarrowResources() { Q_INIT_RESOURCE(quarrow); }
@@ -385,7 +386,8 @@ bool CQuarrowDlg::ConnectTo(const DeviceEntry& entry) {
   const ConnectResult result = connection.Connect(entry, pins);
   if (!result.ok) {
     if (again) EnableControls(false);
-    ShowError(WithReason(Text(res::kCantOpenDevice), result.error));
+    ShowError(WithReason(Text(res::kCantOpenDevice),
+                         result.pinsMissing ? PinsOnChipText(*result.pinsMissing) : result.error));
     return false;
   }
   EnableControls(true);
@@ -404,16 +406,18 @@ void CQuarrowDlg::OnFileWiring() {
   }
   const std::optional<FtdiChip> chip = entry ? entry->chip : std::nullopt;
   // The check needs this very programmer connected; the connection sets the pins up for the
-  // assignment being tried and then back for the one in use, and refuses pins the chip lacks
+  // assignment being tried and then back for the one in use. Pins the chip lacks are refused
   // before any is driven, as Connect refuses them.
   WiringCheck check;
   const Connection& connection = m_ctx.connection;
   if (connection.Connected() && entry && SameProgrammer(connection.Programmer(), *entry)) {
     check = [this](const PinAssignment& pins, PinTrace& trace) {
-      PinTrace tried = PinTraceFor(pins);
-      WiringSelfTestResult result = m_ctx.connection.SelfTest(pins, &tried, m_ctx.wait);
-      if (result.refused.empty()) trace = std::move(tried);
-      return result;
+      const DeviceEntry& programmer = m_ctx.connection.Programmer();
+      WiringSelfTestResult result;
+      result.refused = programmer.chip ? MissingPinsText(*programmer.chip, pins, programmer.port) : std::string();
+      if (!result.refused.empty()) return result;
+      trace = PinTraceFor(pins);
+      return m_ctx.connection.SelfTest(pins, &trace, m_ctx.wait);
     };
   }
   const PinAssignment defaults = m_wiring.DefaultFor(serial, stored);

@@ -16,6 +16,7 @@
 #include "Programmer.h"
 #include "SelfTestText.h"
 #include "WiringFile.h"
+#include "WiringText.h"
 #include "Texts.h"
 
 namespace quarrow {

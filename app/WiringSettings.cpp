@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "Texts.h"
+#include "WiringText.h"
 
 namespace quarrow {
 
@@ -57,9 +58,9 @@ std::optional<PinAssignment> LegacyWiring(const QSettings& settings, const QStri
 WiringSettings::WiringSettings(std::filesystem::path file, QString legacyFile)
     : file_(std::move(file)), legacyFile_(std::move(legacyFile)) {
   if (file_.empty()) {
-    std::string problem;
+    WiringFileProblem problem;
     file_ = WiringFileLocation(problem);
-    fileProblem_ = Text(problem);
+    if (file_.empty()) fileProblem_ = Text(WiringFileProblemText(problem));
   }
 }
 
@@ -69,7 +70,8 @@ std::optional<PinAssignment> WiringSettings::FromEnvironment(QString& problem) {
   if (variable == nullptr || *variable == '\0') return std::nullopt;
   const PinAssignmentParse parse = ParsePinAssignment(variable);
   if (!parse.assignment) {
-    problem = QString::fromUtf8(res::kPinsVariable) + QStringLiteral(": ") + Text(parse.error) +
+    problem = QString::fromUtf8(res::kPinsVariable) + QStringLiteral(": ") +
+              Text(PinAssignmentProblemText(parse.problem)) +
               QString::fromUtf8(res::kPinsVariableIgnored);
   }
   return parse.assignment;
@@ -85,9 +87,10 @@ PinAssignment WiringSettings::DefaultFor(const std::string& serial, const Stored
 bool WiringSettings::Load(StoredWirings& stored, QString& error) const {
   stored = {};
   if (file_.empty()) return true;  // no folder for settings: nothing can have been stored
-  std::string why;
+  WiringFileProblem why;
   if (LoadWirings(file_, stored, why)) return true;
-  error = QString::fromUtf8(res::kCantReadWirings) + Text(why) + QString::fromUtf8(res::kMendWiringFile);
+  error = QString::fromUtf8(res::kCantReadWirings) + Text(WiringFileProblemText(why)) +
+          QString::fromUtf8(res::kMendWiringFile);
   return false;
 }
 
@@ -115,9 +118,9 @@ bool WiringSettings::Remember(const std::string& serial, const PinAssignment& pi
   } else {
     stored.Store(serial, pins);
   }
-  std::string why;
+  WiringFileProblem why;
   if (SaveWirings(file_, stored, why)) return true;
-  error = QString::fromUtf8(res::kCantStoreWiring) + Text(why);
+  error = QString::fromUtf8(res::kCantStoreWiring) + Text(WiringFileProblemText(why));
   return false;
 }
 
@@ -162,9 +165,9 @@ QString WiringSettings::CarryOverLegacy() {
   for (const auto& [serial, pins] : found) {
     if (!stored.Own(serial)) stored.Store(serial, pins);
   }
-  std::string why;
+  WiringFileProblem why;
   if (!SaveWirings(file_, stored, why)) {
-    return QString::fromUtf8(res::kCantCarryOver) + Text(why);
+    return QString::fromUtf8(res::kCantCarryOver) + Text(WiringFileProblemText(why));
   }
   // Carried over once: the file holds them now, and a later change there must not be undone.
   legacy->remove(QString::fromUtf8(res::kWiringSettingsGroup));

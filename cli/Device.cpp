@@ -14,6 +14,7 @@
 #include "SystemD2xx.h"
 #include "VerboseBackend.h"
 #include "WiringFile.h"
+#include "WiringText.h"
 #include "sim/SimulatedProgrammer.h"
 
 namespace quarrow::cli {
@@ -29,12 +30,13 @@ constexpr int kSimulatedUnstableBit = 37;
 // Neither --pins nor QUARROW_PINS: the wiring stored for the programmer, or the one stored for all,
 // said on standard error. --invert-data still applies. False, reported, when the file cannot be read.
 bool UseStoredWiring(const std::string& serial, PinAssignment& pins, Console& console) {
-  std::string error;
-  const std::filesystem::path file = WiringFileLocation(error);
+  WiringFileProblem problem;
+  const std::filesystem::path file = WiringFileLocation(problem);
   if (file.empty()) return true;  // no folder for settings, so nothing can have been stored
   StoredWirings stored;
-  if (!LoadWirings(file, stored, error)) {
-    console.err << res::kCantReadWirings << PrintableText(error) << kMendWiringFileOrPins << '\n';
+  if (!LoadWirings(file, stored, problem)) {
+    console.err << res::kCantReadWirings << PrintableText(WiringFileProblemText(problem)) << kMendWiringFileOrPins
+                << '\n';
     return false;
   }
   const std::optional<PinAssignment> found = stored.For(serial);
@@ -65,7 +67,7 @@ bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std:
   if (pins) {
     PinAssignmentParse parse = ParsePinAssignment(*pins);
     if (!parse.assignment) {
-      error = source + ": " + parse.error;
+      error = source + ": " + PinAssignmentProblemText(parse.problem);
       return false;
     }
     options.pins = *parse.assignment;
@@ -84,7 +86,7 @@ bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std:
   if (texts.simulatePins) {
     PinAssignmentParse parse = ParsePinAssignment(*texts.simulatePins);
     if (!parse.assignment) {
-      error = "--simulate-pins: " + parse.error;
+      error = "--simulate-pins: " + PinAssignmentProblemText(parse.problem);
       return false;
     }
     options.simulateWiring = *parse.assignment;
@@ -164,7 +166,7 @@ std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, 
   const ConnectResult connected = session->connection_.Connect(entry, pins);
   if (!connected.ok) {
     if (connected.pinsMissing) {
-      console.err << PrintableText(entry.serial) << ": " << connected.error << '\n';
+      console.err << PrintableText(entry.serial) << ": " << PinsOnChipText(*connected.pinsMissing) << '\n';
       return nullptr;
     }
     console.err << res::kCantOpenDevice;

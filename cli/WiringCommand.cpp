@@ -7,6 +7,7 @@
 #include "Commands.h"
 #include "PrintableText.h"
 #include "WiringFile.h"
+#include "WiringText.h"
 
 namespace quarrow::cli {
 
@@ -44,12 +45,12 @@ ExitStatus WiringCommand(const WiringOptions& options, Console& console) {
     console.err << kProgramName << ": " << kWiringOptionsClash << " (see " << kProgramName << " wiring --help)\n";
     return kExitUsage;
   }
-  std::string error;
-  const std::filesystem::path file = WiringFileLocation(error);
+  WiringFileProblem problem;
+  const std::filesystem::path file = WiringFileLocation(problem);
   StoredWirings stored;
-  if (file.empty() || !LoadWirings(file, stored, error)) {
-    console.err << res::kCantReadWirings << PrintableText(error) << (file.empty() ? "" : res::kMendWiringFile)
-                << '\n';
+  if (file.empty() || !LoadWirings(file, stored, problem)) {
+    console.err << res::kCantReadWirings << PrintableText(WiringFileProblemText(problem))
+                << (file.empty() ? "" : res::kMendWiringFile) << '\n';
     return kExitFailure;
   }
   const std::string where = PrintablePath(file);
@@ -75,8 +76,8 @@ ExitStatus WiringCommand(const WiringOptions& options, Console& console) {
     pins.invertData = options.invertData;
     stored.Store(options.serial, pins);
   }
-  if (!SaveWirings(file, stored, error)) {
-    console.err << res::kCantStoreWiring << PrintableText(error) << '\n';
+  if (!SaveWirings(file, stored, problem)) {
+    console.err << res::kCantStoreWiring << PrintableText(WiringFileProblemText(problem)) << '\n';
     return kExitFailure;
   }
   if (options.forget) {

@@ -49,8 +49,6 @@ ReadCompletion Connection::Read(IReadReceiver& receiver, const std::atomic<bool>
 WiringSelfTestResult Connection::SelfTest(const PinAssignment& pins, PinTrace* trace,
                                           const WaitFunction& wait) {
   WiringSelfTestResult result;
-  if (programmer_.chip) result.refused = MissingPinsText(*programmer_.chip, pins, programmer_.port);
-  if (!result.refused.empty()) return result;
   // The direction mask differs between assignments: the pins are set up for the one tried.
   const bool setUp = pins.DirectionMask() != pins_.DirectionMask();
   if (setUp) backend_.FT_SetBitMode(handle_, pins.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);

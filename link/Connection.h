@@ -53,8 +53,8 @@ class Connection {
   ReadCompletion Read(IReadReceiver& receiver, const std::atomic<bool>* stopRequested,
                       PinTrace* trace = nullptr, const WaitFunction& wait = SleepMilliseconds);
   // The wiring self-test on the connected programmer with `pins`, which may differ from the
-  // wiring in use: pins the chip lacks are refused before any is driven, and the direction mask
-  // is set for `pins` and back for the wiring in use. The traffic goes into `trace`, set up for
+  // wiring in use (the caller has made sure the chip has them): the direction mask is set for
+  // `pins` and back for the wiring in use. The traffic goes into `trace`, set up for
   // `pins`, when there is one.
   WiringSelfTestResult SelfTest(const PinAssignment& pins, PinTrace* trace = nullptr,
                                 const WaitFunction& wait = SleepMilliseconds);

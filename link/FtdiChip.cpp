@@ -114,25 +114,12 @@ std::optional<NamedPin> ParseBoardPinName(std::string_view name) {
   return std::nullopt;
 }
 
-std::string WrongPortText(FtdiChip chip, int port, int namedPort) {
+PortNaming PortNamingOn(FtdiChip chip, int port, int namedPort) {
   const FtdiChipFacts& facts = FactsOf(chip);
-  if (namedPort < 0 || (facts.naming == PinNaming::PortBus && namedPort == port)) return {};
-  const std::string named = PortLetter(namedPort);
-  const std::string text = "the pin assignment names pins of port " + named + " (" + named + "DBUS0.." +
-                           named + "DBUS7, " + named + "D0.." + named + "D7)";
-  if (facts.naming != PinNaming::PortBus) {
-    return text + ", but the " + facts.name + " has no lettered ports: give its pins as " +
-           PinRangeOf(chip) +
-           (facts.naming == PinNaming::Signals ? " or by their signal names (TXD, RXD, ...)" : "");
-  }
-  const std::string here = PortLetter(port);
-  if (namedPort >= facts.interfaces) {
-    return text + ", but the " + facts.name + " has no port " + named + "; this programmer is its port " +
-           here + ": give its pins as " + here + "DBUS0.." + here + "DBUS7 or D0..D7";
-  }
-  return text + ", but this programmer is port " + here + " of the " + facts.name +
-         ": connect port " + named + " (its serial number ends in " + named + "), or give port " +
-         here + "'s pins as " + here + "DBUS0.." + here + "DBUS7 or D0..D7";
+  if (namedPort < 0) return PortNaming::Fits;
+  if (facts.naming != PinNaming::PortBus) return PortNaming::NoLetteredPorts;
+  if (namedPort == port) return PortNaming::Fits;
+  return namedPort >= facts.interfaces ? PortNaming::NoSuchPort : PortNaming::OtherPort;
 }
 
 }  // namespace quarrow

@@ -65,9 +65,10 @@ std::optional<NamedPin> ParseBoardPinName(std::string_view name);
 // "A" for port 0.
 std::string PortLetter(int port);
 
-// Empty when pins named by the bus names of port `namedPort` (ADBUS2, BD2; -1 for none) belong to
-// port `port` of the chip; otherwise why not, naming the port the names belong to and the names
-// this port takes.
-std::string WrongPortText(FtdiChip chip, int port, int namedPort);
+// Whether pins named by the bus names of port `namedPort` (ADBUS2, BD2; -1 for none) belong to
+// port `port` of the chip, and if not, why not: the chip has no lettered ports, has no such port, or
+// the names are another port's than this programmer's.
+enum class PortNaming { Fits, NoLetteredPorts, NoSuchPort, OtherPort };
+PortNaming PortNamingOn(FtdiChip chip, int port, int namedPort);
 
 }  // namespace quarrow

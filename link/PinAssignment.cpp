@@ -6,8 +6,6 @@
 #include <array>
 #include <cctype>
 
-#include "FtdiChip.h"
-#include "PrintableText.h"
 
 namespace quarrow {
 
@@ -18,6 +16,8 @@ std::string Upper(std::string_view text) {
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return upper;
 }
+
+constexpr std::array<std::string_view, 3> kLines = {"clock", "reset", "data"};
 
 std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
@@ -40,9 +40,17 @@ std::string PinAssignment::Text() const {
 
 std::string PinName(int pin) { return "D" + std::to_string(pin); }
 
+std::string_view PinLineName(int line) { return kLines[static_cast<std::size_t>(line) % kLines.size()]; }
+
 PinAssignmentParse ParsePinAssignment(std::string_view text) {
   PinAssignmentParse result;
-  constexpr std::array<std::string_view, 3> kLines = {"clock", "reset", "data"};
+  using Kind = PinAssignmentProblem::Kind;
+  auto fail = [&](Kind kind, std::string_view written, std::size_t line) {
+    result.problem.kind = kind;
+    result.problem.written = std::string(written);
+    result.problem.line = static_cast<int>(line);
+    return result;
+  };
   std::array<std::optional<int>, 3> pins;
   int namedPort = -1;
   std::string_view rest = text;
@@ -51,45 +59,33 @@ PinAssignmentParse ParsePinAssignment(std::string_view text) {
     const std::string_view part = Trimmed(rest.substr(0, comma));
     const std::size_t equals = part.find('=');
     if (equals == std::string_view::npos) {
-      result.error = QuotedExcerpt(part, '"') + " is not LINE=PIN (expected clock=PIN,reset=PIN,data=PIN)";
-      return result;
+      return fail(Kind::NotLineEqualsPin, part, 0);
     }
     const std::string line = Upper(Trimmed(part.substr(0, equals)));
     const std::string_view pinText = Trimmed(part.substr(equals + 1));
     const auto known = std::find_if(kLines.begin(), kLines.end(),
                                     [&](std::string_view l) { return Upper(l) == line; });
     if (known == kLines.end()) {
-      result.error = "unknown line " + QuotedExcerpt(Trimmed(part.substr(0, equals)), '"') +
-                     " (the lines are clock, reset and data)";
-      return result;
+      return fail(Kind::UnknownLine, Trimmed(part.substr(0, equals)), 0);
     }
     const std::size_t index = static_cast<std::size_t>(known - kLines.begin());
-    if (pins[index]) {
-      result.error = "the " + std::string(*known) + " line is named twice";
-      return result;
-    }
+    if (pins[index]) return fail(Kind::LineTwice, {}, index);
     const std::optional<NamedPin> named = ParseBoardPinName(pinText);
-    if (!named) {
-      result.error = "unknown pin " + QuotedExcerpt(pinText, '"') + " for the " + std::string(*known) +
-                     " line (pins are D0..D7, TXD RXD RTS CTS DTR DSR DCD RI, or a port's ADBUS0..ADBUS7 "
-                     "or AD0..AD7, BDBUS0 or BD0 ...)";
-      return result;
-    }
+    if (!named) return fail(Kind::UnknownPin, pinText, index);
     if (named->port >= 0) {
       if (namedPort >= 0 && namedPort != named->port) {
-        result.error = QuotedExcerpt(pinText, '"') + " is a pin of port " + PortLetter(named->port) +
-                       ", but another line is named on port " + PortLetter(namedPort) +
-                       " (a programmer is one port: name its pins by one port's names or as D0..D7)";
-        return result;
+        result.problem.port = named->port;
+        result.problem.otherPort = namedPort;
+        return fail(Kind::PortsMixed, pinText, index);
       }
       namedPort = named->port;
     }
     const std::optional<int> pin = named->pin;
     for (std::size_t other = 0; other < pins.size(); ++other) {
       if (pins[other] == pin) {
-        result.error = "pin " + PinName(*pin) + " is given to both the " +
-                       std::string(kLines[other]) + " and the " + std::string(*known) + " line";
-        return result;
+        result.problem.pin = *pin;
+        result.problem.otherLine = static_cast<int>(other);
+        return fail(Kind::PinTwice, {}, index);
       }
     }
     pins[index] = pin;
@@ -97,13 +93,21 @@ PinAssignmentParse ParsePinAssignment(std::string_view text) {
     rest.remove_prefix(comma + 1);
   }
   for (std::size_t i = 0; i < pins.size(); ++i) {
-    if (!pins[i]) {
-      result.error = "the " + std::string(kLines[i]) + " line is missing (expected clock=PIN,reset=PIN,data=PIN)";
-      return result;
-    }
+    if (!pins[i]) return fail(Kind::LineMissing, {}, i);
   }
   result.assignment = PinAssignment{*pins[0], *pins[1], *pins[2], false, namedPort};
   return result;
+}
+
+std::optional<PinsOnChipProblem> PinsOnChip(FtdiChip chip, const PinAssignment& pins, int port) {
+  PinsOnChipProblem problem{chip, port, PortNamingOn(chip, port, pins.namedPort), pins, {}};
+  if (problem.naming != PortNaming::Fits) return problem;
+  const int bitBangPins = FactsOf(chip).bitBangPins;
+  for (int pin : {pins.clock, pins.reset, pins.data}) {
+    if (pin >= bitBangPins) problem.missing.push_back(pin);
+  }
+  if (problem.missing.empty()) return std::nullopt;
+  return problem;
 }
 
 }  // namespace quarrow

@@ -8,6 +8,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "FtdiChip.h"
 
 namespace quarrow {
 
@@ -49,13 +52,48 @@ struct PinAssignment {
 // "D4" for 4.
 std::string PinName(int pin);
 
+// "clock", "reset", "data" for 0, 1, 2: the lines as the text form names them.
+std::string_view PinLineName(int line);
+
+// Why a text is no pin assignment, as a value: the edge says it in words (WiringText.h).
+struct PinAssignmentProblem {
+  enum class Kind {
+    NotLineEqualsPin,  // `written` is the part without '='
+    UnknownLine,       // `written` is the line as written
+    LineTwice,         // `line` is named twice
+    UnknownPin,        // `written` is the pin as written for `line`
+    PortsMixed,        // `written` is a pin of `port`, another line was named on `otherPort`
+    PinTwice,          // `pin` is given to `otherLine` and to `line`
+    LineMissing,       // `line` is not named
+  };
+  Kind kind = Kind::LineMissing;
+  std::string written;  // outside text as written: the edge quotes it cut short
+  int line = 0;         // as PinLineName numbers them
+  int otherLine = 0;
+  int pin = 0;
+  int port = 0;
+  int otherPort = 0;
+};
+
 struct PinAssignmentParse {
   std::optional<PinAssignment> assignment;  // set on success, not inverted
-  std::string error;                        // which line or pin is wrong, when it failed
+  PinAssignmentProblem problem;             // which line or pin is wrong, when it failed
 };
 // Parses "clock=PIN,reset=PIN,data=PIN" in any order; spaces around the parts are allowed. A line
 // named twice, a pin used twice, an unknown line or pin, a missing line and the names of two ports
 // are errors.
 PinAssignmentParse ParsePinAssignment(std::string_view text);
+
+// Why port `port` of a chip cannot take an assignment: the names given are another port's (or the
+// chip has no lettered ports), or it lacks pins the assignment names.
+struct PinsOnChipProblem {
+  FtdiChip chip = FtdiChip::FT232R;
+  int port = 0;
+  PortNaming naming = PortNaming::Fits;  // Fits when the problem is the missing pins
+  PinAssignment pins;
+  std::vector<int> missing;  // the pins named that the chip lacks, in clock, reset, data order
+};
+// Nothing when port `port` of the chip has every pin the assignment names, by the names it takes.
+std::optional<PinsOnChipProblem> PinsOnChip(FtdiChip chip, const PinAssignment& pins, int port = 0);
 
 }  // namespace quarrow

@@ -88,29 +88,12 @@ std::vector<DeviceEntry> EnumerateProgrammers(ID2xx& d2xx) {
   return entries;
 }
 
-std::string MissingPinsText(FtdiChip chip, const PinAssignment& pins, int port) {
-  std::string wrongPort = WrongPortText(chip, port, pins.namedPort);
-  if (!wrongPort.empty()) return wrongPort;
-  const FtdiChipFacts& facts = FactsOf(chip);
-  if (pins.HighestPin() < facts.bitBangPins) return {};
-  std::string missing;
-  for (int pin : {pins.clock, pins.reset, pins.data}) {
-    if (pin >= facts.bitBangPins) missing += (missing.empty() ? "" : ", ") + PinName(pin);
-  }
-  return std::string("the ") + facts.name + " has the bit-bang pins " + PinRangeOf(chip) +
-         " only, but the pin assignment " + pins.Text() + " uses " + missing +
-         "; wire the PROM to pins the chip has and give that assignment";
-}
-
 ConnectResult ConnectProgrammer(ID2xx& d2xx, const DeviceEntry& entry, FT_HANDLE& handle,
                                 const PinAssignment& pins) {
   ConnectResult result;
   if (entry.chip) {
-    result.error = MissingPinsText(*entry.chip, pins, entry.port);
-    if (!result.error.empty()) {
-      result.pinsMissing = true;
-      return result;
-    }
+    result.pinsMissing = PinsOnChip(*entry.chip, pins, entry.port);
+    if (result.pinsMissing) return result;
   }
   const bool bySerial = !entry.serial.empty();
   if (!bySerial && entry.index < 0) {

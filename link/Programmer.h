@@ -32,7 +32,9 @@ std::vector<DeviceEntry> EnumerateProgrammers(ID2xx& d2xx);
 struct ConnectResult {
   bool ok = false;
   std::string error;  // the back end's own words when the open failed
-  bool pinsMissing = false;  // refused before the open: the chip lacks a pin the assignment names
+  // Refused before the open: the chip lacks a pin the assignment names, or the names are another
+  // port's.
+  std::optional<PinsOnChipProblem> pinsMissing;
 };
 
 // Opens the entry's device and sets it up for bit-bang: the assignment's direction mask,
@@ -42,10 +44,6 @@ struct ConnectResult {
 // names a pin the entry's chip does not have is refused before the device is opened.
 ConnectResult ConnectProgrammer(ID2xx& d2xx, const DeviceEntry& entry, FT_HANDLE& handle,
                                 const PinAssignment& pins = {});
-
-// Empty when port `port` of the chip has every pin the assignment names, by the names it takes;
-// otherwise why not, naming the chip and the pins it has, or the port whose names were given.
-std::string MissingPinsText(FtdiChip chip, const PinAssignment& pins, int port = 0);
 
 // Whether two entries open the same programmer: by its serial number, or by its place in the list
 // when it has none.

@@ -42,8 +42,8 @@ struct Section {
 
 class Parser {
  public:
-  Parser(const std::string& fileName, StoredWirings& wirings, std::string& error)
-      : fileName_(fileName), wirings_(wirings), error_(error) {}
+  Parser(const std::string& fileName, StoredWirings& wirings, WiringFileProblem& problem)
+      : fileName_(fileName), wirings_(wirings), problem_(problem) {}
 
   bool Line(std::size_t number, std::string_view text) {
     number_ = number;
@@ -52,19 +52,28 @@ class Parser {
     if (line.empty() || line.front() == '#') return true;
     if (line.front() == '[') return StartSection(line);
     const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos) {
-      return Fail("\"" + std::string(line) + "\" is neither [serial SERIAL], [default] nor SETTING = VALUE");
-    }
-    if (!section_) return Fail("a setting before the first [serial SERIAL] or [default] line");
+    if (equals == std::string_view::npos) return Fail(Kind::NotALine, line);
+    if (!section_) return Fail(Kind::SettingOutsideSection);
     return Setting(Trimmed(line.substr(0, equals)), Trimmed(line.substr(equals + 1)));
   }
 
   bool End() { return EndSection(); }
 
  private:
-  bool Fail(const std::string& why) {
-    error_ = fileName_ + ":" + std::to_string(number_) + ": " + why;
+  using Kind = WiringFileProblem::Kind;
+
+  bool Fail(Kind kind, std::string_view written = {}, std::string_view section = {}) {
+    problem_.kind = kind;
+    problem_.file = fileName_;
+    problem_.line = number_;
+    problem_.written = std::string(written);
+    problem_.section = std::string(section);
     return false;
+  }
+
+  bool Twice(std::string_view section, std::size_t firstLine) {
+    problem_.firstLine = firstLine;
+    return Fail(Kind::SectionTwice, {}, section);
   }
 
   bool StartSection(std::string_view line) {
@@ -73,22 +82,20 @@ class Parser {
     section.line = number_;
     section.name = std::string(line);
     if (line == kDefaultSection) {
-      if (wirings_.forAll || defaultLine_ != 0) {
-        return Fail("[default] appears twice (first on line " + std::to_string(defaultLine_) + ")");
-      }
+      if (wirings_.forAll || defaultLine_ != 0) return Twice(kDefaultSection, defaultLine_);
       defaultLine_ = number_;
     } else if (line.starts_with(kSerialSection) && line.back() == ']') {
       // Spaces inside the brackets belong to the serial, which may hold any character.
       const std::string serial =
           SerialSpelling(line.substr(kSerialSection.size(), line.size() - kSerialSection.size() - 1));
-      if (serial.empty()) return Fail("[serial ] names no serial number");
+      if (serial.empty()) return Fail(Kind::NoSerial);
       if (const auto seen = serialLines_.find(serial); seen != serialLines_.end()) {
-        return Fail("[serial " + serial + "] appears twice (first on line " + std::to_string(seen->second) + ")");
+        return Twice(std::string(kSerialSection) + serial + "]", seen->second);
       }
       serialLines_[serial] = number_;
       section.serial = serial;
     } else {
-      return Fail("\"" + std::string(line) + "\" is neither [serial SERIAL] nor [default]");
+      return Fail(Kind::NotASection, line);
     }
     section_ = std::move(section);
     return true;
@@ -96,18 +103,19 @@ class Parser {
 
   bool Setting(std::string_view name, std::string_view value) {
     if (name == "pins") {
-      if (section_->pins) return Fail("pins is given twice in " + section_->name);
+      if (section_->pins) return Fail(Kind::SettingTwice, name, section_->name);
       const PinAssignmentParse parse = ParsePinAssignment(value);
-      if (!parse.assignment) return Fail(parse.error);
+      if (!parse.assignment) {
+        problem_.pins = parse.problem;
+        return Fail(Kind::BadPins);
+      }
       section_->pins = parse.assignment;
     } else if (name == "invert-data") {
-      if (section_->invertData) return Fail("invert-data is given twice in " + section_->name);
-      if (value != "yes" && value != "no") {
-        return Fail("invert-data is \"" + std::string(value) + "\" (it is yes or no)");
-      }
+      if (section_->invertData) return Fail(Kind::SettingTwice, name, section_->name);
+      if (value != "yes" && value != "no") return Fail(Kind::BadInvertData, value);
       section_->invertData = value == "yes";
     } else {
-      return Fail("unknown setting \"" + std::string(name) + "\" (the settings are pins and invert-data)");
+      return Fail(Kind::UnknownSetting, name);
     }
     return true;
   }
@@ -118,7 +126,7 @@ class Parser {
     section_.reset();
     if (!section.pins) {
       number_ = section.line;
-      return Fail(section.name + " has no pins = clock=PIN,reset=PIN,data=PIN line");
+      return Fail(Kind::NoPins, {}, section.name);
     }
     PinAssignment pins = *section.pins;
     pins.invertData = section.invertData.value_or(false);
@@ -132,7 +140,7 @@ class Parser {
 
   const std::string& fileName_;
   StoredWirings& wirings_;
-  std::string& error_;
+  WiringFileProblem& problem_;
   std::size_t number_ = 0;
   std::optional<Section> section_;
   std::size_t defaultLine_ = 0;
@@ -172,12 +180,12 @@ bool StoredWirings::Forget(const std::string& serial) {
 
 std::string SerialSpelling(std::string_view serial) { return PrintableText(serial); }
 
-std::filesystem::path WiringFileLocation(std::string& error) {
+std::filesystem::path WiringFileLocation(WiringFileProblem& problem) {
 #ifdef _WIN32
   // The roaming application data folder, as the person's other programs keep their settings.
   const wchar_t* appData = ::_wgetenv(L"APPDATA");
   if (appData != nullptr && *appData != L'\0') return std::filesystem::path(appData) / L"Quarrow" / L"wiring.conf";
-  error = "%APPDATA% is not set, so there is no folder for the wiring file";
+  problem = {};
   return {};
 #else
   // The XDG base directory rules: a relative $XDG_CONFIG_HOME is to be ignored.
@@ -185,14 +193,16 @@ std::filesystem::path WiringFileLocation(std::string& error) {
   if (config != nullptr && config[0] == '/') return std::filesystem::path(config) / "quarrow" / "wiring.conf";
   const char* home = std::getenv("HOME");
   if (home != nullptr && *home != '\0') return std::filesystem::path(home) / ".config" / "quarrow" / "wiring.conf";
-  error = "neither $XDG_CONFIG_HOME nor $HOME is set, so there is no folder for the wiring file";
+  problem = {};
   return {};
 #endif
 }
 
-bool ParseWirings(std::string_view text, const std::string& fileName, StoredWirings& wirings, std::string& error) {
+bool ParseWirings(std::string_view text, const std::string& fileName, StoredWirings& wirings,
+                  WiringFileProblem& problem) {
   StoredWirings read;
-  Parser parser(fileName, read, error);
+  problem = {};
+  Parser parser(fileName, read, problem);
   std::size_t number = 1;
   for (std::size_t start = 0; start < text.size(); ++number) {
     std::size_t end = text.find('\n', start);
@@ -214,7 +224,20 @@ std::string FormatWirings(const StoredWirings& wirings) {
   return text;
 }
 
-bool LoadWirings(const std::filesystem::path& file, StoredWirings& wirings, std::string& error) {
+namespace {
+
+bool FileProblem(WiringFileProblem::Kind kind, std::string file, std::string reason, WiringFileProblem& problem) {
+  problem = {};
+  problem.kind = kind;
+  problem.file = std::move(file);
+  problem.reason = std::move(reason);
+  return false;
+}
+
+}  // namespace
+
+bool LoadWirings(const std::filesystem::path& file, StoredWirings& wirings, WiringFileProblem& problem) {
+  using Kind = WiringFileProblem::Kind;
   const std::string name = PrintablePath(file);
   std::error_code ignored;  // any other trouble is the read's to report
   if (std::filesystem::symlink_status(file, ignored).type() == std::filesystem::file_type::not_found) {
@@ -223,29 +246,21 @@ bool LoadWirings(const std::filesystem::path& file, StoredWirings& wirings, std:
   }
   std::string text;
   const FileStatus read = ReadRegularFileStart(file, kMaxFileSize + 1, "a wiring file", text);
-  if (!read) {
-    error = name + ": " + read.reason;
-    return false;
-  }
-  if (text.size() > kMaxFileSize) {
-    error = name + ": it is larger than 1 MiB, which no wiring file is";
-    return false;
-  }
-  return ParseWirings(text, name, wirings, error);
+  if (!read) return FileProblem(Kind::CantRead, name, read.reason, problem);
+  if (text.size() > kMaxFileSize) return FileProblem(Kind::TooLarge, name, {}, problem);
+  return ParseWirings(text, name, wirings, problem);
 }
 
-bool SaveWirings(const std::filesystem::path& file, const StoredWirings& wirings, std::string& error) {
+bool SaveWirings(const std::filesystem::path& file, const StoredWirings& wirings, WiringFileProblem& problem) {
+  using Kind = WiringFileProblem::Kind;
   std::error_code made;
   std::filesystem::create_directories(file.parent_path(), made);
-  if (made) {
-    error = PrintablePath(file.parent_path()) + ": " + made.message();
-    return false;
-  }
+  if (made) return FileProblem(Kind::CantWrite, PrintablePath(file.parent_path()), made.message(), problem);
   const std::string text = FormatWirings(wirings);
   const FileStatus saved =
       SaveFileBytes(file, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-  if (!saved) error = PrintablePath(file) + ": " + saved.reason;
-  return static_cast<bool>(saved);
+  if (!saved) return FileProblem(Kind::CantWrite, PrintablePath(file), saved.reason, problem);
+  return true;
 }
 
 }  // namespace quarrow

@@ -294,6 +294,90 @@ inline constexpr const char* kNotARegularFile = QUARROW_TEXT("Wiring", ": it is 
 inline constexpr const char* kPinsVariableIgnored = QUARROW_TEXT("Wiring",
     " - the window does not use it: Connect uses the stored wiring or the default board");
 
+// What is wrong with a pin assignment. A value between two texts is quoted; a line is named as the
+// assignment's text names it (clock, reset, data), a pin as D0..D7, a port by its letter.
+inline constexpr const char* kPinsNotLineEqualsPin =
+    QUARROW_TEXT("Wiring", " is not LINE=PIN (expected clock=PIN,reset=PIN,data=PIN)");
+inline constexpr const char* kPinsUnknownLine = QUARROW_TEXT("Wiring", "unknown line ");
+inline constexpr const char* kPinsUnknownLineEnd = QUARROW_TEXT("Wiring", " (the lines are clock, reset and data)");
+// "the clock line is named twice"
+inline constexpr const char* kPinsThe = QUARROW_TEXT("Wiring", "the ");
+inline constexpr const char* kPinsLineTwice = QUARROW_TEXT("Wiring", " line is named twice");
+// "unknown pin "D8" for the data line (pins are ...)"
+inline constexpr const char* kPinsUnknownPin = QUARROW_TEXT("Wiring", "unknown pin ");
+inline constexpr const char* kPinsUnknownPinFor = QUARROW_TEXT("Wiring", " for the ");
+inline constexpr const char* kPinsUnknownPinEnd = QUARROW_TEXT("Wiring",
+    " line (pins are D0..D7, TXD RXD RTS CTS DTR DSR DCD RI, or a port's ADBUS0..ADBUS7 or AD0..AD7, "
+    "BDBUS0 or BD0 ...)");
+// ""BD1" is a pin of port B, but another line is named on port A (...)"
+inline constexpr const char* kPinsPortsMixed = QUARROW_TEXT("Wiring", " is a pin of port ");
+inline constexpr const char* kPinsPortsMixedOther = QUARROW_TEXT("Wiring", ", but another line is named on port ");
+inline constexpr const char* kPinsPortsMixedEnd =
+    QUARROW_TEXT("Wiring", " (a programmer is one port: name its pins by one port's names or as D0..D7)");
+// "pin D0 is given to both the clock and the data line"
+inline constexpr const char* kPinsPinTwice = QUARROW_TEXT("Wiring", "pin ");
+inline constexpr const char* kPinsPinTwiceBoth = QUARROW_TEXT("Wiring", " is given to both the ");
+inline constexpr const char* kPinsPinTwiceAnd = QUARROW_TEXT("Wiring", " and the ");
+inline constexpr const char* kPinsPinTwiceEnd = QUARROW_TEXT("Wiring", " line");
+// "the data line is missing (...)"
+inline constexpr const char* kPinsLineMissing =
+    QUARROW_TEXT("Wiring", " line is missing (expected clock=PIN,reset=PIN,data=PIN)");
+
+// An assignment a chip cannot take. "the pin assignment names pins of port B (BDBUS0..BDBUS7,
+// BD0..BD7)", then one of the three endings with the chip's name and ports between their parts.
+inline constexpr const char* kPortNamesPins = QUARROW_TEXT("Wiring", "the pin assignment names pins of port ");
+inline constexpr const char* kPortButThe = QUARROW_TEXT("Wiring", ", but the ");
+inline constexpr const char* kPortNoLettersGive = QUARROW_TEXT("Wiring", " has no lettered ports: give its pins as ");
+inline constexpr const char* kPortNoLettersSignals =
+    QUARROW_TEXT("Wiring", " or by their signal names (TXD, RXD, ...)");
+// ", but the FT232H has no port B; this programmer is its port A: give its pins as ADBUS0..ADBUS7 or D0..D7"
+inline constexpr const char* kPortNoSuchPort = QUARROW_TEXT("Wiring", " has no port ");
+inline constexpr const char* kPortNoSuchPortHere = QUARROW_TEXT("Wiring", "; this programmer is its port ");
+inline constexpr const char* kPortGivePins = QUARROW_TEXT("Wiring", ": give its pins as ");
+inline constexpr const char* kPortOrDataBus = QUARROW_TEXT("Wiring", " or D0..D7");
+// ", but this programmer is port A of the FT2232H: connect port B (its serial number ends in B), or
+// give port A's pins as ADBUS0..ADBUS7 or D0..D7"
+inline constexpr const char* kPortOther = QUARROW_TEXT("Wiring", ", but this programmer is port ");
+inline constexpr const char* kPortOtherOf = QUARROW_TEXT("Wiring", " of the ");
+inline constexpr const char* kPortOtherConnect = QUARROW_TEXT("Wiring", ": connect port ");
+inline constexpr const char* kPortOtherSerial = QUARROW_TEXT("Wiring", " (its serial number ends in ");
+inline constexpr const char* kPortOtherGive = QUARROW_TEXT("Wiring", "), or give port ");
+inline constexpr const char* kPortOtherPins = QUARROW_TEXT("Wiring", "'s pins as ");
+// "the FT230X has the bit-bang pins D0-D3 only, but the pin assignment clock=D0,reset=D1,data=D4
+// uses D4; wire ..."
+inline constexpr const char* kChipHasPins = QUARROW_TEXT("Wiring", " has the bit-bang pins ");
+inline constexpr const char* kChipHasPinsBut = QUARROW_TEXT("Wiring", " only, but the pin assignment ");
+inline constexpr const char* kChipHasPinsUses = QUARROW_TEXT("Wiring", " uses ");
+inline constexpr const char* kChipHasPinsEnd =
+    QUARROW_TEXT("Wiring", "; wire the PROM to pins the chip has and give that assignment");
+
+// What is wrong with the wiring file: "FILE: " and the system's words, or "FILE:LINE: " and one of
+// these, a value between two texts quoted.
+inline constexpr const char* kNoSettingsFolderWindows =
+    QUARROW_TEXT("Wiring", "%APPDATA% is not set, so there is no folder for the wiring file");
+inline constexpr const char* kNoSettingsFolder = QUARROW_TEXT("Wiring",
+    "neither $XDG_CONFIG_HOME nor $HOME is set, so there is no folder for the wiring file");
+inline constexpr const char* kWiringFileTooLarge =
+    QUARROW_TEXT("Wiring", "it is larger than 1 MiB, which no wiring file is");
+inline constexpr const char* kWiringNotALine =
+    QUARROW_TEXT("Wiring", " is neither [serial SERIAL], [default] nor SETTING = VALUE");
+inline constexpr const char* kWiringSettingOutside =
+    QUARROW_TEXT("Wiring", "a setting before the first [serial SERIAL] or [default] line");
+inline constexpr const char* kWiringNotASection = QUARROW_TEXT("Wiring", " is neither [serial SERIAL] nor [default]");
+// "[serial A] appears twice (first on line 1)"
+inline constexpr const char* kWiringSectionTwice = QUARROW_TEXT("Wiring", " appears twice (first on line ");
+inline constexpr const char* kWiringSectionTwiceEnd = ")";
+inline constexpr const char* kWiringNoSerial = QUARROW_TEXT("Wiring", "[serial ] names no serial number");
+// "pins is given twice in [serial A]"
+inline constexpr const char* kWiringSettingTwice = QUARROW_TEXT("Wiring", " is given twice in ");
+inline constexpr const char* kWiringBadInvertData = QUARROW_TEXT("Wiring", "invert-data is ");
+inline constexpr const char* kWiringBadInvertDataEnd = QUARROW_TEXT("Wiring", " (it is yes or no)");
+inline constexpr const char* kWiringUnknownSetting = QUARROW_TEXT("Wiring", "unknown setting ");
+inline constexpr const char* kWiringUnknownSettingEnd =
+    QUARROW_TEXT("Wiring", " (the settings are pins and invert-data)");
+inline constexpr const char* kWiringNoPins =
+    QUARROW_TEXT("Wiring", " has no pins = clock=PIN,reset=PIN,data=PIN line");
+
 // Where earlier versions of the window kept each programmer's wiring (QSettings), under its serial
 // number; carried over into the wiring file once.
 inline constexpr const char* kSettingsOrganization = "Quarrow";

@@ -33,6 +33,7 @@
 #include "Texts.h"
 #include "WiringDialog.h"
 #include "WiringFile.h"
+#include "WiringText.h"
 
 namespace quarrow {
 namespace {
@@ -148,8 +149,8 @@ TEST_F(WiringDialogTest, TheChoiceSurvivesARestartAndTakesEffectAtTheNextConnect
   });
   dlg.reset();  // a restart: the choice lives only in the wiring file, as quarrow-cli reads it
   StoredWirings stored;
-  std::string error;
-  ASSERT_TRUE(LoadWirings(WiringFile(), stored, error)) << error;
+  WiringFileProblem error;
+  ASSERT_TRUE(LoadWirings(WiringFile(), stored, error)) << WiringFileProblemText(error);
   EXPECT_EQ(stored.For(kSimulatedSerial), board.wiring);
 
   Make();
@@ -260,8 +261,8 @@ TEST_F(WiringDialogTest, AChipWithFourPinsOffersThoseAndShowsWhySelftestWouldRef
     d.accept();
   });
   StoredWirings stored;
-  std::string error;
-  ASSERT_TRUE(LoadWirings(WiringFile(), stored, error)) << error;
+  WiringFileProblem error;
+  ASSERT_TRUE(LoadWirings(WiringFile(), stored, error)) << WiringFileProblemText(error);
   EXPECT_EQ(stored.bySerial.count("QS\\xFF1"), 1u);
   EXPECT_EQ(Connect(), QStringLiteral("Connected to programmer - Pin assignment in use: clock=D0,reset=D1,data=D3"));
 }
@@ -276,8 +277,8 @@ TEST_F(WiringDialogTest, WhatKeepsAWiringFromBeingUsedIsSaidAtStart) {
   Make();
   EXPECT_TRUE(services.boxes.empty());
   StoredWirings stored;
-  std::string error;
-  ASSERT_TRUE(LoadWirings(WiringFile(), stored, error)) << error;
+  WiringFileProblem error;
+  ASSERT_TRUE(LoadWirings(WiringFile(), stored, error)) << WiringFileProblemText(error);
   EXPECT_EQ(stored.Own(kSimulatedSerial)->Text(), "clock=D2,reset=D3,data=D6");
   EXPECT_EQ(stored.forAll->Text(), "clock=D1,reset=D0,data=D5");
   EXPECT_TRUE(QSettings(settingsDir.filePath(QStringLiteral("quarrow.ini")), QSettings::IniFormat).allKeys().isEmpty());

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "LinkTestSupport.h"
+#include "WiringText.h"
 
 namespace quarrow::test {
 namespace {
@@ -35,14 +36,14 @@ TEST(PinAssignment, RefusesWhatCannotBeWiredSayingWhich) {
   for (const auto& [text, why] : cases) {
     const PinAssignmentParse parse = ParsePinAssignment(text);
     EXPECT_FALSE(parse.assignment) << text;
-    EXPECT_NE(parse.error.find(why), std::string::npos) << text << ": " << parse.error;
+    const std::string said = PinAssignmentProblemText(parse.problem);
+    EXPECT_NE(said.find(why), std::string::npos) << text << ": " << said;
   }
   // A pasted page of text is quoted as a table field would be, cut short.
   const std::string flood = "clock=D0,reset=D1,data=" + std::string(100000, 'x');
-  const PinAssignmentParse parse = ParsePinAssignment(flood);
-  EXPECT_NE(parse.error.find("\"" + std::string(48, 'x') + "...\" for the data line"),
-            std::string::npos);
-  EXPECT_LT(parse.error.size(), 200u);
+  const std::string said = PinAssignmentProblemText(ParsePinAssignment(flood).problem);
+  EXPECT_NE(said.find("\"" + std::string(48, 'x') + "...\" for the data line"), std::string::npos);
+  EXPECT_LT(said.size(), 200u);
 }
 
 TEST(PinAssignment, DrivesOnlyClockAndResetOnEveryWiringTheDefaultIncluded) {
@@ -60,7 +61,8 @@ TEST(PinAssignment, ReadsThePinNamesPrintedOnTheBoardsOfEachPort) {
   for (const char* wrong : {"clock=AD0,reset=BD1,data=D4", "clock=ED0,reset=D1,data=D4", "clock=ADBUS8,reset=D1,data=D4"}) {
     EXPECT_FALSE(ParsePinAssignment(wrong).assignment) << wrong;
   }
-  EXPECT_NE(ParsePinAssignment("clock=AD0,reset=BD1,data=D4").error.find("\"BD1\" is a pin of port B"),
+  EXPECT_NE(PinAssignmentProblemText(ParsePinAssignment("clock=AD0,reset=BD1,data=D4").problem)
+                .find("\"BD1\" is a pin of port B"),
             std::string::npos);
 }
 
@@ -116,10 +118,10 @@ TEST(PinAssignment, AChipWithoutAnAssignedPinIsRefusedBeforeItIsOpened) {
   EXPECT_EQ(entries[0].text, "QSIM0001 - FT230X (Simulated RP5H01 programmer)");
   FT_HANDLE handle = nullptr;
   const ConnectResult refused = ConnectProgrammer(record, entries[0], handle);
-  EXPECT_TRUE(refused.pinsMissing);
-  EXPECT_NE(refused.error.find("FT230X has the bit-bang pins D0-D3 only"), std::string::npos)
-      << refused.error;
-  EXPECT_NE(refused.error.find("uses D4"), std::string::npos) << refused.error;
+  ASSERT_TRUE(refused.pinsMissing);
+  const std::string said = PinsOnChipText(*refused.pinsMissing);
+  EXPECT_NE(said.find("FT230X has the bit-bang pins D0-D3 only"), std::string::npos) << said;
+  EXPECT_NE(said.find("uses D4"), std::string::npos) << said;
   EXPECT_TRUE(record.OpenCalls().empty());
   EXPECT_TRUE(ConnectProgrammer(sim, entries[0], handle, Pins("clock=D0,reset=D1,data=D3")).ok);
 }
@@ -138,15 +140,30 @@ TEST(PinAssignment, EachPortOfAMultiPortChipIsListedAndReadsByItsOwnPinNamesOnly
   // Port B's names on port A, and any port's on an FT232R, are refused naming the port they belong to.
   FT_HANDLE other = nullptr;
   const ConnectResult portA = ConnectProgrammer(s.sim, entries[0], other, s.pins);
-  EXPECT_TRUE(portA.pinsMissing);
-  EXPECT_NE(portA.error.find("names pins of port B"), std::string::npos) << portA.error;
-  EXPECT_NE(portA.error.find("this programmer is port A of the FT2232H"), std::string::npos) << portA.error;
+  ASSERT_TRUE(portA.pinsMissing);
+  const std::string portAText = PinsOnChipText(*portA.pinsMissing);
+  EXPECT_NE(portAText.find("names pins of port B"), std::string::npos) << portAText;
+  EXPECT_NE(portAText.find("this programmer is port A of the FT2232H"), std::string::npos) << portAText;
   SimulatedProgrammer ft232r;
   RecordingProgrammer record(ft232r);
   const ConnectResult noPorts =
       ConnectProgrammer(record, EnumerateProgrammers(ft232r).at(0), other, Pins("clock=AD0,reset=AD1,data=AD4"));
-  EXPECT_NE(noPorts.error.find("the FT232R has no lettered ports"), std::string::npos) << noPorts.error;
+  ASSERT_TRUE(noPorts.pinsMissing);
+  const std::string noPortsText = PinsOnChipText(*noPorts.pinsMissing);
+  EXPECT_NE(noPortsText.find("the FT232R has no lettered ports"), std::string::npos) << noPortsText;
   EXPECT_TRUE(record.OpenCalls().empty());
+}
+
+// The port names of a port the chip does not have are told apart from another port's, and said
+// with the names this port takes.
+TEST(PinAssignment, NamesOfAPortTheChipLacksAreRefusedNamingThePortsItHas) {
+  const std::optional<PinsOnChipProblem> noPortB = PinsOnChip(FtdiChip::FT232H, Pins("clock=BD0,reset=BD1,data=BD2"));
+  ASSERT_TRUE(noPortB);
+  EXPECT_EQ(noPortB->naming, PortNaming::NoSuchPort);
+  EXPECT_EQ(PinsOnChipText(*noPortB),
+            "the pin assignment names pins of port B (BDBUS0..BDBUS7, BD0..BD7), but the FT232H has no port B; "
+            "this programmer is its port A: give its pins as ADBUS0..ADBUS7 or D0..D7");
+  EXPECT_FALSE(PinsOnChip(FtdiChip::FT232H, Pins("clock=AD0,reset=AD1,data=AD2")));
 }
 
 // Every FTDI pin name the README and its wiring picture print is one --pins takes.

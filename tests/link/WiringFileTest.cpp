@@ -12,6 +12,7 @@
 
 #include "LinkTestSupport.h"
 #include "WiringFile.h"
+#include "WiringText.h"
 
 namespace quarrow::test {
 namespace {
@@ -30,13 +31,13 @@ TEST(WiringFile, WritesWhatItReadsWithEachSerialSpelledOneWay) {
   EXPECT_NE(text.find("\n[serial A12BC3DE]\npins = clock=D2,reset=D3,data=D6\ninvert-data = yes\n"),
             std::string::npos);
   StoredWirings read;
-  std::string error;
-  ASSERT_TRUE(ParseWirings(text, "w.conf", read, error)) << error;
+  WiringFileProblem error;
+  ASSERT_TRUE(ParseWirings(text, "w.conf", read, error)) << WiringFileProblemText(error);
   EXPECT_EQ(read.forAll, wirings.forAll);
   EXPECT_EQ(read.bySerial, wirings.bySerial);
   // As a person may write it by hand, on Windows too.
   ASSERT_TRUE(ParseWirings("# mine\r\n\r\n[serial X1]\r\n  invert-data = no\r\npins=clock=TXD, reset=RXD, data=CTS\r\n",
-                           "w.conf", read, error)) << error;
+                           "w.conf", read, error)) << WiringFileProblemText(error);
   EXPECT_EQ(read.For("X1"), Pins("clock=D0,reset=D1,data=D3"));
 
   EXPECT_TRUE(read.Forget("X1"));
@@ -53,12 +54,16 @@ TEST(WiringFile, ADamagedFileIsRefusedNamingTheFileAndLine) {
       {"[default]\npins=clock=D0,reset=D1,data=D4\ninvert-data = true\n", "w.conf:3: invert-data is \"true\""},
       {"[defaults]\n", "w.conf:1: \"[defaults]\" is neither"},
       {"[serial A]\ncolour = red\n", "w.conf:2: unknown setting \"colour\""},
+      {"[default]\npins=clock=D0,reset=D1,data=D4\npins=clock=D0,reset=D1,data=D4\n",
+       "w.conf:3: pins is given twice in [default]"},
+      {"[serial A]\nsome words\n", "w.conf:2: \"some words\" is neither [serial SERIAL], [default] nor SETTING"},
   };
   for (const auto& [text, why] : cases) {
     StoredWirings read;
-    std::string error;
+    WiringFileProblem error;
     EXPECT_FALSE(ParseWirings(text, "w.conf", read, error)) << text;
-    EXPECT_EQ(error.rfind(why, 0), 0u) << text << ": " << error;
+    const std::string said = WiringFileProblemText(error);
+    EXPECT_EQ(said.rfind(why, 0), 0u) << text << ": " << said;
   }
 }
 
@@ -68,14 +73,14 @@ TEST(WiringFile, LoadsNothingFromAMissingFileAndRefusesOneThatIsNoRegularFile) {
   std::filesystem::remove_all(folder);
   const std::filesystem::path file = folder / "quarrow" / "wiring.conf";
   StoredWirings wirings;
-  std::string error;
-  ASSERT_TRUE(LoadWirings(file, wirings, error)) << error;
+  WiringFileProblem error;
+  ASSERT_TRUE(LoadWirings(file, wirings, error)) << WiringFileProblemText(error);
   EXPECT_FALSE(wirings.forAll);
 
   wirings.Store("A12BC3DE", Pins("clock=D2,reset=D3,data=D6"));
-  ASSERT_TRUE(SaveWirings(file, wirings, error)) << error;  // the folder is made
+  ASSERT_TRUE(SaveWirings(file, wirings, error)) << WiringFileProblemText(error);  // the folder is made
   StoredWirings read;
-  ASSERT_TRUE(LoadWirings(file, read, error)) << error;
+  ASSERT_TRUE(LoadWirings(file, read, error)) << WiringFileProblemText(error);
   EXPECT_EQ(read.bySerial, wirings.bySerial);
 
   std::filesystem::remove(file);
@@ -83,12 +88,13 @@ TEST(WiringFile, LoadsNothingFromAMissingFileAndRefusesOneThatIsNoRegularFile) {
   // A FIFO nobody writes to would hold a plain read for ever.
   ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
   EXPECT_FALSE(LoadWirings(file, read, error));
-  EXPECT_EQ(error, file.string() + ": it is not a regular file");
+  EXPECT_EQ(WiringFileProblemText(error), file.string() + ": it is not a regular file");
   std::filesystem::remove(file);
 #endif
   std::filesystem::create_directory(file);
   EXPECT_FALSE(LoadWirings(file, read, error));
-  EXPECT_NE(error.find("it is a folder, not a wiring file"), std::string::npos) << error;
+  EXPECT_NE(WiringFileProblemText(error).find("it is a folder, not a wiring file"), std::string::npos)
+      << WiringFileProblemText(error);
   std::filesystem::remove_all(folder);
 }
 
