@@ -11,6 +11,7 @@
 #include "Identify.h"
 #include "PlatformConsole.h"
 #include "PrintableText.h"
+#include "StandardStreams.h"
 #include "Programmer.h"
 #include "WiringFile.h"
 
@@ -396,6 +397,7 @@ Exit status:
     if (options->read.output == kStandardOutputName) {
       if (options->json) return std::string(kJsonOutputIsStandardOutput);
       if (StandardOutputIsConsole()) return std::string(kImageOutputIsTerminal);
+      if (StandardOutputWasClosed()) return std::string(kImageOutputIsClosed);
     }
     // Standard output holds one JSON object and nothing else, so a script can parse it whole.
     if (options->json && !options->read.output.empty() &&

@@ -11,4 +11,8 @@ namespace quarrow {
 // handle, so there it does nothing.
 void OpenClosedStandardStreams() noexcept;
 
+// Whether standard output was closed when OpenClosedStandardStreams ran: what the program writes
+// there goes to the null device, so data asked for on standard output would be lost.
+bool StandardOutputWasClosed() noexcept;
+
 }  // namespace quarrow

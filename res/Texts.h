@@ -546,6 +546,9 @@ inline constexpr const char* kJsonOutputIsStandardOutput = QUARROW_TEXT("Command
 inline constexpr const char* kImageOutputIsTerminal = QUARROW_TEXT("CommandLine",
     "-o - writes the image's bytes to standard output, which is a terminal; redirect it into a "
     "file or a pipe (quarrow-cli read -o - > dump.prm), or name the file with -o FILE");
+inline constexpr const char* kImageOutputIsClosed = QUARROW_TEXT("CommandLine",
+    "-o - writes the image's bytes to standard output, which is closed, so they would be lost; "
+    "redirect it into a file or a pipe, or name the file with -o FILE");
 
 // wiring: "Wiring file: PATH", then "SERIAL: PINS" lines.
 inline constexpr const char* kWiringFile = QUARROW_TEXT("CommandLine", "Wiring file: ");

@@ -93,7 +93,7 @@ TEST(Read, DashWritesTheImagesBytesToStandardOutputAndTheTextToStandardError) {
   EXPECT_FALSE(std::filesystem::exists("-"));
 }
 
-TEST(Read, DashIsRefusedOnATerminalAndBesideJson) {
+TEST(Read, DashIsRefusedOnATerminalOrClosedOutputAndBesideJson) {
   const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
   ASSERT_GE(terminal, 0);
   ASSERT_EQ(::grantpt(terminal), 0);
@@ -109,6 +109,11 @@ TEST(Read, DashIsRefusedOnATerminalAndBesideJson) {
   EXPECT_EQ(json.status, 2);
   EXPECT_EQ(json.out, "");
   EXPECT_NE(json.err.find("--output must name another file"), std::string::npos) << json.err;
+
+  // Started with standard output closed, the bytes would go to the null device with status 0.
+  ChildSetUp closed;
+  closed.outputsClosed = true;
+  EXPECT_EQ(RunChild({"--simulate", "read", "-o", "-"}, closed).status, 2);
 }
 
 TEST(Quiet, LeavesNoProgressBarOrNoteOnATerminal) {
