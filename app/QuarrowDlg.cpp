@@ -424,8 +424,8 @@ void CQuarrowDlg::OnFileWiring() {
     const int port = entry->port;
     check = [this, chip, port, bitBangPins](const PinAssignment& pins, PinTrace& trace) {
       WiringSelfTestResult result;
-      result.refused = chip ? MissingPinsText(*chip, pins, port) : std::string();
-      if (!result.refused.empty()) return result;
+      if (chip) result.refused = PinsOnChip(*chip, pins, port);
+      if (result.refused) return result;
       m_ctx.d2xx.FT_SetBitMode(m_ctx.ftHandle, pins.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
       trace = PinTraceFor(pins);
       TracingPinPort traced(m_ctx.pinPort, trace, m_ctx.wait);
