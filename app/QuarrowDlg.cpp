@@ -30,6 +30,7 @@
 #include <system_error>
 
 #include "AboutDialog.h"
+#include "ConnectionText.h"
 #include "DialogServices.h"
 #include "DialogTemplate.h"
 #include "FileNames.h"
@@ -392,8 +393,7 @@ bool CQuarrowDlg::ConnectTo(const DeviceEntry& entry) {
   const ConnectResult result = ConnectProgrammer(m_ctx.d2xx, entry, m_ctx.ftHandle, pins);
   if (!result.ok) {
     // A different programmer that will not open leaves the earlier connection as it was.
-    ShowError(WithReason(Text(res::kCantOpenDevice),
-                         result.pinsMissing ? PinsOnChipText(*result.pinsMissing) : result.error));
+    ShowError(WithReason(Text(res::kCantOpenDevice), ConnectFailureText(result)));
     return false;
   }
   // The programmer used until now is handed back to other programs.
