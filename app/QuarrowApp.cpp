@@ -12,8 +12,8 @@
 #include "DialogServices.h"
 #include "FileNames.h"
 #include "KnownDumps.h"
+#include "Connection.h"
 #include "KnownDumpsText.h"
-#include "Programmer.h"
 #include "QuarrowDlg.h"
 #include "Texts.h"
 #include "SystemD2xx.h"
@@ -71,9 +71,7 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setWindowIcon(ApplicationIcon());
 
-  g_d2xx = backEnd.get();
-  CD2xxPinPort pinPort(*g_d2xx, g_ftHandle);
-  g_pinPort = &pinPort;
+  Connection connection(*backEnd);
 
   // A table named in the environment that cannot be read is reported once the window is up; the
   // window then identifies by the built-in table.
@@ -83,8 +81,7 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
   QtDialogServices services;
   int result = 0;
   {
-    QuarrowDlgContext context{*g_d2xx,      g_ftHandle,    *g_pinPort, g_pinByte,
-                              g_chipImage, g_bufferImage, services};
+    QuarrowDlgContext context{connection, chipImage_, bufferImage_, services};
     context.knownDumps = knownDumps ? &*knownDumps : nullptr;
     CQuarrowDlg dlg(context);
     const DestroyedWindowWatch destroyedWatch(dlg);
@@ -94,9 +91,7 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
     }
     dlg.exec();
   }
-  // The window has closed the programmer; the back end goes with `backEnd` below.
-  g_pinPort = nullptr;
-  g_d2xx = nullptr;
+  // The window has closed the programmer; the back end goes with `backEnd` after the connection.
   return result;
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "KnownDumps.h"
+#include "PromImage.h"
 
 namespace quarrow {
 
@@ -19,6 +20,12 @@ class CQuarrowApp {
   // Runs the whole program: the window's modal loop, and returns the process's exit code.
   // Options: --simulate, --simulate-image FILE (a MAME-layout image the simulated chip holds).
   int InitInstance(int argc, char** argv);
+
+ private:
+  // The last read-out and the file buffer, for the whole run. Both start all zero; the window gives
+  // the buffer its default when it initialises.
+  PromImage chipImage_;
+  PromImage bufferImage_;
 };
 
 extern CQuarrowApp theApp;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's start-up, enabling rules, commands and the handling of the read-out's
-// notifications.
+// events.
 #include "QuarrowDlg.h"
 
 #include <QAbstractItemView>
@@ -20,13 +20,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QThread>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <condition_variable>
 #include <filesystem>
-#include <mutex>
 #include <system_error>
 
 #include "AboutDialog.h"
@@ -153,15 +150,7 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   // action, still opens the page; the About box's picture takes the focus for keyboard users.
   m_donate->setFocusPolicy(Qt::NoFocus);
 
-  connect(m_btnConnect, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedConnect);
-  connect(m_btnReadChip, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedReadChip);
-  connect(m_btnSaveData, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedSaveData);
-  connect(m_btnOpenFile, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedOpenFile);
-  connect(m_btnCompare, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedCompare);
-  connect(static_cast<ClickableLabel*>(m_donate), &ClickableLabel::clicked, this,
-          &CQuarrowDlg::OnStnClickedDonate);
-  connect(static_cast<DropDownList*>(m_cbDevices), &DropDownList::aboutToDropDown, this,
-          &CQuarrowDlg::OnDropDownDevices);
+  ConnectHandlers();
 
   m_fontFixed = FixedFont(font());
   m_editChip->setFont(m_fontFixed);
@@ -170,16 +159,7 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   m_editBuffer->setText(Text(res::kInitialBufferText));
   m_ctx.bufferImage = DefaultBufferImage();
 
-  // The status line lies along the bottom of the client area, below the progress bar.
-  m_statusBar = new QStatusBar(client);
-  m_statusBar->setObjectName(QStringLiteral("AFX_IDW_STATUS_BAR"));
-  m_statusBar->setSizeGripEnabled(false);
-  m_statusPane = new StatusPane(Text(res::kOpenProgrammer), m_statusBar);
-  m_statusPane->setObjectName(QStringLiteral("IDS_OPEN_PROGRAMMER"));
-  // File names and library messages pass through both panes; none of them is markup.
-  m_statusPane->setTextFormat(Qt::PlainText);
-  m_statusBar->addWidget(m_statusPane, 1);
-  m_identifyPane = std::make_unique<IdentificationPane>(m_statusBar);
+  BuildStatusBar(client);
   if (std::string tableError; !m_identifyPane->UseKnownDumps(m_ctx.knownDumps, tableError)) {
     m_ctx.services.MessageBox(
         this, Text(res::kCantReadKnownDumps) + QString::fromUtf8(tableError),
@@ -204,24 +184,43 @@ CQuarrowDlg::CQuarrowDlg(QuarrowDlgContext context, QWidget* pParent)
   m_cbDevices->setFocus();
 }
 
+void CQuarrowDlg::BuildStatusBar(QWidget* client) {
+  // The status line lies along the bottom of the client area, below the progress bar.
+  m_statusBar = new QStatusBar(client);
+  m_statusBar->setObjectName(QStringLiteral("AFX_IDW_STATUS_BAR"));
+  m_statusBar->setSizeGripEnabled(false);
+  m_statusPane = new StatusPane(Text(res::kOpenProgrammer), m_statusBar);
+  m_statusPane->setObjectName(QStringLiteral("IDS_OPEN_PROGRAMMER"));
+  // File names and library messages pass through both panes; none of them is markup.
+  m_statusPane->setTextFormat(Qt::PlainText);
+  m_statusBar->addWidget(m_statusPane, 1);
+  m_identifyPane = std::make_unique<IdentificationPane>(m_statusBar);
+}
+
+void CQuarrowDlg::ConnectHandlers() {
+  connect(m_btnConnect, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedConnect);
+  connect(m_btnReadChip, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedReadChip);
+  connect(m_btnSaveData, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedSaveData);
+  connect(m_btnOpenFile, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedOpenFile);
+  connect(m_btnCompare, &QPushButton::clicked, this, &CQuarrowDlg::OnBnClickedCompare);
+  connect(static_cast<ClickableLabel*>(m_donate), &ClickableLabel::clicked, this,
+          &CQuarrowDlg::OnStnClickedDonate);
+  connect(static_cast<DropDownList*>(m_cbDevices), &DropDownList::aboutToDropDown, this,
+          &CQuarrowDlg::OnDropDownDevices);
+  // A read's events come from its worker's thread; queued, they run on the window's.
+  connect(&m_handOff, &ReadHandOff::Progressed, this, &CQuarrowDlg::OnReadProgress, Qt::QueuedConnection);
+  connect(&m_handOff, &ReadHandOff::Completed, this, &CQuarrowDlg::OnReadCompletion, Qt::QueuedConnection);
+}
+
 CQuarrowDlg::~CQuarrowDlg() {
   // Normally the window closes only after a read has finished. If it is destroyed regardless, the
-  // worker may be waiting on a notification that this thread has to deliver: let those through as
-  // no-ops until the worker has stopped, then join it.
-  m_detached = true;
+  // read is stopped and waited for; its events, still queued, go with the window.
   m_worker.RequestStop();
-  while (m_worker.Running()) {
-    DeliverNotification();
-    QThread::msleep(1);
-  }
   m_worker.Join();
   // The window opened the programmer and holds it until it goes, whether idle or after a read was
   // stopped: closed here, before the library that opened it is unloaded, it is free for other
   // programs and, on Linux, given back to the kernel's serial driver.
-  if (m_ctx.ftHandle != nullptr) {
-    m_ctx.d2xx.FT_Close(m_ctx.ftHandle);
-    m_ctx.ftHandle = nullptr;
-  }
+  m_ctx.connection.Close();
 }
 
 void CQuarrowDlg::BuildMenu(QMenuBar* menuBar) {
@@ -291,10 +290,10 @@ void CQuarrowDlg::SetConnectEnabled(bool enable) {
 
 void CQuarrowDlg::FillDeviceList() {
   m_cbDevices->clear();
-  m_devices = EnumerateProgrammers(m_ctx.d2xx);
+  m_devices = m_ctx.connection.List();
   if (m_devices.empty()) {
     QString text = Text(res::kNoDevicesFound);
-    const std::string reason = m_ctx.d2xx.LastErrorText();
+    const std::string reason = m_ctx.connection.LastErrorText();
     if (!reason.empty()) text += QStringLiteral("\n\n") + QString::fromUtf8(reason);
     m_ctx.services.MessageBox(this, text, Text(res::kCaptionError));
     return;
@@ -326,7 +325,7 @@ void CQuarrowDlg::OnDropDownDevices() {
   const QString selected = typed ? QString() : EntryText(m_devices.at(static_cast<std::size_t>(
                                                        m_cbDevices->itemData(index).toInt())));
 
-  std::vector<DeviceEntry> devices = EnumerateProgrammers(m_ctx.d2xx);
+  std::vector<DeviceEntry> devices = m_ctx.connection.List();
   const bool sameEntries = std::equal(devices.begin(), devices.end(), m_devices.begin(), m_devices.end(),
                                       [](const DeviceEntry& a, const DeviceEntry& b) { return a.text == b.text; });
   // Always the new records: a device without a serial opens by its position in the newest list.
@@ -369,7 +368,8 @@ void CQuarrowDlg::OnBnClickedConnect() {
   const std::optional<DeviceEntry> chosen = ChosenEntry();
   if (!chosen || !ConnectTo(*chosen)) return;
   QString status = Text(res::kConnected);
-  if (!m_pinsInUse.IsDefault()) status += QStringLiteral(" - ") + WiringInUse(m_pinsInUse);
+  const PinAssignment& pins = m_ctx.connection.Pins();
+  if (!pins.IsDefault()) status += QStringLiteral(" - ") + WiringInUse(pins);
   SetStatus(status);
 }
 
@@ -380,26 +380,16 @@ bool CQuarrowDlg::ConnectTo(const DeviceEntry& entry) {
     ShowError(wiringError);
     return false;
   }
-  // The programmer in use is closed before it is opened again: the driver would refuse the second
-  // open as busy, and one unplugged and plugged in again meanwhile needs opening afresh.
-  const bool again = m_ctx.ftHandle != nullptr && m_connected && SameProgrammer(*m_connected, entry);
-  if (again) {
-    m_ctx.d2xx.FT_Close(m_ctx.ftHandle);
-    m_ctx.ftHandle = nullptr;
-    m_connected.reset();
-    EnableControls(false);
-  }
-  const FT_HANDLE previous = m_ctx.ftHandle;
-  const ConnectResult result = ConnectProgrammer(m_ctx.d2xx, entry, m_ctx.ftHandle, pins);
+  // Connecting again to the programmer in use closes it first, and its actions go with it; a
+  // different programmer that will not open leaves the earlier connection as it was.
+  Connection& connection = m_ctx.connection;
+  const bool again = connection.Connected() && SameProgrammer(connection.Programmer(), entry);
+  const ConnectResult result = connection.Connect(entry, pins);
   if (!result.ok) {
-    // A different programmer that will not open leaves the earlier connection as it was.
+    if (again) EnableControls(false);
     ShowError(WithReason(Text(res::kCantOpenDevice), ConnectFailureText(result)));
     return false;
   }
-  // The programmer used until now is handed back to other programs.
-  if (previous != nullptr) m_ctx.d2xx.FT_Close(previous);
-  m_connected = entry;
-  m_pinsInUse = pins;
   EnableControls(true);
   return true;
 }
@@ -415,23 +405,19 @@ void CQuarrowDlg::OnFileWiring() {
     return;
   }
   const std::optional<FtdiChip> chip = entry ? entry->chip : std::nullopt;
-  // The check needs this very programmer connected; it sets the pins up for the assignment being
-  // tried and then back for the one in use, since the direction mask differs between them. Pins the
-  // chip lacks are refused before any is driven, as Connect refuses them.
+  // The check needs this very programmer connected; the connection sets the pins up for the
+  // assignment being tried and then back for the one in use. Pins the chip lacks are refused
+  // before any is driven, as Connect refuses them.
   WiringCheck check;
-  if (m_ctx.ftHandle != nullptr && m_connected && entry && SameProgrammer(*m_connected, *entry)) {
-    const int bitBangPins = chip ? FactsOf(*chip).bitBangPins : 8;
-    const int port = entry->port;
-    check = [this, chip, port, bitBangPins](const PinAssignment& pins, PinTrace& trace) {
+  const Connection& connection = m_ctx.connection;
+  if (connection.Connected() && entry && SameProgrammer(connection.Programmer(), *entry)) {
+    check = [this](const PinAssignment& pins, PinTrace& trace) {
+      const DeviceEntry& programmer = m_ctx.connection.Programmer();
       WiringSelfTestResult result;
-      if (chip) result.refused = PinsOnChip(*chip, pins, port);
+      if (programmer.chip) result.refused = PinsOnChip(*programmer.chip, pins, programmer.port);
       if (result.refused) return result;
-      m_ctx.d2xx.FT_SetBitMode(m_ctx.ftHandle, pins.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
       trace = PinTraceFor(pins);
-      TracingPinPort traced(m_ctx.pinPort, trace, m_ctx.wait);
-      result = RunWiringSelfTest(traced, pins, traced.TimedWait(), bitBangPins);
-      m_ctx.d2xx.FT_SetBitMode(m_ctx.ftHandle, m_pinsInUse.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
-      return result;
+      return m_ctx.connection.SelfTest(pins, &trace, m_ctx.wait);
     };
   }
   const PinAssignment defaults = m_wiring.DefaultFor(serial, stored);
@@ -451,12 +437,13 @@ void CQuarrowDlg::OnFileWiring() {
 }
 
 void CQuarrowDlg::ApplyChangedWiring() {
-  if (m_ctx.ftHandle == nullptr || !m_connected) return;
+  const Connection& connection = m_ctx.connection;
+  if (!connection.Connected()) return;
   PinAssignment pins;
   QString error;
-  if (!m_wiring.For(m_connected->serial, pins, error) || pins == m_pinsInUse) return;
-  const DeviceEntry entry = *m_connected;
-  if (ConnectTo(entry)) SetStatus(Text(res::kReconnectedWithWiring) + WiringInUse(m_pinsInUse));
+  if (!m_wiring.For(connection.Programmer().serial, pins, error) || pins == connection.Pins()) return;
+  const DeviceEntry entry = connection.Programmer();
+  if (ConnectTo(entry)) SetStatus(Text(res::kReconnectedWithWiring) + WiringInUse(connection.Pins()));
 }
 
 void CQuarrowDlg::OnBnClickedReadChip() {
@@ -475,10 +462,9 @@ void CQuarrowDlg::OnBnClickedReadChip() {
   SetConnectEnabled(false);
   m_focusDuringRead = focusWidget();
   m_reading = true;
-  m_worker.Join();  // the previous read, which has delivered its last notification already
+  m_worker.Join();  // the previous read, which has sent its completion already
   try {
-    m_worker.Start(ReadPromJob{m_ctx.pinPort, m_ctx.pinByte, m_ctx.chipImage, *this, m_ctx.wait, nullptr,
-                               m_pinsInUse});
+    m_worker.Start(m_ctx.connection.ReadJob(m_handOff, m_ctx.wait));
   } catch (const std::system_error& error) {
     m_reading = false;
     EnableControls(true);
@@ -487,59 +473,25 @@ void CQuarrowDlg::OnBnClickedReadChip() {
   }
 }
 
-std::intptr_t CQuarrowDlg::Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-  // Runs the handler on the window's thread while this worker waits, as a synchronous send does;
-  // the text behind lParam stays valid for exactly that long. The notification itself travels
-  // through members guarded by a mutex of our own, and Qt's queued call only wakes the window, so
-  // the ordering of the worker's writes and the window's reads rests on the standard library.
-  if (m_detached) return 0;
-  std::unique_lock lock(m_notifyMutex);
-  m_notification = Notification{message, wParam, lParam};
-  m_notificationHandled = false;
-  lock.unlock();
-  QMetaObject::invokeMethod(this, &CQuarrowDlg::DeliverNotification, Qt::QueuedConnection);
-  lock.lock();
-  m_notifyHandled.wait(lock, [this] { return m_notificationHandled; });
-  return m_notificationResult;
-}
-
-void CQuarrowDlg::DeliverNotification() {
-  std::unique_lock lock(m_notifyMutex);
-  if (!m_notification) return;
-  const Notification n = *m_notification;
-  m_notification.reset();
-  lock.unlock();
-  std::intptr_t result = 0;
-  if (!m_detached) {
-    result = n.message == WM_READ_PROGRESS ? OnReadProgress(n.wParam, n.lParam) : OnReadDone(n.wParam, n.lParam);
-  }
-  lock.lock();
-  m_notificationResult = result;
-  m_notificationHandled = true;
-  m_notifyHandled.notify_all();
-}
-
-std::intptr_t CQuarrowDlg::OnReadProgress(std::uintptr_t wParam, std::intptr_t) {
-  const int n = static_cast<int>(static_cast<std::int32_t>(wParam));
+void CQuarrowDlg::OnReadProgress(const ReadProgress& progress) {
+  const int n = progress.bitsRead;
   m_progress->setValue(n);
   m_progress->setValue(n - 1);
   m_progress->setValue(n);
-  return 0;
 }
 
-std::intptr_t CQuarrowDlg::OnReadDone(std::uintptr_t wParam, std::intptr_t lParam) {
-  const auto outcome = static_cast<ReadOutcome>(wParam);
+void CQuarrowDlg::OnReadCompletion(const ReadCompletion& completion) {
   // The box always shows what the chip image holds, since that is what Save writes and Compare
   // uses; after a failure the status line says that those bits cannot be trusted.
-  m_editChip->setText(QString::fromUtf8(reinterpret_cast<const char*>(lParam)));
+  m_ctx.chipImage = completion.image;
+  m_editChip->setText(QString::fromUtf8(FormatImageText(m_ctx.chipImage)));
   m_reading = false;
   if (m_closePending) {
-    // The actions stay disabled: a click queued behind this notification must not start a read that
-    // the close would then wait for.
+    // The actions stay disabled: a click queued behind this event must not start a read that the
+    // close would then wait for.
     SetStatus(Text(res::kReadStopped));
-    // Runs after this notification has returned to the worker, which then has nothing left to send.
     QMetaObject::invokeMethod(this, &CQuarrowDlg::FinishClose, Qt::QueuedConnection);
-    return 0;
+    return;
   }
   EnableControls(true);
   SetConnectEnabled(true);
@@ -547,15 +499,14 @@ std::intptr_t CQuarrowDlg::OnReadDone(std::uintptr_t wParam, std::intptr_t lPara
   if (m_focusBeforeRead && m_focusBeforeRead->isEnabled() && focusWidget() == m_focusDuringRead) {
     m_focusBeforeRead->setFocus(Qt::OtherFocusReason);
   }
-  if (outcome == ReadOutcome::Complete) {
+  if (completion.outcome == ReadOutcome::Complete) {
     SetStatus(Text(res::kReadComplete));
     ShowIdentification(&m_ctx.chipImage);
-  } else if (outcome == ReadOutcome::Failed) {
+  } else if (completion.outcome == ReadOutcome::Failed) {
     ShowError(Text(res::kReadFailed));
   } else {
     SetStatus(Text(res::kReadStopped));
   }
-  return 0;
 }
 
 void CQuarrowDlg::done(int result) {
@@ -571,8 +522,8 @@ void CQuarrowDlg::done(int result) {
 }
 
 void CQuarrowDlg::FinishClose() {
-  // No read can have started since the close was asked for, and the last one has sent its last
-  // notification, so this join returns at once.
+  // No read can have started since the close was asked for, and the last one has sent its
+  // completion, so this join returns at once.
   m_worker.Join();
   m_closePending = false;
   QDialog::done(m_closeResult);

@@ -9,22 +9,17 @@
 #include <QPointer>
 #include <QUrl>
 
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <map>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <vector>
 
-#include "D2xx.h"
+#include "Connection.h"
 #include "ImageFile.h"
 #include "KnownDumps.h"
-#include "PinPort.h"
-#include "Programmer.h"
 #include "PromImage.h"
+#include "ReadHandOff.h"
 #include "ReadOut.h"
 #include "ReadWorker.h"
 #include "WiringSettings.h"
@@ -52,12 +47,9 @@ struct AppLinks {
 };
 AppLinks BuildTimeLinks();
 
-// What the window works on. The program passes its globals; tests pass their own.
+// What the window works on. The program passes its own; tests pass theirs.
 struct QuarrowDlgContext {
-  ID2xx& d2xx;
-  FT_HANDLE& ftHandle;
-  IPinPort& pinPort;
-  std::uint8_t& pinByte;
+  Connection& connection;  // the window connects it and closes it when it goes
   PromImage& chipImage;
   PromImage& bufferImage;
   IDialogServices& services;
@@ -72,7 +64,7 @@ struct QuarrowDlgContext {
 
 QIcon ApplicationIcon();
 
-class CQuarrowDlg : public QDialog, private IReadReceiver {
+class CQuarrowDlg : public QDialog {
   Q_OBJECT
 
  public:
@@ -99,8 +91,8 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   // The identification pane's full sentences in a box, for those who cannot hover over its tooltip.
   void OnHelpDetails();
   void OnStnClickedDonate();
-  std::intptr_t OnReadProgress(std::uintptr_t wParam, std::intptr_t lParam);
-  std::intptr_t OnReadDone(std::uintptr_t wParam, std::intptr_t lParam);
+  void OnReadProgress(const ReadProgress& progress);
+  void OnReadCompletion(const ReadCompletion& completion);
   // Lists the programmers again as the device list drops down, keeping the chosen one if it is still
   // attached, so a programmer plugged in after start-up can be chosen.
   void OnDropDownDevices();
@@ -109,7 +101,7 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   QAction* MenuItem(int commandId) const;
   bool Reading() const { return m_reading; }
 
-  // Closing while a read runs asks the read to stop and closes once its last notification is in.
+  // Closing while a read runs asks the read to stop and closes once its completion is in.
   void done(int result) override;
 
  protected:
@@ -117,8 +109,6 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  std::intptr_t Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
-  void DeliverNotification();
   void SetStatus(const QString& text);
   void ShowError(const QString& text);
   void SetConnectEnabled(bool enable);
@@ -135,6 +125,10 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   void ShowIdentification(const PromImage* image, const std::vector<std::uint8_t>* fileBytes = nullptr,
                           ImageFileLayout fileLayout = ImageFileLayout::Mame);
   void BuildMenu(QMenuBar* menuBar);
+  // The buttons, the donation image, the device list and the read's events to their handlers.
+  void ConnectHandlers();
+  // The status line with its two panes, along the bottom of `client`.
+  void BuildStatusBar(QWidget* client);
   // The device list's chosen entry, or typed text as a serial number; nothing when it is empty.
   std::optional<DeviceEntry> ChosenEntry() const;
   // Opens `entry` with the wiring it gets; false, said, when it cannot be opened.
@@ -161,30 +155,15 @@ class CQuarrowDlg : public QDialog, private IReadReceiver {
   std::map<int, QAction*> m_menuItems;
 
   std::vector<DeviceEntry> m_devices;  // the list's entries, in list order
-  std::optional<DeviceEntry> m_connected;  // the programmer m_ctx.ftHandle is open on
   WiringSettings m_wiring;
-  PinAssignment m_pinsInUse;  // the wiring the connected programmer was set up with
   // Where the keyboard focus was when a read started, and where disabling the actions moved it.
   QPointer<QWidget> m_focusBeforeRead;
   QPointer<QWidget> m_focusDuringRead;
+  ReadHandOff m_handOff;
   ReadPromWorker m_worker;
   bool m_reading = false;
   bool m_closePending = false;
   int m_closeResult = 0;
-  // Set when the window is going away: the worker's notifications then go nowhere.
-  std::atomic<bool> m_detached{false};
-
-  // The worker's notification in transit, and the window's answer.
-  struct Notification {
-    unsigned message;
-    std::uintptr_t wParam;
-    std::intptr_t lParam;
-  };
-  std::mutex m_notifyMutex;
-  std::condition_variable m_notifyHandled;
-  std::optional<Notification> m_notification;
-  bool m_notificationHandled = false;
-  std::intptr_t m_notificationResult = 0;
 };
 
 }  // namespace quarrow

@@ -8,8 +8,8 @@
 #include <chrono>
 #include <ctime>
 
+#include "Connection.h"
 #include "PinTrace.h"
-#include "Programmer.h"
 #include "ReadOut.h"
 #include "VcdWriter.h"
 #include "sim/SimulatedProgrammer.h"
@@ -19,7 +19,8 @@ namespace {
 
 class NullReceiver : public IReadReceiver {
  public:
-  std::intptr_t Notify(unsigned, std::uintptr_t, std::intptr_t) override { return 0; }
+  void OnReadProgress(const ReadProgress&) override {}
+  void OnReadCompletion(const ReadCompletion&) override {}
 };
 
 double ThreadCpuMs() {
@@ -31,14 +32,13 @@ double ThreadCpuMs() {
 // The simulated programmer, connected, with everything a read needs.
 struct ConnectedSimulation {
   SimulatedProgrammer sim;
-  FT_HANDLE handle = nullptr;
-  CD2xxPinPort port{sim, handle};
-  std::uint8_t pinByte = 0;
-  PromImage image;
+  Connection connection{sim};
   NullReceiver receiver;
 
-  bool Connect() { return ConnectProgrammer(sim, EntryForSerial(kSimulatedSerial), handle).ok; }
-  ReadPromJob Job(WaitFunction wait) { return {port, pinByte, image, receiver, std::move(wait), nullptr}; }
+  bool Connect() { return connection.Connect(EntryForSerial(kSimulatedSerial), {}).ok; }
+  ReadCompletion Read(const WaitFunction& wait, PinTrace* trace = nullptr) {
+    return connection.Read(receiver, nullptr, trace, wait);
+  }
 };
 
 // A whole read with the real waits; `traced`: through the recording pin port, as read --trace
@@ -56,16 +56,12 @@ void WholeRead(benchmark::State& state, bool traced) {
   std::size_t events = 0;
   for (auto _ : state) {
     PinTrace trace = PinTraceFor({});
-    TracingPinPort tracing(s.port, trace);
-    ReadPromJob job = traced ? ReadPromJob{tracing, s.pinByte, s.image, s.receiver,
-                                           tracing.TimedWait(), nullptr}
-                             : s.Job(SleepMilliseconds);
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = ThreadCpuMs();
-    const ReadResult result = ReadPromThread(job);
+    const ReadCompletion result = s.Read(SleepMilliseconds, traced ? &trace : nullptr);
     cpuMs += ThreadCpuMs() - cpuStart;
     wallMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    complete = complete && result.outcome == ReadOutcome::Complete && s.image == s.sim.Chip();
+    complete = complete && result.outcome == ReadOutcome::Complete && result.image == s.sim.Chip();
     events += trace.events.size();
     benchmark::DoNotOptimize(result);
   }
@@ -89,9 +85,7 @@ void BM_TraceToVcd(benchmark::State& state) {
     return;
   }
   PinTrace trace = PinTraceFor({});
-  TracingPinPort tracing(s.port, trace, [](int) {});
-  ReadPromJob job{tracing, s.pinByte, s.image, s.receiver, tracing.TimedWait(), nullptr};
-  ReadPromThread(job);
+  s.Read([](int) {}, &trace);
   for (auto _ : state) benchmark::DoNotOptimize(PinTraceVcd(trace));
 }
 
@@ -104,9 +98,7 @@ void BM_ReadWithoutWaits(benchmark::State& state) {
     return;
   }
   for (auto _ : state) {
-    ReadPromJob job = s.Job([](int) {});
-    benchmark::DoNotOptimize(ReadPromThread(job));
-    s.sim.ClearRecord();
+    benchmark::DoNotOptimize(s.Read([](int) {}));
   }
 }
 

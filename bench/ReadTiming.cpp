@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "Programmer.h"
+#include "Connection.h"
 #include "ReadOut.h"
 #include "SleepResolution.h"
 #include "sim/SimulatedProgrammer.h"
@@ -21,7 +21,8 @@ using namespace quarrow;
 
 class NullReceiver : public IReadReceiver {
  public:
-  std::intptr_t Notify(unsigned, std::uintptr_t, std::intptr_t) override { return 0; }
+  void OnReadProgress(const ReadProgress&) override {}
+  void OnReadCompletion(const ReadCompletion&) override {}
 };
 
 using Clock = std::chrono::steady_clock;
@@ -54,22 +55,18 @@ int main(int argc, char** argv) {
   const int reads = argc > 1 ? std::atoi(argv[1]) : 3;
 
   SimulatedProgrammer sim;
-  FT_HANDLE handle = nullptr;
-  if (!ConnectProgrammer(sim, EntryForSerial(kSimulatedSerial), handle).ok) {
+  Connection connection(sim);
+  if (!connection.Connect(EntryForSerial(kSimulatedSerial), {}).ok) {
     std::fprintf(stderr, "read_timing: cannot connect to the simulated programmer\n");
     return 1;
   }
-  CD2xxPinPort port(sim, handle);
-  std::uint8_t pinByte = 0;
-  PromImage image;
   NullReceiver receiver;
 
   for (int i = 0; i < reads; ++i) {
-    ReadPromJob job{port, pinByte, image, receiver};
     const auto start = Clock::now();
-    const ReadResult result = ReadPromThread(job);
+    const ReadCompletion result = connection.Read(receiver, nullptr);
     const double ms = MillisecondsSince(start);
-    if (result.outcome != ReadOutcome::Complete || image != sim.Chip()) {
+    if (result.outcome != ReadOutcome::Complete || result.image != sim.Chip()) {
       std::fprintf(stderr, "read_timing: a read did not return the simulated chip\n");
       return 1;
     }

@@ -163,8 +163,8 @@ std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, 
 
   PinAssignment pins = options.pins;
   if (!options.pinsGiven && !UseStoredWiring(entry.serial, pins, console)) return nullptr;
-  std::unique_ptr<ChipSession> session(new ChipSession(std::move(d2xx), pins));
-  const ConnectResult connected = ConnectProgrammer(*session->d2xx_, entry, session->handle_, pins);
+  std::unique_ptr<ChipSession> session(new ChipSession(std::move(d2xx)));
+  const ConnectResult connected = session->connection_.Connect(entry, pins);
   if (!connected.ok) {
     if (connected.pinsMissing) {
       console.err << PrintableText(entry.serial) << ": " << ConnectFailureText(connected) << '\n';
@@ -175,16 +175,8 @@ std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, 
     console.err << '\n';
     return nullptr;
   }
-  session->serial_ = entry.serial;
-  if (entry.chip) session->bitBangPins_ = FactsOf(*entry.chip).bitBangPins;
   status = kExitSuccess;
   return session;
-}
-
-ChipSession::~ChipSession() {
-  // The window keeps its programmer open for the whole run; a command is done with it here, and
-  // closing hands the USB interface back to other programs.
-  if (handle_ != nullptr) d2xx_->FT_Close(handle_);
 }
 
 bool ChipSession::Read(PromImage& image, const std::string& label, Console& console) {
@@ -209,16 +201,8 @@ bool ChipSession::ReadRepeatedly(int count, std::vector<PromImage>& reads, const
 }
 
 bool ChipSession::ReadOnce(PromImage& image, ProgressBar& progress, Console& console) {
-  CD2xxPinPort port(*d2xx_, handle_);
-  // Without a trace the read goes straight to the programmer, as it always has.
-  std::optional<TracingPinPort> traced;
-  if (trace_ != nullptr) traced.emplace(port, *trace_);
-  std::uint8_t pinByte = 0;
-  ReadPromJob job{traced ? static_cast<IPinPort&>(*traced) : port, pinByte, image, progress};
-  if (traced) job.wait = traced->TimedWait();
-  job.stopRequested = &StopRequested();
-  job.pins = pins_;
-  const ReadResult result = ReadPromThread(job);
+  const ReadCompletion result = connection_.Read(progress, &StopRequested(), trace_);
+  image = result.image;
   // Checked first: a signal after the last bit still means the person wants nothing saved.
   if (InterruptedExitStatus() != kExitSuccess) {
     console.err << kReadInterrupted << '\n';
@@ -227,21 +211,16 @@ bool ChipSession::ReadOnce(PromImage& image, ProgressBar& progress, Console& con
   if (result.outcome == ReadOutcome::Complete) return true;
 
   console.err << (result.outcome == ReadOutcome::Stopped ? res::kReadStopped : res::kReadFailed);
-  const std::string cause = d2xx_->LastErrorText();
+  const std::string cause = connection_.LastErrorText();
   if (!cause.empty()) console.err << ": " << PrintableText(cause);
   console.err << '\n';
   return false;
 }
 
-WiringSelfTestResult ChipSession::SelfTest() {
-  CD2xxPinPort port(*d2xx_, handle_);
-  if (trace_ == nullptr) return RunWiringSelfTest(port, pins_, SleepMilliseconds, bitBangPins_);
-  TracingPinPort traced(port, *trace_);
-  return RunWiringSelfTest(traced, pins_, traced.TimedWait(), bitBangPins_);
-}
+WiringSelfTestResult ChipSession::SelfTest() { return connection_.SelfTest(connection_.Pins(), trace_); }
 
 void ChipSession::RecordInto(PinTrace& trace) {
-  trace = PinTraceFor(pins_);
+  trace = PinTraceFor(connection_.Pins());
   trace_ = &trace;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "Connection.h"
 #include "Console.h"
 #include "D2xx.h"
 #include "ExitStatus.h"
@@ -72,7 +73,6 @@ class ChipSession {
   // the wiring stored for it (said on standard error). Reports on failure.
   static std::unique_ptr<ChipSession> Connect(const DeviceOptions& options, Console& console,
                                               ExitStatus& status);
-  ~ChipSession();
   ChipSession(const ChipSession&) = delete;
   ChipSession& operator=(const ChipSession&) = delete;
 
@@ -91,21 +91,19 @@ class ChipSession {
   void RecordInto(PinTrace& trace);
 
   // The serial number of the programmer in use, as its device list gave it.
-  const std::string& Serial() const { return serial_; }
-  const PinAssignment& Pins() const { return pins_; }
+  const std::string& Serial() const { return connection_.Programmer().serial; }
+  const PinAssignment& Pins() const { return connection_.Pins(); }
 
  private:
-  ChipSession(std::unique_ptr<ID2xx> d2xx, const PinAssignment& pins)
-      : d2xx_(std::move(d2xx)), pins_(pins) {}
+  explicit ChipSession(std::unique_ptr<ID2xx> d2xx) : d2xx_(std::move(d2xx)), connection_(*d2xx_) {}
   bool ReadOnce(PromImage& image, ProgressBar& progress, Console& console);
 
-  // A signal stays deferred until the destructor has closed the programmer.
+  // A signal stays deferred until the connection has closed the programmer.
   SignalsDeferred signalsDeferred_;
   std::unique_ptr<ID2xx> d2xx_;
-  FT_HANDLE handle_ = nullptr;
-  std::string serial_;
-  PinAssignment pins_;
-  int bitBangPins_ = 8;  // of the chip in use, for the self-test's watch of the input pins
+  // The window keeps its programmer open for the whole run; a command is done with it when the
+  // session goes, and the connection's close hands the USB interface back to other programs.
+  Connection connection_;
   PinTrace* trace_ = nullptr;
 };
 

@@ -22,15 +22,12 @@ void ProgressBar::BeginRead(int index, std::string label) {
   label_ = std::move(label);
 }
 
-std::intptr_t ProgressBar::Notify(unsigned message, std::uintptr_t wParam, std::intptr_t) {
-  if (!draw_) return 0;
-  if (message == WM_READ_PROGRESS) {
-    Draw(static_cast<int>(wParam));
-  } else if (message == WM_READ_DONE &&
-             (readIndex_ + 1 >= reads_ || wParam != static_cast<std::uintptr_t>(ReadOutcome::Complete))) {
-    Erase();
-  }
-  return 0;
+void ProgressBar::OnReadProgress(const ReadProgress& progress) {
+  if (draw_) Draw(progress.bitsRead);
+}
+
+void ProgressBar::OnReadCompletion(const ReadCompletion& completion) {
+  if (draw_ && (readIndex_ + 1 >= reads_ || completion.outcome != ReadOutcome::Complete)) Erase();
 }
 
 void ProgressBar::Draw(int bits) {

@@ -15,7 +15,8 @@ class ProgressBar : public IReadReceiver {
   // only fill a log file with carriage returns.
   // One bar spans all `reads` reads of a chip, so repeated reads do not restart it.
   ProgressBar(std::ostream& err, bool draw, std::string label, int reads = 1);
-  std::intptr_t Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  void OnReadProgress(const ReadProgress& progress) override;
+  void OnReadCompletion(const ReadCompletion& completion) override;
   // The next read, counted from 0, under its own label.
   void BeginRead(int index, std::string label);
 

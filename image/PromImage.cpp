@@ -7,9 +7,6 @@
 
 namespace quarrow {
 
-PromImage g_chipImage;
-PromImage g_bufferImage;
-
 std::bitset<64> ByteReverse64(std::bitset<64> word) {
   std::bitset<64> out;
   for (int p = 0; p < 64; ++p) {

@@ -55,9 +55,4 @@ struct ImageComparison {
 };
 ImageComparison CompareImages(const PromImage& chip, const PromImage& file);
 
-// The last read-out and the file buffer, for the whole run. Both start all zero; the window gives
-// the buffer its default when it initialises.
-extern PromImage g_chipImage;
-extern PromImage g_bufferImage;
-
 }  // namespace quarrow

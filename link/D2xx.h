@@ -80,9 +80,4 @@ class ID2xx {
   virtual std::string LastErrorText() const { return {}; }
 };
 
-// The back end the program uses for the whole run.
-extern ID2xx* g_d2xx;
-// The connected programmer's handle: null until a successful open.
-extern FT_HANDLE g_ftHandle;
-
 }  // namespace quarrow

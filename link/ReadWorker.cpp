@@ -20,7 +20,7 @@ void ReadPromWorker::Start(const ReadPromJob& job) {
   own.stopRequested = &stop_;
   try {
     thread_ = std::thread([this, own]() mutable {
-      ReadPromThread(own);
+      ReadProm(own);
       running_.store(false, std::memory_order_release);
     });
   } catch (const std::system_error&) {

@@ -14,11 +14,10 @@ class ReadPromWorker {
   ReadPromWorker() = default;
   ReadPromWorker(const ReadPromWorker&) = delete;
   ReadPromWorker& operator=(const ReadPromWorker&) = delete;
-  // Asks a running read to stop and waits for it. The owner must not be blocking the receiver's
-  // thread at this point, or the worker could never deliver its last notification.
+  // Asks a running read to stop and waits for it.
   ~ReadPromWorker();
 
-  // Starts ReadPromThread(job) on a new thread. Any earlier read must have finished (Join first).
+  // Starts ReadProm(job) on a new thread. Any earlier read must have finished (Join first).
   // The job's stop flag is replaced by this worker's own.
   void Start(const ReadPromJob& job);
   // The read stops at the next bit boundary and reports ReadOutcome::Stopped.

@@ -32,19 +32,20 @@ class Probe {
 
   // The same writes, in the same order and with the same waits, as the first `bits` bits of a read.
   Pass Run(const PinAssignment& pins, int bits) {
-    const std::uint8_t clock = pins.ClockMask();
-    const std::uint8_t reset = pins.ResetMask();
     Pass pass;
-    pass.reset = WriteRead(clock | reset, kResetWaitMs);
-    Write(clock, kResetWaitMs);
-    for (int n = 0; n < bits; ++n) {
-      const Sample high{last_, Read()};
-      pass.high.push_back(high);
-      const std::uint8_t up = pins.AfterRead(last_, high.read) | clock;
-      Write(up, kClockWaitMs);
-      pass.low.push_back(WriteRead(up ^ clock, kClockWaitMs));
-      Write(up, kClockWaitMs);
-    }
+    PinClocking clocking(port_, pins, wait_, {PinSample::AtReset, PinSample::BitLevel, PinSample::InPulse});
+    const auto keep = [&](PinSample sample, std::uint8_t written, std::uint8_t read) {
+      const Sample taken{written, read};
+      switch (sample) {
+        case PinSample::AtReset: pass.reset = taken; break;
+        case PinSample::BitLevel: pass.high.push_back(taken); break;
+        case PinSample::InPulse: pass.low.push_back(taken); break;
+        case PinSample::AfterPulse: break;
+      }
+    };
+    clocking.Run(kResetSteps, keep);
+    for (int n = 0; n < bits; ++n) clocking.Run(kBitSteps, keep);
+    failed_ += clocking.Failed();
     return pass;
   }
   Trial Try(const PinAssignment& pins) {
@@ -54,24 +55,8 @@ class Probe {
   int failed() const { return failed_; }
 
  private:
-  void Write(std::uint8_t value, int ms) {
-    if (!port_.WritePins(value)) ++failed_;
-    last_ = value;
-    wait_(ms);
-  }
-  std::uint8_t Read() {
-    std::uint8_t value = last_;
-    if (!port_.ReadPins(value)) ++failed_;
-    return value;
-  }
-  Sample WriteRead(std::uint8_t value, int ms) {
-    Write(value, ms);
-    return {value, Read()};
-  }
-
   IPinPort& port_;
   const WaitFunction& wait_;
-  std::uint8_t last_ = 0;
   int failed_ = 0;
 };
 

@@ -78,25 +78,20 @@ class CountingPort : public IPinPort {
   IPinPort& inner_;
 };
 
-// Checks the notifications in the order they arrive.
+// Checks the events in the order they arrive.
 struct CheckingReceiver : IReadReceiver {
   int progress = 0;
   int done = 0;
-  ReadOutcome outcome = ReadOutcome::Complete;
-  std::string text;
+  ReadCompletion completion;
 
-  std::intptr_t Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+  void OnReadProgress(const ReadProgress& event) override {
+    FUZZ_CHECK(done == 0 && event.bitsRead == progress + 1);
+    ++progress;
+  }
+  void OnReadCompletion(const ReadCompletion& event) override {
     FUZZ_CHECK(done == 0);
-    if (message == WM_READ_PROGRESS) {
-      FUZZ_CHECK(wParam == static_cast<std::uintptr_t>(progress + 1) && lParam == 0);
-      ++progress;
-    } else {
-      FUZZ_CHECK(message == WM_READ_DONE && lParam != 0);
-      ++done;
-      outcome = static_cast<ReadOutcome>(wParam);
-      text = reinterpret_cast<const char*>(lParam);
-    }
-    return 0;
+    ++done;
+    completion = event;
   }
 };
 
@@ -113,24 +108,16 @@ void Apply(SimulatedProgrammer& sim, const ScenarioEvent& event, std::atomic<boo
   sim.SetOptions(options);
 }
 
-struct CheckedRead {
-  ReadResult result;
-  PromImage image;
-};
 
 // One whole read through the D2XX pin port, with the scenario's events in place of the waits.
-CheckedRead ReadChecked(SimulatedProgrammer& sim, const FT_HANDLE& handle,
+ReadCompletion ReadChecked(SimulatedProgrammer& sim, const FT_HANDLE& handle,
                         const std::vector<ScenarioEvent>& events) {
   CD2xxPinPort d2xxPort(sim, handle);
   CountingPort port(d2xxPort);
-  std::uint8_t pinByte = 0xFF;
-  PromImage image;
-  image.word0.set();
-  image.word1.set();
   CheckingReceiver receiver;
   std::atomic<bool> stop{false};
   int waits = 0;
-  ReadPromJob job{port, pinByte, image, receiver,
+  ReadPromJob job{port, receiver,
                   [&](int milliseconds) {
                     FUZZ_CHECK(milliseconds == (waits < 2 ? kResetWaitMs : kClockWaitMs));
                     for (const ScenarioEvent& event : events) {
@@ -139,11 +126,13 @@ CheckedRead ReadChecked(SimulatedProgrammer& sim, const FT_HANDLE& handle,
                     ++waits;
                   },
                   &stop};
-  const ReadResult result = ReadPromThread(job);
+  const ReadCompletion result = ReadProm(job);
+  const PromImage& image = result.image;
 
   FUZZ_CHECK(receiver.done == 1 && receiver.progress == result.bitsRead);
-  FUZZ_CHECK(receiver.outcome == result.outcome && receiver.text == result.text);
-  FUZZ_CHECK(result.text == FormatImageText(image));
+  FUZZ_CHECK(receiver.completion.outcome == result.outcome && receiver.completion.image == image &&
+             receiver.completion.bitsRead == result.bitsRead &&
+             receiver.completion.failedPinOperations == result.failedPinOperations);
   FUZZ_CHECK(port.writes == 2 + 3 * result.bitsRead && port.reads == 2 * result.bitsRead);
   FUZZ_CHECK(result.failedPinOperations == port.failures);
   // A read that met a failed pin operation must never pass for a good one.
@@ -159,7 +148,7 @@ CheckedRead ReadChecked(SimulatedProgrammer& sim, const FT_HANDLE& handle,
   } else {
     FUZZ_CHECK(result.outcome == ReadOutcome::Failed);
   }
-  return {result, image};
+  return result;
 }
 
 }  // namespace
@@ -209,16 +198,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(handle == nullptr && (connected.pinsMissing || connected.failure != ConnectResult::Failure::None));
   }
 
-  const CheckedRead first = ReadChecked(sim, handle, scenario.events);
+  const ReadCompletion first = ReadChecked(sim, handle, scenario.events);
   if (!connected.ok) {
-    FUZZ_CHECK(first.result.outcome == ReadOutcome::Failed && first.image == PromImage{});
+    FUZZ_CHECK(first.outcome == ReadOutcome::Failed && first.image == PromImage{});
     return 0;
   }
   // Whatever the first read met, the programmer back in good order reads the chip whole.
   options.unplugged = false;
   options.failReadsFromBit = -1;
   sim.SetOptions(options);
-  const CheckedRead second = ReadChecked(sim, handle, {});
-  FUZZ_CHECK(second.result.outcome == ReadOutcome::Complete);
+  const ReadCompletion second = ReadChecked(sim, handle, {});
+  FUZZ_CHECK(second.outcome == ReadOutcome::Complete);
   return 0;
 }

@@ -65,50 +65,10 @@ SimulatedOptions SimulatedProgrammer::Options() const {
   return options_;
 }
 
-int SimulatedProgrammer::PinWrites() const {
-  std::lock_guard lock(mutex_);
-  return pinWrites_;
-}
-
-int SimulatedProgrammer::PinReads() const {
-  std::lock_guard lock(mutex_);
-  return pinReads_;
-}
-
-std::vector<std::uint8_t> SimulatedProgrammer::WrittenBytes() const {
-  std::lock_guard lock(mutex_);
-  return written_;
-}
-
-std::uint8_t SimulatedProgrammer::DrivenPins() const {
-  std::lock_guard lock(mutex_);
-  return drivenPins_;
-}
-
-std::vector<SimulatedSetupCall> SimulatedProgrammer::SetupCalls() const {
-  std::lock_guard lock(mutex_);
-  return setupCalls_;
-}
-
-std::vector<SimulatedOpenCall> SimulatedProgrammer::OpenCalls() const {
-  std::lock_guard lock(mutex_);
-  return openCalls_;
-}
-
 int SimulatedProgrammer::DeviceIndexOf(FT_HANDLE handle) const {
   std::lock_guard lock(mutex_);
   auto it = open_.find(handle);
   return it == open_.end() ? -1 : it->second;
-}
-
-void SimulatedProgrammer::ClearRecord() {
-  std::lock_guard lock(mutex_);
-  pinWrites_ = 0;
-  pinReads_ = 0;
-  written_.clear();
-  drivenPins_ = 0;
-  setupCalls_.clear();
-  openCalls_.clear();
 }
 
 std::vector<FT_DEVICE_LIST_INFO_NODE> SimulatedProgrammer::CurrentDevicesLocked() const {
@@ -181,7 +141,7 @@ FT_STATUS SimulatedProgrammer::FT_OpenEx(const char* serial, std::uint32_t flags
                                          FT_HANDLE* handle) {
   if (handle == nullptr || serial == nullptr) return FT_INVALID_PARAMETER;
   std::lock_guard lock(mutex_);
-  SimulatedOpenCall call{true, serial, -1, FT_OK};
+  const std::string typed = serial;
   FT_STATUS status = FT_OK;
   if (flags != FT_OPEN_BY_SERIAL_NUMBER) {
     status = FailLocked(FT_INVALID_PARAMETER, "simulated programmer: opens by serial number only");
@@ -193,24 +153,21 @@ FT_STATUS SimulatedProgrammer::FT_OpenEx(const char* serial, std::uint32_t flags
     const auto devices = CurrentDevicesLocked();
     int found = -1;
     for (std::size_t i = 0; i < devices.size() && found < 0; ++i) {
-      if (DeviceFieldText(devices[i].SerialNumber) == call.serial) found = static_cast<int>(i);
+      if (DeviceFieldText(devices[i].SerialNumber) == typed) found = static_cast<int>(i);
     }
     if (found < 0) {
       status = FailLocked(FT_DEVICE_NOT_FOUND,
-                          "simulated programmer: no device with serial number \"" + call.serial + "\"");
+                          "simulated programmer: no device with serial number \"" + typed + "\"");
     } else {
       status = OpenLocked(found, handle);
     }
   }
-  call.status = status;
-  openCalls_.push_back(call);
   return status;
 }
 
 FT_STATUS SimulatedProgrammer::FT_Open(int index, FT_HANDLE* handle) {
   if (handle == nullptr) return FT_INVALID_PARAMETER;
   std::lock_guard lock(mutex_);
-  SimulatedOpenCall call{false, {}, index, FT_OK};
   FT_STATUS status = FT_OK;
   const auto devices = listMade_ ? listed_ : CurrentDevicesLocked();
   if (options_.unplugged) {
@@ -223,8 +180,6 @@ FT_STATUS SimulatedProgrammer::FT_Open(int index, FT_HANDLE* handle) {
   } else {
     status = OpenLocked(index, handle);
   }
-  call.status = status;
-  openCalls_.push_back(call);
   return status;
 }
 
@@ -237,41 +192,36 @@ FT_STATUS SimulatedProgrammer::FT_Close(FT_HANDLE handle) {
 }
 
 FT_STATUS SimulatedProgrammer::FT_SetBitMode(FT_HANDLE handle, std::uint8_t mask,
-                                             std::uint8_t mode) {
+                                             std::uint8_t /*mode*/) {
   std::lock_guard lock(mutex_);
   if (FT_STATUS s = CheckHandleLocked(handle)) return s;
-  setupCalls_.push_back({"FT_SetBitMode", handle, {mask, mode}});
   directionMask_ = mask;
-  drivenPins_ |= mask;
   SettleChipLocked();
   return FT_OK;
 }
 
-FT_STATUS SimulatedProgrammer::FT_SetBaudRate(FT_HANDLE handle, std::uint32_t baud) {
+FT_STATUS SimulatedProgrammer::FT_SetBaudRate(FT_HANDLE handle, std::uint32_t /*baud*/) {
   std::lock_guard lock(mutex_);
   if (FT_STATUS s = CheckHandleLocked(handle)) return s;
-  setupCalls_.push_back({"FT_SetBaudRate", handle, {baud}});
   return FT_OK;
 }
 
-FT_STATUS SimulatedProgrammer::FT_SetTimeouts(FT_HANDLE handle, std::uint32_t readMs,
-                                              std::uint32_t writeMs) {
+FT_STATUS SimulatedProgrammer::FT_SetTimeouts(FT_HANDLE handle, std::uint32_t /*readMs*/,
+                                              std::uint32_t /*writeMs*/) {
   std::lock_guard lock(mutex_);
   if (FT_STATUS s = CheckHandleLocked(handle)) return s;
-  setupCalls_.push_back({"FT_SetTimeouts", handle, {readMs, writeMs}});
   return FT_OK;
 }
 
 FT_STATUS SimulatedProgrammer::FT_ResetDevice(FT_HANDLE handle) {
   std::lock_guard lock(mutex_);
   if (FT_STATUS s = CheckHandleLocked(handle)) return s;
-  setupCalls_.push_back({"FT_ResetDevice", handle, {}});
   return FT_OK;
 }
 
 // The level on one of the chip's pins. The PROM drives its data line whatever the FTDI chip does
 // (were the FTDI chip to drive that pin too, the simulation lets the PROM win; a real pair of
-// outputs would fight, which DrivenPins lets tests rule out); a pin the FTDI chip drives has the
+// outputs would fight, which the tests rule out through their recording of the driven pins); a pin the FTDI chip drives has the
 // level written; an input pin floats high on the chip's internal pull-up. Pins the chip does not
 // have read low.
 bool SimulatedProgrammer::LevelLocked(int pin) const {
@@ -311,15 +261,12 @@ void SimulatedProgrammer::DriveLocked(std::uint8_t value) {
 FT_STATUS SimulatedProgrammer::FT_Write(FT_HANDLE handle, const void* data, std::uint32_t size,
                                         std::uint32_t* written) {
   std::lock_guard lock(mutex_);
-  ++pinWrites_;
   if (written != nullptr) *written = 0;
   if (FT_STATUS s = CheckHandleLocked(handle)) return s;
   if (data == nullptr && size > 0) return FailLocked(FT_INVALID_PARAMETER, "simulated programmer: no data");
   const auto* bytes = static_cast<const std::uint8_t*>(data);
   for (std::uint32_t i = 0; i < size; ++i) {
     DriveLocked(bytes[i]);
-    written_.push_back(bytes[i]);
-    drivenPins_ |= directionMask_;
   }
   if (written != nullptr) *written = size;
   return FT_OK;
@@ -327,7 +274,6 @@ FT_STATUS SimulatedProgrammer::FT_Write(FT_HANDLE handle, const void* data, std:
 
 FT_STATUS SimulatedProgrammer::FT_GetBitMode(FT_HANDLE handle, std::uint8_t* pins) {
   std::lock_guard lock(mutex_);
-  ++pinReads_;
   if (FT_STATUS s = CheckHandleLocked(handle)) return s;
   if (pins == nullptr) return FailLocked(FT_INVALID_PARAMETER, "simulated programmer: no buffer");
   if (options_.failReadsFromBit >= 0 && clocksSinceReset_ >= options_.failReadsFromBit) {

@@ -59,22 +59,6 @@ struct SimulatedOptions {
   PinAssignment wiring = {};
 };
 
-// A set-up call as the simulation received it.
-struct SimulatedSetupCall {
-  std::string name;  // "FT_SetBitMode", "FT_SetBaudRate", "FT_SetTimeouts", "FT_ResetDevice"
-  FT_HANDLE handle = nullptr;
-  std::vector<std::uint32_t> args;
-  friend bool operator==(const SimulatedSetupCall&, const SimulatedSetupCall&) = default;
-};
-
-// An open as the simulation received it.
-struct SimulatedOpenCall {
-  bool bySerial = false;
-  std::string serial;  // FT_OpenEx
-  int index = -1;      // FT_Open
-  FT_STATUS status = FT_OK;
-};
-
 class SimulatedProgrammer : public ID2xx {
  public:
   explicit SimulatedProgrammer(const PromImage& chip = SimulatedSampleImage());
@@ -87,17 +71,8 @@ class SimulatedProgrammer : public ID2xx {
   void SetOptions(const SimulatedOptions& options);
   SimulatedOptions Options() const;
 
-  // What the tool did to the programmer, for tests.
-  int PinWrites() const;  // bytes taken by FT_Write
-  int PinReads() const;   // FT_GetBitMode calls
-  std::vector<std::uint8_t> WrittenBytes() const;
-  // Every pin that was an output (in the direction mask) when a byte was written or the mask set.
-  std::uint8_t DrivenPins() const;
-  std::vector<SimulatedSetupCall> SetupCalls() const;
-  std::vector<SimulatedOpenCall> OpenCalls() const;
   // The position in the device list of the device behind `handle`, or -1 if not open.
   int DeviceIndexOf(FT_HANDLE handle) const;
-  void ClearRecord();
 
   FT_STATUS FT_CreateDeviceInfoList(std::uint32_t* count) override;
   FT_STATUS FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* list, std::uint32_t* count) override;
@@ -139,12 +114,6 @@ class SimulatedProgrammer : public ID2xx {
   long long clocksSinceReset_ = 0;
   long long resets_ = 0;  // rising edges of the reset pin
 
-  int pinWrites_ = 0;
-  int pinReads_ = 0;
-  std::vector<std::uint8_t> written_;
-  std::uint8_t drivenPins_ = 0;
-  std::vector<SimulatedSetupCall> setupCalls_;
-  std::vector<SimulatedOpenCall> openCalls_;
   std::string lastError_;
 };
 

@@ -156,7 +156,7 @@ TEST_F(WiringDialogTest, TheChoiceSurvivesARestartAndTakesEffectAtTheNextConnect
   Make();
   EXPECT_EQ(Connect(), QStringLiteral("Connected to programmer - Pin assignment in use: "
                                       "clock=D2,reset=D3,data=D6, data inverted"));
-  EXPECT_EQ(sim.SetupCalls().front().args, (std::vector<std::uint32_t>{0x0C, 1}));
+  EXPECT_EQ(record.SetupCalls().front().args, (std::vector<std::uint32_t>{0x0C, 1}));
   In<QPushButton>(*dlg, "IDC_READ_CHIP")->click();
   ASSERT_TRUE(PumpUntil([&] { return !dlg->Reading(); }));
   EXPECT_EQ(In<QLineEdit>(*dlg, "IDC_CHIP_DATA")->text(), QStringLiteral("0123456789ABCDEF FEDCBA9876543210"));
@@ -200,8 +200,8 @@ TEST_F(WiringDialogTest, CheckWiringRunsOnTheConnectedProgrammerWithTheChosenPin
   });
   // The check leaves the programmer set up for the wiring in use, and drove no pin but the clock and
   // reset pins of the wirings it checked (D0, D1; D2, D3).
-  EXPECT_EQ(sim.SetupCalls().back().args, (std::vector<std::uint32_t>{0x03, 1}));
-  EXPECT_EQ(sim.DrivenPins(), 0x0F);
+  EXPECT_EQ(record.SetupCalls().back().args, (std::vector<std::uint32_t>{0x03, 1}));
+  EXPECT_EQ(record.DrivenPins(), 0x0F);
 }
 
 TEST_F(WiringDialogTest, OkOnTheConnectedProgrammerConnectsItAgainAndANoProgrammerChoiceIsTheDefault) {
@@ -216,7 +216,7 @@ TEST_F(WiringDialogTest, OkOnTheConnectedProgrammerConnectsItAgainAndANoProgramm
   });
   EXPECT_EQ(dlg->StatusText(), QStringLiteral("Connected again with the new wiring - Pin assignment in use: "
                                               "clock=D2,reset=D3,data=D6, data inverted"));
-  const std::vector<SimulatedSetupCall> calls = sim.SetupCalls();
+  const std::vector<SimulatedSetupCall> calls = record.SetupCalls();
   const auto lastMode = std::find_if(calls.rbegin(), calls.rend(), [](const SimulatedSetupCall& call) {
     return call.name == "FT_SetBitMode";
   });

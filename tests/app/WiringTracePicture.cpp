@@ -20,17 +20,15 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   using namespace quarrow;
   SimulatedProgrammer sim;
-  FT_HANDLE handle = nullptr;
+  Connection connection(sim);
   const PinAssignment pins;
-  if (!ConnectProgrammer(sim, EntryForSerial(kSimulatedSerial), handle, pins).ok) {
+  if (!connection.Connect(EntryForSerial(kSimulatedSerial), pins).ok) {
     std::fprintf(stderr, "wiring-trace-picture: cannot connect to the simulated programmer\n");
     return 1;
   }
-  CD2xxPinPort port(sim, handle);
   PinTrace trace = PinTraceFor(pins);
   // The waits only move the trace's clock: the picture is the same on every run.
-  TracingPinPort traced(port, trace, [](int) {});
-  RunWiringSelfTest(traced, pins, traced.TimedWait());
+  connection.SelfTest(pins, &trace, [](int) {});
 
   CPinTraceView view;
   view.SetTrace(trace);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Helpers of the link tests: a receiver that records notifications, and a simulated programmer
+// Helpers of the link tests: a receiver that records a read's events, and a simulated programmer
 // connected the way the tool connects, whose job records its waits instead of sleeping.
 #pragma once
 
@@ -9,31 +9,30 @@
 #include <utility>
 #include <vector>
 
-#include "Programmer.h"
+#include "Connection.h"
 #include "ReadOut.h"
+#include "RecordingProgrammer.h"
 #include "sim/SimulatedProgrammer.h"
 
 namespace quarrow::test {
 
 struct RecordingReceiver : IReadReceiver {
-  std::vector<std::uintptr_t> progress;  // wParam of each WM_READ_PROGRESS, with lParam 0
+  std::vector<int> progress;  // the bits read of each progress event
   int doneCount = 0;
   bool progressAfterDone = false;
   ReadOutcome doneOutcome = ReadOutcome::Complete;
-  std::string doneText;
-  std::function<void(std::uintptr_t)> onProgress;
+  PromImage image;  // the completion's
+  std::function<void(int)> onProgress;
 
-  std::intptr_t Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
-    if (message == WM_READ_PROGRESS && lParam == 0) {
-      progressAfterDone = progressAfterDone || doneCount > 0;
-      progress.push_back(wParam);
-      if (onProgress) onProgress(wParam);
-    } else if (message == WM_READ_DONE) {
-      ++doneCount;
-      doneOutcome = static_cast<ReadOutcome>(wParam);
-      doneText = reinterpret_cast<const char*>(lParam);
-    }
-    return 0;
+  void OnReadProgress(const ReadProgress& event) override {
+    progressAfterDone = progressAfterDone || doneCount > 0;
+    progress.push_back(event.bitsRead);
+    if (onProgress) onProgress(event.bitsRead);
+  }
+  void OnReadCompletion(const ReadCompletion& completion) override {
+    ++doneCount;
+    doneOutcome = completion.outcome;
+    image = completion.image;
   }
 };
 
@@ -67,40 +66,42 @@ inline SimulatedOptions Board(const char* wiring, bool invertData = false, FtdiC
 
 struct ConnectedSimulation {
   SimulatedProgrammer sim;
-  FT_HANDLE handle = nullptr;
-  CD2xxPinPort port{sim, handle};
-  std::uint8_t pinByte = 0;
-  PromImage image;
+  RecordingProgrammer record{sim};  // what the tool did to the programmer
+  Connection connection{record};
   RecordingReceiver receiver;
+  PromImage& image = receiver.image;  // the last read's
+  IPinPort& port = connection.Port();
   std::vector<std::pair<int, int>> waits;  // (pin writes made before the wait, milliseconds)
 
   PinAssignment pins;  // what the tool is told of the wiring
 
   explicit ConnectedSimulation(const PromImage& chip = SimulatedSampleImage()) : sim(chip) {
-    ConnectProgrammer(sim, EntryForSerial(kSimulatedSerial), handle);
-    sim.ClearRecord();
+    connection.Connect(EntryForSerial(kSimulatedSerial), {});
+    record.ClearRecord();
   }
   // A board wired as `board` says, connected as the tool connects with the assignment `toolPins`.
   ConnectedSimulation(const SimulatedOptions& board, const PinAssignment& toolPins,
                       const PromImage& chip = SimulatedSampleImage())
       : sim(chip), pins(toolPins) {
     sim.SetOptions(board);
-    ConnectProgrammer(sim, EntryForSerial(kSimulatedSerial), handle, pins);
-    sim.ClearRecord();
+    connection.Connect(EntryForSerial(kSimulatedSerial), pins);
+    record.ClearRecord();
   }
   void Set(void (*change)(SimulatedOptions&)) {
     SimulatedOptions options;
     change(options);
     sim.SetOptions(options);
   }
+  WaitFunction RecordedWait() {
+    return [this](int ms) { waits.emplace_back(record.PinWrites(), ms); };
+  }
   ReadPromJob Job(const std::atomic<bool>* stop = nullptr) {
-    return {port, pinByte, image, receiver,
-            [this](int ms) { waits.emplace_back(sim.PinWrites(), ms); }, stop, pins};
+    ReadPromJob job = connection.ReadJob(receiver, RecordedWait());
+    job.stopRequested = stop;
+    job.pins = pins;  // as the test tells it now, which may differ from the wiring connected with
+    return job;
   }
-  ReadResult Read(const std::atomic<bool>* stop = nullptr) {
-    ReadPromJob job = Job(stop);
-    return ReadPromThread(job);
-  }
+  ReadCompletion Read(const std::atomic<bool>* stop = nullptr) { return ReadProm(Job(stop)); }
 };
 
 }  // namespace quarrow::test

@@ -79,14 +79,14 @@ class RewiredBoard : public ::testing::TestWithParam<RewiredCase> {};
 TEST_P(RewiredBoard, ReadsTheChipOnlyWhenToldHowItIsWired) {
   const RewiredCase& c = GetParam();
   ConnectedSimulation s(Board(c.board, c.boardInverts), Pins(c.told, c.toldInverted));
-  const ReadResult result = s.Read();
+  const ReadCompletion result = s.Read();
   EXPECT_EQ(result.outcome, ReadOutcome::Complete);
   const bool matches = Pins(c.board, c.boardInverts) == Pins(c.told, c.toldInverted);
   if (matches) {
     EXPECT_EQ(s.image, SimulatedSampleImage());
   } else {
     // A wrong assignment reads no chip at all: every bit alike, never a plausible image.
-    EXPECT_TRUE(s.image == PromImage{} || s.image == AllOnes()) << result.text;
+    EXPECT_TRUE(s.image == PromImage{} || s.image == AllOnes()) << FormatImageText(result.image);
   }
 }
 
@@ -103,25 +103,26 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PinAssignment, ARewiredReadMakesTheDefaultReadsPinTrafficOnItsOwnPins) {
   ConnectedSimulation s(Board("clock=D2,reset=D3,data=D6"), Pins("clock=D2,reset=D3,data=D6"));
   s.Read();
-  ASSERT_EQ(s.sim.WrittenBytes().size(), 386u);
-  EXPECT_EQ(s.sim.WrittenBytes()[0], 0x0C);
-  EXPECT_EQ(s.sim.WrittenBytes()[1], 0x04);
-  EXPECT_EQ(s.sim.PinReads(), 256);
+  ASSERT_EQ(s.record.WrittenBytes().size(), 386u);
+  EXPECT_EQ(s.record.WrittenBytes()[0], 0x0C);
+  EXPECT_EQ(s.record.WrittenBytes()[1], 0x04);
+  EXPECT_EQ(s.record.PinReads(), 256);
 }
 
 TEST(PinAssignment, AChipWithoutAnAssignedPinIsRefusedBeforeItIsOpened) {
   SimulatedProgrammer sim;
+  RecordingProgrammer record(sim);
   sim.SetOptions(Board("clock=D0,reset=D1,data=D3", false, FtdiChip::FT230X));
   const std::vector<DeviceEntry> entries = EnumerateProgrammers(sim);
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].text, "QSIM0001 - FT230X (Simulated RP5H01 programmer)");
   FT_HANDLE handle = nullptr;
-  const ConnectResult refused = ConnectProgrammer(sim, entries[0], handle);
+  const ConnectResult refused = ConnectProgrammer(record, entries[0], handle);
   ASSERT_TRUE(refused.pinsMissing);
   const std::string said = PinsOnChipText(*refused.pinsMissing);
   EXPECT_NE(said.find("FT230X has the bit-bang pins D0-D3 only"), std::string::npos) << said;
   EXPECT_NE(said.find("uses D4"), std::string::npos) << said;
-  EXPECT_TRUE(sim.OpenCalls().empty());
+  EXPECT_TRUE(record.OpenCalls().empty());
   EXPECT_TRUE(ConnectProgrammer(sim, entries[0], handle, Pins("clock=D0,reset=D1,data=D3")).ok);
 }
 
@@ -132,7 +133,7 @@ TEST(PinAssignment, EachPortOfAMultiPortChipIsListedAndReadsByItsOwnPinNamesOnly
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[1].text, "QSIM0001B - FT2232H (Simulated RP5H01 programmer B)");
   EXPECT_EQ(entries[1].port, 1);
-  ASSERT_TRUE(ConnectProgrammer(s.sim, entries[1], s.handle, s.pins).ok);
+  ASSERT_TRUE(s.connection.Connect(entries[1], s.pins).ok);
   s.Read();
   EXPECT_EQ(s.image, SimulatedSampleImage());
 
@@ -144,12 +145,13 @@ TEST(PinAssignment, EachPortOfAMultiPortChipIsListedAndReadsByItsOwnPinNamesOnly
   EXPECT_NE(portAText.find("names pins of port B"), std::string::npos) << portAText;
   EXPECT_NE(portAText.find("this programmer is port A of the FT2232H"), std::string::npos) << portAText;
   SimulatedProgrammer ft232r;
+  RecordingProgrammer record(ft232r);
   const ConnectResult noPorts =
-      ConnectProgrammer(ft232r, EnumerateProgrammers(ft232r).at(0), other, Pins("clock=AD0,reset=AD1,data=AD4"));
+      ConnectProgrammer(record, EnumerateProgrammers(ft232r).at(0), other, Pins("clock=AD0,reset=AD1,data=AD4"));
   ASSERT_TRUE(noPorts.pinsMissing);
   const std::string noPortsText = PinsOnChipText(*noPorts.pinsMissing);
   EXPECT_NE(noPortsText.find("the FT232R has no lettered ports"), std::string::npos) << noPortsText;
-  EXPECT_TRUE(ft232r.OpenCalls().empty());
+  EXPECT_TRUE(record.OpenCalls().empty());
 }
 
 // The port names of a port the chip does not have are told apart from another port's, and said

@@ -17,11 +17,9 @@ TEST(PinTrace, ARecordedReadSendsTheSameTrafficAndIsTimedByItsOwnWaits) {
 
   ConnectedSimulation s;
   PinTrace trace = PinTraceFor(s.pins);
-  TracingPinPort traced(s.port, trace, [&](int ms) { s.waits.emplace_back(s.sim.PinWrites(), ms); });
-  ReadPromJob job{traced, s.pinByte, s.image, s.receiver, traced.TimedWait(), nullptr, s.pins};
-  ReadPromThread(job);
-  EXPECT_EQ(s.sim.WrittenBytes(), plain.sim.WrittenBytes());
-  EXPECT_EQ(s.sim.PinReads(), plain.sim.PinReads());
+  s.connection.Read(s.receiver, nullptr, &trace, s.RecordedWait());
+  EXPECT_EQ(s.record.WrittenBytes(), plain.record.WrittenBytes());
+  EXPECT_EQ(s.record.PinReads(), plain.record.PinReads());
   EXPECT_EQ(s.waits, plain.waits);
   EXPECT_EQ(s.image, plain.image);
 
@@ -29,7 +27,7 @@ TEST(PinTrace, ARecordedReadSendsTheSameTrafficAndIsTimedByItsOwnWaits) {
   for (const PinEvent& event : trace.events) {
     if (event.kind == PinEvent::Kind::Write) written.push_back(event.value);
   }
-  EXPECT_EQ(written, s.sim.WrittenBytes());
+  EXPECT_EQ(written, s.record.WrittenBytes());
   ASSERT_EQ(trace.events.size(), 386u + 256u);
   // Reset and clock high, reset low after 20 ms, the first sample after 20 ms more and the clock
   // write right behind it; the pulse's writes 10 ms apart; the read after the pulse and the next

@@ -93,10 +93,11 @@ TEST(EnumerateProgrammers, ListsAHundredDevicesInOrder) {
 
 TEST(ConnectProgrammer, OpensTheEntrysOwnDeviceAndSetsUpBitBangInOrder) {
   SimulatedProgrammer sim;
+  RecordingProgrammer record(sim);
   UseDevices(sim, {Record("AB", "Short"), Record("LONGSERIAL12345", "Long"), Record("", "None")});
   const auto entries = EnumerateProgrammers(sim);  // " - None", "AB - Short", "LONGSERIAL12345 - Long"
   FT_HANDLE handle = nullptr;
-  ASSERT_TRUE(ConnectProgrammer(sim, entries[2], handle).ok);
+  ASSERT_TRUE(ConnectProgrammer(record, entries[2], handle).ok);
   EXPECT_EQ(sim.DeviceIndexOf(handle), 1);
   const std::vector<SimulatedSetupCall> setup = {
       {"FT_SetBitMode", handle, {0x03, 1}},  // clock and reset only
@@ -104,14 +105,14 @@ TEST(ConnectProgrammer, OpensTheEntrysOwnDeviceAndSetsUpBitBangInOrder) {
       {"FT_SetTimeouts", handle, {2000, 1000}},
       {"FT_ResetDevice", handle, {}},
   };
-  EXPECT_EQ(sim.SetupCalls(), setup);
+  EXPECT_EQ(record.SetupCalls(), setup);
 
   // A short serial opens its own device; one without a serial is opened by its index.
-  ASSERT_TRUE(ConnectProgrammer(sim, entries[1], handle).ok);
+  ASSERT_TRUE(ConnectProgrammer(record, entries[1], handle).ok);
   EXPECT_EQ(sim.DeviceIndexOf(handle), 0);
-  ASSERT_TRUE(ConnectProgrammer(sim, entries[0], handle).ok);
+  ASSERT_TRUE(ConnectProgrammer(record, entries[0], handle).ok);
   EXPECT_EQ(sim.DeviceIndexOf(handle), 2);
-  const auto opens = sim.OpenCalls();
+  const auto opens = record.OpenCalls();
   ASSERT_EQ(opens.size(), 3u);
   EXPECT_EQ(opens[0].serial, "LONGSERIAL12345");
   EXPECT_EQ(opens[1].serial, "AB");
@@ -121,25 +122,26 @@ TEST(ConnectProgrammer, OpensTheEntrysOwnDeviceAndSetsUpBitBangInOrder) {
 
 TEST(ConnectProgrammer, AFailedOpenKeepsTheEarlierConnectionAndSaysWhy) {
   SimulatedProgrammer sim;
+  RecordingProgrammer record(sim);
   FT_HANDLE handle = nullptr;
-  EXPECT_FALSE(ConnectProgrammer(sim, EntryForSerial(""), handle).ok);
+  EXPECT_FALSE(ConnectProgrammer(record, EntryForSerial(""), handle).ok);
   // The library would read this serial only up to its zero, and open the simulated programmer.
   const std::string cutShort = std::string(kSimulatedSerial) + '\0' + "2";
-  EXPECT_FALSE(ConnectProgrammer(sim, EntryForSerial(cutShort), handle).ok);
-  EXPECT_TRUE(sim.OpenCalls().empty());
-  ASSERT_TRUE(ConnectProgrammer(sim, EntryForSerial(kSimulatedSerial), handle).ok);
+  EXPECT_FALSE(ConnectProgrammer(record, EntryForSerial(cutShort), handle).ok);
+  EXPECT_TRUE(record.OpenCalls().empty());
+  ASSERT_TRUE(ConnectProgrammer(record, EntryForSerial(kSimulatedSerial), handle).ok);
   const FT_HANDLE earlier = handle;
-  sim.ClearRecord();
+  record.ClearRecord();
 
   sim.SetOptions({.failOpen = true});
-  ConnectResult result = ConnectProgrammer(sim, EntryForSerial(kSimulatedSerial), handle);
+  ConnectResult result = ConnectProgrammer(record, EntryForSerial(kSimulatedSerial), handle);
   EXPECT_FALSE(result.ok);
   EXPECT_FALSE(result.error.empty());
   EXPECT_EQ(handle, earlier);
-  EXPECT_TRUE(sim.SetupCalls().empty());
+  EXPECT_TRUE(record.SetupCalls().empty());
 
   sim.SetOptions({});
-  result = ConnectProgrammer(sim, EntryForSerial("NOSUCH01"), handle);
+  result = ConnectProgrammer(record, EntryForSerial("NOSUCH01"), handle);
   EXPECT_FALSE(result.ok);
   EXPECT_NE(result.error.find("NOSUCH01"), std::string::npos) << result.error;
   EXPECT_EQ(handle, earlier);

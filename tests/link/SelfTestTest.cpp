@@ -12,7 +12,7 @@ namespace quarrow::test {
 namespace {
 
 WiringSelfTestResult Check(ConnectedSimulation& s) {
-  return RunWiringSelfTest(s.port, s.pins, [&](int ms) { s.waits.emplace_back(s.sim.PinWrites(), ms); });
+  return RunWiringSelfTest(s.port, s.pins, [&](int ms) { s.waits.emplace_back(s.record.PinWrites(), ms); });
 }
 
 std::vector<WiringFinding> Findings(const WiringSelfTestResult& result) {
@@ -37,10 +37,10 @@ TEST(WiringSelfTest, FindsTheDefaultBoardPlausibleWritingOnlyWhatAReadWritesAndT
   EXPECT_LT(waited, 1000);
 
   // Each of its two passes writes what the start of a read writes.
-  const std::vector<std::uint8_t> checked = s.sim.WrittenBytes();
-  s.sim.ClearRecord();
+  const std::vector<std::uint8_t> checked = s.record.WrittenBytes();
+  s.record.ClearRecord();
   s.Read();
-  const std::vector<std::uint8_t> read = s.sim.WrittenBytes();
+  const std::vector<std::uint8_t> read = s.record.WrittenBytes();
   const std::size_t firstPass = 2 + 3 * kSelfTestBits;
   ASSERT_EQ(checked.size(), firstPass + 2 + 3 * kSelfTestRepeatBits);
   EXPECT_TRUE(std::equal(checked.begin(), checked.begin() + firstPass, read.begin()));
@@ -98,8 +98,8 @@ TEST_P(WiringSelfTestFix, NamesTheWiringThatReadsTheChipDrivingOnlyClockAndReset
       << Verdict(result);
   EXPECT_EQ(result.findings.back().finding, WiringFinding::PolarityUnseen);
 
-  EXPECT_EQ(s.sim.DrivenPins(), 0x03);
-  for (std::uint8_t byte : s.sim.WrittenBytes()) EXPECT_EQ(byte & ~0x13, 0) << int(byte);
+  EXPECT_EQ(s.record.DrivenPins(), 0x03);
+  for (std::uint8_t byte : s.record.WrittenBytes()) EXPECT_EQ(byte & ~0x13, 0) << int(byte);
   s.pins = *fix->fix;
   s.Read();
   EXPECT_EQ(s.image, SimulatedSampleImage());

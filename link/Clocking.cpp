@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The clocking steps run over a pin port.
+#include "Clocking.h"
+
+#include <chrono>
+#include <thread>
+
+#if defined(__linux__)
+#include <sys/prctl.h>
+#elif defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
+namespace quarrow {
+
+namespace {
+unsigned Bit(PinSample sample) { return 1u << static_cast<unsigned>(sample); }
+}  // namespace
+
+void SleepMilliseconds(int milliseconds) {
+  if (milliseconds <= 0) return;
+#if defined(__linux__)
+  // Linux lets a sleep end up to 50 us late by default so that wake-ups can be batched; over the
+  // 386 waits of a read that adds tens of milliseconds. A tighter slack for the waiting thread keeps
+  // each wait close to its length at no CPU cost.
+  thread_local const bool slackSet = prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL) == 0;
+  (void)slackSet;
+#endif
+  // A blocking sleep, never a spin: the worker must leave the CPU to the window while the pins
+  // settle. It may end a little late but never early.
+#if defined(_WIN32)
+  // MinGW's sleep_for waits on an event object with a time-out, which Wine times in its server and
+  // ends later than Sleep does, the more so on a busy machine; Sleep is the system's plain wait. It
+  // may end up to a timer tick early, so it is topped up to the full length.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  ::Sleep(static_cast<DWORD>(milliseconds));
+  while (std::chrono::steady_clock::now() < until) ::Sleep(1);
+#else
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+#endif
+}
+
+PinClocking::PinClocking(IPinPort& port, const PinAssignment& pins, const WaitFunction& wait,
+                         std::initializer_list<PinSample> taken)
+    : port_(port), pins_(pins), wait_(wait) {
+  for (PinSample sample : taken) taken_ |= Bit(sample);
+}
+
+void PinClocking::Write(int waitMs) {
+  if (!port_.WritePins(byte_)) ++failed_;
+  wait_(waitMs);
+}
+
+void PinClocking::Step(const ClockingStep& step, const SampleSink& sink) {
+  const std::uint8_t clock = pins_.ClockMask();
+  const std::uint8_t reset = pins_.ResetMask();
+  switch (step.kind) {
+    case ClockingStep::Kind::ResetHigh: byte_ = clock | reset; return Write(step.waitMs);
+    case ClockingStep::Kind::ResetLow: byte_ = static_cast<std::uint8_t>(byte_ & ~reset); return Write(step.waitMs);
+    case ClockingStep::Kind::ClockHigh: byte_ |= clock; return Write(step.waitMs);
+    case ClockingStep::Kind::ClockLow: byte_ = static_cast<std::uint8_t>(byte_ & ~clock); return Write(step.waitMs);
+    case ClockingStep::Kind::Read: break;
+  }
+  if ((taken_ & Bit(step.sample)) == 0) return;
+  const std::uint8_t written = byte_;
+  std::uint8_t levels = written;
+  if (!port_.ReadPins(levels)) ++failed_;
+  if (step.sample == PinSample::BitLevel || step.sample == PinSample::AfterPulse) {
+    byte_ = pins_.AfterRead(byte_, levels);
+  }
+  if (sink) sink(step.sample, written, levels);
+}
+
+}  // namespace quarrow
