@@ -27,6 +27,7 @@
 #include <system_error>
 
 #include "AboutDialog.h"
+#include "ConnectionText.h"
 #include "DialogServices.h"
 #include "DialogTemplate.h"
 #include "FileNames.h"
@@ -386,8 +387,7 @@ bool CQuarrowDlg::ConnectTo(const DeviceEntry& entry) {
   const ConnectResult result = connection.Connect(entry, pins);
   if (!result.ok) {
     if (again) EnableControls(false);
-    ShowError(WithReason(Text(res::kCantOpenDevice),
-                         result.pinsMissing ? PinsOnChipText(*result.pinsMissing) : result.error));
+    ShowError(WithReason(Text(res::kCantOpenDevice), ConnectFailureText(result)));
     return false;
   }
   EnableControls(true);
@@ -414,8 +414,8 @@ void CQuarrowDlg::OnFileWiring() {
     check = [this](const PinAssignment& pins, PinTrace& trace) {
       const DeviceEntry& programmer = m_ctx.connection.Programmer();
       WiringSelfTestResult result;
-      result.refused = programmer.chip ? MissingPinsText(*programmer.chip, pins, programmer.port) : std::string();
-      if (!result.refused.empty()) return result;
+      if (programmer.chip) result.refused = PinsOnChip(*programmer.chip, pins, programmer.port);
+      if (result.refused) return result;
       trace = PinTraceFor(pins);
       return m_ctx.connection.SelfTest(pins, &trace, m_ctx.wait);
     };

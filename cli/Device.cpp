@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "ConnectionText.h"
 #include "Texts.h"
 #include "ProgressBar.h"
 #include "PrintableText.h"
@@ -166,11 +167,11 @@ std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, 
   const ConnectResult connected = session->connection_.Connect(entry, pins);
   if (!connected.ok) {
     if (connected.pinsMissing) {
-      console.err << PrintableText(entry.serial) << ": " << PinsOnChipText(*connected.pinsMissing) << '\n';
+      console.err << PrintableText(entry.serial) << ": " << ConnectFailureText(connected) << '\n';
       return nullptr;
     }
     console.err << res::kCantOpenDevice;
-    if (!connected.error.empty()) console.err << ": " << PrintableText(connected.error);
+    if (const std::string why = ConnectFailureText(connected); !why.empty()) console.err << ": " << PrintableText(why);
     console.err << '\n';
     return nullptr;
   }

@@ -30,17 +30,6 @@ int CompareFolded(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-const char* StatusName(FT_STATUS status) {
-  switch (status) {
-    case FT_INVALID_HANDLE: return "invalid handle";
-    case FT_DEVICE_NOT_FOUND: return "device not found";
-    case FT_DEVICE_NOT_OPENED: return "device not opened";
-    case FT_IO_ERROR: return "I/O error";
-    case FT_INVALID_PARAMETER: return "invalid parameter";
-    default: return "error";
-  }
-}
-
 // The port a device record stands for: D2XX lists each port of a multi-port chip as a device whose
 // serial number (if it has one) and description end in the port's letter.
 int PortOfRecord(const FtdiChipFacts& facts, const std::string& serial, const std::string& description) {
@@ -97,13 +86,13 @@ ConnectResult ConnectProgrammer(ID2xx& d2xx, const DeviceEntry& entry, FT_HANDLE
   }
   const bool bySerial = !entry.serial.empty();
   if (!bySerial && entry.index < 0) {
-    result.error = "No serial number given; choose a programmer from the list or type its serial number";
+    result.failure = ConnectResult::Failure::NoSerial;
     return result;
   }
   // The library takes the serial as zero-terminated text: a zero character inside a typed serial
   // would cut it short and open another device than the one typed, or one without a serial.
   if (bySerial && entry.serial.find('\0') != std::string::npos) {
-    result.error = "The serial number contains a zero (NUL) character; type it again without it";
+    result.failure = ConnectResult::Failure::NulInSerial;
     return result;
   }
   FT_HANDLE opened = nullptr;
@@ -111,15 +100,10 @@ ConnectResult ConnectProgrammer(ID2xx& d2xx, const DeviceEntry& entry, FT_HANDLE
                                ? d2xx.FT_OpenEx(entry.serial.c_str(), FT_OPEN_BY_SERIAL_NUMBER, &opened)
                                : d2xx.FT_Open(entry.index, &opened);
   if (status != FT_OK || opened == nullptr) {
+    result.failure = ConnectResult::Failure::OpenFailed;
+    result.call = bySerial ? "FT_OpenEx(\"" + entry.serial + "\")" : "FT_Open(" + std::to_string(entry.index) + ")";
+    result.status = status;
     result.error = d2xx.LastErrorText();
-    if (result.error.empty()) {
-      const std::string call = bySerial ? "FT_OpenEx(\"" + entry.serial + "\")"
-                                        : "FT_Open(" + std::to_string(entry.index) + ")";
-      result.error = status != FT_OK
-                         ? call + " failed with status " + std::to_string(status) + " (" +
-                               StatusName(status) + ")"
-                         : call + " reported success but gave no handle";
-    }
     return result;
   }
   // Asynchronous bit-bang. 300 baud paces the bit-bang clock slowly, which suits the PROM; the
@@ -127,10 +111,10 @@ ConnectResult ConnectProgrammer(ID2xx& d2xx, const DeviceEntry& entry, FT_HANDLE
   // back whatever its pins float to, so every step must take.
   auto failed = [&](const char* call, FT_STATUS status) {
     if (status == FT_OK) return false;
-    const std::string words = d2xx.LastErrorText();
-    result.error = "Setting up the programmer failed: " + std::string(call) + " returned status " +
-                   std::to_string(status) + " (" + StatusName(status) + ")" +
-                   (words.empty() ? "" : " - " + words);
+    result.failure = ConnectResult::Failure::SetupFailed;
+    result.call = call;
+    result.status = status;
+    result.error = d2xx.LastErrorText();
     d2xx.FT_Close(opened);
     return true;
   };

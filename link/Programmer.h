@@ -31,7 +31,18 @@ std::vector<DeviceEntry> EnumerateProgrammers(ID2xx& d2xx);
 
 struct ConnectResult {
   bool ok = false;
-  std::string error;  // the back end's own words when the open failed
+  // Why the open or the set-up failed, as a value: the edge says it in words (ConnectionText.h).
+  enum class Failure {
+    None,
+    NoSerial,      // neither a serial number nor a place in the list
+    NulInSerial,   // the serial typed holds a zero character
+    OpenFailed,    // `call` returned `status`, or no handle when `status` is FT_OK
+    SetupFailed,   // `call` returned `status` on the opened device, which is closed again
+  };
+  Failure failure = Failure::None;
+  std::string call;  // FT_OpenEx("SERIAL"), FT_Open(2), FT_SetBitMode ...
+  FT_STATUS status = FT_OK;
+  std::string error;  // the back end's own words for the failure, when it gave any
   // Refused before the open: the chip lacks a pin the assignment names, or the names are another
   // port's.
   std::optional<PinsOnChipProblem> pinsMissing;

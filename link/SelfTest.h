@@ -49,8 +49,8 @@ struct WiringSelfTestResult {
   // operations, if any.
   std::vector<WiringFindingLine> findings;
   bool plausible = false;
-  // Why the check did not run at all (the chip lacks a pin the assignment names); empty when it ran.
-  std::string refused;
+  // Why the check did not run at all (the chip lacks a pin the assignment names); nothing when it ran.
+  std::optional<PinsOnChipProblem> refused;
 };
 
 // Bits clocked after the first reset, and after the second one that checks they come again.

@@ -45,6 +45,26 @@ inline constexpr const char* kOpenedFile = QUARROW_TEXT("Quarrow", "Opened file 
 inline constexpr const char* kCantSaveFile = QUARROW_TEXT("Quarrow", "Can't save file - ");
 inline constexpr const char* kCantOpenFile = QUARROW_TEXT("Quarrow", "Can't open file - ");
 
+// Why Connect failed where the programmer library gave no words of its own. The call and its status
+// go between the parts: "FT_OpenEx("A1") failed with status 2 (device not found)".
+inline constexpr const char* kConnectNoSerial = QUARROW_TEXT("Quarrow",
+    "No serial number given; choose a programmer from the list or type its serial number");
+inline constexpr const char* kConnectNulInSerial =
+    QUARROW_TEXT("Quarrow", "The serial number contains a zero (NUL) character; type it again without it");
+inline constexpr const char* kConnectCallFailed = QUARROW_TEXT("Quarrow", " failed with status ");
+inline constexpr const char* kConnectNoHandle = QUARROW_TEXT("Quarrow", " reported success but gave no handle");
+// "Setting up the programmer failed: FT_SetBitMode returned status 4 (I/O error)", then " - " and
+// the library's own words where it gave any.
+inline constexpr const char* kConnectSetupFailed = QUARROW_TEXT("Quarrow", "Setting up the programmer failed: ");
+inline constexpr const char* kConnectReturnedStatus = QUARROW_TEXT("Quarrow", " returned status ");
+// The programmer library's statuses, after the number.
+inline constexpr const char* kStatusInvalidHandle = QUARROW_TEXT("Quarrow", "invalid handle");
+inline constexpr const char* kStatusDeviceNotFound = QUARROW_TEXT("Quarrow", "device not found");
+inline constexpr const char* kStatusDeviceNotOpened = QUARROW_TEXT("Quarrow", "device not opened");
+inline constexpr const char* kStatusIoError = QUARROW_TEXT("Quarrow", "I/O error");
+inline constexpr const char* kStatusInvalidParameter = QUARROW_TEXT("Quarrow", "invalid parameter");
+inline constexpr const char* kStatusError = QUARROW_TEXT("Quarrow", "error");
+
 // Identification of an image against the known dumps, and the diagnosis of reads that look broken.
 // A set is named as "pc_smb, Super Mario Bros. (PlayChoice-10), Nintendo 1985"; several sets are
 // separated by "; ".

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Texts.h"
+#include "WiringText.h"
 
 namespace quarrow {
 
@@ -49,7 +50,7 @@ std::string WiringFindingText(const WiringFindingLine& finding, bool invertData)
 }
 
 std::string WiringVerdict(const WiringSelfTestResult& result, bool invertData) {
-  if (!result.refused.empty()) return result.refused;
+  if (result.refused) return PinsOnChipText(*result.refused);
   if (result.plausible) return res::kWiringPlausible;
   const auto& findings = result.findings;
   auto fault = std::find_if(findings.begin(), findings.end(),

@@ -195,7 +195,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int opened = sim.DeviceIndexOf(handle);
     FUZZ_CHECK(handle != nullptr && opened >= 0 && isTheEntrysDevice(static_cast<std::size_t>(opened)));
   } else {
-    FUZZ_CHECK(handle == nullptr && (connected.pinsMissing || !connected.error.empty()));
+    FUZZ_CHECK(handle == nullptr && (connected.pinsMissing || connected.failure != ConnectResult::Failure::None));
   }
 
   const ReadCompletion first = ReadChecked(sim, handle, scenario.events);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "ConnectionText.h"
 #include "LinkTestSupport.h"
 
 namespace quarrow::test {
@@ -144,6 +145,34 @@ TEST(ConnectProgrammer, AFailedOpenKeepsTheEarlierConnectionAndSaysWhy) {
   EXPECT_FALSE(result.ok);
   EXPECT_NE(result.error.find("NOSUCH01"), std::string::npos) << result.error;
   EXPECT_EQ(handle, earlier);
+}
+
+// What Connect refused or which call failed comes back as a value; the library's own words pass
+// through, and where it gave none the call and its status are said.
+TEST(ConnectProgrammer, AFailureIsAValueSaidWithTheLibrarysWordsOrTheCallAndItsStatus) {
+  SimulatedProgrammer sim;
+  FT_HANDLE handle = nullptr;
+  const ConnectResult noSerial = ConnectProgrammer(sim, EntryForSerial(""), handle);
+  EXPECT_EQ(noSerial.failure, ConnectResult::Failure::NoSerial);
+  EXPECT_EQ(ConnectFailureText(noSerial),
+            "No serial number given; choose a programmer from the list or type its serial number");
+  sim.SetOptions({.unplugged = true});
+  const ConnectResult unplugged = ConnectProgrammer(sim, EntryForSerial(kSimulatedSerial), handle);
+  EXPECT_EQ(unplugged.failure, ConnectResult::Failure::OpenFailed);
+  EXPECT_EQ(unplugged.call, "FT_OpenEx(\"" + std::string(kSimulatedSerial) + "\")");
+  EXPECT_EQ(unplugged.status, FT_DEVICE_NOT_FOUND);
+  EXPECT_EQ(ConnectFailureText(unplugged), unplugged.error);
+
+  ConnectResult silent = unplugged;
+  silent.error.clear();
+  EXPECT_EQ(ConnectFailureText(silent), silent.call + " failed with status 2 (device not found)");
+  ConnectResult setUp;
+  setUp.failure = ConnectResult::Failure::SetupFailed;
+  setUp.call = "FT_SetBitMode";
+  setUp.status = FT_IO_ERROR;
+  setUp.error = "gone";
+  EXPECT_EQ(ConnectFailureText(setUp),
+            "Setting up the programmer failed: FT_SetBitMode returned status 4 (I/O error) - gone");
 }
 
 TEST(CD2xxPinPort, FollowsTheHandleAndKeepsTheValueOnFailure) {
