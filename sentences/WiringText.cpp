@@ -10,6 +10,11 @@ namespace quarrow {
 namespace {
 
 std::string Quoted(const std::string& written) { return QuotedExcerpt(written, '"'); }
+// The same cut without the quotes, for a section's name or a setting's.
+std::string Excerpt(const std::string& written) {
+  const std::string quoted = Quoted(written);
+  return quoted.substr(1, quoted.size() - 2);
+}
 
 std::string Line(int line) { return std::string(PinLineName(line)); }
 
@@ -44,20 +49,22 @@ std::string PortNamingText(const PinsOnChipProblem& problem) {
 // What is wrong in the text, after "FILE:LINE: ".
 std::string WiringTextProblemText(const WiringFileProblem& problem) {
   using Kind = WiringFileProblem::Kind;
-  const std::string written = "\"" + problem.written + "\"";
+  // A line of a damaged file may be a megabyte long: it is quoted cut short, as a table field is.
+  const std::string written = Quoted(problem.written);
   switch (problem.kind) {
     case Kind::NotALine: return written + res::kWiringNotALine;
     case Kind::SettingOutsideSection: return res::kWiringSettingOutside;
     case Kind::NotASection: return written + res::kWiringNotASection;
     case Kind::SectionTwice:
-      return problem.section + res::kWiringSectionTwice + std::to_string(problem.firstLine) +
+      return Excerpt(problem.section) + res::kWiringSectionTwice + std::to_string(problem.firstLine) +
              res::kWiringSectionTwiceEnd;
     case Kind::NoSerial: return res::kWiringNoSerial;
-    case Kind::SettingTwice: return problem.written + res::kWiringSettingTwice + problem.section;
+    case Kind::SettingTwice:
+      return Excerpt(problem.written) + res::kWiringSettingTwice + Excerpt(problem.section);
     case Kind::BadPins: return PinAssignmentProblemText(problem.pins);
     case Kind::BadInvertData: return res::kWiringBadInvertData + written + res::kWiringBadInvertDataEnd;
     case Kind::UnknownSetting: return res::kWiringUnknownSetting + written + res::kWiringUnknownSettingEnd;
-    default: return problem.section + res::kWiringNoPins;
+    default: return Excerpt(problem.section) + res::kWiringNoPins;
   }
 }
 

@@ -65,6 +65,11 @@ TEST(WiringFile, ADamagedFileIsRefusedNamingTheFileAndLine) {
     const std::string said = WiringFileProblemText(error);
     EXPECT_EQ(said.rfind(why, 0), 0u) << text << ": " << said;
   }
+  // A megabyte of garbage on one line is quoted cut short, not echoed whole.
+  StoredWirings read;
+  WiringFileProblem error;
+  EXPECT_FALSE(ParseWirings("[serial A]\n" + std::string(100000, 'x') + "\n", "w.conf", read, error));
+  EXPECT_LT(WiringFileProblemText(error).size(), 200u);
 }
 
 TEST(WiringFile, LoadsNothingFromAMissingFileAndRefusesOneThatIsNoRegularFile) {
