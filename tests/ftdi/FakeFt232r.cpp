@@ -80,6 +80,10 @@ FakeFt232r::FakeFt232r(Ft232rSpec spec, std::string devnode)
 }
 
 FakeFt232r::~FakeFt232r() {
+  // umockdev's worker thread handles the ioctls under the mutex and answers the program over a
+  // socket that ThreadSanitizer cannot see: taking the mutex here orders the last ioctl's handling
+  // before the fake goes.
+  { std::lock_guard lock(mutex_); }
   g_signal_handlers_disconnect_by_data(handler_, this);
   g_object_unref(handler_);
 }
