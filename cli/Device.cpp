@@ -12,7 +12,8 @@
 #include "PrintableText.h"
 #include "Programmer.h"
 #include "ReadOut.h"
-#include "SystemD2xx.h"
+#include "D2xxLibrary.h"
+#include "SystemProgrammers.h"
 #include "VerboseBackend.h"
 #include "WiringFile.h"
 #include "WiringText.h"
@@ -100,8 +101,8 @@ bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std:
 namespace {
 
 // The simulated programmer (as the options set it up) or the system's programmer library.
-std::unique_ptr<ID2xx> CreateChosenBackend(const DeviceOptions& options, Console& console) {
-  if (!options.Simulated()) return CreateSystemD2xx();
+std::unique_ptr<IProgrammerLibrary> CreateChosenBackend(const DeviceOptions& options, Console& console) {
+  if (!options.Simulated()) return CreateSystemProgrammers();
 
   PromImage chip = SimulatedSampleImage();
   if (!options.simulateImages.empty()) {
@@ -119,20 +120,20 @@ std::unique_ptr<ID2xx> CreateChosenBackend(const DeviceOptions& options, Console
   faults.chip = options.simulateChip;
   faults.wiring = options.simulateWiring;
   simulated->SetOptions(faults);
-  return simulated;
+  return std::make_unique<D2xxLibrary>(std::move(simulated));
 }
 
 }  // namespace
 
-std::unique_ptr<ID2xx> CreateBackend(const DeviceOptions& options, Console& console) {
-  std::unique_ptr<ID2xx> backend = CreateChosenBackend(options, console);
+std::unique_ptr<IProgrammerLibrary> CreateBackend(const DeviceOptions& options, Console& console) {
+  std::unique_ptr<IProgrammerLibrary> backend = CreateChosenBackend(options, console);
   if (backend && options.verbose) return LoggingBackend(std::move(backend), console.err);
   return backend;
 }
 
-void ReportNoProgrammers(const ID2xx& d2xx, Console& console) {
+void ReportNoProgrammers(const IProgrammerLibrary& library, Console& console) {
   console.err << res::kNoDevicesFound;
-  const std::string cause = d2xx.LastErrorText();
+  const std::string cause = library.LastErrorText();
   if (!cause.empty()) console.err << ' ' << PrintableText(cause);
   console.err << '\n';
 }
@@ -140,10 +141,10 @@ void ReportNoProgrammers(const ID2xx& d2xx, Console& console) {
 std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, Console& console,
                                                   ExitStatus& status) {
   status = kExitFailure;
-  std::unique_ptr<ID2xx> d2xx = CreateBackend(options, console);
-  if (!d2xx) return nullptr;
+  std::unique_ptr<IProgrammerLibrary> library = CreateBackend(options, console);
+  if (!library) return nullptr;
 
-  const std::vector<DeviceEntry> entries = EnumerateProgrammers(*d2xx);
+  const std::vector<DeviceEntry> entries = EnumerateProgrammers(*library);
   DeviceEntry entry;
   if (options.serial) {
     entry = EntryForSerial(*options.serial);
@@ -155,7 +156,7 @@ std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, 
       }
     }
   } else if (entries.empty()) {
-    ReportNoProgrammers(*d2xx, console);
+    ReportNoProgrammers(*library, console);
     return nullptr;
   } else {
     entry = entries.front();
@@ -163,7 +164,7 @@ std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, 
 
   PinAssignment pins = options.pins;
   if (!options.pinsGiven && !UseStoredWiring(entry.serial, pins, console)) return nullptr;
-  std::unique_ptr<ChipSession> session(new ChipSession(std::move(d2xx)));
+  std::unique_ptr<ChipSession> session(new ChipSession(std::move(library)));
   const ConnectResult connected = session->connection_.Connect(entry, pins);
   if (!connected.ok) {
     if (connected.pinsMissing) {
