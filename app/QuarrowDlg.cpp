@@ -28,6 +28,7 @@
 
 #include "AboutDialog.h"
 #include "ConnectionText.h"
+#include "ProgrammerErrorText.h"
 #include "DialogServices.h"
 #include "DialogTemplate.h"
 #include "FileNames.h"
@@ -293,7 +294,7 @@ void CQuarrowDlg::FillDeviceList() {
   m_devices = m_ctx.connection.List();
   if (m_devices.empty()) {
     QString text = Text(res::kNoDevicesFound);
-    const std::string reason = m_ctx.connection.LastErrorText();
+    const std::string reason = ProgrammerErrorText(m_ctx.connection.LastError());
     if (!reason.empty()) text += QStringLiteral("\n\n") + QString::fromUtf8(reason);
     m_ctx.services.MessageBox(this, text, Text(res::kCaptionError));
     return;

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "ConnectionText.h"
+#include "ProgrammerErrorText.h"
 #include "Texts.h"
 #include "ProgressBar.h"
 #include "PrintableText.h"
@@ -133,7 +134,7 @@ std::unique_ptr<IProgrammerLibrary> CreateBackend(const DeviceOptions& options, 
 
 void ReportNoProgrammers(const IProgrammerLibrary& library, Console& console) {
   console.err << res::kNoDevicesFound;
-  const std::string cause = library.LastErrorText();
+  const std::string cause = ProgrammerErrorText(library.LastError());
   if (!cause.empty()) console.err << ' ' << PrintableText(cause);
   console.err << '\n';
 }
@@ -212,7 +213,7 @@ bool ChipSession::ReadOnce(PromImage& image, ProgressBar& progress, Console& con
   if (result.outcome == ReadOutcome::Complete) return true;
 
   console.err << (result.outcome == ReadOutcome::Stopped ? res::kReadStopped : res::kReadFailed);
-  const std::string cause = connection_.LastErrorText();
+  const std::string cause = ProgrammerErrorText(connection_.LastError());
   if (!cause.empty()) console.err << ": " << PrintableText(cause);
   console.err << '\n';
   return false;

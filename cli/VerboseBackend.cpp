@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "PrintableText.h"
+#include "ProgrammerErrorText.h"
 #include "Texts.h"
 
 namespace quarrow::cli {
@@ -42,20 +43,20 @@ class LoggingProgrammer final : public IOpenProgrammer {
 
   bool SetOutputs(std::uint8_t mask) override {
     const bool ok = programmer_->SetOutputs(mask);
-    Step(log_, "outputs " + Hex(mask), ok, {}, ok ? std::string() : programmer_->LastErrorText());
+    Step(log_, "outputs " + Hex(mask), ok, {}, ok ? std::string() : ProgrammerErrorText(programmer_->LastError()));
     return ok;
   }
   bool WritePins(std::uint8_t value) override {
     const bool ok = programmer_->WritePins(value);
-    if (!ok) Step(log_, "write pins " + Hex(value), ok, {}, programmer_->LastErrorText());
+    if (!ok) Step(log_, "write pins " + Hex(value), ok, {}, ProgrammerErrorText(programmer_->LastError()));
     return ok;
   }
   bool ReadPins(std::uint8_t& value) override {
     const bool ok = programmer_->ReadPins(value);
-    if (!ok) Step(log_, "read pins", ok, {}, programmer_->LastErrorText());
+    if (!ok) Step(log_, "read pins", ok, {}, ProgrammerErrorText(programmer_->LastError()));
     return ok;
   }
-  std::string LastErrorText() const override { return programmer_->LastErrorText(); }
+  ProgrammerError LastError() const override { return programmer_->LastError(); }
 
  private:
   std::unique_ptr<IOpenProgrammer> programmer_;
@@ -70,7 +71,7 @@ class LoggingLibrary final : public IProgrammerLibrary {
   std::vector<FoundProgrammer> List() override {
     std::vector<FoundProgrammer> found = library_->List();
     Step(log_, "list", true, std::to_string(found.size()) + " programmers",
-         found.empty() ? library_->LastErrorText() : std::string());
+         found.empty() ? ProgrammerErrorText(library_->LastError()) : std::string());
     for (std::size_t k = 0; k < found.size(); ++k) {
       const FoundProgrammer& p = found[k];
       // The strings come from the devices themselves.
@@ -89,12 +90,12 @@ class LoggingLibrary final : public IProgrammerLibrary {
     Step(log_, "open " + which + ", outputs " + Hex(outputs), opened.programmer != nullptr,
          opened.programmer ? std::string()
                            : PrintableText(failure.step) + " returned " + std::to_string(failure.status),
-         failure.text);
+         ProgrammerErrorText(failure.error));
     if (opened.programmer) opened.programmer = std::make_unique<LoggingProgrammer>(std::move(opened.programmer), log_);
     return opened;
   }
 
-  std::string LastErrorText() const override { return library_->LastErrorText(); }
+  ProgrammerError LastError() const override { return library_->LastError(); }
 
  private:
   std::unique_ptr<IProgrammerLibrary> library_;

@@ -6,11 +6,11 @@ namespace quarrow {
 
 std::vector<DeviceEntry> Connection::List() { return EnumerateProgrammers(library_); }
 
-std::string Connection::LastErrorText() const {
+ProgrammerError Connection::LastError() const {
   if (open_) {
-    if (std::string text = open_->LastErrorText(); !text.empty()) return text;
+    if (ProgrammerError error = open_->LastError(); error.Failed()) return error;
   }
-  return library_.LastErrorText();
+  return library_.LastError();
 }
 
 ConnectResult Connection::Connect(const DeviceEntry& entry, const PinAssignment& pins) {

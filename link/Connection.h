@@ -29,8 +29,8 @@ class Connection {
 
   // The programmers attached now (EnumerateProgrammers).
   std::vector<DeviceEntry> List();
-  // The back end's own words for its last failure (the connected programmer's first), or empty.
-  std::string LastErrorText() const;
+  // The library's last failure (the connected programmer's first).
+  ProgrammerError LastError() const;
 
   // Opens `entry` and sets it up for `pins` (ConnectProgrammer). The programmer in use is closed
   // before it is opened again: the driver would refuse the second open as busy, and one unplugged

@@ -83,7 +83,7 @@ ConnectResult ConnectProgrammer(IProgrammerLibrary& library, const DeviceEntry& 
     result.call = open.failure.step;
     result.fault = open.failure.fault;
     result.status = open.failure.status;
-    result.error = open.failure.text;
+    result.error = open.failure.error;
     return result;
   }
   opened = std::move(open.programmer);

@@ -45,7 +45,7 @@ struct ConnectResult {
   std::string call;  // the library's call, as it names it: FT_OpenEx("SERIAL"), FT_SetBitMode ...
   ProgrammerFault fault = ProgrammerFault::None;
   long status = 0;    // the library's own number for the failure
-  std::string error;  // the back end's own words for the failure, when it gave any
+  ProgrammerError error;  // the library's own account of the failure, when it gave any
   // Refused before the open: the chip lacks a pin the assignment names, or the names are another
   // port's.
   std::optional<PinsOnChipProblem> pinsMissing;

@@ -13,6 +13,7 @@
 
 #include "FtdiChip.h"
 #include "PinPort.h"
+#include "ProgrammerError.h"
 
 namespace quarrow {
 
@@ -37,18 +38,18 @@ struct ProgrammerFailure {
   std::string step;  // "FT_OpenEx("A1")", "FT_SetBitMode"
   ProgrammerFault fault = ProgrammerFault::None;  // None: the call said success but gave nothing
   long status = 0;    // the library's own number for the failure
-  std::string text;   // the library's own words for it and what to do, or empty
+  ProgrammerError error;  // why, with the library's own words
 };
 
 // An open programmer in bit-bang mode; it is closed when it goes, and is then free for other
 // programs. WritePins and ReadPins (IPinPort) may be called from a worker thread while another
-// thread asks for LastErrorText.
+// thread asks for LastError.
 class IOpenProgrammer : public IPinPort {
  public:
   // Makes the pins whose bits are set in `mask` outputs (bit n: D n) and the others inputs.
   virtual bool SetOutputs(std::uint8_t mask) = 0;
-  // The library's own words for the last failure on this programmer, or empty.
-  virtual std::string LastErrorText() const = 0;
+  // The last failure on this programmer; ProgrammerProblem::None when there was none.
+  virtual ProgrammerError LastError() const = 0;
 };
 
 // Which programmer to open: by its serial number, or when it has none by its place in the last
@@ -67,13 +68,13 @@ class IProgrammerLibrary {
  public:
   virtual ~IProgrammerLibrary() = default;
   // The programmers with bit-bang attached now, in the library's order; empty when none are, or the
-  // library could not look (LastErrorText then says why).
+  // library could not look (LastError then says why).
   virtual std::vector<FoundProgrammer> List() = 0;
   // Opens the chosen programmer and sets it up for asynchronous bit-bang with the pins in `outputs`
   // driven. A programmer that opened but could not be set up is closed again.
   virtual OpenedProgrammer Open(const ProgrammerChoice& choice, std::uint8_t outputs) = 0;
-  // The library's own words for its last failure, or empty.
-  virtual std::string LastErrorText() const = 0;
+  // The library's last failure; ProgrammerProblem::None when there was none.
+  virtual ProgrammerError LastError() const = 0;
 };
 
 }  // namespace quarrow

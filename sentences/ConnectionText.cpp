@@ -2,6 +2,7 @@
 // Connect's failures as sentences, from the texts in res/Texts.h.
 #include "ConnectionText.h"
 
+#include "ProgrammerErrorText.h"
 #include "Texts.h"
 #include "WiringText.h"
 
@@ -31,14 +32,14 @@ std::string ConnectFailureText(const ConnectResult& result) {
     case Failure::NoSerial: return res::kConnectNoSerial;
     case Failure::NulInSerial: return res::kConnectNulInSerial;
     case Failure::OpenFailed:
-      if (!result.error.empty()) return result.error;
+      if (result.error.Failed()) return ProgrammerErrorText(result.error);
       return result.fault != ProgrammerFault::None
                  ? result.call + res::kConnectCallFailed + StatusText(result.fault, result.status)
                                     : result.call + res::kConnectNoHandle;
     case Failure::SetupFailed:
       return res::kConnectSetupFailed + result.call + res::kConnectReturnedStatus + StatusText(result.fault, result.status) +
-             (result.error.empty() ? "" : " - " + result.error);
-    default: return result.error;
+             (result.error.Failed() ? " - " + ProgrammerErrorText(result.error) : "");
+    default: return ProgrammerErrorText(result.error);
   }
 }
 

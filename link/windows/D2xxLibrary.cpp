@@ -32,6 +32,14 @@ int PortOfRecord(const FtdiChipFacts& facts, const std::string& serial, const st
   return 0;
 }
 
+// The back end's words for its last failure, as the library's words.
+ProgrammerError ErrorOf(const ID2xx& d2xx) {
+  ProgrammerError error;
+  error.words = d2xx.LastErrorText();
+  if (!error.words.empty()) error.problem = ProgrammerProblem::Other;
+  return error;
+}
+
 class D2xxProgrammer final : public IOpenProgrammer {
  public:
   D2xxProgrammer(ID2xx& d2xx, FT_HANDLE handle) : d2xx_(d2xx), handle_(handle) {}
@@ -53,7 +61,7 @@ class D2xxProgrammer final : public IOpenProgrammer {
     value = pins;
     return true;
   }
-  std::string LastErrorText() const override { return d2xx_.LastErrorText(); }
+  ProgrammerError LastError() const override { return ErrorOf(d2xx_); }
 
  private:
   ID2xx& d2xx_;
@@ -61,6 +69,8 @@ class D2xxProgrammer final : public IOpenProgrammer {
 };
 
 }  // namespace
+
+ProgrammerError D2xxLibrary::LastError() const { return ErrorOf(d2xx_); }
 
 std::vector<FoundProgrammer> D2xxLibrary::List() {
   std::lock_guard lock(mutex_);
@@ -109,7 +119,7 @@ OpenedProgrammer D2xxLibrary::Open(const ProgrammerChoice& choice, std::uint8_t 
     failure.step = bySerial ? "FT_OpenEx(\"" + choice.serial + "\")" : "FT_Open(" + std::to_string(record) + ")";
     failure.fault = FaultOf(opened);
     failure.status = static_cast<long>(opened);
-    failure.text = d2xx_.LastErrorText();
+    failure.error = ErrorOf(d2xx_);
     return result;
   }
   // Asynchronous bit-bang. 300 baud paces the bit-bang clock slowly, which suits the PROM; the
@@ -121,7 +131,7 @@ OpenedProgrammer D2xxLibrary::Open(const ProgrammerChoice& choice, std::uint8_t 
     failure.step = call;
     failure.fault = FaultOf(status);
     failure.status = static_cast<long>(status);
-    failure.text = d2xx_.LastErrorText();
+    failure.error = ErrorOf(d2xx_);
     d2xx_.FT_Close(handle);
     return true;
   };

@@ -21,7 +21,7 @@ class D2xxLibrary final : public IProgrammerLibrary {
 
   std::vector<FoundProgrammer> List() override;
   OpenedProgrammer Open(const ProgrammerChoice& choice, std::uint8_t outputs) override;
-  std::string LastErrorText() const override { return d2xx_.LastErrorText(); }
+  ProgrammerError LastError() const override;
 
  private:
   std::unique_ptr<ID2xx> owned_;

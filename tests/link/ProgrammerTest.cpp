@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ConnectionText.h"
+#include "ProgrammerErrorText.h"
 #include "LinkTestSupport.h"
 
 namespace quarrow::test {
@@ -146,14 +147,14 @@ TEST(ConnectProgrammer, AFailedOpenKeepsTheEarlierConnectionAndSaysWhy) {
   sim.SetOptions({.failOpen = true});
   ConnectResult result = ConnectProgrammer(library, EntryForSerial(kSimulatedSerial), handle);
   EXPECT_FALSE(result.ok);
-  EXPECT_FALSE(result.error.empty());
+  EXPECT_TRUE(result.error.Failed());
   EXPECT_EQ(handle.get(), earlier);
   EXPECT_TRUE(record.SetupCalls().empty());
 
   sim.SetOptions({});
   result = ConnectProgrammer(library, EntryForSerial("NOSUCH01"), handle);
   EXPECT_FALSE(result.ok);
-  EXPECT_NE(result.error.find("NOSUCH01"), std::string::npos) << result.error;
+  EXPECT_NE(ConnectFailureText(result).find("NOSUCH01"), std::string::npos) << ConnectFailureText(result);
   EXPECT_EQ(handle.get(), earlier);
 }
 
@@ -173,19 +174,20 @@ TEST(ConnectProgrammer, AFailureIsAValueSaidWithTheLibrarysWordsOrTheCallAndItsS
   EXPECT_EQ(unplugged.call, "FT_OpenEx(\"" + std::string(kSimulatedSerial) + "\")");
   EXPECT_EQ(unplugged.fault, ProgrammerFault::NotFound);
   EXPECT_EQ(unplugged.status, 2);
-  EXPECT_EQ(ConnectFailureText(unplugged), unplugged.error);
+  EXPECT_EQ(ConnectFailureText(unplugged), ProgrammerErrorText(unplugged.error));
 
   ConnectResult silent = unplugged;
-  silent.error.clear();
+  silent.error = {};
   EXPECT_EQ(ConnectFailureText(silent), silent.call + " failed with status 2 (device not found)");
   ConnectResult setUp;
   setUp.failure = ConnectResult::Failure::SetupFailed;
   setUp.call = "FT_SetBitMode";
   setUp.fault = ProgrammerFault::Io;
   setUp.status = 4;
-  setUp.error = "gone";
+  setUp.error = {ProgrammerProblem::Unplugged, "libftdi", "", "LIBUSB_ERROR_NO_DEVICE"};
   EXPECT_EQ(ConnectFailureText(setUp),
-            "Setting up the programmer failed: FT_SetBitMode returned status 4 (I/O error) - gone");
+            "Setting up the programmer failed: FT_SetBitMode returned status 4 (I/O error) - libftdi: the "
+            "programmer was unplugged; plug it in and connect again: LIBUSB_ERROR_NO_DEVICE");
 }
 
 TEST(Connection, ItsPortFollowsTheConnectedProgrammerAndKeepsTheValueOnFailure) {
