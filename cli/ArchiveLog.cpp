@@ -92,12 +92,12 @@ std::unique_ptr<ArchiveLog> ArchiveLog::Open(const std::filesystem::path& path, 
     return nullptr;
   }
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    error = kArchiveLogIsALink;
+    error = res::kArchiveLogIsALink;
     return nullptr;
   }
   if (GetFileType(handle) != FILE_TYPE_DISK ||
       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    error = kArchiveLogNotRegular;
+    error = res::kArchiveLogNotRegular;
     return nullptr;
   }
   if (!log->Start(error)) return nullptr;
@@ -158,8 +158,8 @@ std::unique_ptr<ArchiveLog> ArchiveLog::Open(const std::filesystem::path& path, 
   const int flags = O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK;
   const int fd = ::open(path.c_str(), flags, 0666);
   if (fd < 0) {
-    error = errno == ELOOP   ? kArchiveLogIsALink
-            : errno == ENXIO ? kArchiveLogNotRegular
+    error = errno == ELOOP   ? res::kArchiveLogIsALink
+            : errno == ENXIO ? res::kArchiveLogNotRegular
                              : std::strerror(errno);
     return nullptr;
   }
@@ -171,7 +171,7 @@ std::unique_ptr<ArchiveLog> ArchiveLog::Open(const std::filesystem::path& path, 
     return nullptr;
   }
   if (!S_ISREG(info.st_mode)) {
-    error = kArchiveLogNotRegular;
+    error = res::kArchiveLogNotRegular;
     return nullptr;
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -221,12 +221,12 @@ bool ArchiveLog::Write(const std::string& line, std::string& error) {
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
-    error = n < 0 ? std::strerror(errno) : kArchiveLogDiskTookNothing;
+    error = n < 0 ? std::strerror(errno) : res::kArchiveLogDiskTookNothing;
     // With O_APPEND the offset is just past this record's last byte.
     const off_t end = ::lseek(fd_, 0, SEEK_CUR);
     if (written > 0 && end >= static_cast<off_t>(written)) {
       if (::ftruncate(fd_, end - static_cast<off_t>(written)) != 0) {
-        error += kArchiveLogPartLeft;
+        error += res::kArchiveLogPartLeft;
       }
     }
     return false;

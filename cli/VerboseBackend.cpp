@@ -29,7 +29,7 @@ class LoggingD2xx final : public ID2xx {
     Step("FT_GetDeviceInfoList()", status, status == FT_OK ? Count(*count) : std::string());
     for (std::uint32_t k = 0; status == FT_OK && k < *count; ++k) {
       // The strings come from the devices themselves.
-      log_ << kProgramName << ":   device " << k << ": type " << list[k].Type << ", id "
+      log_ << res::kProgramName << ":   device " << k << ": type " << list[k].Type << ", id "
            << Hex(list[k].ID) << ", serial \"" << PrintableText(DeviceFieldText(list[k].SerialNumber))
            << "\", \"" << PrintableText(DeviceFieldText(list[k].Description)) << "\"\n";
     }
@@ -95,7 +95,7 @@ class LoggingD2xx final : public ID2xx {
 
   // "quarrow-cli: STEP -> STATUS (ok|failed)[, DETAIL][: the back end's words]".
   void Step(const std::string& step, FT_STATUS status, const std::string& detail = {}) {
-    log_ << kProgramName << ": " << step << " -> " << status << (status == FT_OK ? " (ok)" : " (failed)");
+    log_ << res::kProgramName << ": " << step << " -> " << status << (status == FT_OK ? " (ok)" : " (failed)");
     if (!detail.empty()) log_ << ", " << detail;
     const std::string words = status == FT_OK ? std::string() : backend_->LastErrorText();
     if (!words.empty()) log_ << ": " << PrintableText(words);
