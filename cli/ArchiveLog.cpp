@@ -16,6 +16,8 @@
 
 #include <cerrno>
 #include <cstring>
+
+#include "RegularFile.h"
 #endif
 
 #include <cstdint>
@@ -153,28 +155,18 @@ bool ArchiveLog::Write(const std::string& line, std::string& error) {
 #else
 
 std::unique_ptr<ArchiveLog> ArchiveLog::Open(const std::filesystem::path& path, std::string& error) {
-  // O_NOFOLLOW refuses a link; O_NONBLOCK keeps a FIFO from waiting for a reader (without one it
-  // fails at once, with one fstat refuses it).
-  const int flags = O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK;
-  const int fd = ::open(path.c_str(), flags, 0666);
-  if (fd < 0) {
-    error = errno == ELOOP   ? res::kArchiveLogIsALink
-            : errno == ENXIO ? res::kArchiveLogNotRegular
-                             : std::strerror(errno);
+  // O_NOFOLLOW refuses a link; a FIFO without a reader fails at once (ENXIO), with one it is
+  // refused as any file that is not a regular one.
+  const RegularFileOpen opened =
+      OpenRegularFile(path, O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0666);
+  if (opened.fd < 0) {
+    error = opened.error == ELOOP                          ? res::kArchiveLogIsALink
+            : opened.error == ENXIO || opened.error == 0 ? res::kArchiveLogNotRegular
+                                                         : std::strerror(opened.error);
     return nullptr;
   }
   std::unique_ptr<ArchiveLog> log(new ArchiveLog);
-  log->fd_ = fd;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) {
-    error = std::strerror(errno);
-    return nullptr;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    error = res::kArchiveLogNotRegular;
-    return nullptr;
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  log->fd_ = opened.fd;
   if (!log->Start(error)) return nullptr;
   return log;
 }
