@@ -10,6 +10,7 @@
 #include "ConnectionText.h"
 #include "Feedback.h"
 #include "PrintableText.h"
+#include "ProgrammerErrorText.h"
 #include "Texts.h"
 #include "WiringFile.h"
 #include "WiringSettings.h"
@@ -42,7 +43,7 @@ void ProgrammerChooser::Fill() {
   m_devices = m_connection.List();
   if (m_devices.empty()) {
     QString text = Text(res::kNoDevicesFound);
-    const std::string reason = m_connection.LastErrorText();
+    const std::string reason = ProgrammerErrorText(m_connection.LastError());
     if (!reason.empty()) text += QStringLiteral("\n\n") + QString::fromUtf8(reason);
     m_feedback.ShowMessage(text, Text(res::kCaptionError));
     return;

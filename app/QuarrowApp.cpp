@@ -17,7 +17,8 @@
 #include "QuarrowDlg.h"
 #include "WindowLook.h"
 #include "Texts.h"
-#include "SystemD2xx.h"
+#include "D2xxLibrary.h"
+#include "SystemProgrammers.h"
 #include "WindowArguments.h"
 #include "sim/SimulatedProgrammer.h"
 
@@ -48,7 +49,7 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
   WindowArguments arguments;
   if (const int status = ParseWindowArguments(argc, argv, arguments); status >= 0) return status;
 
-  std::unique_ptr<ID2xx> backEnd;
+  std::unique_ptr<IProgrammerLibrary> backEnd;
   if (arguments.simulate || !arguments.simulateImage.isEmpty()) {
     auto simulated = std::make_unique<SimulatedProgrammer>();
     if (!arguments.simulateImage.isEmpty()) {
@@ -60,9 +61,9 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
         return kWindowExitFailure;
       }
     }
-    backEnd = std::move(simulated);
+    backEnd = std::make_unique<D2xxLibrary>(std::move(simulated));
   } else {
-    backEnd = CreateSystemD2xx();
+    backEnd = CreateSystemProgrammers();
   }
 
   if (const QString missing = MissingDisplay(argc, argv); !missing.isEmpty()) {

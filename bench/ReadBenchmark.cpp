@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "Connection.h"
+#include "D2xxLibrary.h"
 #include "PinTrace.h"
 #include "ReadOut.h"
 #include "VcdWriter.h"
@@ -32,7 +33,8 @@ double ThreadCpuMs() {
 // The simulated programmer, connected, with everything a read needs.
 struct ConnectedSimulation {
   SimulatedProgrammer sim;
-  Connection connection{sim};
+  D2xxLibrary library{sim};
+  Connection connection{library};
   NullReceiver receiver;
 
   bool Connect() { return connection.Connect(EntryForSerial(kSimulatedSerial), {}).ok; }

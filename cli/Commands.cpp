@@ -85,9 +85,9 @@ ExitStatus IdentifyCommand(const std::string& path, ImageFileLayout layout,
 }
 
 ExitStatus ListCommand(const DeviceOptions& device, bool json, Console& console) {
-  std::unique_ptr<ID2xx> d2xx = CreateBackend(device, console);
-  if (!d2xx) return kExitFailure;
-  const std::vector<DeviceEntry> entries = EnumerateProgrammers(*d2xx);
+  std::unique_ptr<IProgrammerLibrary> library = CreateBackend(device, console);
+  if (!library) return kExitFailure;
+  const std::vector<DeviceEntry> entries = EnumerateProgrammers(*library);
   if (json) {
     // An empty list is still an answer a script can parse; the reason goes to standard error.
     nlohmann::ordered_json programmers = nlohmann::ordered_json::array();
@@ -100,7 +100,7 @@ ExitStatus ListCommand(const DeviceOptions& device, bool json, Console& console)
     PrintJson({{"command", "list"}, {"programmers", programmers}}, console);
   }
   if (entries.empty()) {
-    ReportNoProgrammers(*d2xx, console);
+    ReportNoProgrammers(*library, console);
     return kExitFailure;
   }
   if (json) return kExitSuccess;

@@ -7,12 +7,14 @@
 #include <utility>
 
 #include "ConnectionText.h"
+#include "ProgrammerErrorText.h"
 #include "Texts.h"
 #include "ProgressBar.h"
 #include "PrintableText.h"
 #include "Programmer.h"
 #include "ReadOut.h"
-#include "SystemD2xx.h"
+#include "D2xxLibrary.h"
+#include "SystemProgrammers.h"
 #include "VerboseBackend.h"
 #include "WiringFile.h"
 #include "WiringText.h"
@@ -100,8 +102,8 @@ bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std:
 namespace {
 
 // The simulated programmer (as the options set it up) or the system's programmer library.
-std::unique_ptr<ID2xx> CreateChosenBackend(const DeviceOptions& options, Console& console) {
-  if (!options.Simulated()) return CreateSystemD2xx();
+std::unique_ptr<IProgrammerLibrary> CreateChosenBackend(const DeviceOptions& options, Console& console) {
+  if (!options.Simulated()) return CreateSystemProgrammers();
 
   PromImage chip = SimulatedSampleImage();
   if (!options.simulateImages.empty()) {
@@ -119,20 +121,20 @@ std::unique_ptr<ID2xx> CreateChosenBackend(const DeviceOptions& options, Console
   faults.chip = options.simulateChip;
   faults.wiring = options.simulateWiring;
   simulated->SetOptions(faults);
-  return simulated;
+  return std::make_unique<D2xxLibrary>(std::move(simulated));
 }
 
 }  // namespace
 
-std::unique_ptr<ID2xx> CreateBackend(const DeviceOptions& options, Console& console) {
-  std::unique_ptr<ID2xx> backend = CreateChosenBackend(options, console);
+std::unique_ptr<IProgrammerLibrary> CreateBackend(const DeviceOptions& options, Console& console) {
+  std::unique_ptr<IProgrammerLibrary> backend = CreateChosenBackend(options, console);
   if (backend && options.verbose) return LoggingBackend(std::move(backend), console.err);
   return backend;
 }
 
-void ReportNoProgrammers(const ID2xx& d2xx, Console& console) {
+void ReportNoProgrammers(const IProgrammerLibrary& library, Console& console) {
   console.err << res::kNoDevicesFound;
-  const std::string cause = d2xx.LastErrorText();
+  const std::string cause = ProgrammerErrorText(library.LastError());
   if (!cause.empty()) console.err << ' ' << PrintableText(cause);
   console.err << '\n';
 }
@@ -140,10 +142,10 @@ void ReportNoProgrammers(const ID2xx& d2xx, Console& console) {
 std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, Console& console,
                                                   ExitStatus& status) {
   status = kExitFailure;
-  std::unique_ptr<ID2xx> d2xx = CreateBackend(options, console);
-  if (!d2xx) return nullptr;
+  std::unique_ptr<IProgrammerLibrary> library = CreateBackend(options, console);
+  if (!library) return nullptr;
 
-  const std::vector<DeviceEntry> entries = EnumerateProgrammers(*d2xx);
+  const std::vector<DeviceEntry> entries = EnumerateProgrammers(*library);
   DeviceEntry entry;
   if (options.serial) {
     entry = EntryForSerial(*options.serial);
@@ -155,7 +157,7 @@ std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, 
       }
     }
   } else if (entries.empty()) {
-    ReportNoProgrammers(*d2xx, console);
+    ReportNoProgrammers(*library, console);
     return nullptr;
   } else {
     entry = entries.front();
@@ -163,7 +165,7 @@ std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, 
 
   PinAssignment pins = options.pins;
   if (!options.pinsGiven && !UseStoredWiring(entry.serial, pins, console)) return nullptr;
-  std::unique_ptr<ChipSession> session(new ChipSession(std::move(d2xx)));
+  std::unique_ptr<ChipSession> session(new ChipSession(std::move(library)));
   const ConnectResult connected = session->connection_.Connect(entry, pins);
   if (!connected.ok) {
     if (connected.pinsMissing) {
@@ -211,7 +213,7 @@ bool ChipSession::ReadOnce(PromImage& image, ProgressBar& progress, Console& con
   if (result.outcome == ReadOutcome::Complete) return true;
 
   console.err << (result.outcome == ReadOutcome::Stopped ? res::kReadStopped : res::kReadFailed);
-  const std::string cause = connection_.LastErrorText();
+  const std::string cause = ProgrammerErrorText(connection_.LastError());
   if (!cause.empty()) console.err << ": " << PrintableText(cause);
   console.err << '\n';
   return false;

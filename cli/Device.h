@@ -10,7 +10,7 @@
 
 #include "Connection.h"
 #include "Console.h"
-#include "D2xx.h"
+#include "ProgrammerLibrary.h"
 #include "ExitStatus.h"
 #include "FtdiChip.h"
 #include "Interruption.h"
@@ -60,11 +60,11 @@ bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std:
 // The simulated programmer (as the options set it up) or the system's programmer library. Reports
 // and returns null when the simulated chip's file cannot be opened. With --verbose, its steps are
 // written to standard error as they happen.
-std::unique_ptr<ID2xx> CreateBackend(const DeviceOptions& options, Console& console);
+std::unique_ptr<IProgrammerLibrary> CreateBackend(const DeviceOptions& options, Console& console);
 
 // "No programmers found", followed by the back end's words when it has any: a programmer library
 // that could not be loaded or could not list the USB devices says why, and what to do about it.
-void ReportNoProgrammers(const ID2xx& d2xx, Console& console);
+void ReportNoProgrammers(const IProgrammerLibrary& library, Console& console);
 
 // One connected programmer; closes it when it goes.
 class ChipSession {
@@ -95,12 +95,13 @@ class ChipSession {
   const PinAssignment& Pins() const { return connection_.Pins(); }
 
  private:
-  explicit ChipSession(std::unique_ptr<ID2xx> d2xx) : d2xx_(std::move(d2xx)), connection_(*d2xx_) {}
+  explicit ChipSession(std::unique_ptr<IProgrammerLibrary> library)
+      : library_(std::move(library)), connection_(*library_) {}
   bool ReadOnce(PromImage& image, ProgressBar& progress, Console& console);
 
   // A signal stays deferred until the connection has closed the programmer.
   SignalsDeferred signalsDeferred_;
-  std::unique_ptr<ID2xx> d2xx_;
+  std::unique_ptr<IProgrammerLibrary> library_;
   // The window keeps its programmer open for the whole run; a command is done with it when the
   // session goes, and the connection's close hands the USB interface back to other programs.
   Connection connection_;

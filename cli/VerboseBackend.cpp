@@ -1,115 +1,112 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The back end's steps, one line each: "quarrow-cli: FT_OpenEx("A12BC3DE") -> 0 (ok)", followed by
-// what the back end said about a failure.
+// The library's steps, one line each: "quarrow-cli: open "A12BC3DE", outputs 0x03 -> ok", followed by
+// what the library said about a failure.
 #include "VerboseBackend.h"
 
 #include <sstream>
 #include <string>
 #include <utility>
 
-#include "Texts.h"
 #include "PrintableText.h"
+#include "ProgrammerErrorText.h"
+#include "Texts.h"
 
 namespace quarrow::cli {
 
 namespace {
 
-class LoggingD2xx final : public ID2xx {
- public:
-  LoggingD2xx(std::unique_ptr<ID2xx> backend, std::ostream& log)
-      : backend_(std::move(backend)), log_(log) {}
+std::string Hex(unsigned value) {
+  std::ostringstream text;
+  text << "0x" << std::hex << value;
+  return text.str();
+}
 
-  FT_STATUS FT_CreateDeviceInfoList(std::uint32_t* count) override {
-    const FT_STATUS status = backend_->FT_CreateDeviceInfoList(count);
-    Step("FT_CreateDeviceInfoList()", status, status == FT_OK ? Count(*count) : std::string());
-    return status;
+// "quarrow-cli: STEP -> ok|failed[, DETAIL][: the library's words]".
+void Step(std::ostream& log, const std::string& step, bool ok, const std::string& detail = {},
+          const std::string& words = {}) {
+  log << res::kProgramName << ": " << step << " -> " << (ok ? "ok" : "failed");
+  if (!detail.empty()) log << ", " << detail;
+  if (!words.empty()) log << ": " << PrintableText(words);
+  log << '\n' << std::flush;
+}
+
+class LoggingProgrammer final : public IOpenProgrammer {
+ public:
+  LoggingProgrammer(std::unique_ptr<IOpenProgrammer> programmer, std::ostream& log)
+      : programmer_(std::move(programmer)), log_(log) {}
+  ~LoggingProgrammer() override {
+    programmer_.reset();
+    Step(log_, "close", true);
   }
-  FT_STATUS FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* list, std::uint32_t* count) override {
-    const FT_STATUS status = backend_->FT_GetDeviceInfoList(list, count);
-    Step("FT_GetDeviceInfoList()", status, status == FT_OK ? Count(*count) : std::string());
-    for (std::uint32_t k = 0; status == FT_OK && k < *count; ++k) {
-      // The strings come from the devices themselves.
-      log_ << res::kProgramName << ":   device " << k << ": type " << list[k].Type << ", id "
-           << Hex(list[k].ID) << ", serial \"" << PrintableText(DeviceFieldText(list[k].SerialNumber))
-           << "\", \"" << PrintableText(DeviceFieldText(list[k].Description)) << "\"\n";
-    }
-    return status;
+  LoggingProgrammer(const LoggingProgrammer&) = delete;
+  LoggingProgrammer& operator=(const LoggingProgrammer&) = delete;
+
+  bool SetOutputs(std::uint8_t mask) override {
+    const bool ok = programmer_->SetOutputs(mask);
+    Step(log_, "outputs " + Hex(mask), ok, {}, ok ? std::string() : ProgrammerErrorText(programmer_->LastError()));
+    return ok;
   }
-  FT_STATUS FT_OpenEx(const char* serial, std::uint32_t flags, FT_HANDLE* handle) override {
-    const FT_STATUS status = backend_->FT_OpenEx(serial, flags, handle);
-    Step("FT_OpenEx(\"" + PrintableText(serial != nullptr ? serial : "") + "\")", status);
-    return status;
+  bool WritePins(std::uint8_t value) override {
+    const bool ok = programmer_->WritePins(value);
+    if (!ok) Step(log_, "write pins " + Hex(value), ok, {}, ProgrammerErrorText(programmer_->LastError()));
+    return ok;
   }
-  FT_STATUS FT_Open(int index, FT_HANDLE* handle) override {
-    const FT_STATUS status = backend_->FT_Open(index, handle);
-    Step("FT_Open(" + std::to_string(index) + ")", status);
-    return status;
+  bool ReadPins(std::uint8_t& value) override {
+    const bool ok = programmer_->ReadPins(value);
+    if (!ok) Step(log_, "read pins", ok, {}, ProgrammerErrorText(programmer_->LastError()));
+    return ok;
   }
-  FT_STATUS FT_Close(FT_HANDLE handle) override {
-    const FT_STATUS status = backend_->FT_Close(handle);
-    Step("FT_Close()", status);
-    return status;
-  }
-  FT_STATUS FT_SetBitMode(FT_HANDLE handle, std::uint8_t mask, std::uint8_t mode) override {
-    const FT_STATUS status = backend_->FT_SetBitMode(handle, mask, mode);
-    Step("FT_SetBitMode(mask " + Hex(mask) + ", mode " + std::to_string(mode) + ")", status);
-    return status;
-  }
-  FT_STATUS FT_SetBaudRate(FT_HANDLE handle, std::uint32_t baud) override {
-    const FT_STATUS status = backend_->FT_SetBaudRate(handle, baud);
-    Step("FT_SetBaudRate(" + std::to_string(baud) + ")", status);
-    return status;
-  }
-  FT_STATUS FT_SetTimeouts(FT_HANDLE handle, std::uint32_t readMs, std::uint32_t writeMs) override {
-    const FT_STATUS status = backend_->FT_SetTimeouts(handle, readMs, writeMs);
-    Step("FT_SetTimeouts(" + std::to_string(readMs) + " ms, " + std::to_string(writeMs) + " ms)",
-         status);
-    return status;
-  }
-  FT_STATUS FT_ResetDevice(FT_HANDLE handle) override {
-    const FT_STATUS status = backend_->FT_ResetDevice(handle);
-    Step("FT_ResetDevice()", status);
-    return status;
-  }
-  FT_STATUS FT_Write(FT_HANDLE handle, const void* data, std::uint32_t size,
-                     std::uint32_t* written) override {
-    const FT_STATUS status = backend_->FT_Write(handle, data, size, written);
-    if (status != FT_OK) Step("FT_Write(" + std::to_string(size) + " bytes)", status);
-    return status;
-  }
-  FT_STATUS FT_GetBitMode(FT_HANDLE handle, std::uint8_t* pins) override {
-    const FT_STATUS status = backend_->FT_GetBitMode(handle, pins);
-    if (status != FT_OK) Step("FT_GetBitMode()", status);
-    return status;
-  }
-  std::string LastErrorText() const override { return backend_->LastErrorText(); }
+  ProgrammerError LastError() const override { return programmer_->LastError(); }
 
  private:
-  static std::string Count(std::uint32_t count) { return std::to_string(count) + " devices"; }
-  template <typename Number>
-  static std::string Hex(Number value) {
-    std::ostringstream text;
-    text << "0x" << std::hex << static_cast<unsigned long>(value);
-    return text.str();
+  std::unique_ptr<IOpenProgrammer> programmer_;
+  std::ostream& log_;
+};
+
+class LoggingLibrary final : public IProgrammerLibrary {
+ public:
+  LoggingLibrary(std::unique_ptr<IProgrammerLibrary> library, std::ostream& log)
+      : library_(std::move(library)), log_(log) {}
+
+  std::vector<FoundProgrammer> List() override {
+    std::vector<FoundProgrammer> found = library_->List();
+    Step(log_, "list", true, std::to_string(found.size()) + " programmers",
+         found.empty() ? ProgrammerErrorText(library_->LastError()) : std::string());
+    for (std::size_t k = 0; k < found.size(); ++k) {
+      const FoundProgrammer& p = found[k];
+      // The strings come from the devices themselves.
+      log_ << res::kProgramName << ":   programmer " << k << ": " << PrintableText(p.family) << ' '
+           << (p.chip ? FactsOf(*p.chip).name : "?") << " port " << PortLetter(p.port) << ", serial \""
+           << PrintableText(p.serial) << "\", \"" << PrintableText(p.description) << "\"\n";
+    }
+    return found;
   }
 
-  // "quarrow-cli: STEP -> STATUS (ok|failed)[, DETAIL][: the back end's words]".
-  void Step(const std::string& step, FT_STATUS status, const std::string& detail = {}) {
-    log_ << res::kProgramName << ": " << step << " -> " << status << (status == FT_OK ? " (ok)" : " (failed)");
-    if (!detail.empty()) log_ << ", " << detail;
-    const std::string words = status == FT_OK ? std::string() : backend_->LastErrorText();
-    if (!words.empty()) log_ << ": " << PrintableText(words);
-    log_ << '\n' << std::flush;
+  OpenedProgrammer Open(const ProgrammerChoice& choice, std::uint8_t outputs) override {
+    OpenedProgrammer opened = library_->Open(choice, outputs);
+    const std::string which = choice.serial.empty() ? "programmer " + std::to_string(choice.index)
+                                                    : "\"" + PrintableText(choice.serial) + "\"";
+    const ProgrammerFailure& failure = opened.failure;
+    Step(log_, "open " + which + ", outputs " + Hex(outputs), opened.programmer != nullptr,
+         opened.programmer ? std::string()
+                           : PrintableText(failure.step) + " returned " + std::to_string(failure.status),
+         ProgrammerErrorText(failure.error));
+    if (opened.programmer) opened.programmer = std::make_unique<LoggingProgrammer>(std::move(opened.programmer), log_);
+    return opened;
   }
 
-  std::unique_ptr<ID2xx> backend_;
+  ProgrammerError LastError() const override { return library_->LastError(); }
+
+ private:
+  std::unique_ptr<IProgrammerLibrary> library_;
   std::ostream& log_;
 };
 
 }  // namespace
 
-std::unique_ptr<ID2xx> LoggingBackend(std::unique_ptr<ID2xx> backend, std::ostream& log) {
-  return std::make_unique<LoggingD2xx>(std::move(backend), log);
+std::unique_ptr<IProgrammerLibrary> LoggingBackend(std::unique_ptr<IProgrammerLibrary> library,
+                                                   std::ostream& log) {
+  return std::make_unique<LoggingLibrary>(std::move(library), log);
 }
 
 }  // namespace quarrow::cli

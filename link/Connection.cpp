@@ -4,26 +4,28 @@
 
 namespace quarrow {
 
-std::vector<DeviceEntry> Connection::List() { return EnumerateProgrammers(backend_); }
+std::vector<DeviceEntry> Connection::List() { return EnumerateProgrammers(library_); }
+
+ProgrammerError Connection::LastError() const {
+  if (open_) {
+    if (ProgrammerError error = open_->LastError(); error.Failed()) return error;
+  }
+  return library_.LastError();
+}
 
 ConnectResult Connection::Connect(const DeviceEntry& entry, const PinAssignment& pins) {
   if (Connected() && SameProgrammer(programmer_, entry)) Close();
-  FT_HANDLE opened = nullptr;
-  ConnectResult result = ConnectProgrammer(backend_, entry, opened, pins);
+  std::unique_ptr<IOpenProgrammer> opened;
+  ConnectResult result = ConnectProgrammer(library_, entry, opened, pins);
   if (!result.ok) return result;
   // The programmer used until now is handed back to other programs.
-  if (handle_ != nullptr) backend_.FT_Close(handle_);
-  handle_ = opened;
+  open_ = std::move(opened);
   programmer_ = entry;
   pins_ = pins;
   return result;
 }
 
-void Connection::Close() {
-  if (handle_ == nullptr) return;
-  backend_.FT_Close(handle_);
-  handle_ = nullptr;
-}
+void Connection::Close() { open_.reset(); }
 
 int Connection::BitBangPins() const {
   return programmer_.chip ? FactsOf(*programmer_.chip).bitBangPins : 8;
@@ -51,14 +53,14 @@ WiringSelfTestResult Connection::SelfTest(const PinAssignment& pins, PinTrace* t
   WiringSelfTestResult result;
   // The direction mask differs between assignments: the pins are set up for the one tried.
   const bool setUp = pins.DirectionMask() != pins_.DirectionMask();
-  if (setUp) backend_.FT_SetBitMode(handle_, pins.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
+  if (setUp && open_) open_->SetOutputs(pins.DirectionMask());
   if (trace == nullptr) {
     result = RunWiringSelfTest(port_, pins, wait, BitBangPins());
   } else {
     TracingPinPort traced(port_, *trace, wait);
     result = RunWiringSelfTest(traced, pins, traced.TimedWait(), BitBangPins());
   }
-  if (setUp) backend_.FT_SetBitMode(handle_, pins_.DirectionMask(), FT_BITMODE_ASYNC_BITBANG);
+  if (setUp && open_) open_->SetOutputs(pins_.DirectionMask());
   return result;
 }
 

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,7 +20,7 @@ namespace quarrow {
 
 class Connection {
  public:
-  explicit Connection(ID2xx& backend) : backend_(backend) {}
+  explicit Connection(IProgrammerLibrary& library) : library_(library) {}
   // Closes the programmer: it is then free for other programs and, on Linux, given back to the
   // kernel's serial driver.
   ~Connection() { Close(); }
@@ -27,8 +29,8 @@ class Connection {
 
   // The programmers attached now (EnumerateProgrammers).
   std::vector<DeviceEntry> List();
-  // The back end's own words for its last failure, or empty.
-  std::string LastErrorText() const { return backend_.LastErrorText(); }
+  // The library's last failure (the connected programmer's first).
+  ProgrammerError LastError() const;
 
   // Opens `entry` and sets it up for `pins` (ConnectProgrammer). The programmer in use is closed
   // before it is opened again: the driver would refuse the second open as busy, and one unplugged
@@ -37,7 +39,7 @@ class Connection {
   ConnectResult Connect(const DeviceEntry& entry, const PinAssignment& pins);
   void Close();
 
-  bool Connected() const { return handle_ != nullptr; }
+  bool Connected() const { return open_ != nullptr; }
   // The programmer in use and the wiring it was set up with; meaningful while Connected().
   const DeviceEntry& Programmer() const { return programmer_; }
   const PinAssignment& Pins() const { return pins_; }
@@ -60,9 +62,21 @@ class Connection {
                                 const WaitFunction& wait = SleepMilliseconds);
 
  private:
-  ID2xx& backend_;
-  FT_HANDLE handle_ = nullptr;
-  CD2xxPinPort port_{backend_, handle_};
+  // The pins of whichever programmer is connected at the time of each call: a job made before a
+  // connect reaches the programmer connected since.
+  class ConnectedPort final : public IPinPort {
+   public:
+    explicit ConnectedPort(const std::unique_ptr<IOpenProgrammer>& open) : open_(open) {}
+    bool WritePins(std::uint8_t value) override { return open_ && open_->WritePins(value); }
+    bool ReadPins(std::uint8_t& value) override { return open_ && open_->ReadPins(value); }
+
+   private:
+    const std::unique_ptr<IOpenProgrammer>& open_;
+  };
+
+  IProgrammerLibrary& library_;
+  std::unique_ptr<IOpenProgrammer> open_;
+  ConnectedPort port_{open_};
   DeviceEntry programmer_;
   PinAssignment pins_;
 };

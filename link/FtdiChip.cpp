@@ -93,6 +93,12 @@ std::string BoardPinName(FtdiChip chip, int port, int pin) {
   return "D" + std::to_string(pin);
 }
 
+std::vector<std::string> BoardPinNames(FtdiChip chip, int port) {
+  std::vector<std::string> names;
+  for (int pin = 0; pin < FactsOf(chip).bitBangPins; ++pin) names.push_back(BoardPinName(chip, port, pin));
+  return names;
+}
+
 std::optional<NamedPin> ParseBoardPinName(std::string_view name) {
   const std::string upper = Upper(name);
   auto digit = [&](std::size_t at) -> std::optional<int> {

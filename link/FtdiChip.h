@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "D2xx.h"
 
@@ -52,6 +53,8 @@ std::string PinRangeOf(FtdiChip chip);
 // The name a board prints beside bit-bang pin `pin` of port `port` (0 = A): "RTS" on an FT232R or
 // FT-X chip, "D2" on an FT245R, "ADBUS2" on port A of an FT232H, "BDBUS2" on port B of an FT2232H.
 std::string BoardPinName(FtdiChip chip, int port, int pin);
+// BoardPinName of each bit-bang pin D0..D(n-1) of port `port`.
+std::vector<std::string> BoardPinNames(FtdiChip chip, int port);
 
 // A pin as a person names it: its bit-bang number, and the port a port-bus name belongs to.
 struct NamedPin {

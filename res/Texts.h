@@ -65,6 +65,35 @@ inline constexpr const char* kStatusIoError = QUARROW_TEXT("Quarrow", "I/O error
 inline constexpr const char* kStatusInvalidParameter = QUARROW_TEXT("Quarrow", "invalid parameter");
 inline constexpr const char* kStatusError = QUARROW_TEXT("Quarrow", "error");
 
+// A programmer library's failures (ProgrammerErrorText): after who failed ("libftdi: "), before the
+// library's own words. %1 is the file, call, serial or place the failure names.
+inline constexpr const char* kProgrammerLibraryUnusable =
+    QUARROW_TEXT("Programmer", "cannot start the USB library (is USB usable here?)");
+inline constexpr const char* kProgrammerDriverMissing =
+    QUARROW_TEXT("Programmer", "%1 could not be loaded; install the programmer's driver and start the program again");
+inline constexpr const char* kProgrammerDriverIncomplete = QUARROW_TEXT(
+    "Programmer", "the driver lacks %1; remove it, or replace it with the one from the programmer's maker, and "
+                  "start the program again");
+inline constexpr const char* kProgrammerPermissionDenied = QUARROW_TEXT(
+    "Programmer", "permission denied opening the USB device: install the udev rule 70-quarrow.rules (see README) "
+                  "and re-plug the programmer, or run as root");
+inline constexpr const char* kProgrammerInUse =
+    QUARROW_TEXT("Programmer", "the USB device is in use by another program (or already connected here)");
+inline constexpr const char* kProgrammerCannotOpen =
+    QUARROW_TEXT("Programmer", "cannot open the USB device; re-plug the programmer and try again");
+inline constexpr const char* kProgrammerNoSuchSerial = QUARROW_TEXT(
+    "Programmer", "no programmer with serial number \"%1\" is attached; plug the programmer in and try again");
+inline constexpr const char* kProgrammerNoSuchPlace = QUARROW_TEXT(
+    "Programmer", "no programmer at place %1 of the list any more; list the programmers again");
+inline constexpr const char* kProgrammerUnplugged =
+    QUARROW_TEXT("Programmer", "the programmer was unplugged; plug it in and connect again");
+inline constexpr const char* kProgrammerNotConnected =
+    QUARROW_TEXT("Programmer", "the programmer is not connected");
+inline constexpr const char* kProgrammerPinWriteFailed =
+    QUARROW_TEXT("Programmer", "writing to the programmer's pins failed");
+inline constexpr const char* kProgrammerPinReadFailed =
+    QUARROW_TEXT("Programmer", "reading the programmer's pins failed");
+
 // Identification of an image against the known dumps, and the diagnosis of reads that look broken.
 // A set is named as "pc_smb, Super Mario Bros. (PlayChoice-10), Nintendo 1985"; several sets are
 // separated by "; ".

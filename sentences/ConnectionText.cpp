@@ -2,6 +2,7 @@
 // Connect's failures as sentences, from the texts in res/Texts.h.
 #include "ConnectionText.h"
 
+#include "ProgrammerErrorText.h"
 #include "Texts.h"
 #include "WiringText.h"
 
@@ -9,14 +10,14 @@ namespace quarrow {
 
 namespace {
 
-std::string StatusText(FT_STATUS status) {
+std::string StatusText(ProgrammerFault fault, long status) {
   const char* name = res::kStatusError;
-  switch (status) {
-    case FT_INVALID_HANDLE: name = res::kStatusInvalidHandle; break;
-    case FT_DEVICE_NOT_FOUND: name = res::kStatusDeviceNotFound; break;
-    case FT_DEVICE_NOT_OPENED: name = res::kStatusDeviceNotOpened; break;
-    case FT_IO_ERROR: name = res::kStatusIoError; break;
-    case FT_INVALID_PARAMETER: name = res::kStatusInvalidParameter; break;
+  switch (fault) {
+    case ProgrammerFault::InvalidHandle: name = res::kStatusInvalidHandle; break;
+    case ProgrammerFault::NotFound: name = res::kStatusDeviceNotFound; break;
+    case ProgrammerFault::NotOpened: name = res::kStatusDeviceNotOpened; break;
+    case ProgrammerFault::Io: name = res::kStatusIoError; break;
+    case ProgrammerFault::InvalidParameter: name = res::kStatusInvalidParameter; break;
     default: break;
   }
   return std::to_string(status) + " (" + name + ")";
@@ -31,13 +32,14 @@ std::string ConnectFailureText(const ConnectResult& result) {
     case Failure::NoSerial: return res::kConnectNoSerial;
     case Failure::NulInSerial: return res::kConnectNulInSerial;
     case Failure::OpenFailed:
-      if (!result.error.empty()) return result.error;
-      return result.status != FT_OK ? result.call + res::kConnectCallFailed + StatusText(result.status)
+      if (result.error.Failed()) return ProgrammerErrorText(result.error);
+      return result.fault != ProgrammerFault::None
+                 ? result.call + res::kConnectCallFailed + StatusText(result.fault, result.status)
                                     : result.call + res::kConnectNoHandle;
     case Failure::SetupFailed:
-      return res::kConnectSetupFailed + result.call + res::kConnectReturnedStatus + StatusText(result.status) +
-             (result.error.empty() ? "" : " - " + result.error);
-    default: return result.error;
+      return res::kConnectSetupFailed + result.call + res::kConnectReturnedStatus + StatusText(result.fault, result.status) +
+             (result.error.Failed() ? " - " + ProgrammerErrorText(result.error) : "");
+    default: return ProgrammerErrorText(result.error);
   }
 }
 

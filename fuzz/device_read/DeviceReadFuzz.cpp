@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "D2xxLibrary.h"
 #include "DeviceScenario.h"
 #include "FuzzCheck.h"
-#include "Programmer.h"
+#include "Connection.h"
 #include "ReadOut.h"
+#include "RecordingProgrammer.h"
 #include "sim/SimulatedProgrammer.h"
 
 namespace {
@@ -39,13 +41,19 @@ void CheckDeviceList(const std::vector<DeviceEntry>& entries,
   auto bitBang = [](const FT_DEVICE_LIST_INFO_NODE& record) { return record.Type >= 4 && record.Type <= 9; };
   const auto programmers = std::count_if(listed.begin(), listed.end(), bitBang);
   FUZZ_CHECK(entries.size() == static_cast<std::size_t>(programmers));
+  // An entry's index is its place among the bit-bang records.
+  std::vector<std::size_t> bitBangRecords;
+  for (std::size_t k = 0; k < listed.size(); ++k) {
+    if (bitBang(listed[k])) bitBangRecords.push_back(k);
+  }
   std::vector<bool> seen(listed.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const DeviceEntry& entry = entries[i];
-    FUZZ_CHECK(entry.index >= 0 && static_cast<std::size_t>(entry.index) < listed.size());
-    FUZZ_CHECK(!seen[static_cast<std::size_t>(entry.index)]);
-    seen[static_cast<std::size_t>(entry.index)] = true;
-    const FT_DEVICE_LIST_INFO_NODE& record = listed[static_cast<std::size_t>(entry.index)];
+    FUZZ_CHECK(entry.index >= 0 && static_cast<std::size_t>(entry.index) < bitBangRecords.size());
+    const std::size_t at = bitBangRecords[static_cast<std::size_t>(entry.index)];
+    FUZZ_CHECK(!seen[at]);
+    seen[at] = true;
+    const FT_DEVICE_LIST_INFO_NODE& record = listed[at];
     FUZZ_CHECK(bitBang(record));
     FUZZ_CHECK(entry.serial == FieldText(record.SerialNumber, 16));
     const std::string description = FieldText(record.Description, 63);
@@ -109,11 +117,10 @@ void Apply(SimulatedProgrammer& sim, const ScenarioEvent& event, std::atomic<boo
 }
 
 
-// One whole read through the D2XX pin port, with the scenario's events in place of the waits.
-ReadCompletion ReadChecked(SimulatedProgrammer& sim, const FT_HANDLE& handle,
+// One whole read through the connection's pin port, with the scenario's events in place of the waits.
+ReadCompletion ReadChecked(SimulatedProgrammer& sim, IPinPort& connected,
                         const std::vector<ScenarioEvent>& events) {
-  CD2xxPinPort d2xxPort(sim, handle);
-  CountingPort port(d2xxPort);
+  CountingPort port(connected);
   CheckingReceiver receiver;
   std::atomic<bool> stop{false};
   int waits = 0;
@@ -168,7 +175,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   options.failReadsFromBit = scenario.failReadsFromBit;
   sim.SetOptions(options);
 
-  const std::vector<DeviceEntry> entries = EnumerateProgrammers(sim);
+  RecordingProgrammer record(sim);
+  D2xxLibrary library(record);
+  Connection connection(library);
+  const std::vector<DeviceEntry> entries = connection.List();
   CheckDeviceList(entries, scenario.unplugged ? std::vector<FT_DEVICE_LIST_INFO_NODE>{} : records);
 
   DeviceEntry entry;
@@ -177,10 +187,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else if (!entries.empty()) {
     entry = entries[scenario.entryChoice % entries.size()];
   }
-  // Connect opens the device with exactly the entry's serial, or the one at its index.
+  // Connect opens the device with exactly the entry's serial, or the one at its place in the list.
   auto isTheEntrysDevice = [&](std::size_t index) {
-    return entry.serial.empty() ? index == static_cast<std::size_t>(entry.index)
-                                : FieldText(records[index].SerialNumber, 16) == entry.serial;
+    if (!entry.serial.empty()) return FieldText(records[index].SerialNumber, 16) == entry.serial;
+    std::size_t place = 0;
+    for (std::size_t k = 0; k < index; ++k) place += records[k].Type >= 4 && records[k].Type <= 9 ? 1 : 0;
+    return entry.index >= 0 && place == static_cast<std::size_t>(entry.index) &&
+           records[index].Type >= 4 && records[index].Type <= 9;
   };
   bool present = false;
   for (std::size_t i = 0; i < records.size(); ++i) present = present || isTheEntrysDevice(i);
@@ -188,17 +201,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool pinsFit = !entry.chip || FactsOf(*entry.chip).bitBangPins == 8;
   const bool mayOpen = present && pinsFit && !scenario.failOpen && !scenario.unplugged;
 
-  FT_HANDLE handle = nullptr;
-  const ConnectResult connected = ConnectProgrammer(sim, entry, handle);
+  const ConnectResult connected = connection.Connect(entry, {});
   FUZZ_CHECK(connected.ok == mayOpen);
   if (connected.ok) {
-    const int opened = sim.DeviceIndexOf(handle);
-    FUZZ_CHECK(handle != nullptr && opened >= 0 && isTheEntrysDevice(static_cast<std::size_t>(opened)));
+    const std::vector<SimulatedSetupCall> setup = record.SetupCalls();
+    FUZZ_CHECK(!setup.empty());
+    const int opened = sim.DeviceIndexOf(setup.front().handle);
+    FUZZ_CHECK(opened >= 0 && isTheEntrysDevice(static_cast<std::size_t>(opened)));
   } else {
-    FUZZ_CHECK(handle == nullptr && (connected.pinsMissing || connected.failure != ConnectResult::Failure::None));
+    FUZZ_CHECK(!connection.Connected() &&
+               (connected.pinsMissing || connected.failure != ConnectResult::Failure::None));
   }
 
-  const ReadCompletion first = ReadChecked(sim, handle, scenario.events);
+  const ReadCompletion first = ReadChecked(sim, connection.Port(), scenario.events);
   if (!connected.ok) {
     FUZZ_CHECK(first.outcome == ReadOutcome::Failed && first.image == PromImage{});
     return 0;
@@ -207,7 +222,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   options.unplugged = false;
   options.failReadsFromBit = -1;
   sim.SetOptions(options);
-  const ReadCompletion second = ReadChecked(sim, handle, {});
+  const ReadCompletion second = ReadChecked(sim, connection.Port(), {});
   FUZZ_CHECK(second.outcome == ReadOutcome::Complete);
   return 0;
 }

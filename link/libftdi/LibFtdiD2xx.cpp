@@ -10,7 +10,6 @@
 #include <climits>
 #include <cstring>
 
-#include "SystemD2xx.h"
 
 namespace quarrow {
 
@@ -70,7 +69,6 @@ constexpr const char* kPermissionHint =
 
 }  // namespace
 
-std::unique_ptr<ID2xx> CreateSystemD2xx() { return std::make_unique<LibFtdiD2xx>(); }
 
 LibFtdiD2xx::LibFtdiD2xx() = default;
 

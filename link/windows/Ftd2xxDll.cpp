@@ -16,7 +16,6 @@
 #include <memory>
 #include <vector>
 
-#include "SystemD2xx.h"
 #include "WindowsErrorText.h"
 
 namespace quarrow {
@@ -111,7 +110,6 @@ const char* StatusName(FT_STATUS status) {
 
 }  // namespace
 
-std::unique_ptr<ID2xx> CreateSystemD2xx() { return std::make_unique<Ftd2xxDll>(); }
 
 Ftd2xxDll::Ftd2xxDll() {
   // FTDI's installer puts the library into the system folder; a copy beside the program also

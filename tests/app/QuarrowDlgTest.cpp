@@ -708,7 +708,8 @@ TEST_F(QuarrowDlgTest, DestroyingTheWindowDuringAReadStopsAndEndsTheRead) {
   EXPECT_EQ(record.PinWrites(), writes) << "a worker still drives the pins";
   // The window that opened the programmer closes it, once the read has stopped.
   EXPECT_FALSE(connection.Connected());
-  Connection again(sim);
+  D2xxLibrary direct(sim);
+  Connection again(direct);
   EXPECT_TRUE(again.Connect(EntryForSerial(kSimulatedSerial), {}).ok) << "the programmer is still open";
 }
 

@@ -6,6 +6,7 @@
 
 #include <utility>
 
+#include "D2xxLibrary.h"
 #include "QuarrowDlg.h"
 #include "RecordingProgrammer.h"
 #include "sim/SimulatedProgrammer.h"
@@ -15,7 +16,8 @@ namespace quarrow::testing {
 struct SimulatedWindowState {
   SimulatedProgrammer sim;
   RecordingProgrammer record{sim};  // what the window did to the programmer
-  Connection connection{record};
+  D2xxLibrary library{record};
+  Connection connection{library};
   PromImage chip;
   PromImage buffer;
 

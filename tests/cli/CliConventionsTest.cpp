@@ -21,12 +21,11 @@ namespace {
 TEST(Verbose, ShowsTheBackEndsStepsWithItsOwnWordsForAFailure) {
   const CliRun run = RunCli({"-v", "--simulate-fault", "busy", "read"});
   EXPECT_EQ(run.status, 3);
-  EXPECT_NE(run.err.find("quarrow-cli: FT_CreateDeviceInfoList() -> 0 (ok), 1 devices\n"),
-            std::string::npos)
-      << run.err;
+  EXPECT_NE(run.err.find("quarrow-cli: list -> ok, 1 programmers\n"), std::string::npos) << run.err;
   // The failing open, with what the back end said about it.
-  EXPECT_NE(run.err.find("quarrow-cli: FT_OpenEx(\"QSIM0001\") -> 3 (failed): "), std::string::npos)
+  EXPECT_NE(run.err.find("quarrow-cli: open \"QSIM0001\", outputs 0x3 -> failed, "), std::string::npos)
       << run.err;
+  EXPECT_NE(run.err.find(": simulated programmer: the device refused to open\n"), std::string::npos) << run.err;
 }
 
 TEST(Verbose, AndQuietTogetherAreAUsageError) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Connection.h"
+#include "D2xxLibrary.h"
 #include "ReadOut.h"
 #include "RecordingProgrammer.h"
 #include "sim/SimulatedProgrammer.h"
@@ -67,7 +68,8 @@ inline SimulatedOptions Board(const char* wiring, bool invertData = false, FtdiC
 struct ConnectedSimulation {
   SimulatedProgrammer sim;
   RecordingProgrammer record{sim};  // what the tool did to the programmer
-  Connection connection{record};
+  D2xxLibrary library{record};
+  Connection connection{library};
   RecordingReceiver receiver;
   PromImage& image = receiver.image;  // the last read's
   IPinPort& port = connection.Port();

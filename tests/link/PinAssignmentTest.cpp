@@ -112,24 +112,25 @@ TEST(PinAssignment, ARewiredReadMakesTheDefaultReadsPinTrafficOnItsOwnPins) {
 TEST(PinAssignment, AChipWithoutAnAssignedPinIsRefusedBeforeItIsOpened) {
   SimulatedProgrammer sim;
   RecordingProgrammer record(sim);
+  D2xxLibrary library(record);
   sim.SetOptions(Board("clock=D0,reset=D1,data=D3", false, FtdiChip::FT230X));
-  const std::vector<DeviceEntry> entries = EnumerateProgrammers(sim);
+  const std::vector<DeviceEntry> entries = EnumerateProgrammers(library);
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].text, "QSIM0001 - FT230X (Simulated RP5H01 programmer)");
-  FT_HANDLE handle = nullptr;
-  const ConnectResult refused = ConnectProgrammer(record, entries[0], handle);
+  std::unique_ptr<IOpenProgrammer> handle;
+  const ConnectResult refused = ConnectProgrammer(library, entries[0], handle);
   ASSERT_TRUE(refused.pinsMissing);
   const std::string said = PinsOnChipText(*refused.pinsMissing);
   EXPECT_NE(said.find("FT230X has the bit-bang pins D0-D3 only"), std::string::npos) << said;
   EXPECT_NE(said.find("uses D4"), std::string::npos) << said;
   EXPECT_TRUE(record.OpenCalls().empty());
-  EXPECT_TRUE(ConnectProgrammer(sim, entries[0], handle, Pins("clock=D0,reset=D1,data=D3")).ok);
+  EXPECT_TRUE(ConnectProgrammer(library, entries[0], handle, Pins("clock=D0,reset=D1,data=D3")).ok);
 }
 
 TEST(PinAssignment, EachPortOfAMultiPortChipIsListedAndReadsByItsOwnPinNamesOnly) {
   ConnectedSimulation s(Board("clock=D0,reset=D1,data=D2", false, FtdiChip::FT2232H),
                         Pins("clock=BDBUS0,reset=BDBUS1,data=BDBUS2"));
-  const std::vector<DeviceEntry> entries = EnumerateProgrammers(s.sim);
+  const std::vector<DeviceEntry> entries = EnumerateProgrammers(s.library);
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[1].text, "QSIM0001B - FT2232H (Simulated RP5H01 programmer B)");
   EXPECT_EQ(entries[1].port, 1);
@@ -138,16 +139,17 @@ TEST(PinAssignment, EachPortOfAMultiPortChipIsListedAndReadsByItsOwnPinNamesOnly
   EXPECT_EQ(s.image, SimulatedSampleImage());
 
   // Port B's names on port A, and any port's on an FT232R, are refused naming the port they belong to.
-  FT_HANDLE other = nullptr;
-  const ConnectResult portA = ConnectProgrammer(s.sim, entries[0], other, s.pins);
+  std::unique_ptr<IOpenProgrammer> other;
+  const ConnectResult portA = ConnectProgrammer(s.library, entries[0], other, s.pins);
   ASSERT_TRUE(portA.pinsMissing);
   const std::string portAText = PinsOnChipText(*portA.pinsMissing);
   EXPECT_NE(portAText.find("names pins of port B"), std::string::npos) << portAText;
   EXPECT_NE(portAText.find("this programmer is port A of the FT2232H"), std::string::npos) << portAText;
   SimulatedProgrammer ft232r;
   RecordingProgrammer record(ft232r);
+  D2xxLibrary library(record);
   const ConnectResult noPorts =
-      ConnectProgrammer(record, EnumerateProgrammers(ft232r).at(0), other, Pins("clock=AD0,reset=AD1,data=AD4"));
+      ConnectProgrammer(library, EnumerateProgrammers(library).at(0), other, Pins("clock=AD0,reset=AD1,data=AD4"));
   ASSERT_TRUE(noPorts.pinsMissing);
   const std::string noPortsText = PinsOnChipText(*noPorts.pinsMissing);
   EXPECT_NE(noPortsText.find("the FT232R has no lettered ports"), std::string::npos) << noPortsText;

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Why a programmer library's call failed, as a value: what went wrong as far as the person can do
+// something about it, and the library's own words. The edges say it in sentences
+// (ProgrammerErrorText).
+#pragma once
+
+#include <string>
+
+namespace quarrow {
+
+enum class ProgrammerProblem {
+  None,              // no failure
+  Other,             // nothing the tool can advise on: the library's words alone
+  LibraryUnusable,   // the library could not start (no USB access at all)
+  DriverMissing,     // the platform's driver library is not installed; subject: its file
+  DriverIncomplete,  // the driver library lacks a call the tool needs; subject: the call
+  PermissionDenied,  // the USB device file may not be opened (no udev rule)
+  InUse,             // another program holds the programmer, or it is connected here already
+  CannotOpen,        // the open failed for another reason
+  NoSuchSerial,      // no programmer with that serial is attached; subject: the serial
+  NoSuchPlace,       // the list no longer has a programmer at that place; subject: the place
+  Unplugged,         // the programmer has gone
+  NotConnected,      // an operation on a programmer that is not open
+  PinWriteFailed,    // the programmer did not take a pin write
+  PinReadFailed,     // the programmer did not give its pins' levels
+};
+
+struct ProgrammerError {
+  ProgrammerProblem problem = ProgrammerProblem::None;
+  std::string source;   // who failed: "libftdi", "ftd2xx.dll", "simulated programmer"
+  std::string subject;  // the file, call, serial or place the problem names
+  std::string words;    // the library's own words (its error string, the system's reason), or empty
+
+  bool Failed() const { return problem != ProgrammerProblem::None; }
+};
+
+}  // namespace quarrow

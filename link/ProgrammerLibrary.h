@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The seam between the tool and a programmer library, in the tool's own words: list the programmers
+// of a family that are attached, open one set up for bit-bang, choose which pins it drives, write
+// and read its pins, close it. Each family's library is a back end of its own (a folder in link/);
+// the simulated programmer is one more.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FtdiChip.h"
+#include "PinPort.h"
+#include "ProgrammerError.h"
+
+namespace quarrow {
+
+// One programmer a library found attached. A chip with several bit-bang ports is listed once per
+// port.
+struct FoundProgrammer {
+  std::string family;            // "FTDI"
+  std::optional<FtdiChip> chip;  // the chip, when the chip table knows it
+  std::string serial;            // the programmer's own identity (USB serial number), possibly empty
+  std::string description;       // the product text the programmer gives, as it gives it
+  int port = 0;                  // 0 = port A; B, C, D of a multi-port chip are 1, 2, 3
+  std::vector<std::string> pinNames;  // D0..D(n-1) under the names its board prints
+};
+
+// How a library call failed, as far as the tool tells failures apart.
+enum class ProgrammerFault { None, InvalidHandle, NotFound, NotOpened, Io, InvalidParameter, Other };
+
+// A failed open or set-up: the library's call as the library names it, its status and its words.
+struct ProgrammerFailure {
+  enum class Stage { Open, Setup };
+  Stage stage = Stage::Open;
+  std::string step;  // "FT_OpenEx("A1")", "FT_SetBitMode"
+  ProgrammerFault fault = ProgrammerFault::None;  // None: the call said success but gave nothing
+  long status = 0;    // the library's own number for the failure
+  ProgrammerError error;  // why, with the library's own words
+};
+
+// An open programmer in bit-bang mode; it is closed when it goes, and is then free for other
+// programs. WritePins and ReadPins (IPinPort) may be called from a worker thread while another
+// thread asks for LastError.
+class IOpenProgrammer : public IPinPort {
+ public:
+  // Makes the pins whose bits are set in `mask` outputs (bit n: D n) and the others inputs.
+  virtual bool SetOutputs(std::uint8_t mask) = 0;
+  // The last failure on this programmer; ProgrammerProblem::None when there was none.
+  virtual ProgrammerError LastError() const = 0;
+};
+
+// Which programmer to open: by its serial number, or when it has none by its place in the last
+// List().
+struct ProgrammerChoice {
+  std::string serial;
+  int index = -1;
+};
+
+struct OpenedProgrammer {
+  std::unique_ptr<IOpenProgrammer> programmer;  // null on failure
+  ProgrammerFailure failure;
+};
+
+class IProgrammerLibrary {
+ public:
+  virtual ~IProgrammerLibrary() = default;
+  // The programmers with bit-bang attached now, in the library's order; empty when none are, or the
+  // library could not look (LastError then says why).
+  virtual std::vector<FoundProgrammer> List() = 0;
+  // Opens the chosen programmer and sets it up for asynchronous bit-bang with the pins in `outputs`
+  // driven. A programmer that opened but could not be set up is closed again.
+  virtual OpenedProgrammer Open(const ProgrammerChoice& choice, std::uint8_t outputs) = 0;
+  // The library's last failure; ProgrammerProblem::None when there was none.
+  virtual ProgrammerError LastError() const = 0;
+};
+
+}  // namespace quarrow

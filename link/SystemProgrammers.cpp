@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "SystemProgrammers.h"
+
+#include "D2xxLibrary.h"
+#ifdef _WIN32
+#include "Ftd2xxDll.h"
+#else
+#include "libftdi/LibFtdiD2xx.h"
+#endif
+
+namespace quarrow {
+
+std::unique_ptr<IProgrammerLibrary> CreateSystemProgrammers() {
+#ifdef _WIN32
+  return std::make_unique<D2xxLibrary>(std::make_unique<Ftd2xxDll>());
+#else
+  return std::make_unique<D2xxLibrary>(std::make_unique<LibFtdiD2xx>());
+#endif
+}
+
+}  // namespace quarrow
