@@ -23,6 +23,10 @@ constexpr int kBaud = 300;
 constexpr int kReadTimeoutMs = 2000;
 constexpr int kWriteTimeoutMs = 1000;
 
+ProgrammerError Error(ProgrammerProblem problem, std::string subject, std::string words) {
+  return {problem, kSource, "FTDI", std::move(subject), std::move(words)};
+}
+
 std::string FtdiWords(ftdi_context* ctx) {
   const char* text = ctx ? ftdi_get_error_string(ctx) : nullptr;
   return text ? text : "";
@@ -50,7 +54,7 @@ class Scan {
  public:
   Scan() : ctx_(ftdi_new()) {
     if (!ctx_) {
-      error = {ProgrammerProblem::LibraryUnusable, kSource, "", "ftdi_new failed"};
+      error = Error(ProgrammerProblem::LibraryUnusable, "", "ftdi_new failed");
       return;
     }
     for (std::uint16_t product : SupportedUsbProducts()) {
@@ -81,7 +85,7 @@ class Scan {
     ftdi_device_list* devices = nullptr;
     const int rc = ftdi_usb_find_all(ctx_, &devices, kFtdiUsbVendor, product);
     if (rc < 0) {
-      error = {ProgrammerProblem::LibraryUnusable, kSource, "", CallWords(ctx_, "ftdi_usb_find_all", rc)};
+      error = Error(ProgrammerProblem::ListFailed, "", CallWords(ctx_, "ftdi_usb_find_all", rc));
       status = rc;
     } else {
       for (ftdi_device_list* item = devices; item; item = item->next) AddPorts(item->dev);
@@ -153,9 +157,9 @@ ProgrammerError OpenError(ftdi_context* ctx, libusb_device* dev, const char* cal
       denied = usbRc == LIBUSB_ERROR_ACCESS;
     }
   }
-  if (denied) return {ProgrammerProblem::PermissionDenied, kSource, "", words};
-  if (rc == -5) return {ProgrammerProblem::InUse, kSource, "", words};
-  return {ProgrammerProblem::CannotOpen, kSource, "", words};
+  if (denied) return Error(ProgrammerProblem::PermissionDenied, "", words);
+  if (rc == -5) return Error(ProgrammerProblem::InUse, "", words);
+  return Error(ProgrammerProblem::CannotOpen, "", words);
 }
 
 }  // namespace
@@ -172,7 +176,9 @@ LibFtdiProgrammer::~LibFtdiProgrammer() {
 }
 
 ProgrammerError LibFtdiProgrammer::Failed(ProgrammerProblem problem, const char* call, int rc) {
-  ProgrammerError error{problem, kSource, "", CallWords(ctx_, call, rc)};
+  // A set-up failure names the call in its sentence; the others say it after libftdi's words.
+  ProgrammerError error = problem == ProgrammerProblem::SetupFailed ? Error(problem, call, FtdiWords(ctx_))
+                                                                    : Error(problem, "", CallWords(ctx_, call, rc));
   // A failed transfer says only that it failed; the device's configuration, which libusb reads
   // from sysfs, is gone with the device.
   int configuration = 0;
@@ -192,7 +198,7 @@ ProgrammerError LibFtdiProgrammer::LastError() const {
 bool LibFtdiProgrammer::SetOutputs(std::uint8_t mask) {
   std::lock_guard lock(usb_);
   const int rc = ftdi_set_bitmode(ctx_, mask, BITMODE_BITBANG);
-  if (rc < 0) Failed(ProgrammerProblem::Other, "ftdi_set_bitmode", rc);
+  if (rc < 0) Failed(ProgrammerProblem::SetupFailed, "ftdi_set_bitmode", rc);
   return rc >= 0;
 }
 
@@ -227,9 +233,7 @@ ProgrammerFailure LibFtdiProgrammer::SetUp(std::uint8_t outputs) {
     failure.step = call;
     failure.fault = rc == -2 || rc == -666 ? ProgrammerFault::NotOpened : ProgrammerFault::Io;
     failure.status = rc;
-    failure.error = Failed(ProgrammerProblem::Other, call, rc);
-    // The call and its code are said before the library's words.
-    failure.error.words = FtdiWords(ctx_);
+    failure.error = Failed(ProgrammerProblem::SetupFailed, call, rc);
     return true;
   };
   if (failed("ftdi_set_bitmode", ftdi_set_bitmode(ctx_, outputs, BITMODE_BITBANG))) return failure;
@@ -290,8 +294,8 @@ OpenedProgrammer LibFtdiProgrammers::Open(const ProgrammerChoice& choice, std::u
     }
   }
   const ProgrammerError absent = bySerial
-      ? ProgrammerError{ProgrammerProblem::NoSuchSerial, kSource, choice.serial, ""}
-      : ProgrammerError{ProgrammerProblem::NoSuchPlace, kSource, std::to_string(choice.index), ""};
+      ? Error(ProgrammerProblem::NoSuchSerial, choice.serial, "")
+      : Error(ProgrammerProblem::NoSuchPlace, std::to_string(choice.index), "");
   if (!bySerial && !place) return Fail(absent, "ftdi_usb_find_all", ProgrammerFault::NotFound, 0);
 
   Scan scan;

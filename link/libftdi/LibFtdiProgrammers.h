@@ -35,7 +35,8 @@ class LibFtdiProgrammer final : public IOpenProgrammer {
   ProgrammerFailure SetUp(std::uint8_t outputs);
 
  private:
-  // Records why libftdi call `call` returned `rc`; `problem` unless the programmer has gone.
+  // Records why libftdi call `call` returned `rc`: `problem`, or Unplugged when the programmer has
+  // gone.
   ProgrammerError Failed(ProgrammerProblem problem, const char* call, int rc);
 
   // The worker's pin calls and another thread's set-up take turns on the context; the error has a
