@@ -27,6 +27,7 @@ enum class ProgrammerProblem {
   NotConnected,      // an operation on a programmer that is not open
   ListFailed,        // the library could not list the programmers
   SetupFailed,       // a set-up call (bit mode, baud rate, time-outs, reset) failed; subject: the call
+  InputOnlyPin,      // a pin that can only read was asked to drive; subject: its name
   CloseFailed,       // closing the programmer failed
   PinWriteFailed,    // the programmer did not take a pin write
   PinReadFailed,     // the programmer did not give its pins' levels

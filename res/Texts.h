@@ -89,6 +89,9 @@ inline constexpr const char* kFtdiDriver = QUARROW_TEXT(
 inline constexpr const char* kSomeDriver = QUARROW_TEXT("Programmer", "the programmer's driver");
 inline constexpr const char* kProgrammerListFailed = QUARROW_TEXT("Programmer", "listing the programmers failed");
 inline constexpr const char* kProgrammerSetupFailed = QUARROW_TEXT("Programmer", "%1 failed");
+inline constexpr const char* kProgrammerInputOnlyPin = QUARROW_TEXT(
+    "Programmer", "pin %1 of this programmer can only read, so it cannot drive the clock or the reset; "
+                  "wire those to another pin");
 inline constexpr const char* kProgrammerCloseFailed = QUARROW_TEXT("Programmer", "closing the programmer failed");
 inline constexpr const char* kProgrammerPermissionDenied = QUARROW_TEXT(
     "Programmer", "permission denied opening the USB device: install the udev rule 70-quarrow.rules (see README) "

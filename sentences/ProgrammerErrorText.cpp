@@ -17,6 +17,7 @@ const char* SentenceOf(ProgrammerProblem problem) {
     case ProgrammerProblem::DriverFaulty: return res::kProgrammerDriverFaulty;
     case ProgrammerProblem::ListFailed: return res::kProgrammerListFailed;
     case ProgrammerProblem::SetupFailed: return res::kProgrammerSetupFailed;
+    case ProgrammerProblem::InputOnlyPin: return res::kProgrammerInputOnlyPin;
     case ProgrammerProblem::CloseFailed: return res::kProgrammerCloseFailed;
     case ProgrammerProblem::PermissionDenied: return res::kProgrammerPermissionDenied;
     case ProgrammerProblem::InUse: return res::kProgrammerInUse;

@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The CH341A back end over the real libusb, against CH341As mocked at the usbfs level with an RP5H01
+// on their pins: listing, opening, a whole read, the pins the chip cannot drive, a programmer pulled
+// out mid-read and one held by another program.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FakeCh341a.h"
+#include "LinkTestSupport.h"
+#include "ProgrammerErrorText.h"
+#include "ch341a/Ch341aLibrary.h"
+
+namespace quarrow {
+namespace {
+
+using test::Ch341aSpec;
+using test::FakeCh341a;
+using test::MockUsbBus;
+
+FakeCh341a& Plug(MockUsbBus& bus, Ch341aSpec spec = {}) {
+  auto device = std::make_unique<FakeCh341a>(std::move(spec));
+  const test::UsbDeviceFacts facts = device->Facts();
+  return bus.Add(std::move(device), facts);
+}
+
+TEST(Ch341aListing, ListsEachChipByItsBusPositionWithoutClaimingIt) {
+  MockUsbBus bus;
+  FakeCh341a& first = Plug(bus);
+  Ch341aSpec plain;
+  plain.product.clear();
+  FakeCh341a& second = Plug(bus, plain);
+
+  Ch341aLibrary library;
+  std::vector<FoundProgrammer> found = library.List();
+  EXPECT_FALSE(library.LastError().Failed());
+  ASSERT_EQ(found.size(), 2u);
+  std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.serial < b.serial; });
+  EXPECT_EQ(found[0].family, "CH341A");
+  EXPECT_FALSE(found[0].chip);
+  EXPECT_EQ(found[0].serial, "1-1");
+  EXPECT_EQ(found[0].description, "USB UART-LPT");
+  EXPECT_EQ(found[0].pinNames, (std::vector<std::string>{"D0", "D1", "D2", "D3", "D4", "D5", "D6", "D7"}));
+  EXPECT_EQ(found[1].serial, "1-2");
+  EXPECT_EQ(found[1].description, "CH341A");  // no product string of its own
+  EXPECT_EQ(first.Claims() + second.Claims(), 0);
+}
+
+// Clock and reset away from D0/D1 and the data on D7, which only reads: the stream commands must
+// carry every pin to its place, and the chip must never be sent a packet it would ignore.
+TEST(Ch341aRead, ReadsTheWholePromByteExactOnAnotherWiring) {
+  MockUsbBus bus;
+  Ch341aSpec spec;
+  spec.chip = SimulatedSampleImage();
+  spec.wiring = test::Pins("clock=D3,reset=D5,data=D7");
+  FakeCh341a& device = Plug(bus, spec);
+
+  Ch341aLibrary library;
+  ASSERT_EQ(library.List().size(), 1u);
+  OpenedProgrammer opened = library.Open({"", 0}, spec.wiring.DirectionMask());
+  ASSERT_TRUE(opened.programmer) << opened.failure.step << ": " << opened.failure.error.words;
+  EXPECT_EQ(device.Directions(), 0b101000);
+
+  test::RecordingReceiver receiver;
+  const ReadCompletion done = ReadProm({*opened.programmer, receiver, [](int) {}, nullptr, spec.wiring});
+  EXPECT_EQ(done.outcome, ReadOutcome::Complete);
+  EXPECT_EQ(done.image, SimulatedSampleImage());
+  EXPECT_EQ(device.IgnoredPackets(), 0);
+  EXPECT_FALSE(opened.programmer->LastError().Failed());
+}
+
+TEST(Ch341aPins, RefusesToDriveTheInputOnlyPins) {
+  MockUsbBus bus;
+  FakeCh341a& device = Plug(bus);
+  Ch341aLibrary library;
+  const std::string position = library.List().at(0).serial;
+
+  // Refused before the chip is touched.
+  OpenedProgrammer refused = library.Open({position, -1}, 0b01000011);
+  EXPECT_FALSE(refused.programmer);
+  EXPECT_EQ(refused.failure.error.problem, ProgrammerProblem::InputOnlyPin);
+  EXPECT_EQ(refused.failure.error.subject, "D6");
+  EXPECT_NE(ProgrammerErrorText(refused.failure.error).find("pin D6 of this programmer can only read"),
+            std::string::npos);
+  EXPECT_EQ(device.Claims(), 0);
+
+  OpenedProgrammer opened = library.Open({position, -1}, 0b11);
+  ASSERT_TRUE(opened.programmer);
+  EXPECT_FALSE(opened.programmer->SetOutputs(0b10000001));
+  EXPECT_EQ(opened.programmer->LastError().problem, ProgrammerProblem::InputOnlyPin);
+  EXPECT_EQ(opened.programmer->LastError().subject, "D7");
+  EXPECT_EQ(device.Directions(), 0b11);  // as they were
+}
+
+TEST(Ch341aUnplug, AChipPulledOutMidReadFailsTheReadAsUnplugged) {
+  MockUsbBus bus;
+  Ch341aSpec spec;
+  spec.chip = SimulatedSampleImage();
+  spec.unplugAtRead = 40;
+  Plug(bus, spec);
+  Ch341aLibrary library;
+  OpenedProgrammer opened = library.Open({"1-1", -1}, PinAssignment{}.DirectionMask());
+  ASSERT_TRUE(opened.programmer);
+
+  test::RecordingReceiver receiver;
+  const ReadCompletion done = ReadProm({*opened.programmer, receiver, [](int) {}, nullptr, {}});
+  EXPECT_EQ(done.outcome, ReadOutcome::Failed);
+  const ProgrammerError error = opened.programmer->LastError();
+  EXPECT_EQ(error.problem, ProgrammerProblem::Unplugged);
+  EXPECT_EQ(error.source, "libusb");
+  EXPECT_NE(error.words.find("LIBUSB_ERROR_NO_DEVICE"), std::string::npos) << error.words;
+}
+
+TEST(Ch341aOpen, AChipHeldByAnotherProgramIsInUseAndAnUnknownPositionIsNamed) {
+  MockUsbBus bus;
+  Plug(bus).SetBusy(true);
+  Ch341aLibrary library;
+
+  const OpenedProgrammer busy = library.Open({"1-1", -1}, 0b11);
+  EXPECT_FALSE(busy.programmer);
+  EXPECT_EQ(busy.failure.error.problem, ProgrammerProblem::InUse);
+  EXPECT_EQ(busy.failure.step, "libusb_claim_interface");
+  EXPECT_EQ(library.LastError().problem, ProgrammerProblem::InUse);
+
+  const OpenedProgrammer absent = library.Open({"3-1.4", -1}, 0b11);
+  EXPECT_EQ(absent.failure.error.problem, ProgrammerProblem::NoSuchSerial);
+  EXPECT_EQ(absent.failure.error.subject, "3-1.4");
+}
+
+}  // namespace
+}  // namespace quarrow
