@@ -16,7 +16,6 @@
 #include "KnownDumpsText.h"
 #include "QuarrowDlg.h"
 #include "Texts.h"
-#include "D2xxLibrary.h"
 #include "SystemProgrammers.h"
 #include "WindowArguments.h"
 #include "sim/SimulatedProgrammer.h"
@@ -60,7 +59,7 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
         return kWindowExitFailure;
       }
     }
-    backEnd = std::make_unique<D2xxLibrary>(std::move(simulated));
+    backEnd = std::move(simulated);
   } else {
     backEnd = CreateSystemProgrammers();
   }
