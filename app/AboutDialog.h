@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "QuarrowDlg.h"
+#include "AppLinks.h"
 
 class QLabel;
 

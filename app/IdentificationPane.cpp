@@ -2,6 +2,7 @@
 // What the window shows of an identification: the short text in the pane, the sentences behind it.
 #include "IdentificationPane.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QStatusBar>
 
@@ -21,7 +22,8 @@ QString Text(const char* text) { return QString::fromUtf8(text); }
 
 }  // namespace
 
-IdentificationPane::IdentificationPane(QStatusBar* statusBar) : m_label(new QLabel(statusBar)) {
+IdentificationPane::IdentificationPane(QStatusBar* statusBar, QAction* detailsItem)
+    : m_label(new QLabel(statusBar)), m_detailsItem(detailsItem) {
   m_label->setObjectName(Text(res::kIdentifyPaneName));
   // Set names and diagnoses come from a table; none of them is markup.
   m_label->setTextFormat(Qt::PlainText);
@@ -49,6 +51,7 @@ void IdentificationPane::Clear() {
   m_label->setAccessibleName({});
   m_label->setAccessibleDescription({});
   m_details.clear();
+  m_detailsItem->setEnabled(false);
 }
 
 void IdentificationPane::ShowChip(const PromImage& image) {
@@ -89,6 +92,7 @@ void IdentificationPane::Show(const PromImage& image, Subject subject, const std
   m_label->setAccessibleName(shortText);
   m_label->setAccessibleDescription(sentences);
   m_details = Text(subject == Subject::Chip ? res::kDetailsChip : res::kDetailsFile) + QLatin1Char('\n') + sentences;
+  m_detailsItem->setEnabled(true);
 }
 
 }  // namespace quarrow

@@ -14,6 +14,7 @@
 #include "KnownDumps.h"
 #include "PromImage.h"
 
+class QAction;
 class QLabel;
 class QStatusBar;
 
@@ -23,8 +24,9 @@ namespace quarrow {
 // window's description has always named it.
 class IdentificationPane {
  public:
-  // Adds the pane to `statusBar`, which owns its label.
-  explicit IdentificationPane(QStatusBar* statusBar);
+  // Adds the pane to `statusBar`, which owns its label. `detailsItem`, Help > Details, is enabled
+  // while the pane has sentences to show.
+  IdentificationPane(QStatusBar* statusBar, QAction* detailsItem);
 
   // `given`, or the table built into the program when it is null; false, with the reason, when the
   // built-in table cannot be read (the pane then knows no dumps).
@@ -47,6 +49,7 @@ class IdentificationPane {
             ImageFileLayout fileLayout);
 
   QLabel* m_label;
+  QAction* m_detailsItem;
   KnownDumpTable m_knownDumps;
   QString m_details;
 };

@@ -15,6 +15,7 @@
 #include "Connection.h"
 #include "KnownDumpsText.h"
 #include "QuarrowDlg.h"
+#include "WindowLook.h"
 #include "Texts.h"
 #include "SystemProgrammers.h"
 #include "WindowArguments.h"

@@ -97,17 +97,17 @@ class Archive {
 bool Archive::OpenFolderAndLog() {
   std::string why;
   if (!MakeFolders(folder_, why)) {
-    console_.err << kCantUseArchiveFolder << PrintableText(options_.folder) << ": " << why << '\n';
+    console_.err << res::kCantUseArchiveFolder << PrintableText(options_.folder) << ": " << why << '\n';
     return false;
   }
   const std::filesystem::path path = folder_ / kArchiveLogName;
   log_ = ArchiveLog::Open(path, why);
   if (!log_) {
-    console_.err << kCantWriteArchiveLog << PrintablePath(path) << ": " << why << '\n';
+    console_.err << res::kCantWriteArchiveLog << PrintablePath(path) << ": " << why << '\n';
     return false;
   }
   if (!log_->HasNoteColumn()) {
-    console_.err << kNote << PrintablePath(path) << kArchiveLogWithoutNotes << '\n';
+    console_.err << res::kNote << PrintablePath(path) << res::kArchiveLogWithoutNotes << '\n';
   }
   return true;
 }
@@ -115,10 +115,10 @@ bool Archive::OpenFolderAndLog() {
 bool Archive::Prompt(std::istream& in, std::string& line) {
   // Ctrl-C at the prompt ends the archive as q does, with the summary, and the signal's status.
   PromptWait wait;
-  if (suspectInRow_ >= kSuspectReadsBeforeWiringHint) {
-    console_.err << suspectInRow_ << kCheckWiringHint << '\n';
+  if (suspectInRow_ >= res::kSuspectReadsBeforeWiringHint) {
+    console_.err << suspectInRow_ << res::kCheckWiringHint << '\n';
   }
-  console_.err << kInsertNextChip << '\n' << std::flush;
+  console_.err << res::kInsertNextChip << '\n' << std::flush;
   if (!wait.ReadLine(in, line)) return false;
   line.erase(0, line.find_first_not_of(" \t\r"));
   line.erase(line.find_last_not_of(" \t\r") + 1);
@@ -131,7 +131,7 @@ ExitStatus Archive::Run(std::istream& in) {
   for (std::size_t index = 0; !outputFailed_;) {
     std::string line;
     if (!Prompt(in, line) || line == "q" || line == "Q") break;
-    if (line == kSelfTestAtPrompt) {
+    if (line == res::kSelfTestAtPrompt) {
       // On standard error, so that standard output keeps the chips' results alone.
       Console errorsOnly{console_.err, console_.err, console_.errIsTerminal, console_.quiet};
       SelfTestCommand(device_, false, std::string(), errorsOnly);
@@ -142,11 +142,11 @@ ExitStatus Archive::Run(std::istream& in) {
     // Ctrl-C: the read was stopped and the chip left out of the log; the lines before stay whole.
     if (InterruptedExitStatus() != kExitSuccess) break;
   }
-  const std::string summary = kSummaryChipsRead + std::to_string(chips_) + kSummaryArchived +
-                              std::to_string(archived_) + kSummaryAlreadyArchived +
-                              std::to_string(alreadyArchived_) + kSummaryRefused +
+  const std::string summary = res::kSummaryChipsRead + std::to_string(chips_) + res::kSummaryArchived +
+                              std::to_string(archived_) + res::kSummaryAlreadyArchived +
+                              std::to_string(alreadyArchived_) + res::kSummaryRefused +
                               std::to_string(refused_);
-  if (outputFailed_) console_.err << kCantWriteOutput << '\n';
+  if (outputFailed_) console_.err << res::kCantWriteOutput << '\n';
   // Standard output carries only the chips' objects with --json.
   (presentation_.json || outputFailed_ ? console_.err : console_.out) << summary << '\n'
                                                                      << std::flush;
@@ -157,7 +157,7 @@ ExitStatus Archive::Run(std::istream& in) {
 void Archive::Chip(std::size_t index, const std::string& note) {
   DeviceOptions device = device_;
   device.simulatedChip = index;
-  const std::string label = kChipLabel + std::to_string(index + 1) + ": " + res::kReading;
+  const std::string label = res::kChipLabel + std::to_string(index + 1) + ": " + res::kReading;
 
   ExitStatus status = kExitFailure;
   std::unique_ptr<ChipSession> session = ChipSession::Connect(device, console_, status);
@@ -171,8 +171,8 @@ void Archive::Chip(std::size_t index, const std::string& note) {
 
   ++chips_;
   outcome.log.time = UtcTimestamp();
-  outcome.log.set = kArchiveUnknownSet;
-  outcome.log.result = outcome.text = kResultReadFailed;
+  outcome.log.set = res::kArchiveUnknownSet;
+  outcome.log.result = outcome.text = res::kResultReadFailed;
   if (read) Examine(reads, outcome);
   {
     // A signal from here on waits for the line, so that no file is left without one.
@@ -204,12 +204,12 @@ void Archive::Examine(const std::vector<PromImage>& reads, ChipOutcome& outcome)
   }
   outcome.unstable = UnstableBits(reads);
   if (!outcome.unstable.empty()) {
-    outcome.log.result = kResultUnstable + std::to_string(outcome.unstable.size()) +
-                         (outcome.unstable.size() == 1 ? kResultBit : kResultBits);
+    outcome.log.result = res::kResultUnstable + std::to_string(outcome.unstable.size()) +
+                         (outcome.unstable.size() == 1 ? res::kResultBit : res::kResultBits);
   } else if (outcome.facts->LooksBroken()) {
     for (Diagnosis diagnosis : outcome.facts->diagnoses) {
       if (MeansBrokenRead(diagnosis)) {
-        outcome.log.result = kResultBroken + DiagnosisShort(diagnosis);
+        outcome.log.result = res::kResultBroken + DiagnosisShort(diagnosis);
         break;
       }
     }
@@ -217,8 +217,8 @@ void Archive::Examine(const std::vector<PromImage>& reads, ChipOutcome& outcome)
   } else if (identification.result == IdentificationResult::NearMiss) {
     // Saved as an unknown dump, it would pass for a new find; it is the set's dump read wrong.
     outcome.log.set = identification.sets.front().set;
-    outcome.log.result = kResultNearMiss + std::string(NearMissName(identification.nearMiss));
-    outcome.text = kNearMissOf + PrintableText(outcome.log.set) + ": " +
+    outcome.log.result = res::kResultNearMiss + std::string(NearMissName(identification.nearMiss));
+    outcome.text = res::kNearMissOf + PrintableText(outcome.log.set) + ": " +
                    NearMissRereadAdvice(identification.nearMiss);
     outcome.suspect = true;
     return;
@@ -279,11 +279,11 @@ void Archive::Save(ChipOutcome& outcome) {
     if (failure.empty()) failure = "every name up to " + base + "-" + std::to_string(kMaxNameNumber) +
                                    extension + " is taken";
     outcome.saveError = failure;
-    outcome.log.result = outcome.text = kResultSaveFailed;
+    outcome.log.result = outcome.text = res::kResultSaveFailed;
     return;
   }
-  outcome.log.result = outcome.archived ? kResultArchived : kResultAlreadyArchived;
-  outcome.text = (outcome.archived ? kArchivedAs : kAlreadyArchivedAs) +
+  outcome.log.result = outcome.archived ? res::kResultArchived : res::kResultAlreadyArchived;
+  outcome.text = (outcome.archived ? res::kArchivedAs : res::kAlreadyArchivedAs) +
                  PrintablePath(folder_ / outcome.log.file);
 }
 
@@ -291,7 +291,7 @@ void Archive::Log(const ChipOutcome& outcome) {
   // The file first, then the line: every file a line names exists.
   std::string why;
   if (!log_->Append(outcome.log, why)) {
-    console_.err << kCantWriteArchiveLog << PrintablePath(folder_ / kArchiveLogName) << ": " << why
+    console_.err << res::kCantWriteArchiveLog << PrintablePath(folder_ / kArchiveLogName) << ": " << why
                  << '\n';
     logFailed_ = true;
   }
@@ -317,7 +317,7 @@ void Archive::Print(std::size_t index, const ChipOutcome& outcome) {
     } else if (outcome.facts) {
       PrintFacts(*outcome.facts, console_);
     }
-    console_.out << (outcome.archived || outcome.alreadyArchived ? "" : kNotArchived)
+    console_.out << (outcome.archived || outcome.alreadyArchived ? "" : res::kNotArchived)
                  << outcome.text << '\n';
   }
   if (!console_.out.flush()) outputFailed_ = true;

@@ -16,6 +16,8 @@
 
 #include <cerrno>
 #include <cstring>
+
+#include "RegularFile.h"
 #endif
 
 #include <cstdint>
@@ -92,12 +94,12 @@ std::unique_ptr<ArchiveLog> ArchiveLog::Open(const std::filesystem::path& path, 
     return nullptr;
   }
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    error = kArchiveLogIsALink;
+    error = res::kArchiveLogIsALink;
     return nullptr;
   }
   if (GetFileType(handle) != FILE_TYPE_DISK ||
       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    error = kArchiveLogNotRegular;
+    error = res::kArchiveLogNotRegular;
     return nullptr;
   }
   if (!log->Start(error)) return nullptr;
@@ -153,28 +155,18 @@ bool ArchiveLog::Write(const std::string& line, std::string& error) {
 #else
 
 std::unique_ptr<ArchiveLog> ArchiveLog::Open(const std::filesystem::path& path, std::string& error) {
-  // O_NOFOLLOW refuses a link; O_NONBLOCK keeps a FIFO from waiting for a reader (without one it
-  // fails at once, with one fstat refuses it).
-  const int flags = O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK;
-  const int fd = ::open(path.c_str(), flags, 0666);
-  if (fd < 0) {
-    error = errno == ELOOP   ? kArchiveLogIsALink
-            : errno == ENXIO ? kArchiveLogNotRegular
-                             : std::strerror(errno);
+  // O_NOFOLLOW refuses a link; a FIFO without a reader fails at once (ENXIO), with one it is
+  // refused as any file that is not a regular one.
+  const RegularFileOpen opened =
+      OpenRegularFile(path, O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0666);
+  if (opened.fd < 0) {
+    error = opened.error == ELOOP                          ? res::kArchiveLogIsALink
+            : opened.error == ENXIO || opened.error == 0 ? res::kArchiveLogNotRegular
+                                                         : std::strerror(opened.error);
     return nullptr;
   }
   std::unique_ptr<ArchiveLog> log(new ArchiveLog);
-  log->fd_ = fd;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) {
-    error = std::strerror(errno);
-    return nullptr;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    error = kArchiveLogNotRegular;
-    return nullptr;
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  log->fd_ = opened.fd;
   if (!log->Start(error)) return nullptr;
   return log;
 }
@@ -221,12 +213,12 @@ bool ArchiveLog::Write(const std::string& line, std::string& error) {
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
-    error = n < 0 ? std::strerror(errno) : kArchiveLogDiskTookNothing;
+    error = n < 0 ? std::strerror(errno) : res::kArchiveLogDiskTookNothing;
     // With O_APPEND the offset is just past this record's last byte.
     const off_t end = ::lseek(fd_, 0, SEEK_CUR);
     if (written > 0 && end >= static_cast<off_t>(written)) {
       if (::ftruncate(fd_, end - static_cast<off_t>(written)) != 0) {
-        error += kArchiveLogPartLeft;
+        error += res::kArchiveLogPartLeft;
       }
     }
     return false;

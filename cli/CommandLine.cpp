@@ -90,7 +90,7 @@ const CLI::Validator kFileName(
     [](std::string& name) { return name.empty() ? "the file name is empty" : std::string(); }, "");
 
 void DeclareProgram(CLI::App& program, CommonOptions& common) {
-  program.set_version_flag("--version", std::string(kProgramName) + " " + res::kVersion);
+  program.set_version_flag("--version", std::string(res::kProgramName) + " " + res::kVersion);
   program.footer(kOverviewFooter);
   program.require_subcommand(1);
   // The common options may also follow the command (quarrow-cli read --simulate).

@@ -45,8 +45,8 @@ ExitStatus DescribeFile(const char* command, const std::string& path, ImageFileL
     PrintJson(report, console);
   } else {
     PrintFacts(*facts, console, identificationOnly, presentation.romLoad);
-    if (repair) console.out << kRepairWith << PrintableText(*repair) << '\n' << std::flush;
-    if (openAs) console.out << kOpenWith << PrintableText(open) << '\n' << std::flush;
+    if (repair) console.out << res::kRepairWith << PrintableText(*repair) << '\n' << std::flush;
+    if (openAs) console.out << res::kOpenWith << PrintableText(open) << '\n' << std::flush;
   }
   return kExitSuccess;
 }
@@ -59,14 +59,14 @@ bool NoteFileInOtherLayout(const std::string& path, std::span<const std::uint8_t
   const std::optional<Identification> identification =
       IdentifyFile(bytes, layout, knownDumps, error);
   if (!identification) {
-    console.err << kCantIdentify << PrintableText(error) << '\n';
+    console.err << res::kCantIdentify << PrintableText(error) << '\n';
     return false;
   }
   if (!identification->openAs) return true;
   std::string sets;
   for (const KnownDump& set : identification->sets) sets += (sets.empty() ? "" : ", ") + set.set;
-  console.err << "Note - " << PrintableText(path) << kComparedAsOpened << PrintableText(sets)
-              << kComparedAsOpenedEnd << LayoutTitle(*identification->openAs) << kComparedAsOpenedAs
+  console.err << "Note - " << PrintableText(path) << res::kComparedAsOpened << PrintableText(sets)
+              << res::kComparedAsOpenedEnd << LayoutTitle(*identification->openAs) << res::kComparedAsOpenedAs
               << PrintableText(OpenCommandLine("compare", path, *identification->openAs, false))
               << '\n';
   return true;
@@ -189,7 +189,7 @@ ExitStatus ReadAndReport(const DeviceOptions& device, const ReadOptions& options
     PrintJson(report, console);
   } else {
     PrintFacts(*facts, console, false, presentation.romLoad);
-    if (repair) console.out << kRepairWith << PrintableText(*repair) << '\n' << std::flush;
+    if (repair) console.out << res::kRepairWith << PrintableText(*repair) << '\n' << std::flush;
   }
   return saved && traced ? kExitSuccess : kExitFailure;
 }
@@ -253,7 +253,7 @@ ExitStatus CompareCommand(const DeviceOptions& device, const std::string& path,
     if (!broken) {
       console.out << (result.match ? res::kChipAndFileMatch : res::kChipAndFileDiffer) << '\n'
                   << std::flush;
-      if (!result.match) console.err << kDifferingBits << BitList(result.differingBits) << '\n';
+      if (!result.match) console.err << res::kDifferingBits << BitList(result.differingBits) << '\n';
     }
   }
   if (broken) {
@@ -395,14 +395,14 @@ Exit status:
   AddTraceOption(*read, options->read.trace);
   auto usageError = [options]() -> std::optional<std::string> {
     if (options->read.output == kStandardOutputName) {
-      if (options->json) return std::string(kJsonOutputIsStandardOutput);
-      if (StandardOutputIsConsole()) return std::string(kImageOutputIsTerminal);
-      if (StandardOutputWasClosed()) return std::string(kImageOutputIsClosed);
+      if (options->json) return std::string(res::kJsonOutputIsStandardOutput);
+      if (StandardOutputIsConsole()) return std::string(res::kImageOutputIsTerminal);
+      if (StandardOutputWasClosed()) return std::string(res::kImageOutputIsClosed);
     }
     // Standard output holds one JSON object and nothing else, so a script can parse it whole.
     if (options->json && !options->read.output.empty() &&
         NamesStandardOutput(options->read.output)) {
-      return std::string(kJsonOutputIsStandardOutput);
+      return std::string(res::kJsonOutputIsStandardOutput);
     }
     return TraceUsageError(options->read.trace, options->read.output);
   };

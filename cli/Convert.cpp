@@ -45,8 +45,8 @@ bool RefuseInPlaceOfAnotherSize(const ConvertOptions& options, Console& console)
   if (!std::filesystem::equivalent(in, PathFromUtf8(options.out), error) || error) return false;
   const std::uintmax_t size = std::filesystem::file_size(in, error);
   if (error || size == kImageFileSize) return false;
-  console.err << kNotConverted << PrintableText(options.in) << kNotConvertedHolds << size
-              << kNotConvertedInPlace << '\n';
+  console.err << res::kNotConverted << PrintableText(options.in) << res::kNotConvertedHolds << size
+              << res::kNotConvertedInPlace << '\n';
   return true;
 }
 
@@ -61,25 +61,25 @@ bool RefuseCorruption(const ConvertOptions& options, std::span<const std::uint8_
   if (!FindLayoutMistake(bytes, options.from, options.repairs, knownDumps, mistake, error) ||
       (!mistake && !FindDumpLoss(bytes, {options.from, options.to, options.repairs}, knownDumps,
                                  loss, error))) {
-    console.err << kCantIdentify << PrintableText(error) << '\n';
+    console.err << res::kCantIdentify << PrintableText(error) << '\n';
     return false;
   }
   if (mistake) {
     // Converting a file that is in the target layout already inverts and mirrors a good dump.
-    console.err << kNotConverted << PrintableText(options.in) << kNotConvertedReadIn
-                << LayoutTitle(options.from) << kNotConvertedNoDump
-                << LayoutTitle(mistake->actualLayout) << kNotConvertedItIs
+    console.err << res::kNotConverted << PrintableText(options.in) << res::kNotConvertedReadIn
+                << LayoutTitle(options.from) << res::kNotConvertedNoDump
+                << LayoutTitle(mistake->actualLayout) << res::kNotConvertedItIs
                 << PrintableText(SetDescription(mistake->identification.sets.front()))
-                << kNotConvertedProbably << LayoutTitle(mistake->actualLayout)
-                << kNotConvertedAlready << LayoutWord(mistake->actualLayout) << kNotConvertedForce
+                << res::kNotConvertedProbably << LayoutTitle(mistake->actualLayout)
+                << res::kNotConvertedAlready << LayoutWord(mistake->actualLayout) << res::kNotConvertedForce
                 << '\n';
     refused = true;
   } else if (loss) {
     std::string sets;
     for (const KnownDump& set : loss->sets) sets += (sets.empty() ? "" : ", ") + set.set;
-    console.err << kNotConverted << PrintableText(options.in) << kNotConvertedIsDump
-                << PrintableText(sets) << kNotConvertedInLayout << LayoutTitle(loss->layout)
-                << kNotConvertedNoDumpWritten << '\n';
+    console.err << res::kNotConverted << PrintableText(options.in) << res::kNotConvertedIsDump
+                << PrintableText(sets) << res::kNotConvertedInLayout << LayoutTitle(loss->layout)
+                << res::kNotConvertedNoDumpWritten << '\n';
     refused = true;
   }
   return true;
@@ -89,7 +89,7 @@ bool RefuseCorruption(const ConvertOptions& options, std::span<const std::uint8_
 
 std::string OpenCommandLine(const char* command, const std::string& path, ImageFileLayout layout,
                             bool romLoad) {
-  return std::string(kProgramName) + " " + command + " " + ShellWord(path) +
+  return std::string(res::kProgramName) + " " + command + " " + ShellWord(path) +
          (layout == ImageFileLayout::Nss ? " --nss" : " --mame") + (romLoad ? " --rom-load" : "");
 }
 
@@ -98,7 +98,7 @@ std::optional<std::string> RepairCommandLine(const std::string& path, ImageFileL
   if (identification.result != IdentificationResult::NearMiss) return std::nullopt;
   const std::optional<ConvertRepair> repair = RepairForNearMiss(identification.nearMiss, layout);
   if (!repair) return std::nullopt;
-  std::string line = std::string(kProgramName) + " convert " + ShellWord(path) + " " +
+  std::string line = std::string(res::kProgramName) + " convert " + ShellWord(path) + " " +
                      ShellWord(path) + " --from " + LayoutWord(repair->from) + " --to " +
                      LayoutWord(repair->to);
   if (repair->repairs.invert) line += " --invert";

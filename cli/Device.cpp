@@ -37,7 +37,7 @@ bool UseStoredWiring(const std::string& serial, PinAssignment& pins, Console& co
   if (file.empty()) return true;  // no folder for settings, so nothing can have been stored
   StoredWirings stored;
   if (!LoadWirings(file, stored, problem)) {
-    console.err << res::kCantReadWirings << PrintableText(WiringFileProblemText(problem)) << kMendWiringFileOrPins
+    console.err << res::kCantReadWirings << PrintableText(WiringFileProblemText(problem)) << res::kMendWiringFileOrPins
                 << '\n';
     return false;
   }
@@ -206,7 +206,7 @@ bool ChipSession::ReadOnce(PromImage& image, ProgressBar& progress, Console& con
   image = result.image;
   // Checked first: a signal after the last bit still means the person wants nothing saved.
   if (InterruptedExitStatus() != kExitSuccess) {
-    console.err << kReadInterrupted << '\n';
+    console.err << res::kReadInterrupted << '\n';
     return false;
   }
   if (result.outcome == ReadOutcome::Complete) return true;

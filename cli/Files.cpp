@@ -41,7 +41,7 @@ bool ReadImageBytesReporting(const std::string& path, std::vector<std::uint8_t>&
   const std::uintmax_t size = std::filesystem::file_size(PathFromUtf8(path), error);
   if (!error && size != kImageFileSize) {
     console.err << "Note - " << PrintableText(path) << " holds " << size << " bytes, not "
-                << kImageFileSize << ": " << (size < kImageFileSize ? kShortFileNote : kLongFileNote)
+                << kImageFileSize << ": " << (size < kImageFileSize ? res::kShortFileNote : res::kLongFileNote)
                 << '\n';
   }
   return true;
@@ -68,7 +68,7 @@ bool CheckSaveTargetReporting(const std::string& path, Console& console) {
 
 bool SaveTraceReporting(const std::string& path, const PinTrace& trace, Console& console) {
   const std::string vcd =
-      PinTraceVcd(trace, std::string("written by ") + kProgramName + " " + res::kVersion);
+      PinTraceVcd(trace, std::string("written by ") + res::kProgramName + " " + res::kVersion);
   const FileStatus status = SaveFileBytes(
       PathFromUtf8(path), {reinterpret_cast<const std::uint8_t*>(vcd.data()), vcd.size()});
   if (!status) {

@@ -82,13 +82,13 @@ bool MakeFolders(const std::filesystem::path& folder, std::string& why) {
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   if (std::filesystem::is_directory(folder)) return true;
-  why = error ? error.message() : std::string(kNotAFolder);
+  why = error ? error.message() : std::string(res::kNotAFolder);
   // create_directories says only "File exists" of a link that leads nowhere.
   std::error_code linkError;
   if (std::filesystem::is_symlink(std::filesystem::symlink_status(folder, linkError)) &&
       !std::filesystem::exists(folder, linkError)) {
-    why = kDanglingLinkTo + PrintablePath(std::filesystem::read_symlink(folder, linkError)) +
-          kDanglingLinkMissing;
+    why = res::kDanglingLinkTo + PrintablePath(std::filesystem::read_symlink(folder, linkError)) +
+          res::kDanglingLinkMissing;
   }
   return false;
 }

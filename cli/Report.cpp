@@ -120,7 +120,7 @@ std::optional<ImageFacts> ExamineImage(const PromImage& image, ImageFileLayout l
   std::string error;
   std::optional<Identification> identification = IdentifyImage(image, knownDumps, error);
   if (!identification) {
-    console.err << kCantIdentify << PrintableText(error) << '\n';
+    console.err << res::kCantIdentify << PrintableText(error) << '\n';
     return std::nullopt;
   }
   const PromImage* differing = nullptr;
@@ -142,7 +142,7 @@ std::optional<ImageFacts> ExamineFile(std::span<const std::uint8_t> bytes, Image
   std::string error;
   std::optional<Identification> identification = IdentifyFile(bytes, layout, knownDumps, error);
   if (!identification) {
-    console.err << kCantIdentify << PrintableText(error) << '\n';
+    console.err << res::kCantIdentify << PrintableText(error) << '\n';
     return std::nullopt;
   }
   const PromImage image = DecodeImageFile(bytes, layout);
@@ -163,7 +163,7 @@ void PrintFacts(const ImageFacts& facts, Console& console, bool identificationOn
   console.out << PrintableText(IdentificationSentence(facts.identification, facts.diagnoses))
               << '\n' << std::flush;
   if (romLoad && facts.identification.result == IdentificationResult::NearMiss) {
-    console.err << kNoRomLoadForNearMiss << '\n';
+    console.err << res::kNoRomLoadForNearMiss << '\n';
   }
   PrintDiagnoses(facts, console);
 }
@@ -173,7 +173,7 @@ void PrintUnstableRead(const ImageFacts& facts, const std::vector<UnstableBit>& 
   for (Diagnosis diagnosis : facts.diagnoses) {
     console.err << DiagnosisText(facts, diagnosis);
     if (diagnosis == Diagnosis::ReadsDiffer) {
-      console.err << kUnstableBits;
+      console.err << res::kUnstableBits;
       for (std::size_t i = 0; i < unstable.size(); ++i) {
         console.err << (i == 0 ? "" : ", ") << unstable[i].bit << " (read as 1 by "
                     << unstable[i].ones << " of " << unstable[i].reads << " reads)";
@@ -194,7 +194,7 @@ void AddUnstableJson(Json& report, const std::vector<UnstableBit>& unstable) {
   report["unstable_bits"] = std::move(details);
 }
 
-void ReportBrokenRead(Console& console) { console.err << kReadLooksBroken << '\n'; }
+void ReportBrokenRead(Console& console) { console.err << res::kReadLooksBroken << '\n'; }
 
 void PrintDiagnoses(const ImageFacts& facts, Console& console) {
   for (Diagnosis diagnosis : facts.diagnoses) console.err << DiagnosisText(facts, diagnosis) << '\n';

@@ -24,7 +24,7 @@ std::string Hex(unsigned value) {
 // "quarrow-cli: STEP -> ok|failed[, DETAIL][: the library's words]".
 void Step(std::ostream& log, const std::string& step, bool ok, const std::string& detail = {},
           const std::string& words = {}) {
-  log << kProgramName << ": " << step << " -> " << (ok ? "ok" : "failed");
+  log << res::kProgramName << ": " << step << " -> " << (ok ? "ok" : "failed");
   if (!detail.empty()) log << ", " << detail;
   if (!words.empty()) log << ": " << PrintableText(words);
   log << '\n' << std::flush;
@@ -75,7 +75,7 @@ class LoggingLibrary final : public IProgrammerLibrary {
     for (std::size_t k = 0; k < found.size(); ++k) {
       const FoundProgrammer& p = found[k];
       // The strings come from the devices themselves.
-      log_ << kProgramName << ":   programmer " << k << ": " << PrintableText(p.family) << ' '
+      log_ << res::kProgramName << ":   programmer " << k << ": " << PrintableText(p.family) << ' '
            << (p.chip ? FactsOf(*p.chip).name : "?") << " port " << PortLetter(p.port) << ", serial \""
            << PrintableText(p.serial) << "\", \"" << PrintableText(p.description) << "\"\n";
     }

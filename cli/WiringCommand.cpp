@@ -18,9 +18,9 @@ std::string Described(const PinAssignment& pins) {
 }
 
 void ShowAll(const StoredWirings& stored, Console& console) {
-  if (stored.forAll) console.out << kWiringDefaultForAll << Described(*stored.forAll) << '\n';
+  if (stored.forAll) console.out << res::kWiringDefaultForAll << Described(*stored.forAll) << '\n';
   for (const auto& [serial, pins] : stored.bySerial) console.out << serial << ": " << Described(pins) << '\n';
-  if (!stored.forAll && stored.bySerial.empty()) console.out << kNoWiringsStored << '\n';
+  if (!stored.forAll && stored.bySerial.empty()) console.out << res::kNoWiringsStored << '\n';
 }
 
 void ShowOne(const StoredWirings& stored, const std::string& serial, Console& console) {
@@ -28,9 +28,9 @@ void ShowOne(const StoredWirings& stored, const std::string& serial, Console& co
   if (const std::optional<PinAssignment> own = stored.Own(serial)) {
     console.out << Described(*own) << '\n';
   } else if (stored.forAll) {
-    console.out << Described(*stored.forAll) << kWiringIsTheDefault << '\n';
+    console.out << Described(*stored.forAll) << res::kWiringIsTheDefault << '\n';
   } else {
-    console.out << kNothingStoredFor << Described(PinAssignment{}) << ")\n";
+    console.out << res::kNothingStoredFor << Described(PinAssignment{}) << ")\n";
   }
 }
 
@@ -38,11 +38,11 @@ void ShowOne(const StoredWirings& stored, const std::string& serial, Console& co
 
 ExitStatus WiringCommand(const WiringOptions& options, Console& console) {
   if (options.serial.empty() && (options.pins || options.forget)) {
-    console.err << kProgramName << ": " << kWiringNeedsSerial << " (see " << kProgramName << " wiring --help)\n";
+    console.err << res::kProgramName << ": " << res::kWiringNeedsSerial << " (see " << res::kProgramName << " wiring --help)\n";
     return kExitUsage;
   }
   if ((options.invertData && !options.pins) || (options.forget && options.pins)) {
-    console.err << kProgramName << ": " << kWiringOptionsClash << " (see " << kProgramName << " wiring --help)\n";
+    console.err << res::kProgramName << ": " << res::kWiringOptionsClash << " (see " << res::kProgramName << " wiring --help)\n";
     return kExitUsage;
   }
   WiringFileProblem problem;
@@ -55,7 +55,7 @@ ExitStatus WiringCommand(const WiringOptions& options, Console& console) {
   }
   const std::string where = PrintablePath(file);
   if (!options.pins && !options.forget) {
-    console.out << kWiringFile << where << '\n';
+    console.out << res::kWiringFile << where << '\n';
     if (options.serial.empty()) {
       ShowAll(stored, console);
     } else {
@@ -67,7 +67,7 @@ ExitStatus WiringCommand(const WiringOptions& options, Console& console) {
   const std::string serial = SerialSpelling(options.serial);
   if (options.forget) {
     if (!stored.Forget(options.serial)) {
-      console.out << kNothingToForget << serial << res::kStoredIn << where << '\n';
+      console.out << res::kNothingToForget << serial << res::kStoredIn << where << '\n';
       return kExitSuccess;
     }
   } else {
@@ -81,9 +81,9 @@ ExitStatus WiringCommand(const WiringOptions& options, Console& console) {
     return kExitFailure;
   }
   if (options.forget) {
-    console.out << kForgotten << serial << res::kStoredIn << where << '\n';
+    console.out << res::kForgotten << serial << res::kStoredIn << where << '\n';
   } else {
-    console.out << kStoredFor << serial << res::kStoredIn << where << ": " << Described(*stored.Own(options.serial))
+    console.out << res::kStoredFor << serial << res::kStoredIn << where << ": " << Described(*stored.Own(options.serial))
                 << '\n';
   }
   return kExitSuccess;

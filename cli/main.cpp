@@ -25,7 +25,7 @@ using namespace quarrow::cli;
 // "(see quarrow-cli read --help)": the help of the command given, else the program's.
 std::string SeeHelp(const CLI::App& program) {
   const std::vector<CLI::App*> given = program.get_subcommands();
-  std::string where = kProgramName;
+  std::string where = res::kProgramName;
   if (!given.empty()) where += " " + given.front()->get_name();
   return " (see " + where + " --help)";
 }
@@ -40,7 +40,7 @@ std::string WithoutFlood(std::string_view message) {
 }
 
 ExitStatus UsageError(const CLI::App& program, const std::string& reason) {
-  std::cerr << kProgramName << ": " << PrintableText(reason) << SeeHelp(program) << '\n';
+  std::cerr << res::kProgramName << ": " << PrintableText(reason) << SeeHelp(program) << '\n';
   return kExitUsage;
 }
 
@@ -52,8 +52,8 @@ ExitStatus ParseFailed(const CLI::App& program, const CLI::ParseError& e) {
   const std::vector<std::string> unused = program.remaining();
   if (program.get_subcommands().empty() && !unused.empty() && unused.front().rfind('-', 0) != 0 &&
       e.get_exit_code() != 0) {
-    std::cerr << kProgramName << ": " << PrintableText(QuotedExcerpt(unused.front()))
-              << kNotACommand << SeeHelp(program) << '\n';
+    std::cerr << res::kProgramName << ": " << PrintableText(QuotedExcerpt(unused.front()))
+              << res::kNotACommand << SeeHelp(program) << '\n';
     return kExitUsage;
   }
   return program.exit(e) == 0 ? kExitSuccess : kExitUsage;
@@ -75,7 +75,7 @@ ExitStatus RunCommand(const Command& command, const CommonOptions& common) {
   if (InterruptedExitStatus() != kExitSuccess) status = InterruptedExitStatus();
   // A result that never reached its reader (a full disk, a closed pipe) is not a success.
   if (!std::cout.flush() && status != kExitFailure) {
-    std::cerr << kCantWriteOutput << '\n';
+    std::cerr << res::kCantWriteOutput << '\n';
     status = kExitFailure;
   }
   return status;
@@ -92,9 +92,9 @@ int main(int argc, char** argv) {
   CLI::App program{"Reads the 128 bits of a Ricoh RP5H01 serial PROM through an FTDI USB "
                    "programmer in bit-bang mode,\nand shows, saves, converts and compares 16-byte "
                    "PROM image files.",
-                   kProgramName};
+                   res::kProgramName};
   program.failure_message([](const CLI::App* app, const CLI::Error& e) {
-    return std::string(kProgramName) + ": " + PrintableText(WithoutFlood(e.what())) +
+    return std::string(res::kProgramName) + ": " + PrintableText(WithoutFlood(e.what())) +
            SeeHelp(*app) + "\n";
   });
   CommonOptions common;
@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
 
   // A command's --help is about the command; the program's options stay in the overview.
   for (const Command& command : commands) {
-    command.app->footer(command.app->get_footer() + kProgramOptionsNote);
+    command.app->footer(command.app->get_footer() + res::kProgramOptionsNote);
   }
 
   try {
@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
   std::string pinsError;
   if (!ResolvePinOptions(common.pinTexts, common.device, pinsError)) {
     // The wiring is the program's option, so its help is the program's.
-    std::cerr << kProgramName << ": " << PrintableText(pinsError) << " (see " << kProgramName
+    std::cerr << res::kProgramName << ": " << PrintableText(pinsError) << " (see " << res::kProgramName
               << " --help)\n";
     return kExitUsage;
   }

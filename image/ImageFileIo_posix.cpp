@@ -20,6 +20,7 @@
 
 #include "ImageFile.h"
 #include "PrintableText.h"
+#include "RegularFile.h"
 #include "UnfinishedSaves.h"
 
 namespace quarrow {
@@ -290,15 +291,13 @@ void SyncFolder(const std::filesystem::path& folder) {
 // whose folder refuses the temporary file that would have made it so.
 FileStatus OverwriteInPlace(const SaveTarget& target, std::span<const std::uint8_t> bytes) {
   // O_NOFOLLOW: the name was resolved to its last link already; a link put there since is not
-  // followed somewhere else.
-  const int fd = ::open(target.path.c_str(),
-                        O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW);
-  if (fd < 0) return FileStatus::Failure(SystemReason(errno));
+  // followed somewhere else. The type is checked before the truncation: the name may have been
+  // replaced by a FIFO or device meanwhile.
+  const RegularFileOpen opened = OpenRegularFile(target.path, O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW);
+  if (opened.error != 0) return FileStatus::Failure(SystemReason(opened.error));
+  if (opened.fd < 0) return FileStatus::Failure("it is no longer a regular file");
+  const int fd = opened.fd;
   Descriptor file(fd);
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) return FileStatus::Failure(SystemReason(errno));
-  // Checked before the truncation: the name may have been replaced by a FIFO or device meanwhile.
-  if (!S_ISREG(info.st_mode)) return FileStatus::Failure("it is no longer a regular file");
   if (::ftruncate(fd, 0) != 0) return FileStatus::Failure(SystemReason(errno));
   if (FileStatus written = WriteAll(fd, bytes.data(), bytes.size()); !written) return written;
   // Success means the bytes are on the disk, not only in the page cache.
@@ -463,16 +462,12 @@ void RemoveUnfinishedSaveFiles() noexcept {
 
 FileStatus ReadRegularFileStart(const std::filesystem::path& path, std::size_t limit, const char* kind,
                                 std::string& contents) {
-  // O_NONBLOCK keeps the open of a FIFO without a writer from waiting; the type check below then
-  // refuses it anyway.
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return FileStatus::Failure(SystemReason(errno));
+  const RegularFileOpen opened = OpenRegularFile(path, O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  if (opened.error != 0) return FileStatus::Failure(SystemReason(opened.error));
+  if (S_ISDIR(opened.type)) return FileStatus::Failure(std::string("it is a folder, not ") + kind);
+  if (opened.fd < 0) return FileStatus::Failure("it is not a regular file");
+  const int fd = opened.fd;
   Descriptor file(fd);
-
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) return FileStatus::Failure(SystemReason(errno));
-  if (S_ISDIR(info.st_mode)) return FileStatus::Failure(std::string("it is a folder, not ") + kind);
-  if (!S_ISREG(info.st_mode)) return FileStatus::Failure("it is not a regular file");
 
   std::string buffer(limit, '\0');
   std::size_t got = 0;

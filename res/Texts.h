@@ -623,8 +623,3 @@ inline constexpr const char* kMendWiringFileOrPins =
     QUARROW_TEXT("CommandLine", " (mend or remove the file, or give --pins)");
 
 }  // namespace quarrow::res
-
-// The command line's code names the texts that only it shows without the namespace.
-namespace quarrow::cli {
-using namespace quarrow::res;  // NOLINT(google-build-using-namespace)
-}  // namespace quarrow::cli
