@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Fuzz target: hostile programmers' serials and descriptions through the device list and Connect, then a whole read on the
-// simulated programmer while it is pulled out, plugged back, fails pin reads or is asked to stop at
-// any point, and a second, undisturbed read on the same connection.
+// Fuzz target: hostile programmers' serials and descriptions through the device list and Connect,
+// then a whole read on the simulated programmer while it is pulled out, plugged back, fails pin
+// reads or is asked to stop at any point, and a second, undisturbed read on the same connection.
 #include <algorithm>
 #include <atomic>
 #include <cctype>

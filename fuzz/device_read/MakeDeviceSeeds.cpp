@@ -35,9 +35,11 @@ int main(int argc, char** argv) {
   seeds.emplace_back("three-programmers-one-a-second-port", s);
 
   s = base;
+  // Listed as " - " first, then the long serial.
   s.programmers = {{0, 0, std::string(40, 'S'), std::string(70, 'D')}, {0, 0, "", ""}};
-  seeds.emplace_back("long-texts", s);
   s.entryChoice = 1;
+  seeds.emplace_back("long-texts", s);
+  s.entryChoice = 0;
   seeds.emplace_back("empty-serial-opens-by-index", s);
 
   s = base;
@@ -45,6 +47,14 @@ int main(int argc, char** argv) {
   s.serial = kSimulatedSerial;
   s.failReadsFromBit = 40;
   seeds.emplace_back("typed-serial-reads-fail-from-bit-40", s);
+
+  // A serial the libraries would read cut short at its zero, both listed and typed.
+  s = base;
+  const std::string cutShort = std::string(kSimulatedSerial) + '\0' + "2";
+  s.programmers.push_back({0, 0, cutShort, "twin"});
+  s.typedSerial = true;
+  s.serial = cutShort;
+  seeds.emplace_back("typed-serial-with-zero-character", s);
 
   s = base;
   s.events = {{100, ScenarioAction::Unplug, 0}, {200, ScenarioAction::Replug, 0}};

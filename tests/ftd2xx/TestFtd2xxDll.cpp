@@ -63,7 +63,8 @@ SimulatedProgrammer& Programmer() {
     // named a file must not pass on the sample's bits.
     if (!chip.empty() && !sim->LoadChipFile(chip, quarrow::ImageFileLayout::Mame)) sim->SetChip({});
     quarrow::SimulatedOptions options;
-    options.devices = {{Fault(L"long-serial") ? kLongSerial : kSerial, kDescription}};
+    const quarrow::SimulatedDevice ft232r{Fault(L"long-serial") ? kLongSerial : kSerial, kDescription};
+    options.devices = std::vector{ft232r};
     const std::wstring type = Environment(L"QUARROW_TEST_CHIP_TYPE");
     if (const auto chip = quarrow::ChipNamed(std::string(type.begin(), type.end())); chip) {
       const quarrow::FtdiChipFacts& facts = quarrow::FactsOf(*chip);
