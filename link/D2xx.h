@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "ProgrammerError.h"
+
 namespace quarrow {
 
 using FT_HANDLE = void*;
@@ -78,6 +80,13 @@ class ID2xx {
   // The back end's own words for the last failure (for example libftdi's error string and what to
   // do about it), or empty. Not part of D2XX; the person needs more than a status number.
   virtual std::string LastErrorText() const { return {}; }
+  // The last failure as a value; by default the words above.
+  virtual ProgrammerError LastError() const {
+    ProgrammerError error;
+    error.words = LastErrorText();
+    if (!error.words.empty()) error.problem = ProgrammerProblem::Other;
+    return error;
+  }
 };
 
 }  // namespace quarrow

@@ -12,8 +12,12 @@ enum class ProgrammerProblem {
   None,              // no failure
   Other,             // nothing the tool can advise on: the library's words alone
   LibraryUnusable,   // the library could not start (no USB access at all)
-  DriverMissing,     // the platform's driver library is not installed; subject: its file
-  DriverIncomplete,  // the driver library lacks a call the tool needs; subject: the call
+  DriverMissing,     // the family's driver library is not installed; subject: its file
+  DriverCopyBroken,  // a copy of the driver library beside the program will not load; subject: its path
+  DriverIncomplete,  // the copy beside the program lacks a call the tool needs; subject: its path,
+                     // words: the call
+  DriverOutdated,    // the installed driver library lacks a call; subject: its path, words: the call
+  DriverFaulty,      // the driver library answers what cannot be; subject: the count it gave
   PermissionDenied,  // the USB device file may not be opened (no udev rule)
   InUse,             // another program holds the programmer, or it is connected here already
   CannotOpen,        // the open failed for another reason
@@ -21,6 +25,9 @@ enum class ProgrammerProblem {
   NoSuchPlace,       // the list no longer has a programmer at that place; subject: the place
   Unplugged,         // the programmer has gone
   NotConnected,      // an operation on a programmer that is not open
+  ListFailed,        // the library could not list the programmers
+  SetupFailed,       // a set-up call (bit mode, baud rate, time-outs, reset) failed; subject: the call
+  CloseFailed,       // closing the programmer failed
   PinWriteFailed,    // the programmer did not take a pin write
   PinReadFailed,     // the programmer did not give its pins' levels
 };
@@ -28,6 +35,7 @@ enum class ProgrammerProblem {
 struct ProgrammerError {
   ProgrammerProblem problem = ProgrammerProblem::None;
   std::string source;   // who failed: "libftdi", "ftd2xx.dll", "simulated programmer"
+  std::string family;   // the programmers' family ("FTDI"), whose driver the advice names
   std::string subject;  // the file, call, serial or place the problem names
   std::string words;    // the library's own words (its error string, the system's reason), or empty
 

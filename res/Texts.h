@@ -69,11 +69,27 @@ inline constexpr const char* kStatusError = QUARROW_TEXT("Quarrow", "error");
 // library's own words. %1 is the file, call, serial or place the failure names.
 inline constexpr const char* kProgrammerLibraryUnusable =
     QUARROW_TEXT("Programmer", "cannot start the USB library (is USB usable here?)");
+// %2 is the system's reason, %3 the driver (kFtdiDriver).
 inline constexpr const char* kProgrammerDriverMissing =
-    QUARROW_TEXT("Programmer", "%1 could not be loaded; install the programmer's driver and start the program again");
+    QUARROW_TEXT("Programmer", "%1 could not be loaded (%2): install %3, and start the program again");
+// A copy beside the program is found before the driver's own, so installing the driver does not
+// help while a 32-bit, damaged or outdated one sits there.
+inline constexpr const char* kProgrammerDriverCopyBroken = QUARROW_TEXT(
+    "Programmer", "%1 could not be loaded (%2): it is not a working 64-bit driver library; remove it, or replace "
+                  "it with the one from %3, and start the program again");
 inline constexpr const char* kProgrammerDriverIncomplete = QUARROW_TEXT(
-    "Programmer", "the driver lacks %1; remove it, or replace it with the one from the programmer's maker, and "
-                  "start the program again");
+    "Programmer", "%1 lacks %2: remove it, or replace it with the one from %3, and start the program again");
+inline constexpr const char* kProgrammerDriverOutdated =
+    QUARROW_TEXT("Programmer", "%1 lacks %2: install %3, and start the program again");
+inline constexpr const char* kProgrammerDriverFaulty = QUARROW_TEXT(
+    "Programmer", "the driver library reports %1 attached devices, which cannot be: it is faulty; install %3, "
+                  "and start the program again");
+inline constexpr const char* kFtdiDriver = QUARROW_TEXT(
+    "Programmer", "FTDI's D2XX driver (https://ftdichip.com/drivers/d2xx-drivers/), which every FTDI programmer needs");
+inline constexpr const char* kSomeDriver = QUARROW_TEXT("Programmer", "the programmer's driver");
+inline constexpr const char* kProgrammerListFailed = QUARROW_TEXT("Programmer", "listing the programmers failed");
+inline constexpr const char* kProgrammerSetupFailed = QUARROW_TEXT("Programmer", "%1 failed");
+inline constexpr const char* kProgrammerCloseFailed = QUARROW_TEXT("Programmer", "closing the programmer failed");
 inline constexpr const char* kProgrammerPermissionDenied = QUARROW_TEXT(
     "Programmer", "permission denied opening the USB device: install the udev rule 70-quarrow.rules (see README) "
                   "and re-plug the programmer, or run as root");

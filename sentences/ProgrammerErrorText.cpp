@@ -11,7 +11,13 @@ const char* SentenceOf(ProgrammerProblem problem) {
   switch (problem) {
     case ProgrammerProblem::LibraryUnusable: return res::kProgrammerLibraryUnusable;
     case ProgrammerProblem::DriverMissing: return res::kProgrammerDriverMissing;
+    case ProgrammerProblem::DriverCopyBroken: return res::kProgrammerDriverCopyBroken;
     case ProgrammerProblem::DriverIncomplete: return res::kProgrammerDriverIncomplete;
+    case ProgrammerProblem::DriverOutdated: return res::kProgrammerDriverOutdated;
+    case ProgrammerProblem::DriverFaulty: return res::kProgrammerDriverFaulty;
+    case ProgrammerProblem::ListFailed: return res::kProgrammerListFailed;
+    case ProgrammerProblem::SetupFailed: return res::kProgrammerSetupFailed;
+    case ProgrammerProblem::CloseFailed: return res::kProgrammerCloseFailed;
     case ProgrammerProblem::PermissionDenied: return res::kProgrammerPermissionDenied;
     case ProgrammerProblem::InUse: return res::kProgrammerInUse;
     case ProgrammerProblem::CannotOpen: return res::kProgrammerCannotOpen;
@@ -27,18 +33,30 @@ const char* SentenceOf(ProgrammerProblem problem) {
   return "";
 }
 
-// The sentence with its "%1" standing for `subject`.
-std::string WithSubject(std::string sentence, const std::string& subject) {
-  if (const std::size_t at = sentence.find("%1"); at != std::string::npos) sentence.replace(at, 2, subject);
-  return sentence;
+// The driver a family's programmers need, where to get it.
+const char* DriverOf(const std::string& family) {
+  return family == "FTDI" ? res::kFtdiDriver : res::kSomeDriver;
+}
+
+// `sentence` with "%N" standing for `value`; false when it has no such place.
+bool Fill(std::string& sentence, const char* place, const std::string& value) {
+  const std::size_t at = sentence.find(place);
+  if (at == std::string::npos) return false;
+  sentence.replace(at, 2, value);
+  return true;
 }
 
 }  // namespace
 
 std::string ProgrammerErrorText(const ProgrammerError& error) {
   if (!error.Failed()) return {};
-  std::string text = WithSubject(SentenceOf(error.problem), error.subject);
-  if (!error.words.empty()) text += text.empty() ? error.words : ": " + error.words;
+  // %1: the subject, %2: the library's words (else they follow), %3: the driver to install.
+  std::string text = SentenceOf(error.problem);
+  Fill(text, "%1", error.subject);
+  Fill(text, "%3", DriverOf(error.family));
+  if (!Fill(text, "%2", error.words) && !error.words.empty()) {
+    text += text.empty() ? error.words : ": " + error.words;
+  }
   if (!error.source.empty()) text = error.source + ": " + text;
   return text;
 }

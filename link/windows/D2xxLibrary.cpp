@@ -32,13 +32,7 @@ int PortOfRecord(const FtdiChipFacts& facts, const std::string& serial, const st
   return 0;
 }
 
-// The back end's words for its last failure, as the library's words.
-ProgrammerError ErrorOf(const ID2xx& d2xx) {
-  ProgrammerError error;
-  error.words = d2xx.LastErrorText();
-  if (!error.words.empty()) error.problem = ProgrammerProblem::Other;
-  return error;
-}
+ProgrammerError ErrorOf(const ID2xx& d2xx) { return d2xx.LastError(); }
 
 class D2xxProgrammer final : public IOpenProgrammer {
  public:

@@ -84,14 +84,6 @@ bool FileExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-constexpr const char* kInstallDriver =
-    "install FTDI's D2XX driver (https://ftdichip.com/drivers/d2xx-drivers/), which every FTDI "
-    "programmer needs, and start the program again";
-// A copy beside the program is found before the driver's own, so installing the driver does not
-// help while a 32-bit, damaged or outdated one sits there.
-constexpr const char* kReplaceCopy =
-    "remove it, or replace it with the one from FTDI's D2XX driver, and start the program again";
-
 bool SameFile(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
                               static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
@@ -112,6 +104,7 @@ const char* StatusName(FT_STATUS status) {
 
 
 Ftd2xxDll::Ftd2xxDll() {
+  lastError_.family = "FTDI";
   // FTDI's installer puts the library into the system folder; a copy beside the program also
   // counts. The current folder and PATH do not: a stray ftd2xx.dll in a download folder would
   // otherwise run with the program's rights.
@@ -120,13 +113,11 @@ Ftd2xxDll::Ftd2xxDll() {
     const DWORD error = GetLastError();
     const std::wstring besideProgram = ProgramFolder() + L"ftd2xx.dll";
     if (error != ERROR_MOD_NOT_FOUND && FileExists(besideProgram)) {
-      lastError_ = Utf8(besideProgram.c_str(), static_cast<DWORD>(besideProgram.size())) +
-                   " could not be loaded (" + WindowsErrorReason(error, "ftd2xx.dll") +
-                   "): it is not a working 64-bit ftd2xx.dll; " + kReplaceCopy;
+      Fail(ProgrammerProblem::DriverCopyBroken, Utf8(besideProgram.c_str(), static_cast<DWORD>(besideProgram.size())),
+           WindowsErrorReason(error, "ftd2xx.dll"));
       return;
     }
-    lastError_ = "ftd2xx.dll could not be loaded (" + WindowsErrorReason(error, "ftd2xx.dll") +
-                 "): " + kInstallDriver;
+    Fail(ProgrammerProblem::DriverMissing, "ftd2xx.dll", WindowsErrorReason(error, "ftd2xx.dll"));
     return;
   }
   auto api = std::make_unique<Api>();
@@ -151,9 +142,9 @@ Ftd2xxDll::Ftd2xxDll() {
     std::wstring file(32768, L'\0');
     file.resize(GetModuleFileNameW(module, file.data(), static_cast<DWORD>(file.size())));
     const bool besideProgram = SameFile(file, ProgramFolder() + L"ftd2xx.dll");
-    lastError_ = Utf8(file.c_str(), static_cast<DWORD>(file.size())) + " lacks " + missing + " (" +
-                 WindowsErrorReason(error, "ftd2xx.dll") + "): " +
-                 (besideProgram ? kReplaceCopy : kInstallDriver);
+    Fail(besideProgram ? ProgrammerProblem::DriverIncomplete : ProgrammerProblem::DriverOutdated,
+         Utf8(file.c_str(), static_cast<DWORD>(file.size())),
+         std::string(missing) + " (" + WindowsErrorReason(error, "ftd2xx.dll") + ")");
     FreeLibrary(module);
     return;
   }
@@ -166,17 +157,25 @@ Ftd2xxDll::~Ftd2xxDll() {
   if (module_) FreeLibrary(static_cast<HMODULE>(module_));
 }
 
-std::string Ftd2xxDll::LastErrorText() const {
+ProgrammerError Ftd2xxDll::LastError() const {
   std::lock_guard lock(errorMutex_);
   return lastError_;
 }
 
-FT_STATUS Ftd2xxDll::Check(FT_STATUS status, const char* what) {
-  if (status != FT_OK) {
-    std::lock_guard lock(errorMutex_);
-    lastError_ = std::string(what) + " failed: " + StatusName(status) + " (" +
-                 std::to_string(status) + ")";
-  }
+void Ftd2xxDll::Fail(ProgrammerProblem problem, std::string subject, std::string words) {
+  std::lock_guard lock(errorMutex_);
+  lastError_.problem = problem;
+  // A driver that will not load speaks of itself by its file; the others' failures are its own.
+  const bool driver = problem == ProgrammerProblem::DriverMissing || problem == ProgrammerProblem::DriverCopyBroken ||
+                      problem == ProgrammerProblem::DriverIncomplete || problem == ProgrammerProblem::DriverOutdated;
+  lastError_.source = driver ? "" : "ftd2xx.dll";
+  lastError_.subject = std::move(subject);
+  lastError_.words = std::move(words);
+}
+
+FT_STATUS Ftd2xxDll::Check(FT_STATUS status, ProgrammerProblem problem, const char* call) {
+  // The library's status by its own name: FT_IO_ERROR (4).
+  if (status != FT_OK) Fail(problem, call, std::string(StatusName(status)) + " (" + std::to_string(status) + ")");
   return status;
 }
 
@@ -185,13 +184,11 @@ FT_STATUS Ftd2xxDll::FT_CreateDeviceInfoList(std::uint32_t* count) {
   *count = 0;
   if (!api_) return FT_OTHER_ERROR;  // lastError_ says why the library is missing
   DWORD n = 0;
-  const FT_STATUS status = Check(api_->createDeviceInfoList(&n), "listing FTDI devices");
+  const FT_STATUS status = Check(api_->createDeviceInfoList(&n), ProgrammerProblem::ListFailed);
   api_->listed = status == FT_OK ? n : 0;
   if (api_->listed > kMostDevices) {
     api_->listed = 0;
-    std::lock_guard lock(errorMutex_);
-    lastError_ = "ftd2xx.dll reports " + std::to_string(n) +
-                 " attached FTDI devices, which cannot be: the library is faulty; " + kInstallDriver;
+    Fail(ProgrammerProblem::DriverFaulty, std::to_string(n), {});
     return FT_OTHER_ERROR;
   }
   *count = api_->listed;
@@ -208,7 +205,7 @@ FT_STATUS Ftd2xxDll::FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* list, std::u
   std::vector<FT_DEVICE_LIST_INFO_NODE> all(std::max<DWORD>(api_->listed, 1));
   DWORD n = api_->listed;
   const FT_STATUS status =
-      Check(api_->getDeviceInfoList(all.data(), &n), "reading the device list");
+      Check(api_->getDeviceInfoList(all.data(), &n), ProgrammerProblem::ListFailed);
   if (status != FT_OK) {
     *count = 0;
     return status;
@@ -226,7 +223,7 @@ FT_STATUS Ftd2xxDll::FT_OpenEx(const char* serial, std::uint32_t flags, FT_HANDL
   if (!api_) return FT_OTHER_ERROR;
   FT_HANDLE opened = nullptr;
   const FT_STATUS status = Check(api_->openEx(const_cast<char*>(serial), flags, &opened),
-                                 "opening the USB device");
+                                 ProgrammerProblem::CannotOpen);
   if (status == FT_OK) *handle = opened;
   return status;
 }
@@ -235,34 +232,34 @@ FT_STATUS Ftd2xxDll::FT_Open(int index, FT_HANDLE* handle) {
   if (!handle) return FT_INVALID_PARAMETER;
   if (!api_) return FT_OTHER_ERROR;
   FT_HANDLE opened = nullptr;
-  const FT_STATUS status = Check(api_->open(index, &opened), "opening the USB device");
+  const FT_STATUS status = Check(api_->open(index, &opened), ProgrammerProblem::CannotOpen);
   if (status == FT_OK) *handle = opened;
   return status;
 }
 
 FT_STATUS Ftd2xxDll::FT_Close(FT_HANDLE handle) {
   if (!api_) return FT_OTHER_ERROR;
-  return Check(api_->close(handle), "closing the USB device");
+  return Check(api_->close(handle), ProgrammerProblem::CloseFailed);
 }
 
 FT_STATUS Ftd2xxDll::FT_SetBitMode(FT_HANDLE handle, std::uint8_t mask, std::uint8_t mode) {
   if (!api_) return FT_OTHER_ERROR;
-  return Check(api_->setBitMode(handle, mask, mode), "setting the bit mode");
+  return Check(api_->setBitMode(handle, mask, mode), ProgrammerProblem::SetupFailed, "FT_SetBitMode");
 }
 
 FT_STATUS Ftd2xxDll::FT_SetBaudRate(FT_HANDLE handle, std::uint32_t baud) {
   if (!api_) return FT_OTHER_ERROR;
-  return Check(api_->setBaudRate(handle, baud), "setting the baud rate");
+  return Check(api_->setBaudRate(handle, baud), ProgrammerProblem::SetupFailed, "FT_SetBaudRate");
 }
 
 FT_STATUS Ftd2xxDll::FT_SetTimeouts(FT_HANDLE handle, std::uint32_t readMs, std::uint32_t writeMs) {
   if (!api_) return FT_OTHER_ERROR;
-  return Check(api_->setTimeouts(handle, readMs, writeMs), "setting the time-outs");
+  return Check(api_->setTimeouts(handle, readMs, writeMs), ProgrammerProblem::SetupFailed, "FT_SetTimeouts");
 }
 
 FT_STATUS Ftd2xxDll::FT_ResetDevice(FT_HANDLE handle) {
   if (!api_) return FT_OTHER_ERROR;
-  return Check(api_->resetDevice(handle), "resetting the device");
+  return Check(api_->resetDevice(handle), ProgrammerProblem::SetupFailed, "FT_ResetDevice");
 }
 
 FT_STATUS Ftd2xxDll::FT_Write(FT_HANDLE handle, const void* data, std::uint32_t size,
@@ -272,12 +269,10 @@ FT_STATUS Ftd2xxDll::FT_Write(FT_HANDLE handle, const void* data, std::uint32_t 
   if (!api_) return FT_OTHER_ERROR;
   DWORD count = 0;
   const FT_STATUS status = Check(api_->write(handle, const_cast<void*>(data), size, &count),
-                                 "writing to the programmer");
+                                 ProgrammerProblem::PinWriteFailed);
   *written = count;
   if (status == FT_OK && count < size) {
-    std::lock_guard lock(errorMutex_);
-    lastError_ = "writing to the programmer failed: ftd2xx.dll took " + std::to_string(count) +
-                 " of " + std::to_string(size) + " bytes";
+    Fail(ProgrammerProblem::PinWriteFailed, {}, "took " + std::to_string(count) + " of " + std::to_string(size) + " bytes");
     return FT_IO_ERROR;
   }
   return status;
@@ -287,7 +282,7 @@ FT_STATUS Ftd2xxDll::FT_GetBitMode(FT_HANDLE handle, std::uint8_t* pins) {
   if (!pins) return FT_INVALID_PARAMETER;
   if (!api_) return FT_OTHER_ERROR;
   UCHAR value = 0;
-  const FT_STATUS status = Check(api_->getBitMode(handle, &value), "reading the pins");
+  const FT_STATUS status = Check(api_->getBitMode(handle, &value), ProgrammerProblem::PinReadFailed);
   if (status == FT_OK) *pins = value;
   return status;
 }

@@ -30,16 +30,17 @@ class Ftd2xxDll : public ID2xx {
                      std::uint32_t* written) override;
   FT_STATUS FT_GetBitMode(FT_HANDLE handle, std::uint8_t* pins) override;
 
-  std::string LastErrorText() const override;
+  ProgrammerError LastError() const override;
 
  private:
   struct Api;
-  FT_STATUS Check(FT_STATUS status, const char* what);
+  void Fail(ProgrammerProblem problem, std::string subject, std::string words);
+  FT_STATUS Check(FT_STATUS status, ProgrammerProblem problem, const char* call = "");
 
   void* module_ = nullptr;  // HMODULE
   Api* api_ = nullptr;
   mutable std::mutex errorMutex_;  // the worker's pin calls fail while the window may ask
-  std::string lastError_;
+  ProgrammerError lastError_;
 };
 
 }  // namespace quarrow

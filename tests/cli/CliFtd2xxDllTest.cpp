@@ -108,7 +108,7 @@ TEST_F(Ftd2xxDll, FailuresTheLibraryReportsOrHidesFailTheCommand) {
   } cases[] = {
       {L"setup-fails", {"read", "-o", (folder_ / "dump.prm").string()}, "FT_SetBaudRate returned status 4"},
       {L"short-write", {"read", "-o", (folder_ / "dump.prm").string()}, "ftd2xx.dll took 0 of 1 bytes"},
-      {L"absurd-count", {"list"}, "ftd2xx.dll reports 4294967295 attached FTDI devices"},
+      {L"absurd-count", {"list"}, "ftd2xx.dll: the driver library reports 4294967295 attached devices"},
   };
   const fs::path cli = Install(QUARROW_TEST_FTD2XX);
   for (const Case& c : cases) {

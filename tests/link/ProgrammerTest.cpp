@@ -135,7 +135,9 @@ TEST(ConnectProgrammer, AFailureIsAValueSaidWithTheLibrarysWordsOrTheCallAndItsS
   setUp.call = "FT_SetBitMode";
   setUp.fault = ProgrammerFault::Io;
   setUp.status = 4;
-  setUp.error = {ProgrammerProblem::Unplugged, "libftdi", "", "LIBUSB_ERROR_NO_DEVICE"};
+  setUp.error.problem = ProgrammerProblem::Unplugged;
+  setUp.error.source = "libftdi";
+  setUp.error.words = "LIBUSB_ERROR_NO_DEVICE";
   EXPECT_EQ(ConnectFailureText(setUp),
             "Setting up the programmer failed: FT_SetBitMode returned status 4 (I/O error) - libftdi: the "
             "programmer was unplugged; plug it in and connect again: LIBUSB_ERROR_NO_DEVICE");
