@@ -109,7 +109,11 @@ std::vector<FoundProgrammer> SimulatedProgrammer::List() {
 
 ProgrammerFault SimulatedProgrammer::FailLocked(ProgrammerFault fault, ProgrammerProblem problem,
                                                 std::string subject) {
-  lastError_ = {problem, kSource, std::move(subject), {}};
+  lastError_ = {};
+  lastError_.problem = problem;
+  lastError_.source = kSource;
+  lastError_.family = "FTDI";
+  lastError_.subject = std::move(subject);
   return fault;
 }
 
