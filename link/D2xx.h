@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The D2XX-shaped seam between the tool and a programmer library: the few operations the tool uses,
-// declared here in our own words. Back ends: libftdi1 (Linux), ftd2xx.dll loaded at run time
-// (Windows), and a simulated FT232R with an RP5H01 on its pins.
+// declared here in our own words. Back ends: ftd2xx.dll loaded at run time (Windows) and a simulated
+// FT232R with an RP5H01 on its pins; libftdi1 (Linux) implements the programmer interface itself.
 #pragma once
 
 #include <cstddef>
@@ -77,8 +77,8 @@ class ID2xx {
   // Reads the instantaneous levels of D0..D7.
   virtual FT_STATUS FT_GetBitMode(FT_HANDLE handle, std::uint8_t* pins) = 0;
 
-  // The back end's own words for the last failure (for example libftdi's error string and what to
-  // do about it), or empty. Not part of D2XX; the person needs more than a status number.
+  // The back end's own words for the last failure (for example the DLL's reason and what to do
+  // about it), or empty. Not part of D2XX; the person needs more than a status number.
   virtual std::string LastErrorText() const { return {}; }
   // The last failure as a value; by default the words above.
   virtual ProgrammerError LastError() const {

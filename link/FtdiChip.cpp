@@ -2,6 +2,7 @@
 // Facts of the FTDI chips with asynchronous bit-bang, and the names their boards print for the pins.
 #include "FtdiChip.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 
@@ -14,15 +15,17 @@ namespace {
 // The FT230X and FT234XD bring out four bit-bang pins (their UART's TXD, RXD, RTS, CTS); the
 // others eight. Each channel of a multi-port chip bit-bangs on its own.
 constexpr std::array<FtdiChipFacts, 9> kChips = {{
-    {FtdiChip::FT232R, "FT232R", FT_DEVICE_232R, 0x6001, 1, 8, PinNaming::Signals},
-    {FtdiChip::FT245R, "FT245R", FT_DEVICE_232R, 0x6001, 1, 8, PinNaming::DataBus},
-    {FtdiChip::FT232H, "FT232H", FT_DEVICE_232H, 0x6014, 1, 8, PinNaming::PortBus},
-    {FtdiChip::FT2232C, "FT2232C/D", FT_DEVICE_2232C, 0x6010, 2, 8, PinNaming::PortBus},
-    {FtdiChip::FT2232H, "FT2232H", FT_DEVICE_2232H, 0x6010, 2, 8, PinNaming::PortBus},
-    {FtdiChip::FT4232H, "FT4232H", FT_DEVICE_4232H, 0x6011, 4, 8, PinNaming::PortBus},
-    {FtdiChip::FT230X, "FT230X", FT_DEVICE_X_SERIES, 0x6015, 1, 4, PinNaming::Signals},
-    {FtdiChip::FT231X, "FT231X", FT_DEVICE_X_SERIES, 0x6015, 1, 8, PinNaming::Signals},
-    {FtdiChip::FT234XD, "FT234XD", FT_DEVICE_X_SERIES, 0x6015, 1, 4, PinNaming::Signals},
+    {FtdiChip::FT232R, "FT232R", FT_DEVICE_232R, 0x6001, 0x0600, 1, 8, PinNaming::Signals, nullptr},
+    {FtdiChip::FT245R, "FT245R", FT_DEVICE_232R, 0x6001, 0x0600, 1, 8, PinNaming::DataBus, "245R"},
+    {FtdiChip::FT232H, "FT232H", FT_DEVICE_232H, 0x6014, 0x0900, 1, 8, PinNaming::PortBus, nullptr},
+    {FtdiChip::FT2232C, "FT2232C/D", FT_DEVICE_2232C, 0x6010, 0x0500, 2, 8, PinNaming::PortBus, nullptr},
+    {FtdiChip::FT2232H, "FT2232H", FT_DEVICE_2232H, 0x6010, 0x0700, 2, 8, PinNaming::PortBus, nullptr},
+    {FtdiChip::FT4232H, "FT4232H", FT_DEVICE_4232H, 0x6011, 0x0800, 4, 8, PinNaming::PortBus, nullptr},
+    // A product string that does not name its FT-X chip is taken for the smaller one: refusing a
+    // pin that exists costs a re-wiring, driving one that does not exist would read garbage.
+    {FtdiChip::FT230X, "FT230X", FT_DEVICE_X_SERIES, 0x6015, 0x1000, 1, 4, PinNaming::Signals, nullptr},
+    {FtdiChip::FT231X, "FT231X", FT_DEVICE_X_SERIES, 0x6015, 0x1000, 1, 8, PinNaming::Signals, "231X"},
+    {FtdiChip::FT234XD, "FT234XD", FT_DEVICE_X_SERIES, 0x6015, 0x1000, 1, 4, PinNaming::Signals, "234X"},
 }};
 
 // The UART signal on each bit-bang pin D0..D7 of the FT232R and the FT-X chips, the names printed
@@ -49,23 +52,40 @@ const FtdiChipFacts& FactsOf(FtdiChip chip) {
 
 std::span<const FtdiChipFacts> SupportedChips() { return kChips; }
 
-std::optional<FtdiChip> ChipOfRecord(std::uint32_t d2xxType, std::string_view description) {
+namespace {
+
+// Among the chips `alike` picks, the one whose mark the product string contains, else the first.
+template <typename Alike>
+std::optional<FtdiChip> ChipAmong(Alike alike, std::string_view description) {
   const std::string upper = Upper(description);
-  switch (d2xxType) {
-    case FT_DEVICE_232R:
-      return upper.find("245R") != std::string::npos ? FtdiChip::FT245R : FtdiChip::FT232R;
-    case FT_DEVICE_2232C: return FtdiChip::FT2232C;
-    case FT_DEVICE_2232H: return FtdiChip::FT2232H;
-    case FT_DEVICE_4232H: return FtdiChip::FT4232H;
-    case FT_DEVICE_232H: return FtdiChip::FT232H;
-    case FT_DEVICE_X_SERIES:
-      // A product string that does not name its chip is taken for the smaller one: refusing a pin
-      // that exists costs a re-wiring, driving one that does not exist would read garbage.
-      if (upper.find("231X") != std::string::npos) return FtdiChip::FT231X;
-      if (upper.find("234X") != std::string::npos) return FtdiChip::FT234XD;
-      return FtdiChip::FT230X;
-    default: return std::nullopt;
+  std::optional<FtdiChip> unmarked;
+  for (const FtdiChipFacts& facts : kChips) {
+    if (!alike(facts)) continue;
+    if (facts.productMark && upper.find(facts.productMark) != std::string::npos) return facts.chip;
+    if (!unmarked) unmarked = facts.chip;
   }
+  return unmarked;
+}
+
+}  // namespace
+
+std::optional<FtdiChip> ChipOfRecord(std::uint32_t d2xxType, std::string_view description) {
+  return ChipAmong([&](const FtdiChipFacts& facts) { return facts.d2xxType == d2xxType; }, description);
+}
+
+std::optional<FtdiChip> ChipOfUsbDevice(std::uint16_t product, std::uint16_t release, std::string_view description) {
+  return ChipAmong([&](const FtdiChipFacts& facts) { return facts.usbProduct == product && facts.usbRelease == release; },
+                   description);
+}
+
+std::vector<std::uint16_t> SupportedUsbProducts() {
+  std::vector<std::uint16_t> products;
+  for (const FtdiChipFacts& facts : kChips) {
+    if (std::find(products.begin(), products.end(), facts.usbProduct) == products.end()) {
+      products.push_back(facts.usbProduct);
+    }
+  }
+  return products;
 }
 
 std::optional<FtdiChip> ChipNamed(std::string_view name) {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The FTDI chips that have asynchronous bit-bang, and what the tool needs to know of each: its
-// D2XX device type, USB product id, how many interfaces and bit-bang pins it has, and the names
-// boards print for those pins.
+// D2XX device type, USB product id and release (bcdDevice), how many interfaces and bit-bang pins it
+// has, and the names boards print for those pins.
 #pragma once
 
 #include <cstdint>
@@ -27,9 +27,13 @@ struct FtdiChipFacts {
   const char* name;        // "FT232H"
   std::uint32_t d2xxType;  // FT_DEVICE_...
   std::uint16_t usbProduct;
+  std::uint16_t usbRelease;  // bcdDevice, which tells chips that share a product id apart
   int interfaces;   // bit-bang ports, each listed as a device of its own
   int bitBangPins;  // D0..D(n-1)
   PinNaming naming;
+  // Chips of one device type (and one product id and release) differ only in the product string:
+  // this chip is meant when the string contains its mark; nullptr for the one meant otherwise.
+  const char* productMark;
 };
 
 const FtdiChipFacts& FactsOf(FtdiChip chip);
@@ -43,6 +47,12 @@ inline constexpr std::uint16_t kFtdiUsbVendor = 0x0403;
 // The chip a device record stands for, or nothing for a device without asynchronous bit-bang. The
 // FT232R and FT245R share a device type, as the FT-X chips do; their product strings tell them apart.
 std::optional<FtdiChip> ChipOfRecord(std::uint32_t d2xxType, std::string_view description);
+// The chip a USB device of FTDI's stands for, told by its product id and release as the D2XX
+// device type is, and by its product string as above; nothing for a chip without asynchronous
+// bit-bang (the FT232BM shares the FT232R's product id).
+std::optional<FtdiChip> ChipOfUsbDevice(std::uint16_t product, std::uint16_t release, std::string_view description);
+// The product ids of SupportedChips(), each once.
+std::vector<std::uint16_t> SupportedUsbProducts();
 
 // "FT232H" -> FtdiChip::FT232H, case-insensitive; FT2232D is an FT2232C.
 std::optional<FtdiChip> ChipNamed(std::string_view name);

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SystemProgrammers.h"
 
-#include "D2xxLibrary.h"
 #ifdef _WIN32
+#include "D2xxLibrary.h"
 #include "Ftd2xxDll.h"
 #else
-#include "libftdi/LibFtdiD2xx.h"
+#include "libftdi/LibFtdiProgrammers.h"
 #endif
 
 namespace quarrow {
@@ -14,7 +14,7 @@ std::unique_ptr<IProgrammerLibrary> CreateSystemProgrammers() {
 #ifdef _WIN32
   return std::make_unique<D2xxLibrary>(std::make_unique<Ftd2xxDll>());
 #else
-  return std::make_unique<D2xxLibrary>(std::make_unique<LibFtdiD2xx>());
+  return std::make_unique<LibFtdiProgrammers>();
 #endif
 }
 

@@ -107,8 +107,7 @@ TEST_F(Ftd2xxDll, FailuresTheLibraryReportsOrHidesFailTheCommand) {
     std::string says;
   } cases[] = {
       {L"setup-fails", {"read", "-o", (folder_ / "dump.prm").string()}, "FT_SetBaudRate returned status 4"},
-      {L"short-write", {"read", "-o", (folder_ / "dump.prm").string()},
-       "ftd2xx.dll: writing to the programmer's pins failed: took 0 of 1 bytes"},
+      {L"short-write", {"read", "-o", (folder_ / "dump.prm").string()}, "ftd2xx.dll: writing to the programmer's pins failed: took 0 of 1 bytes"},
       {L"absurd-count", {"list"}, "ftd2xx.dll: the driver library reports 4294967295 attached devices"},
   };
   const fs::path cli = Install(QUARROW_TEST_FTD2XX);

@@ -105,6 +105,14 @@ bool FakeFt232r::HandleIoctl(UMockdevIoctlClient* client) {
   }
   long result = 0;
   int err = 0;
+  {
+    std::lock_guard lock(mutex_);
+    if (unplugged_) {
+      if (data) g_object_unref(data);
+      umockdev_ioctl_client_complete(client, -1, ENODEV);
+      return true;
+    }
+  }
 
   switch (request) {
     case USBDEVFS_GET_CAPABILITIES:
@@ -310,6 +318,11 @@ int FakeFt232r::DriverReattaches() const {
   return reattaches_;
 }
 
+void FakeFt232r::Unplug() {
+  std::lock_guard lock(mutex_);
+  unplugged_ = true;
+}
+
 UsbTestbed::UsbTestbed() {
   const char* preload = std::getenv("LD_PRELOAD");
   if (!preload || !std::strstr(preload, "libumockdev-preload")) {
@@ -365,6 +378,9 @@ FakeFt232r& UsbTestbed::Add(Ft232rSpec spec) {
 
 void UsbTestbed::Remove(const FakeFt232r& device) {
   umockdev_testbed_remove_device(testbed_, syspaths_.at(&device).c_str());
+  for (auto& owned : devices_) {
+    if (owned.get() == &device) owned->Unplug();
+  }
 }
 
 }  // namespace quarrow::test

@@ -57,6 +57,8 @@ class FakeFt232r {
   void DrivePins(std::uint8_t levels);
   int Claims() const;
   int DriverReattaches() const;
+  // Pulled out: usbfs refuses every request on the files still open with ENODEV.
+  void Unplug();
 
  private:
   struct Urb;
@@ -78,6 +80,7 @@ class FakeFt232r {
   std::optional<std::uint8_t> driven_;
   int claims_ = 0;
   int reattaches_ = 0;
+  bool unplugged_ = false;
 };
 
 // A mocked sysfs and /dev with FT232Rs on bus 1. A device added or removed later is seen by the
