@@ -17,7 +17,6 @@
 #include "QuarrowDlg.h"
 #include "WindowLook.h"
 #include "Texts.h"
-#include "D2xxLibrary.h"
 #include "SystemProgrammers.h"
 #include "WindowArguments.h"
 #include "sim/SimulatedProgrammer.h"
@@ -61,7 +60,7 @@ int CQuarrowApp::InitInstance(int argc, char** argv) {
         return kWindowExitFailure;
       }
     }
-    backEnd = std::make_unique<D2xxLibrary>(std::move(simulated));
+    backEnd = std::move(simulated);
   } else {
     backEnd = CreateSystemProgrammers();
   }

@@ -9,7 +9,6 @@
 #include <ctime>
 
 #include "Connection.h"
-#include "D2xxLibrary.h"
 #include "PinTrace.h"
 #include "ReadOut.h"
 #include "VcdWriter.h"
@@ -33,8 +32,7 @@ double ThreadCpuMs() {
 // The simulated programmer, connected, with everything a read needs.
 struct ConnectedSimulation {
   SimulatedProgrammer sim;
-  D2xxLibrary library{sim};
-  Connection connection{library};
+  Connection connection{sim};
   NullReceiver receiver;
 
   bool Connect() { return connection.Connect(EntryForSerial(kSimulatedSerial), {}).ok; }

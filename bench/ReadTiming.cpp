@@ -11,7 +11,6 @@
 #include <thread>
 
 #include "Connection.h"
-#include "D2xxLibrary.h"
 #include "ReadOut.h"
 #include "SleepResolution.h"
 #include "sim/SimulatedProgrammer.h"
@@ -56,8 +55,7 @@ int main(int argc, char** argv) {
   const int reads = argc > 1 ? std::atoi(argv[1]) : 3;
 
   SimulatedProgrammer sim;
-  D2xxLibrary library(sim);
-  Connection connection(library);
+  Connection connection(sim);
   if (!connection.Connect(EntryForSerial(kSimulatedSerial), {}).ok) {
     std::fprintf(stderr, "read_timing: cannot connect to the simulated programmer\n");
     return 1;

@@ -13,7 +13,6 @@
 #include "PrintableText.h"
 #include "Programmer.h"
 #include "ReadOut.h"
-#include "D2xxLibrary.h"
 #include "SystemProgrammers.h"
 #include "VerboseBackend.h"
 #include "WiringFile.h"
@@ -121,7 +120,7 @@ std::unique_ptr<IProgrammerLibrary> CreateChosenBackend(const DeviceOptions& opt
   faults.chip = options.simulateChip;
   faults.wiring = options.simulateWiring;
   simulated->SetOptions(faults);
-  return std::make_unique<D2xxLibrary>(std::move(simulated));
+  return simulated;
 }
 
 }  // namespace

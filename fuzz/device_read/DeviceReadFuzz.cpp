@@ -1,16 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Fuzz target: hostile device records through the device list and Connect, then a whole read on the
-// simulated programmer while it is pulled out, plugged back, fails pin reads or is asked to stop at
-// any point, and a second, undisturbed read on the same connection.
+// Fuzz target: hostile programmers' serials and descriptions through the device list and Connect,
+// then a whole read on the simulated programmer while it is pulled out, plugged back, fails pin
+// reads or is asked to stop at any point, and a second, undisturbed read on the same connection.
 #include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cstdint>
-#include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "D2xxLibrary.h"
 #include "DeviceScenario.h"
 #include "FuzzCheck.h"
 #include "Connection.h"
@@ -23,42 +22,33 @@ namespace {
 using namespace quarrow;
 using namespace quarrow::fuzz;
 
-// A record field as the list must show it: up to the first zero, never past `limit` or the field.
-template <std::size_t N>
-std::string FieldText(const char (&field)[N], std::size_t limit) {
-  return std::string(field, ::strnlen(field, std::min(N, limit)));
-}
-
 bool FoldedLess(const std::string& a, const std::string& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
     return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
   });
 }
 
-void CheckDeviceList(const std::vector<DeviceEntry>& entries,
-                     const std::vector<FT_DEVICE_LIST_INFO_NODE>& listed) {
-  // Devices of the bit-bang types: FT2232C (4), FT232R (5), FT2232H, FT4232H, FT232H, FT-X (9).
-  auto bitBang = [](const FT_DEVICE_LIST_INFO_NODE& record) { return record.Type >= 4 && record.Type <= 9; };
-  const auto programmers = std::count_if(listed.begin(), listed.end(), bitBang);
-  FUZZ_CHECK(entries.size() == static_cast<std::size_t>(programmers));
-  // An entry's index is its place among the bit-bang records.
-  std::vector<std::size_t> bitBangRecords;
-  for (std::size_t k = 0; k < listed.size(); ++k) {
-    if (bitBang(listed[k])) bitBangRecords.push_back(k);
-  }
+// The description as the list shows it: up to a zero, at most 63 characters.
+std::string ShownDescription(const std::string& description) {
+  const std::string cut = description.substr(0, 63);
+  return cut.substr(0, cut.find('\0'));
+}
+
+void CheckDeviceList(const std::vector<DeviceEntry>& entries, const std::vector<SimulatedDevice>& listed) {
+  FUZZ_CHECK(entries.size() == listed.size());
   std::vector<bool> seen(listed.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const DeviceEntry& entry = entries[i];
-    FUZZ_CHECK(entry.index >= 0 && static_cast<std::size_t>(entry.index) < bitBangRecords.size());
-    const std::size_t at = bitBangRecords[static_cast<std::size_t>(entry.index)];
+    // An entry's index is its place in the library's list.
+    FUZZ_CHECK(entry.index >= 0 && static_cast<std::size_t>(entry.index) < listed.size());
+    const std::size_t at = static_cast<std::size_t>(entry.index);
     FUZZ_CHECK(!seen[at]);
     seen[at] = true;
-    const FT_DEVICE_LIST_INFO_NODE& record = listed[at];
-    FUZZ_CHECK(bitBang(record));
-    FUZZ_CHECK(entry.serial == FieldText(record.SerialNumber, 16));
-    const std::string description = FieldText(record.Description, 63);
-    // Any chip but the FT232R is named before its description.
-    FUZZ_CHECK(record.Type == FT_DEVICE_232R
+    const SimulatedDevice& device = listed[at];
+    FUZZ_CHECK(entry.serial == device.serial && entry.chip == device.chip && entry.port == device.port);
+    const std::string description = ShownDescription(device.description);
+    // Any chip but the FT232R and FT245R is named before its description.
+    FUZZ_CHECK(device.chip == FtdiChip::FT232R || device.chip == FtdiChip::FT245R
                    ? entry.text == entry.serial + " - " + description
                    : entry.text.rfind(entry.serial + " - FT", 0) == 0 &&
                          entry.text.size() > description.size() + 2 &&
@@ -163,23 +153,24 @@ ReadCompletion ReadChecked(SimulatedProgrammer& sim, IPinPort& connected,
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const DeviceScenario scenario = ParseScenario({data, size});
 
-  std::vector<FT_DEVICE_LIST_INFO_NODE> records;
-  for (const ScenarioRecord& r : scenario.records) {
-    records.push_back(SimulatedDeviceRecord(r.serial, r.description, r.type));
+  const std::span<const FtdiChipFacts> chips = SupportedChips();
+  std::vector<SimulatedDevice> devices;
+  for (const ScenarioProgrammer& p : scenario.programmers) {
+    const FtdiChipFacts& facts = chips[p.chip % chips.size()];
+    devices.push_back({p.serial, p.description, facts.chip, p.port % facts.interfaces});
   }
   SimulatedProgrammer sim(DecodeImageFile(scenario.chip, ImageFileLayout::Nss));
   SimulatedOptions options;
-  options.devices = records;
+  options.devices = devices;
   options.failOpen = scenario.failOpen;
   options.unplugged = scenario.unplugged;
   options.failReadsFromBit = scenario.failReadsFromBit;
   sim.SetOptions(options);
 
   RecordingProgrammer record(sim);
-  D2xxLibrary library(record);
-  Connection connection(library);
+  Connection connection(record);
   const std::vector<DeviceEntry> entries = connection.List();
-  CheckDeviceList(entries, scenario.unplugged ? std::vector<FT_DEVICE_LIST_INFO_NODE>{} : records);
+  CheckDeviceList(entries, scenario.unplugged ? std::vector<SimulatedDevice>{} : devices);
 
   DeviceEntry entry;
   if (scenario.typedSerial) {
@@ -187,16 +178,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else if (!entries.empty()) {
     entry = entries[scenario.entryChoice % entries.size()];
   }
-  // Connect opens the device with exactly the entry's serial, or the one at its place in the list.
-  auto isTheEntrysDevice = [&](std::size_t index) {
-    if (!entry.serial.empty()) return FieldText(records[index].SerialNumber, 16) == entry.serial;
-    std::size_t place = 0;
-    for (std::size_t k = 0; k < index; ++k) place += records[k].Type >= 4 && records[k].Type <= 9 ? 1 : 0;
-    return entry.index >= 0 && place == static_cast<std::size_t>(entry.index) &&
-           records[index].Type >= 4 && records[index].Type <= 9;
+  // Connect opens the first programmer with exactly the entry's serial, or the one at its place in
+  // the list; a serial with a zero in it is refused, as the libraries would read it cut short.
+  const bool bySerial = !entry.serial.empty();
+  auto isTheEntrysDevice = [&](std::size_t place) {
+    if (!bySerial) return entry.index >= 0 && place == static_cast<std::size_t>(entry.index);
+    for (std::size_t k = 0; k < place; ++k) {
+      if (devices[k].serial == entry.serial) return false;
+    }
+    return devices[place].serial == entry.serial;
   };
   bool present = false;
-  for (std::size_t i = 0; i < records.size(); ++i) present = present || isTheEntrysDevice(i);
+  for (std::size_t i = 0; i < devices.size(); ++i) present = present || isTheEntrysDevice(i);
+  present = present && entry.serial.find('\0') == std::string::npos;
   // The default wiring uses D4, which a four-pin chip (FT230X, FT234XD) lacks: refused unopened.
   const bool pinsFit = !entry.chip || FactsOf(*entry.chip).bitBangPins == 8;
   const bool mayOpen = present && pinsFit && !scenario.failOpen && !scenario.unplugged;
@@ -204,10 +198,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ConnectResult connected = connection.Connect(entry, {});
   FUZZ_CHECK(connected.ok == mayOpen);
   if (connected.ok) {
-    const std::vector<SimulatedSetupCall> setup = record.SetupCalls();
-    FUZZ_CHECK(!setup.empty());
-    const int opened = sim.DeviceIndexOf(setup.front().handle);
-    FUZZ_CHECK(opened >= 0 && isTheEntrysDevice(static_cast<std::size_t>(opened)));
+    const std::vector<int> open = sim.OpenPlaces();
+    FUZZ_CHECK(open.size() == 1 && isTheEntrysDevice(static_cast<std::size_t>(open.front())));
+    FUZZ_CHECK(record.OutputMasks() == std::vector<std::uint8_t>{0x03});
   } else {
     FUZZ_CHECK(!connection.Connected() &&
                (connected.pinsMissing || connected.failure != ConnectResult::Failure::None));

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The byte layout of a scenario, front to back:
-//   u8 record count; per record: u8 type marker (0: FT232R, else a u32 type follows),
-//   u8 length + serial bytes, u8 length + description bytes;
+//   u8 programmer count; per programmer: u8 chip, u8 port, u8 length + serial bytes,
+//   u8 length + description bytes;
 //   16 chip bytes; u8 flags (1 open fails, 2 unplugged, 4 typed serial);
 //   u8 entry choice, or u8 length + typed serial bytes; u8 failing-reads bit (255: never);
 //   u8 event count; per event: u16 wait (little-endian), u8 action, u8 argument.
@@ -52,11 +52,12 @@ enum Flags : std::uint8_t { kFailOpen = 1, kUnplugged = 2, kTypedSerial = 4 };
 DeviceScenario ParseScenario(std::span<const std::uint8_t> bytes) {
   Reader in(bytes);
   DeviceScenario s;
-  s.records.resize(in.Byte() % (kMaxScenarioRecords + 1));
-  for (ScenarioRecord& record : s.records) {
-    record.type = in.Byte() == 0 ? FT_DEVICE_232R : in.Word(4);
-    record.serial = in.Text();
-    record.description = in.Text();
+  s.programmers.resize(in.Byte() % (kMaxScenarioProgrammers + 1));
+  for (ScenarioProgrammer& programmer : s.programmers) {
+    programmer.chip = in.Byte();
+    programmer.port = in.Byte();
+    programmer.serial = in.Text();
+    programmer.description = in.Text();
   }
   for (std::uint8_t& b : s.chip) b = in.Byte();
   const std::uint8_t flags = in.Byte();
@@ -81,16 +82,12 @@ DeviceScenario ParseScenario(std::span<const std::uint8_t> bytes) {
 
 std::vector<std::uint8_t> EncodeScenario(const DeviceScenario& s) {
   Writer out;
-  out.Byte(static_cast<std::uint32_t>(s.records.size()));
-  for (const ScenarioRecord& record : s.records) {
-    if (record.type == FT_DEVICE_232R) {
-      out.Byte(0);
-    } else {
-      out.Byte(1);
-      out.Word(record.type, 4);
-    }
-    out.Text(record.serial);
-    out.Text(record.description);
+  out.Byte(static_cast<std::uint32_t>(s.programmers.size()));
+  for (const ScenarioProgrammer& programmer : s.programmers) {
+    out.Byte(programmer.chip);
+    out.Byte(programmer.port);
+    out.Text(programmer.serial);
+    out.Text(programmer.description);
   }
   for (std::uint8_t b : s.chip) out.Byte(b);
   out.Byte((s.failOpen ? kFailOpen : 0) | (s.unplugged ? kUnplugged : 0) |

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A hostile programmer as a byte string: the device records the library lists, the chip on the
+// A hostile programmer as a byte string: the programmers the library lists, the PROM on the
 // programmer, the entry (or typed serial) the person connects to, and what goes wrong during the
 // read. The fuzz target parses it and the seed maker encodes it, so both share this one format.
 #pragma once
@@ -9,15 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "D2xx.h"
 #include "ImageFile.h"
 
 namespace quarrow::fuzz {
 
-struct ScenarioRecord {
-  std::uint32_t type = FT_DEVICE_232R;
-  std::string serial;       // may hold zeros; as long as the field or longer: no terminator
-  std::string description;  // likewise
+// A programmer as the library lists it.
+struct ScenarioProgrammer {
+  std::uint8_t chip = 0;    // its place in the chip table (0: FT232R), modulo the table's length
+  std::uint8_t port = 0;    // modulo the chip's ports
+  std::string serial;       // any bytes, zeros too
+  std::string description;  // likewise, and longer than the list shows
 };
 
 // Things that happen to the programmer between two pin operations of a read.
@@ -36,13 +37,13 @@ struct ScenarioEvent {
   std::uint8_t argument = 0;
 };
 
-inline constexpr std::size_t kMaxScenarioRecords = 8;
+inline constexpr std::size_t kMaxScenarioProgrammers = 8;
 inline constexpr std::size_t kMaxScenarioEvents = 8;
 inline constexpr int kScenarioWaitSpan = 400;
 
 struct DeviceScenario {
-  std::vector<ScenarioRecord> records;
-  ImageFileBytes chip{};  // the chip's image in the raw file layout
+  std::vector<ScenarioProgrammer> programmers;
+  ImageFileBytes chip{};  // the PROM's image in the raw file layout
   bool failOpen = false;
   bool unplugged = false;
   bool typedSerial = false;     // connect to `serial` as typed rather than to a listed entry

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Writes the seed corpus of the device-read fuzz target: a few record layouts and faults that a
+// Writes the seed corpus of the device-read fuzz target: a few device lists and faults that a
 // person meets, each as one file. Run by hand when the scenario format changes, and commit them:
 //   build/fuzz/fuzz/make_device_seeds fuzz/device_read/corpus
 #include <cstdio>
@@ -20,25 +20,26 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
     return 2;
   }
-  const ScenarioRecord simulated{FT_DEVICE_232R, kSimulatedSerial, kSimulatedDescription};
+  const ScenarioProgrammer simulated{0, 0, kSimulatedSerial, kSimulatedDescription};
   DeviceScenario base;
-  base.records = {simulated};
+  base.programmers = {simulated};
   base.chip = EncodeImageFile(SimulatedSampleImage(), ImageFileLayout::Nss);
 
   std::vector<std::pair<std::string, DeviceScenario>> seeds;
   seeds.emplace_back("simulated-programmer", base);
 
   DeviceScenario s = base;
-  s.records = {{FT_DEVICE_232R, "B0000002", "Board"}, {6, "A0000001", "FT2232"},
-               {FT_DEVICE_232R, "a0000001", "board"}};
+  // FT2232H port B (the chip table's fifth) between two FT232Rs.
+  s.programmers = {{0, 0, "B0000002", "Board"}, {4, 1, "A0000001B", "FT2232 B"}, {0, 0, "a0000001", "board"}};
   s.entryChoice = 1;
-  seeds.emplace_back("two-programmers-and-another-device", s);
+  seeds.emplace_back("three-programmers-one-a-second-port", s);
 
   s = base;
-  s.records = {{FT_DEVICE_232R, std::string(16, 'S'), std::string(70, 'D')},
-               {FT_DEVICE_232R, "", ""}};
-  seeds.emplace_back("fields-without-terminators", s);
+  // Listed as " - " first, then the long serial.
+  s.programmers = {{0, 0, std::string(40, 'S'), std::string(70, 'D')}, {0, 0, "", ""}};
   s.entryChoice = 1;
+  seeds.emplace_back("long-texts", s);
+  s.entryChoice = 0;
   seeds.emplace_back("empty-serial-opens-by-index", s);
 
   s = base;
@@ -46,6 +47,14 @@ int main(int argc, char** argv) {
   s.serial = kSimulatedSerial;
   s.failReadsFromBit = 40;
   seeds.emplace_back("typed-serial-reads-fail-from-bit-40", s);
+
+  // A serial the libraries would read cut short at its zero, both listed and typed.
+  s = base;
+  const std::string cutShort = std::string(kSimulatedSerial) + '\0' + "2";
+  s.programmers.push_back({0, 0, cutShort, "twin"});
+  s.typedSerial = true;
+  s.serial = cutShort;
+  seeds.emplace_back("typed-serial-with-zero-character", s);
 
   s = base;
   s.events = {{100, ScenarioAction::Unplug, 0}, {200, ScenarioAction::Replug, 0}};
@@ -60,7 +69,7 @@ int main(int argc, char** argv) {
   seeds.emplace_back("open-refused", s);
 
   s = base;
-  s.records.clear();
+  s.programmers.clear();
   s.unplugged = true;
   seeds.emplace_back("nothing-attached", s);
 

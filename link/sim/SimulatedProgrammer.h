@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A simulated FTDI programmer (an FT232R unless told otherwise) with an RP5H01 on its pins, behind
-// the D2XX seam: for demonstrating the tool without hardware and for testing the read-out, the
-// device list and Connect.
+// A simulated FTDI programmer (an FT232R unless told otherwise) with an RP5H01 on its pins, a back
+// end of the programmer interface: for demonstrating the tool without hardware and for testing the
+// read-out, the device list and Connect.
 #pragma once
 
 #include <cstdint>
@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "D2xx.h"
 #include "FtdiChip.h"
 #include "ImageFile.h"
 #include "PinAssignment.h"
-#include "PinPort.h"
+#include "ProgrammerLibrary.h"
 #include "PromImage.h"
+#include "SimulatedRp5h01.h"
 
 namespace quarrow {
 
@@ -28,38 +28,40 @@ inline constexpr const char* kSimulatedDescription = "Simulated RP5H01 programme
 // "0123456789ABCDEF FEDCBA9876543210".
 PromImage SimulatedSampleImage();
 
-// A device record for SimulatedOptions::devices. A text as long as its field, or longer, fills the
-// field with no terminating zero, as a misbehaving library's record would.
-FT_DEVICE_LIST_INFO_NODE SimulatedDeviceRecord(const std::string& serial,
-                                               const std::string& description,
-                                               std::uint32_t type = FT_DEVICE_232R);
+// A programmer the simulation lists, as a library would find it attached.
+struct SimulatedDevice {
+  std::string serial;
+  std::string description;
+  FtdiChip chip = FtdiChip::FT232R;
+  int port = 0;  // 0 = port A
+};
 
 // Ways to make the simulation misbehave. May be changed at any time, also during a read.
 struct SimulatedOptions {
   // Pin reads fail once the chip has been clocked this many times since its last reset
   // (0: every read fails). Negative: reads never fail.
   int failReadsFromBit = -1;
-  // The programmer has been pulled out: the device list is empty, opens fail with
-  // FT_DEVICE_NOT_FOUND, and every operation on a handle given out earlier fails with FT_IO_ERROR.
+  // The programmer has been pulled out: the list is empty, opens fail, and every operation on a
+  // programmer opened earlier fails.
   bool unplugged = false;
-  // Every open fails with FT_DEVICE_NOT_OPENED, as when another program holds the device.
+  // Every open fails as when another program holds the programmer.
   bool failOpen = false;
   // This stream bit reads inverted on every other read (the second, fourth, ... since the
   // programmer was opened, a read being counted at each reset), as through a marginal contact.
   // Negative: every bit reads true.
   int unstableBit = -1;
-  // Replaces the one simulated device in the list with these records, taken byte for byte (they
-  // need not be zero-terminated). Every listed record reaches the same simulated chip.
-  std::optional<std::vector<FT_DEVICE_LIST_INFO_NODE>> devices = std::nullopt;
-  // The chip the programmer is built on: its device type, its interfaces (one listed device each,
-  // serials ending A, B, ...) and its bit-bang pins.
+  // Replaces the one simulated programmer in the list with these. Every listed programmer reaches
+  // the same simulated chip.
+  std::optional<std::vector<SimulatedDevice>> devices = std::nullopt;
+  // The chip the programmer is built on: its ports (one listed programmer each, serials ending A,
+  // B, ...) and its bit-bang pins.
   FtdiChip chip = FtdiChip::FT232R;
   // How the board connects the PROM to the chip's pins, and whether the data line passes an
   // inverting buffer on its way.
   PinAssignment wiring = {};
 };
 
-class SimulatedProgrammer : public ID2xx {
+class SimulatedProgrammer final : public IProgrammerLibrary {
  public:
   explicit SimulatedProgrammer(const PromImage& chip = SimulatedSampleImage());
 
@@ -71,50 +73,41 @@ class SimulatedProgrammer : public ID2xx {
   void SetOptions(const SimulatedOptions& options);
   SimulatedOptions Options() const;
 
-  // The position in the device list of the device behind `handle`, or -1 if not open.
-  int DeviceIndexOf(FT_HANDLE handle) const;
+  // The places in the list of the programmers open now, in the order they were opened.
+  std::vector<int> OpenPlaces() const;
 
-  FT_STATUS FT_CreateDeviceInfoList(std::uint32_t* count) override;
-  FT_STATUS FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* list, std::uint32_t* count) override;
-  FT_STATUS FT_OpenEx(const char* serial, std::uint32_t flags, FT_HANDLE* handle) override;
-  FT_STATUS FT_Open(int index, FT_HANDLE* handle) override;
-  FT_STATUS FT_Close(FT_HANDLE handle) override;
-  FT_STATUS FT_SetBitMode(FT_HANDLE handle, std::uint8_t mask, std::uint8_t mode) override;
-  FT_STATUS FT_SetBaudRate(FT_HANDLE handle, std::uint32_t baud) override;
-  FT_STATUS FT_SetTimeouts(FT_HANDLE handle, std::uint32_t readMs, std::uint32_t writeMs) override;
-  FT_STATUS FT_ResetDevice(FT_HANDLE handle) override;
-  FT_STATUS FT_Write(FT_HANDLE handle, const void* data, std::uint32_t size,
-                     std::uint32_t* written) override;
-  FT_STATUS FT_GetBitMode(FT_HANDLE handle, std::uint8_t* pins) override;
-  std::string LastErrorText() const override;
+  std::vector<FoundProgrammer> List() override;
+  // Every programmer it opened must go before the simulation does.
+  OpenedProgrammer Open(const ProgrammerChoice& choice, std::uint8_t outputs) override;
+  ProgrammerError LastError() const override;
 
  private:
-  std::vector<FT_DEVICE_LIST_INFO_NODE> CurrentDevicesLocked() const;
-  FT_STATUS CheckHandleLocked(FT_HANDLE handle);
-  FT_STATUS OpenLocked(int deviceIndex, FT_HANDLE* handle);
-  FT_STATUS FailLocked(FT_STATUS status, std::string text);
-  void DriveLocked(std::uint8_t value);
+  friend class SimulatedOpenProgrammer;
+
+  std::vector<SimulatedDevice> CurrentDevicesLocked() const;
+  OpenedProgrammer OpenLocked(const ProgrammerChoice& choice, std::uint8_t outputs);
+  ProgrammerFault FailLocked(ProgrammerFault fault, ProgrammerProblem problem, std::string subject = {});
+  bool PluggedInLocked();
+  void Close(int id);
+  bool SetOutputs(std::uint8_t mask);
+  bool WritePins(std::uint8_t value);
+  bool ReadPins(std::uint8_t& value);
   void SettleChipLocked();
   bool LevelLocked(int pin) const;
 
   mutable std::mutex mutex_;
-  PromImage chip_;
+  SimulatedRp5h01 prom_;
   SimulatedOptions options_;
-  std::vector<FT_DEVICE_LIST_INFO_NODE> listed_;  // the list made by the last FT_CreateDeviceInfoList
+  std::vector<SimulatedDevice> listed_;  // the last List()'s
   bool listMade_ = false;
-  std::map<FT_HANDLE, int> open_;  // handle -> device index
-  std::uintptr_t nextHandle_ = 0x5150;
+  std::map<int, int> open_;  // open programmer -> its place in the list
+  int nextId_ = 1;
 
-  // The pins and the chip.
+  // The FTDI chip's pins.
   std::uint8_t pins_ = 0;  // the byte last written
   std::uint8_t directionMask_ = 0xFF;
-  bool promClock_ = false;  // the levels at the PROM's inputs
-  bool promReset_ = false;
-  int bitCounter_ = 0;  // the stream bit the chip presents, 0..127
-  long long clocksSinceReset_ = 0;
-  long long resets_ = 0;  // rising edges of the reset pin
 
-  std::string lastError_;
+  ProgrammerError lastError_;
 };
 
 }  // namespace quarrow

@@ -54,9 +54,7 @@ using testing::ShownToolTip;
 constexpr const char* kSampleText = "0123456789ABCDEF FEDCBA9876543210";
 const int kFileCommands[] = {res::ID_FILE_OPEN, res::ID_FILE_OPENNSS, res::ID_FILE_SAVEAS, res::ID_FILE_SAVEASNSS};
 
-FT_DEVICE_LIST_INFO_NODE Record(const char* serial, const char* description) {
-  return SimulatedDeviceRecord(serial, description);
-}
+SimulatedDevice Record(const char* serial, const char* description) { return {serial, description}; }
 
 class QuarrowDlgTest : public ::testing::Test, protected testing::SimulatedWindowState {
  protected:
@@ -123,7 +121,7 @@ class QuarrowDlgTest : public ::testing::Test, protected testing::SimulatedWindo
   }
 
   // Only these programmers are attached from now on.
-  void Attach(std::vector<FT_DEVICE_LIST_INFO_NODE> devices) {
+  void Attach(std::vector<SimulatedDevice> devices) {
     SimulatedOptions options;
     options.devices = std::move(devices);
     sim.SetOptions(options);
@@ -189,7 +187,7 @@ TEST_F(QuarrowDlgTest, WithoutProgrammersTellsInABoxOnlyAndConnectDoesNothing) {
 
   Control<QPushButton>("IDC_CONNECT")->click();
   EXPECT_EQ(services.boxes.size(), 1u);
-  EXPECT_TRUE(record.OpenCalls().empty());
+  EXPECT_TRUE(record.Opens().empty());
   EXPECT_EQ(dlg->StatusText(), res::kOpenProgrammer);
 }
 
@@ -212,8 +210,8 @@ TEST_F(QuarrowDlgTest, ConnectOpensTheProgrammerOrReportsWhyNot) {
   EXPECT_TRUE(connection.Connected());
   EXPECT_TRUE(ActionsEnabled());
   EXPECT_TRUE(ExitAndAboutEnabled());
-  ASSERT_FALSE(record.OpenCalls().empty());
-  EXPECT_EQ(record.OpenCalls().back().serial, kSimulatedSerial);
+  ASSERT_FALSE(record.Opens().empty());
+  EXPECT_EQ(record.Opens().back().serial, kSimulatedSerial);
 }
 
 // Connect is one Enter away in the device list, so it is pressed again for the connected programmer.
@@ -221,10 +219,10 @@ TEST_F(QuarrowDlgTest, ConnectAgainReopensTheConnectedProgrammerAndARefusedOther
   Attach({Record("QSIM0001", "first"), Record("QSIM0002", "second")});
   Make();
   Connect();
-  const std::size_t opens = record.OpenCalls().size();
+  const std::size_t opens = record.Opens().size();
   Connect();
   EXPECT_TRUE(services.boxes.empty()) << services.boxes[0].text.toStdString();
-  EXPECT_EQ(record.OpenCalls().size(), opens + 1);
+  EXPECT_EQ(record.Opens().size(), opens + 1);
   EXPECT_TRUE(connection.Connected());
   EXPECT_TRUE(ActionsEnabled());
 
@@ -251,11 +249,11 @@ TEST_F(QuarrowDlgTest, ConnectTakesTypedTextThatNamesNoEntryAsASerialNumber) {
 
   devices->setEditText(QStringLiteral("QSIM0001"));
   Connect();
-  EXPECT_EQ(record.OpenCalls().back().serial, "QSIM0001");
+  EXPECT_EQ(record.Opens().back().serial, "QSIM0001");
 
   devices->setEditText(QStringLiteral("NOSUCH99"));
   Control<QPushButton>("IDC_CONNECT")->click();
-  EXPECT_EQ(record.OpenCalls().back().serial, "NOSUCH99");
+  EXPECT_EQ(record.Opens().back().serial, "NOSUCH99");
   ASSERT_EQ(services.boxes.size(), 1u);
   EXPECT_TRUE(services.boxes[0].text.startsWith(res::kCantOpenDevice));
   EXPECT_EQ(devices->count(), 1) << "typed text never becomes an entry";
@@ -269,7 +267,7 @@ TEST_F(QuarrowDlgTest, ConnectOpensTheSelectedEntryEvenWhenAnotherDiffersOnlyInC
   for (int i : {1, 0}) {
     devices->setCurrentIndex(i);
     Connect();
-    EXPECT_EQ(QString::fromStdString(record.OpenCalls().back().serial), devices->itemText(i).left(8));
+    EXPECT_EQ(QString::fromStdString(record.Opens().back().serial), devices->itemText(i).left(8));
   }
 }
 
@@ -289,10 +287,10 @@ TEST_F(QuarrowDlgTest, ReadDisablesEverythingButTheCloseBoxThenShowsTheChip) {
   EXPECT_FALSE(ActionsEnabled());
   EXPECT_FALSE(ExitAndAboutEnabled());
   EXPECT_FALSE(ConnectEnabled());
-  const auto opensBefore = record.OpenCalls().size();
+  const auto opensBefore = record.Opens().size();
   dlg->OnBnClickedConnect();  // even if reached some other way, it must not swap the programmer
   dlg->OnBnClickedReadChip();
-  EXPECT_EQ(record.OpenCalls().size(), opensBefore);
+  EXPECT_EQ(record.Opens().size(), opensBefore);
   gate.Release();
   ASSERT_TRUE(PumpUntil([&] { return !dlg->Reading(); }));
 
@@ -708,8 +706,7 @@ TEST_F(QuarrowDlgTest, DestroyingTheWindowDuringAReadStopsAndEndsTheRead) {
   EXPECT_EQ(record.PinWrites(), writes) << "a worker still drives the pins";
   // The window that opened the programmer closes it, once the read has stopped.
   EXPECT_FALSE(connection.Connected());
-  D2xxLibrary direct(sim);
-  Connection again(direct);
+  Connection again(sim);
   EXPECT_TRUE(again.Connect(EntryForSerial(kSimulatedSerial), {}).ok) << "the programmer is still open";
 }
 
@@ -777,7 +774,7 @@ TEST_F(QuarrowDlgTest, EnterPressesTheFocusedButtonAndConnectsFromTheDeviceList)
   EXPECT_EQ(dlg->StatusText(), res::kConnected);
   devices->setEditText(QStringLiteral("TYPED123"));
   QTest::keyClick(devices->lineEdit(), Qt::Key_Enter);
-  EXPECT_EQ(record.OpenCalls().back().serial, "TYPED123");
+  EXPECT_EQ(record.Opens().back().serial, "TYPED123");
   ASSERT_TRUE(dlg->isVisible());
   devices->setCurrentIndex(0);
   Connect();
@@ -787,7 +784,7 @@ TEST_F(QuarrowDlgTest, EnterPressesTheFocusedButtonAndConnectsFromTheDeviceList)
     std::function<std::size_t()> effects;
   };
   const Case cases[] = {
-      {"IDC_CONNECT", [&] { return record.OpenCalls().size(); }},
+      {"IDC_CONNECT", [&] { return record.Opens().size(); }},
       {"IDC_READ_CHIP", [&] { return static_cast<std::size_t>(dlg->Reading()); }},
       {"IDC_SAVE_DATA", [&] { return services.owners.size(); }},
       {"IDC_OPEN_FILE", [&] { return services.owners.size(); }},
@@ -910,7 +907,7 @@ TEST_F(QuarrowDlgTest, DroppingTheListDownListsTheProgrammersAgainKeepingTheChos
   EXPECT_EQ(devices->currentText(), "B0000002 - second");
   devices->setCurrentIndex(0);
   Connect();
-  EXPECT_EQ(record.OpenCalls().back().serial, "A0000001");
+  EXPECT_EQ(record.Opens().back().serial, "A0000001");
 
   // The chosen programmer pulled out: the first entry, as at start-up. Typed text stays.
   Attach({Record("C0000003", "third"), Record("B0000002", "second")});

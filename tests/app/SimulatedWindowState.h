@@ -6,7 +6,6 @@
 
 #include <utility>
 
-#include "D2xxLibrary.h"
 #include "QuarrowDlg.h"
 #include "RecordingProgrammer.h"
 #include "sim/SimulatedProgrammer.h"
@@ -16,8 +15,7 @@ namespace quarrow::testing {
 struct SimulatedWindowState {
   SimulatedProgrammer sim;
   RecordingProgrammer record{sim};  // what the window did to the programmer
-  D2xxLibrary library{record};
-  Connection connection{library};
+  Connection connection{record};
   PromImage chip;
   PromImage buffer;
 

@@ -25,7 +25,10 @@ TEST(Verbose, ShowsTheBackEndsStepsWithItsOwnWordsForAFailure) {
   // The failing open, with what the back end said about it.
   EXPECT_NE(run.err.find("quarrow-cli: open \"QSIM0001\", outputs 0x3 -> failed, "), std::string::npos)
       << run.err;
-  EXPECT_NE(run.err.find(": simulated programmer: the device refused to open\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(": simulated programmer: the USB device is in use by another program "
+                         "(or already connected here)\n"),
+            std::string::npos)
+      << run.err;
 }
 
 TEST(Verbose, AndQuietTogetherAreAUsageError) {

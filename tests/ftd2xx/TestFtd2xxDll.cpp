@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for FTDI's ftd2xx.dll, for tests under Wine or Windows only, never installed: the
-// simulated FT232R with an RP5H01 on D0 (clock, the falling edge advances), D1 (reset) and D4 (data),
-// behind the D2XX functions the program loads, with FTDI's published signatures.
+// simulated programmer (an FT232R with an RP5H01 on D0 (clock, the falling edge advances), D1
+// (reset) and D4 (data)) behind the D2XX functions the program loads, with FTDI's published
+// signatures: its list as D2XX records, FT_Open and FT_OpenEx its opens, FT_SetBitMode its
+// outputs, FT_Write and FT_GetBitMode its pins.
 //   QUARROW_TEST_CHIP    a MAME-layout image file the chip holds (default: the simulator's sample)
 //   QUARROW_TEST_FAULT   "reads-fail": pin reads fail from the 64th clock after a reset on;
 //                        "setup-fails": FT_SetBaudRate fails; "short-write": FT_Write reports
@@ -16,15 +18,24 @@
 #endif
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
+#include "D2xx.h"
 #include "sim/SimulatedProgrammer.h"
 
 namespace {
 
 using quarrow::FT_DEVICE_LIST_INFO_NODE;
 using quarrow::FT_HANDLE;
+using quarrow::FT_STATUS;
+using quarrow::IOpenProgrammer;
 using quarrow::SimulatedProgrammer;
 
 constexpr const char* kSerial = "FTQ2XX01";
@@ -52,8 +63,8 @@ SimulatedProgrammer& Programmer() {
     // named a file must not pass on the sample's bits.
     if (!chip.empty() && !sim->LoadChipFile(chip, quarrow::ImageFileLayout::Mame)) sim->SetChip({});
     quarrow::SimulatedOptions options;
-    options.devices = {
-        {quarrow::SimulatedDeviceRecord(Fault(L"long-serial") ? kLongSerial : kSerial, kDescription)}};
+    const quarrow::SimulatedDevice ft232r{Fault(L"long-serial") ? kLongSerial : kSerial, kDescription};
+    options.devices = std::vector{ft232r};
     const std::wstring type = Environment(L"QUARROW_TEST_CHIP_TYPE");
     if (const auto chip = quarrow::ChipNamed(std::string(type.begin(), type.end())); chip) {
       const quarrow::FtdiChipFacts& facts = quarrow::FactsOf(*chip);
@@ -61,8 +72,7 @@ SimulatedProgrammer& Programmer() {
       options.devices->clear();
       for (int port = 0; port < facts.interfaces; ++port) {
         const std::string letter = facts.interfaces > 1 ? std::string(1, static_cast<char>('A' + port)) : "";
-        options.devices->push_back(quarrow::SimulatedDeviceRecord(
-            kSerial + letter, std::string(facts.name) + " board " + letter, facts.d2xxType));
+        options.devices->push_back({kSerial + letter, std::string(facts.name) + " board " + letter, *chip, port});
       }
     }
     if (Fault(L"reads-fail")) options.failReadsFromBit = kFailingBit;
@@ -70,6 +80,49 @@ SimulatedProgrammer& Programmer() {
     return sim;
   }();
   return *programmer;
+}
+
+// The programmers of the last FT_CreateDeviceInfoList, and those open, by the handle given out.
+std::mutex mutex;
+std::vector<quarrow::FoundProgrammer> listed;
+std::map<FT_HANDLE, std::unique_ptr<IOpenProgrammer>> open;
+std::uintptr_t nextHandle = 0x5150;
+
+FT_STATUS StatusOf(quarrow::ProgrammerFault fault) {
+  switch (fault) {
+    case quarrow::ProgrammerFault::None: return quarrow::FT_OK;
+    case quarrow::ProgrammerFault::InvalidHandle: return quarrow::FT_INVALID_HANDLE;
+    case quarrow::ProgrammerFault::NotFound: return quarrow::FT_DEVICE_NOT_FOUND;
+    case quarrow::ProgrammerFault::NotOpened: return quarrow::FT_DEVICE_NOT_OPENED;
+    case quarrow::ProgrammerFault::Io: return quarrow::FT_IO_ERROR;
+    case quarrow::ProgrammerFault::InvalidParameter: return quarrow::FT_INVALID_PARAMETER;
+    default: return quarrow::FT_OTHER_ERROR;
+  }
+}
+
+// Opens as D2XX does: the pins all inputs until FT_SetBitMode chooses the outputs.
+FT_STATUS OpenChoice(const quarrow::ProgrammerChoice& choice, FT_HANDLE* handle) {
+  quarrow::OpenedProgrammer opened = Programmer().Open(choice, 0x00);
+  if (!opened.programmer) return StatusOf(opened.failure.fault);
+  std::lock_guard lock(mutex);
+  *handle = reinterpret_cast<FT_HANDLE>(nextHandle);
+  nextHandle += 0x10;
+  open[*handle] = std::move(opened.programmer);
+  return quarrow::FT_OK;
+}
+
+// The open programmer behind `handle`, or null. It stays open while a call uses it: only FT_Close
+// ends it, which the program never calls during another call on the same handle.
+IOpenProgrammer* Opened(FT_HANDLE handle) {
+  std::lock_guard lock(mutex);
+  const auto it = open.find(handle);
+  return it == open.end() ? nullptr : it->second.get();
+}
+
+// A D2XX record field filled from `text`: as long as the field or longer, with no terminator.
+template <std::size_t N>
+void Fill(char (&field)[N], const std::string& text) {
+  std::memcpy(field, text.data(), text.size() < N ? text.size() : N);
 }
 
 // Appends the call's name to the log, if a test asked for one.
@@ -88,56 +141,92 @@ void Log(const char* call) {
 
 FTD2XX_EXPORT FT_CreateDeviceInfoList(LPDWORD count) {
   Log("FT_CreateDeviceInfoList");
-  const ULONG status = Programmer().FT_CreateDeviceInfoList(reinterpret_cast<std::uint32_t*>(count));
-  if (Fault(L"absurd-count")) *count = 0xFFFFFFFF;
-  return status;
+  if (count == nullptr) return quarrow::FT_INVALID_PARAMETER;
+  std::vector<quarrow::FoundProgrammer> found = Programmer().List();
+  std::lock_guard lock(mutex);
+  listed = std::move(found);
+  *count = Fault(L"absurd-count") ? 0xFFFFFFFF : static_cast<DWORD>(listed.size());
+  return quarrow::FT_OK;
 }
 
 FTD2XX_EXPORT FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* list, LPDWORD count) {
   Log("FT_GetDeviceInfoList");
-  return Programmer().FT_GetDeviceInfoList(list, reinterpret_cast<std::uint32_t*>(count));
+  if (list == nullptr || count == nullptr) return quarrow::FT_INVALID_PARAMETER;
+  std::lock_guard lock(mutex);
+  DWORD filled = 0;
+  for (; filled < *count && filled < listed.size(); ++filled) {
+    const quarrow::FoundProgrammer& programmer = listed[filled];
+    FT_DEVICE_LIST_INFO_NODE record;
+    record.Type = quarrow::FactsOf(programmer.chip.value_or(quarrow::FtdiChip::FT232R)).d2xxType;
+    Fill(record.SerialNumber, programmer.serial);
+    Fill(record.Description, programmer.description);
+    list[filled] = record;
+  }
+  *count = filled;
+  return quarrow::FT_OK;
 }
 
 FTD2XX_EXPORT FT_OpenEx(PVOID arg, DWORD flags, FT_HANDLE* handle) {
   Log("FT_OpenEx");
-  return Programmer().FT_OpenEx(static_cast<const char*>(arg), flags, handle);
+  if (arg == nullptr || handle == nullptr || flags != quarrow::FT_OPEN_BY_SERIAL_NUMBER) {
+    return quarrow::FT_INVALID_PARAMETER;
+  }
+  return OpenChoice({static_cast<const char*>(arg), -1}, handle);
 }
 
 FTD2XX_EXPORT FT_Open(int index, FT_HANDLE* handle) {
   Log("FT_Open");
-  return Programmer().FT_Open(index, handle);
+  if (handle == nullptr) return quarrow::FT_INVALID_PARAMETER;
+  return OpenChoice({"", index}, handle);
 }
 
 FTD2XX_EXPORT FT_Close(FT_HANDLE handle) {
   Log("FT_Close");
-  return Programmer().FT_Close(handle);
+  std::unique_ptr<IOpenProgrammer> closing;
+  std::lock_guard lock(mutex);
+  const auto it = open.find(handle);
+  if (it == open.end()) return quarrow::FT_INVALID_HANDLE;
+  closing = std::move(it->second);
+  open.erase(it);
+  return quarrow::FT_OK;
 }
 
-FTD2XX_EXPORT FT_SetBitMode(FT_HANDLE handle, UCHAR mask, UCHAR mode) {
-  return Programmer().FT_SetBitMode(handle, mask, mode);
+FTD2XX_EXPORT FT_SetBitMode(FT_HANDLE handle, UCHAR mask, UCHAR /*mode*/) {
+  IOpenProgrammer* programmer = Opened(handle);
+  if (programmer == nullptr) return quarrow::FT_INVALID_HANDLE;
+  return programmer->SetOutputs(mask) ? quarrow::FT_OK : quarrow::FT_IO_ERROR;
 }
 
-FTD2XX_EXPORT FT_SetBaudRate(FT_HANDLE handle, ULONG baud) {
+FTD2XX_EXPORT FT_SetBaudRate(FT_HANDLE handle, ULONG /*baud*/) {
   if (Fault(L"setup-fails")) return quarrow::FT_IO_ERROR;
-  return Programmer().FT_SetBaudRate(handle, baud);
+  return Opened(handle) != nullptr ? quarrow::FT_OK : quarrow::FT_INVALID_HANDLE;
 }
 
-FTD2XX_EXPORT FT_SetTimeouts(FT_HANDLE handle, ULONG readMs, ULONG writeMs) {
-  return Programmer().FT_SetTimeouts(handle, readMs, writeMs);
+FTD2XX_EXPORT FT_SetTimeouts(FT_HANDLE handle, ULONG /*readMs*/, ULONG /*writeMs*/) {
+  return Opened(handle) != nullptr ? quarrow::FT_OK : quarrow::FT_INVALID_HANDLE;
 }
 
-FTD2XX_EXPORT FT_ResetDevice(FT_HANDLE handle) { return Programmer().FT_ResetDevice(handle); }
+FTD2XX_EXPORT FT_ResetDevice(FT_HANDLE handle) {
+  return Opened(handle) != nullptr ? quarrow::FT_OK : quarrow::FT_INVALID_HANDLE;
+}
 
 FTD2XX_EXPORT FT_Write(FT_HANDLE handle, LPVOID data, DWORD size, LPDWORD written) {
-  if (Fault(L"short-write")) {
-    *written = 0;
-    return quarrow::FT_OK;
+  if (written == nullptr || (data == nullptr && size > 0)) return quarrow::FT_INVALID_PARAMETER;
+  *written = 0;
+  if (Fault(L"short-write")) return quarrow::FT_OK;
+  IOpenProgrammer* programmer = Opened(handle);
+  if (programmer == nullptr) return quarrow::FT_INVALID_HANDLE;
+  for (const auto* byte = static_cast<const std::uint8_t*>(data); *written < size; ++*written) {
+    if (!programmer->WritePins(byte[*written])) return quarrow::FT_IO_ERROR;
   }
-  return Programmer().FT_Write(handle, data, size, reinterpret_cast<std::uint32_t*>(written));
+  return quarrow::FT_OK;
 }
 
 #ifndef QUARROW_TEST_WITHOUT_GETBITMODE
 FTD2XX_EXPORT FT_GetBitMode(FT_HANDLE handle, PUCHAR pins) {
-  return Programmer().FT_GetBitMode(handle, pins);
+  if (pins == nullptr) return quarrow::FT_INVALID_PARAMETER;
+  IOpenProgrammer* programmer = Opened(handle);
+  if (programmer == nullptr) return quarrow::FT_INVALID_HANDLE;
+  return programmer->ReadPins(*pins) ? quarrow::FT_OK : quarrow::FT_IO_ERROR;
 }
 #endif

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "Connection.h"
-#include "D2xxLibrary.h"
 #include "ReadOut.h"
 #include "RecordingProgrammer.h"
 #include "sim/SimulatedProgrammer.h"
@@ -68,7 +67,7 @@ inline SimulatedOptions Board(const char* wiring, bool invertData = false, FtdiC
 struct ConnectedSimulation {
   SimulatedProgrammer sim;
   RecordingProgrammer record{sim};  // what the tool did to the programmer
-  D2xxLibrary library{record};
+  IProgrammerLibrary& library = record;
   Connection connection{library};
   RecordingReceiver receiver;
   PromImage& image = receiver.image;  // the last read's

@@ -112,7 +112,7 @@ TEST(PinAssignment, ARewiredReadMakesTheDefaultReadsPinTrafficOnItsOwnPins) {
 TEST(PinAssignment, AChipWithoutAnAssignedPinIsRefusedBeforeItIsOpened) {
   SimulatedProgrammer sim;
   RecordingProgrammer record(sim);
-  D2xxLibrary library(record);
+  IProgrammerLibrary& library = record;
   sim.SetOptions(Board("clock=D0,reset=D1,data=D3", false, FtdiChip::FT230X));
   const std::vector<DeviceEntry> entries = EnumerateProgrammers(library);
   ASSERT_EQ(entries.size(), 1u);
@@ -123,7 +123,7 @@ TEST(PinAssignment, AChipWithoutAnAssignedPinIsRefusedBeforeItIsOpened) {
   const std::string said = PinsOnChipText(*refused.pinsMissing);
   EXPECT_NE(said.find("FT230X has the bit-bang pins D0-D3 only"), std::string::npos) << said;
   EXPECT_NE(said.find("uses D4"), std::string::npos) << said;
-  EXPECT_TRUE(record.OpenCalls().empty());
+  EXPECT_TRUE(record.Opens().empty());
   EXPECT_TRUE(ConnectProgrammer(library, entries[0], handle, Pins("clock=D0,reset=D1,data=D3")).ok);
 }
 
@@ -147,13 +147,13 @@ TEST(PinAssignment, EachPortOfAMultiPortChipIsListedAndReadsByItsOwnPinNamesOnly
   EXPECT_NE(portAText.find("this programmer is port A of the FT2232H"), std::string::npos) << portAText;
   SimulatedProgrammer ft232r;
   RecordingProgrammer record(ft232r);
-  D2xxLibrary library(record);
+  IProgrammerLibrary& library = record;
   const ConnectResult noPorts =
       ConnectProgrammer(library, EnumerateProgrammers(library).at(0), other, Pins("clock=AD0,reset=AD1,data=AD4"));
   ASSERT_TRUE(noPorts.pinsMissing);
   const std::string noPortsText = PinsOnChipText(*noPorts.pinsMissing);
   EXPECT_NE(noPortsText.find("the FT232R has no lettered ports"), std::string::npos) << noPortsText;
-  EXPECT_TRUE(record.OpenCalls().empty());
+  EXPECT_TRUE(record.Opens().empty());
 }
 
 // The port names of a port the chip does not have are told apart from another port's, and said
