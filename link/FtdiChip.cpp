@@ -6,7 +6,6 @@
 #include <array>
 #include <cctype>
 
-#include "D2xx.h"
 
 namespace quarrow {
 
@@ -15,17 +14,17 @@ namespace {
 // The FT230X and FT234XD bring out four bit-bang pins (their UART's TXD, RXD, RTS, CTS); the
 // others eight. Each channel of a multi-port chip bit-bangs on its own.
 constexpr std::array<FtdiChipFacts, 9> kChips = {{
-    {FtdiChip::FT232R, "FT232R", FT_DEVICE_232R, 0x6001, 0x0600, 1, 8, PinNaming::Signals, nullptr},
-    {FtdiChip::FT245R, "FT245R", FT_DEVICE_232R, 0x6001, 0x0600, 1, 8, PinNaming::DataBus, "245R"},
-    {FtdiChip::FT232H, "FT232H", FT_DEVICE_232H, 0x6014, 0x0900, 1, 8, PinNaming::PortBus, nullptr},
-    {FtdiChip::FT2232C, "FT2232C/D", FT_DEVICE_2232C, 0x6010, 0x0500, 2, 8, PinNaming::PortBus, nullptr},
-    {FtdiChip::FT2232H, "FT2232H", FT_DEVICE_2232H, 0x6010, 0x0700, 2, 8, PinNaming::PortBus, nullptr},
-    {FtdiChip::FT4232H, "FT4232H", FT_DEVICE_4232H, 0x6011, 0x0800, 4, 8, PinNaming::PortBus, nullptr},
+    {FtdiChip::FT232R, "FT232R", 5, 0x6001, 0x0600, 1, 8, PinNaming::Signals, nullptr},
+    {FtdiChip::FT245R, "FT245R", 5, 0x6001, 0x0600, 1, 8, PinNaming::DataBus, "245R"},
+    {FtdiChip::FT232H, "FT232H", 8, 0x6014, 0x0900, 1, 8, PinNaming::PortBus, nullptr},
+    {FtdiChip::FT2232C, "FT2232C/D", 4, 0x6010, 0x0500, 2, 8, PinNaming::PortBus, nullptr},
+    {FtdiChip::FT2232H, "FT2232H", 6, 0x6010, 0x0700, 2, 8, PinNaming::PortBus, nullptr},
+    {FtdiChip::FT4232H, "FT4232H", 7, 0x6011, 0x0800, 4, 8, PinNaming::PortBus, nullptr},
     // A product string that does not name its FT-X chip is taken for the smaller one: refusing a
     // pin that exists costs a re-wiring, driving one that does not exist would read garbage.
-    {FtdiChip::FT230X, "FT230X", FT_DEVICE_X_SERIES, 0x6015, 0x1000, 1, 4, PinNaming::Signals, nullptr},
-    {FtdiChip::FT231X, "FT231X", FT_DEVICE_X_SERIES, 0x6015, 0x1000, 1, 8, PinNaming::Signals, "231X"},
-    {FtdiChip::FT234XD, "FT234XD", FT_DEVICE_X_SERIES, 0x6015, 0x1000, 1, 4, PinNaming::Signals, "234X"},
+    {FtdiChip::FT230X, "FT230X", 9, 0x6015, 0x1000, 1, 4, PinNaming::Signals, nullptr},
+    {FtdiChip::FT231X, "FT231X", 9, 0x6015, 0x1000, 1, 8, PinNaming::Signals, "231X"},
+    {FtdiChip::FT234XD, "FT234XD", 9, 0x6015, 0x1000, 1, 4, PinNaming::Signals, "234X"},
 }};
 
 // The UART signal on each bit-bang pin D0..D7 of the FT232R and the FT-X chips, the names printed

@@ -11,7 +11,6 @@
 #include <string_view>
 #include <vector>
 
-#include "D2xx.h"
 
 namespace quarrow {
 
@@ -25,7 +24,7 @@ enum class PinNaming { Signals, DataBus, PortBus };
 struct FtdiChipFacts {
   FtdiChip chip;
   const char* name;        // "FT232H"
-  std::uint32_t d2xxType;  // FT_DEVICE_...
+  std::uint32_t d2xxType;  // the device type FTDI's D2XX driver lists it as
   std::uint16_t usbProduct;
   std::uint16_t usbRelease;  // bcdDevice, which tells chips that share a product id apart
   int interfaces;   // bit-bang ports, each listed as a device of its own

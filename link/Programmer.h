@@ -42,7 +42,7 @@ struct ConnectResult {
     SetupFailed,   // `call` returned `status` on the opened device, which is closed again
   };
   Failure failure = Failure::None;
-  std::string call;  // the library's call, as it names it: FT_OpenEx("SERIAL"), FT_SetBitMode ...
+  std::string call;  // the library's call, as it names it: ftdi_usb_open_dev, ftdi_set_bitmode ...
   ProgrammerFault fault = ProgrammerFault::None;
   long status = 0;    // the library's own number for the failure
   ProgrammerError error;  // the library's own account of the failure, when it gave any

@@ -35,7 +35,7 @@ enum class ProgrammerFault { None, InvalidHandle, NotFound, NotOpened, Io, Inval
 struct ProgrammerFailure {
   enum class Stage { Open, Setup };
   Stage stage = Stage::Open;
-  std::string step;  // "FT_OpenEx("A1")", "FT_SetBitMode"
+  std::string step;  // the library's call as it names it: "ftdi_usb_open_dev", "ftdi_set_bitmode"
   ProgrammerFault fault = ProgrammerFault::None;  // None: the call said success but gave nothing
   long status = 0;    // the library's own number for the failure
   ProgrammerError error;  // why, with the library's own words

@@ -67,7 +67,11 @@ struct FakeD2xx : ID2xx {
     *pins = 0x5A;
     return Call("FT_GetBitMode");
   }
-  std::string LastErrorText() const override { return words; }
+  ProgrammerError LastError() const override {
+    ProgrammerError error;
+    if (!words.empty()) error = {.problem = ProgrammerProblem::Other, .source = {}, .family = {}, .subject = {}, .words = words};
+    return error;
+  }
 };
 
 TEST(D2xxLibrary, ListsTheBitBangChipsReadingEachFieldOnlyToItsEnd) {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The D2XX-shaped seam between the tool and a programmer library: the few operations the tool uses,
-// declared here in our own words. Back ends: ftd2xx.dll loaded at run time (Windows) and a simulated
-// FT232R with an RP5H01 on its pins; libftdi1 (Linux) implements the programmer interface itself.
+// The few calls of FTDI's D2XX driver the tool uses, as D2xxLibrary makes the programmer interface
+// of them: ftd2xx.dll loaded at run time implements them on Windows, the test DLL and the D2XX
+// tests' fake beside it.
 #pragma once
 
 #include <cstddef>
@@ -77,16 +77,9 @@ class ID2xx {
   // Reads the instantaneous levels of D0..D7.
   virtual FT_STATUS FT_GetBitMode(FT_HANDLE handle, std::uint8_t* pins) = 0;
 
-  // The back end's own words for the last failure (for example the DLL's reason and what to do
-  // about it), or empty. Not part of D2XX; the person needs more than a status number.
-  virtual std::string LastErrorText() const { return {}; }
-  // The last failure as a value; by default the words above.
-  virtual ProgrammerError LastError() const {
-    ProgrammerError error;
-    error.words = LastErrorText();
-    if (!error.words.empty()) error.problem = ProgrammerProblem::Other;
-    return error;
-  }
+  // The last failure as a value: what went wrong and the library's own words. Not part of D2XX;
+  // the person needs more than a status number.
+  virtual ProgrammerError LastError() const = 0;
 };
 
 }  // namespace quarrow
