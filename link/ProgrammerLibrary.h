@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FtdiChip.h"
@@ -63,6 +64,16 @@ struct OpenedProgrammer {
   std::unique_ptr<IOpenProgrammer> programmer;  // null on failure
   ProgrammerFailure failure;
 };
+
+// An open that failed at `step` with the library's `status`, for `error`.
+inline OpenedProgrammer FailedOpen(ProgrammerError error, std::string step, ProgrammerFault fault, long status) {
+  OpenedProgrammer result;
+  result.failure.step = std::move(step);
+  result.failure.fault = fault;
+  result.failure.status = status;
+  result.failure.error = std::move(error);
+  return result;
+}
 
 class IProgrammerLibrary {
  public:

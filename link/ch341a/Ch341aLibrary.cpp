@@ -258,11 +258,7 @@ std::vector<FoundProgrammer> Ch341aLibrary::List() {
 }
 
 OpenedProgrammer Ch341aLibrary::Fail(ProgrammerError error, std::string step, ProgrammerFault fault, long status) {
-  OpenedProgrammer result;
-  result.failure.step = std::move(step);
-  result.failure.fault = fault;
-  result.failure.status = status;
-  result.failure.error = std::move(error);
+  OpenedProgrammer result = FailedOpen(std::move(error), std::move(step), fault, status);
   std::lock_guard lock(mutex_);
   lastError_ = result.failure.error;
   return result;

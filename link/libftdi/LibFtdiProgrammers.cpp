@@ -272,11 +272,7 @@ std::vector<FoundProgrammer> LibFtdiProgrammers::List() {
 
 OpenedProgrammer LibFtdiProgrammers::Fail(ProgrammerError error, std::string step, ProgrammerFault fault,
                                           long status) {
-  OpenedProgrammer result;
-  result.failure.step = std::move(step);
-  result.failure.fault = fault;
-  result.failure.status = status;
-  result.failure.error = std::move(error);
+  OpenedProgrammer result = FailedOpen(std::move(error), std::move(step), fault, status);
   std::lock_guard lock(mutex_);
   lastError_ = result.failure.error;
   return result;
