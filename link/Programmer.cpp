@@ -41,12 +41,17 @@ std::vector<DeviceEntry> EnumerateProgrammers(IProgrammerLibrary& library) {
     entry.description = programmer.description.substr(0, kMaxDescriptionChars);
     entry.description.resize(std::min(entry.description.size(), entry.description.find('\0')));
     const bool plain = !programmer.chip || *programmer.chip == FtdiChip::FT232R || *programmer.chip == FtdiChip::FT245R;
+    const std::string model = programmer.chip ? std::string(FactsOf(*programmer.chip).name) : programmer.model;
     entry.text = entry.serial + " - " +
-                 (plain ? entry.description : std::string(FactsOf(*programmer.chip).name) + " (" + entry.description + ")");
+                 (plain && (programmer.chip || model.empty() || model == entry.description)
+                      ? entry.description
+                      : model + " (" + entry.description + ")");
     entry.index = static_cast<int>(i);
     entry.chip = programmer.chip;
     entry.port = programmer.port;
     entry.family = programmer.family;
+    entry.model = programmer.model;
+    entry.inputOnly = programmer.inputOnly;
     entry.pinNames = programmer.pinNames;
     entries.push_back(std::move(entry));
   }
@@ -76,7 +81,11 @@ ConnectResult ConnectProgrammer(IProgrammerLibrary& library, const DeviceEntry& 
     result.failure = ConnectResult::Failure::NulInSerial;
     return result;
   }
-  OpenedProgrammer open = library.Open({entry.serial, bySerial ? -1 : entry.index}, pins.DirectionMask());
+  ProgrammerChoice choice;
+  choice.serial = entry.serial;
+  choice.index = bySerial ? -1 : entry.index;
+  choice.family = entry.family;
+  OpenedProgrammer open = library.Open(choice, pins.DirectionMask());
   if (!open.programmer) {
     const bool setUp = open.failure.stage == ProgrammerFailure::Stage::Setup;
     result.failure = setUp ? ConnectResult::Failure::SetupFailed : ConnectResult::Failure::OpenFailed;

@@ -21,9 +21,11 @@ struct DeviceEntry {
   int index = -1;      // position in the library's last list, for devices without a serial
   std::optional<FtdiChip> chip;  // unknown for a serial typed rather than listed
   int port = 0;                  // 0 = port A; B, C, D of a multi-port chip are 1, 2, 3
-  std::string family;            // "FTDI"; empty for a serial typed rather than listed
+  std::string family;            // kFtdiFamily ...; empty for a serial typed rather than listed
+  std::string model;             // the chip as other families than FTDI name it: "CH341A"
   std::string description;       // the product text, cut as the list shows it
   std::vector<std::string> pinNames;  // D0..D(n-1) under the names the board prints
+  std::uint8_t inputOnly = 0;         // pins (bit n: D n) the chip can only read
 };
 
 // The attached devices whose chip has asynchronous bit-bang (one entry per interface of a

@@ -18,15 +18,24 @@
 
 namespace quarrow {
 
+// The families of programmers the tool reads through, as lists and errors name them.
+inline constexpr const char* kFtdiFamily = "FTDI";
+inline constexpr const char* kCh341aFamily = "CH341A";
+inline constexpr const char* kGpioFamily = "GPIO";
+
 // One programmer a library found attached. A chip with several bit-bang ports is listed once per
 // port.
 struct FoundProgrammer {
-  std::string family;            // "FTDI"
-  std::optional<FtdiChip> chip;  // the chip, when the chip table knows it
+  std::string family;            // kFtdiFamily, kCh341aFamily, kGpioFamily
+  std::optional<FtdiChip> chip;  // the FTDI chip, when the chip table knows it
+  std::string model;             // the chip as other families name it: "CH341A", a GPIO chip's label
   std::string serial;            // the programmer's own identity (USB serial number), possibly empty
   std::string description;       // the product text the programmer gives, as it gives it
   int port = 0;                  // 0 = port A; B, C, D of a multi-port chip are 1, 2, 3
   std::vector<std::string> pinNames;  // D0..D(n-1) under the names its board prints
+  // Pins (bit n: D n) the chip can only read, which an assignment may not drive (the CH341A's D6
+  // and D7).
+  std::uint8_t inputOnly = 0;
 };
 
 // How a library call failed, as far as the tool tells failures apart.
@@ -58,6 +67,21 @@ class IOpenProgrammer : public IPinPort {
 struct ProgrammerChoice {
   std::string serial;
   int index = -1;
+  std::string family;  // as listed; empty for a serial typed rather than listed
+  // For a programmer with more pins than a byte holds (a GPIO chip): the pins that D0, D1, ... of
+  // the opened programmer stand for. Empty: D0..D7 are the programmer's own.
+  std::vector<int> lines;
+
+  static ProgrammerChoice BySerial(std::string serial) {
+    ProgrammerChoice choice;
+    choice.serial = std::move(serial);
+    return choice;
+  }
+  static ProgrammerChoice AtPlace(int index) {
+    ProgrammerChoice choice;
+    choice.index = index;
+    return choice;
+  }
 };
 
 struct OpenedProgrammer {

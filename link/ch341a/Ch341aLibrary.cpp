@@ -18,7 +18,7 @@ namespace quarrow {
 namespace {
 
 constexpr const char* kSource = "libusb";
-constexpr const char* kFamily = "CH341A";
+constexpr const char* kFamily = kCh341aFamily;
 constexpr int kInterface = 0;
 constexpr unsigned char kBulkOut = 0x02;
 constexpr unsigned char kBulkIn = 0x82;
@@ -143,7 +143,9 @@ class Scan {
     f.programmer.family = kFamily;
     f.programmer.serial = BusPosition(dev);
     f.programmer.description = Description(dev, desc);
+    f.programmer.model = "CH341A";
     f.programmer.pinNames = {"D0", "D1", "D2", "D3", "D4", "D5", "D6", "D7"};
+    f.programmer.inputOnly = 0xC0;
     found.push_back(std::move(f));
   }
 

@@ -101,8 +101,14 @@ std::vector<FoundProgrammer> SimulatedProgrammer::List() {
   listMade_ = true;
   std::vector<FoundProgrammer> found;
   for (const SimulatedDevice& device : listed_) {
-    found.push_back({"FTDI", device.chip, device.serial, device.description, device.port,
-                     BoardPinNames(device.chip, device.port)});
+    FoundProgrammer programmer;
+    programmer.family = kFtdiFamily;
+    programmer.chip = device.chip;
+    programmer.serial = device.serial;
+    programmer.description = device.description;
+    programmer.port = device.port;
+    programmer.pinNames = BoardPinNames(device.chip, device.port);
+    found.push_back(std::move(programmer));
   }
   return found;
 }
@@ -112,7 +118,7 @@ ProgrammerFault SimulatedProgrammer::FailLocked(ProgrammerFault fault, Programme
   lastError_ = {};
   lastError_.problem = problem;
   lastError_.source = kSource;
-  lastError_.family = "FTDI";
+  lastError_.family = kFtdiFamily;
   lastError_.subject = std::move(subject);
   return fault;
 }

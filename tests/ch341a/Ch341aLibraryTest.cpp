@@ -60,7 +60,7 @@ TEST(Ch341aRead, ReadsTheWholePromByteExactOnAnotherWiring) {
 
   Ch341aLibrary library;
   ASSERT_EQ(library.List().size(), 1u);
-  OpenedProgrammer opened = library.Open({"", 0}, spec.wiring.DirectionMask());
+  OpenedProgrammer opened = library.Open(ProgrammerChoice::AtPlace(0), spec.wiring.DirectionMask());
   ASSERT_TRUE(opened.programmer) << opened.failure.step << ": " << opened.failure.error.words;
   EXPECT_EQ(device.Directions(), 0b101000);
 
@@ -79,7 +79,7 @@ TEST(Ch341aPins, RefusesToDriveTheInputOnlyPins) {
   const std::string position = library.List().at(0).serial;
 
   // Refused before the chip is touched.
-  OpenedProgrammer refused = library.Open({position, -1}, 0b01000011);
+  OpenedProgrammer refused = library.Open(ProgrammerChoice::BySerial(position), 0b01000011);
   EXPECT_FALSE(refused.programmer);
   EXPECT_EQ(refused.failure.error.problem, ProgrammerProblem::InputOnlyPin);
   EXPECT_EQ(refused.failure.error.subject, "D6");
@@ -87,7 +87,7 @@ TEST(Ch341aPins, RefusesToDriveTheInputOnlyPins) {
             std::string::npos);
   EXPECT_EQ(device.Claims(), 0);
 
-  OpenedProgrammer opened = library.Open({position, -1}, 0b11);
+  OpenedProgrammer opened = library.Open(ProgrammerChoice::BySerial(position), 0b11);
   ASSERT_TRUE(opened.programmer);
   EXPECT_FALSE(opened.programmer->SetOutputs(0b10000001));
   EXPECT_EQ(opened.programmer->LastError().problem, ProgrammerProblem::InputOnlyPin);
@@ -102,7 +102,7 @@ TEST(Ch341aUnplug, AChipPulledOutMidReadFailsTheReadAsUnplugged) {
   spec.unplugAtRead = 40;
   Plug(bus, spec);
   Ch341aLibrary library;
-  OpenedProgrammer opened = library.Open({"1-1", -1}, PinAssignment{}.DirectionMask());
+  OpenedProgrammer opened = library.Open(ProgrammerChoice::BySerial("1-1"), PinAssignment{}.DirectionMask());
   ASSERT_TRUE(opened.programmer);
 
   test::RecordingReceiver receiver;
@@ -119,13 +119,13 @@ TEST(Ch341aOpen, AChipHeldByAnotherProgramIsInUseAndAnUnknownPositionIsNamed) {
   Plug(bus).SetBusy(true);
   Ch341aLibrary library;
 
-  const OpenedProgrammer busy = library.Open({"1-1", -1}, 0b11);
+  const OpenedProgrammer busy = library.Open(ProgrammerChoice::BySerial("1-1"), 0b11);
   EXPECT_FALSE(busy.programmer);
   EXPECT_EQ(busy.failure.error.problem, ProgrammerProblem::InUse);
   EXPECT_EQ(busy.failure.step, "libusb_claim_interface");
   EXPECT_EQ(library.LastError().problem, ProgrammerProblem::InUse);
 
-  const OpenedProgrammer absent = library.Open({"3-1.4", -1}, 0b11);
+  const OpenedProgrammer absent = library.Open(ProgrammerChoice::BySerial("3-1.4"), 0b11);
   EXPECT_EQ(absent.failure.error.problem, ProgrammerProblem::NoSuchSerial);
   EXPECT_EQ(absent.failure.error.subject, "3-1.4");
 }

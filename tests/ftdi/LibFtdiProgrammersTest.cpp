@@ -40,7 +40,7 @@ std::vector<ControlRequest> Since(const FakeFt232r& device, std::size_t from) {
 
 std::unique_ptr<IOpenProgrammer> OpenSerial(LibFtdiProgrammers& library, const std::string& serial,
                                             std::uint8_t outputs = 0xFF) {
-  OpenedProgrammer opened = library.Open({serial, -1}, outputs);
+  OpenedProgrammer opened = library.Open(ProgrammerChoice::BySerial(serial), outputs);
   EXPECT_TRUE(opened.programmer) << serial << ": " << opened.failure.step << " " << opened.failure.error.words;
   return std::move(opened.programmer);
 }
@@ -174,7 +174,7 @@ TEST_P(LibFtdiSerialLess, IsListedWithItsDescriptionAndOpensByPlace) {
   EXPECT_EQ(found[static_cast<std::size_t>(index)].description, "blank programmer");
   EXPECT_EQ(found[static_cast<std::size_t>(index)].chip, FtdiChip::FT232R);
 
-  OpenedProgrammer opened = library.Open({"", index}, 0xFF);
+  OpenedProgrammer opened = library.Open(ProgrammerChoice::AtPlace(index), 0xFF);
   ASSERT_TRUE(opened.programmer) << opened.failure.error.words;
   EXPECT_TRUE(opened.programmer->WritePins(0x5A));
   EXPECT_EQ(blank.BulkWritten(), std::vector<std::uint8_t>{0x5A});
@@ -201,18 +201,18 @@ TEST(LibFtdiOpen, AnUnknownSerialOrPlaceIsRefusedNamingIt) {
   FakeFt232r& device = bed.Add(WithSerial("A1B2C3D4"));
   LibFtdiProgrammers library;
 
-  OpenedProgrammer noList = library.Open({"", 0}, 0xFF);  // no list made yet
+  OpenedProgrammer noList = library.Open(ProgrammerChoice::AtPlace(0), 0xFF);  // no list made yet
   EXPECT_FALSE(noList.programmer);
   EXPECT_EQ(noList.failure.error.problem, ProgrammerProblem::NoSuchPlace);
   EXPECT_EQ(noList.failure.fault, ProgrammerFault::NotFound);
   library.List();
-  OpenedProgrammer typo = library.Open({"A1B2C3D ", -1}, 0xFF);
+  OpenedProgrammer typo = library.Open(ProgrammerChoice::BySerial("A1B2C3D "), 0xFF);
   EXPECT_EQ(typo.failure.error.problem, ProgrammerProblem::NoSuchSerial);
   EXPECT_EQ(typo.failure.error.subject, "A1B2C3D ");
   EXPECT_EQ(typo.failure.error.source, "libftdi");
   EXPECT_EQ(library.LastError().problem, ProgrammerProblem::NoSuchSerial);
   for (int place : {1, -1}) {
-    const OpenedProgrammer beyond = library.Open({"", place}, 0xFF);
+    const OpenedProgrammer beyond = library.Open(ProgrammerChoice::AtPlace(place), 0xFF);
     EXPECT_EQ(beyond.failure.error.problem, ProgrammerProblem::NoSuchPlace);
     EXPECT_EQ(beyond.failure.error.subject, std::to_string(place));
   }
@@ -228,7 +228,7 @@ TEST(LibFtdiOpen, ABusyDeviceIsInUseAndDoesNotHideTheNextWithTheSameSerial) {
   bed.Add(busy);
   LibFtdiProgrammers library;
 
-  const OpenedProgrammer opened = library.Open({"A1B2C3D4", -1}, 0xFF);
+  const OpenedProgrammer opened = library.Open(ProgrammerChoice::BySerial("A1B2C3D4"), 0xFF);
   EXPECT_FALSE(opened.programmer);
   EXPECT_EQ(opened.failure.stage, ProgrammerFailure::Stage::Open);
   EXPECT_EQ(opened.failure.step, "ftdi_usb_open_dev");
@@ -260,8 +260,8 @@ TEST(LibFtdiReplug, OpenAndListSeeTheDevicesAttachedNow) {
   ASSERT_EQ(found.size(), 2u);
   const int firstPlace = found[0].serial == "A1B2C3D4" ? 0 : 1;
   bed.Remove(first);
-  EXPECT_EQ(library.Open({"", firstPlace}, 0xFF).failure.error.problem, ProgrammerProblem::NoSuchPlace);
-  EXPECT_EQ(library.Open({"A1B2C3D4", -1}, 0xFF).failure.error.problem, ProgrammerProblem::NoSuchSerial);
+  EXPECT_EQ(library.Open(ProgrammerChoice::AtPlace(firstPlace), 0xFF).failure.error.problem, ProgrammerProblem::NoSuchPlace);
+  EXPECT_EQ(library.Open(ProgrammerChoice::BySerial("A1B2C3D4"), 0xFF).failure.error.problem, ProgrammerProblem::NoSuchSerial);
   EXPECT_EQ(ListedSerials(library), std::vector<std::string>{"LATE0001"});
 
   FakeFt232r& again = bed.Add(WithSerial("A1B2C3D4"));

@@ -112,7 +112,7 @@ TEST(D2xxLibrary, OpensByRecordIndexOrSerialAndSetsUpBitBangInOrder) {
   D2xxLibrary library(d2xx);
   ASSERT_EQ(library.List().size(), 2u);
   d2xx.calls.clear();
-  OpenedProgrammer opened = library.Open({"", 1}, 0x03);
+  OpenedProgrammer opened = library.Open(ProgrammerChoice::AtPlace(1), 0x03);
   ASSERT_TRUE(opened.programmer);
   EXPECT_EQ(d2xx.calls, (std::vector<std::string>{"FT_Open(2)", "FT_SetBitMode(3, 1)", "FT_SetBaudRate(300)",
                                                   "FT_SetTimeouts(2000, 1000)", "FT_ResetDevice"}));
@@ -125,7 +125,7 @@ TEST(D2xxLibrary, OpensByRecordIndexOrSerialAndSetsUpBitBangInOrder) {
   EXPECT_EQ(d2xx.calls.back(), "FT_Close");
 
   d2xx.calls.clear();
-  opened = library.Open({"A1", -1}, 0x13);
+  opened = library.Open(ProgrammerChoice::BySerial("A1"), 0x13);
   ASSERT_TRUE(opened.programmer);
   EXPECT_EQ(d2xx.calls.front(), "FT_OpenEx(A1, 1)");
   d2xx.failing = "short write";
@@ -138,7 +138,7 @@ TEST(D2xxLibrary, AFailedOpenOrSetUpNamesTheCallAndItsStatusAndClosesWhatItOpene
   d2xx.failing = "FT_OpenEx";
   d2xx.failStatus = FT_DEVICE_NOT_FOUND;
   d2xx.words = "gone";
-  OpenedProgrammer opened = library.Open({"NOSUCH01", -1}, 0x03);
+  OpenedProgrammer opened = library.Open(ProgrammerChoice::BySerial("NOSUCH01"), 0x03);
   EXPECT_FALSE(opened.programmer);
   EXPECT_EQ(opened.failure.stage, ProgrammerFailure::Stage::Open);
   EXPECT_EQ(opened.failure.step, "FT_OpenEx(\"NOSUCH01\")");
@@ -149,7 +149,7 @@ TEST(D2xxLibrary, AFailedOpenOrSetUpNamesTheCallAndItsStatusAndClosesWhatItOpene
   d2xx.failing = "FT_SetBaudRate";
   d2xx.failStatus = FT_IO_ERROR;
   d2xx.calls.clear();
-  opened = library.Open({"A1", -1}, 0x03);
+  opened = library.Open(ProgrammerChoice::BySerial("A1"), 0x03);
   EXPECT_FALSE(opened.programmer);
   EXPECT_EQ(opened.failure.stage, ProgrammerFailure::Stage::Setup);
   EXPECT_EQ(opened.failure.step, "FT_SetBaudRate");
