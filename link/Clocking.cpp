@@ -2,6 +2,7 @@
 // The clocking steps run over a pin port.
 #include "Clocking.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -22,6 +23,10 @@ unsigned Bit(PinSample sample) { return 1u << static_cast<unsigned>(sample); }
 
 void SleepMilliseconds(int milliseconds) {
   if (milliseconds <= 0) return;
+  SleepUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds));
+}
+
+void SleepUntil(std::chrono::steady_clock::time_point deadline) {
 #if defined(__linux__)
   // Linux lets a sleep end up to 50 us late by default so that wake-ups can be batched; over the
   // 386 waits of a read that adds tens of milliseconds. A tighter slack for the waiting thread keeps
@@ -35,13 +40,24 @@ void SleepMilliseconds(int milliseconds) {
   // MinGW's sleep_for waits on an event object with a time-out, which Wine times in its server and
   // ends later than Sleep does, the more so on a busy machine; Sleep is the system's plain wait. It
   // may end up to a timer tick early, so it is topped up to the full length.
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  ::Sleep(static_cast<DWORD>(milliseconds));
-  while (std::chrono::steady_clock::now() < until) ::Sleep(1);
+  const auto left = deadline - std::chrono::steady_clock::now();
+  if (left > std::chrono::milliseconds(1))
+    ::Sleep(static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(left).count()));
+  while (std::chrono::steady_clock::now() < deadline) ::Sleep(1);
 #else
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  std::this_thread::sleep_until(deadline);
 #endif
 }
+
+namespace {
+
+// Whether `wait` is the real sleep rather than a test's or a recording's stand-in.
+bool IsRealSleep(const WaitFunction& wait) {
+  const auto* target = wait.target<void (*)(int)>();
+  return target != nullptr && *target == &SleepMilliseconds;
+}
+
+}  // namespace
 
 PinClocking::PinClocking(IPinPort& port, const PinAssignment& pins, const WaitFunction& wait,
                          std::initializer_list<PinSample> taken)
@@ -49,9 +65,17 @@ PinClocking::PinClocking(IPinPort& port, const PinAssignment& pins, const WaitFu
   for (PinSample sample : taken) taken_ |= Bit(sample);
 }
 
+// The protocol's waits count from the write being issued, as the transfer to the pins is part of
+// what they wait for: D2XX queues a write and returns at once, while libftdi and the CH341A return
+// only once the programmer has taken it. Counting from the return would wait for each transfer
+// twice, a fifth longer over a whole read. The pins changed before the write returned; a little
+// settling after it is kept whatever the write took.
 void PinClocking::Write(int waitMs) {
+  const auto issued = std::chrono::steady_clock::now();
   if (!port_.WritePins(byte_)) ++failed_;
-  wait_(waitMs);
+  if (!IsRealSleep(wait_)) return wait_(waitMs);
+  const auto returned = std::chrono::steady_clock::now();
+  SleepUntil(std::max(issued + std::chrono::milliseconds(waitMs), returned + std::chrono::milliseconds(kLeastSettleMs)));
 }
 
 void PinClocking::Step(const ClockingStep& step, const SampleSink& sink) {

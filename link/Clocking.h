@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 
@@ -17,9 +18,12 @@ namespace quarrow {
 // give the PROM time to settle; a whole read is 2 x 20 + 128 x 3 x 10 = 3,880 ms of waiting.
 inline constexpr int kResetWaitMs = 20;
 inline constexpr int kClockWaitMs = 10;
+// The least a real wait lasts after a write has returned, however long the write took.
+inline constexpr int kLeastSettleMs = 1;
 
 using WaitFunction = std::function<void(int milliseconds)>;
 void SleepMilliseconds(int milliseconds);  // the real wait
+void SleepUntil(std::chrono::steady_clock::time_point deadline);
 
 // The moments at which the pins can be read.
 enum class PinSample {

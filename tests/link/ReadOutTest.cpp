@@ -3,6 +3,10 @@
 // failed pin operations and stopping.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+#include <vector>
+
 #include "LinkTestSupport.h"
 
 namespace quarrow::test {
@@ -154,6 +158,53 @@ TEST(ReadOut, AFailureBeforeAStopIsReportedAsFailed) {
   s.Read(&stop);
   EXPECT_EQ(s.receiver.progress.size(), 10u);
   EXPECT_EQ(s.receiver.doneOutcome, ReadOutcome::Failed);
+}
+
+}  // namespace
+}  // namespace quarrow::test
+
+namespace quarrow::test {
+namespace {
+
+// A programmer whose writes return only once the transfer is done, taking `writeMs`; it notes when
+// each write was issued and returned and when the next operation came.
+struct SlowWritingPort final : IPinPort {
+  using Clock = std::chrono::steady_clock;
+  explicit SlowWritingPort(int writeMs) : writeMs(writeMs) {}
+  bool WritePins(std::uint8_t) override {
+    Next();
+    issued.push_back(Clock::now());
+    std::this_thread::sleep_for(std::chrono::milliseconds(writeMs));
+    returned.push_back(Clock::now());
+    return true;
+  }
+  bool ReadPins(std::uint8_t&) override {
+    Next();
+    return true;
+  }
+  void Next() {
+    if (next.size() < issued.size()) next.push_back(Clock::now());
+  }
+  int writeMs;
+  std::vector<Clock::time_point> issued, returned, next;
+};
+
+// The real wait counts from the write being issued, as the transfer is part of what it waits for,
+// but never ends before the write has returned and the pins have had a little time to settle.
+TEST(ReadOut, TheRealWaitCountsFromTheWriteAndNeverEndsBeforeItReturned) {
+  for (int writeMs : {3, 12}) {
+    SlowWritingPort port(writeMs);
+    const PinAssignment pins;
+    const WaitFunction real = SleepMilliseconds;
+    PinClocking clocking(port, pins, real, {PinSample::BitLevel, PinSample::AfterPulse});
+    clocking.Run(kBitSteps);
+    clocking.Run(kBitSteps);
+    ASSERT_EQ(port.next.size(), 6u);
+    for (std::size_t k = 0; k < port.next.size(); ++k) {
+      EXPECT_GE(port.next[k] - port.issued[k], std::chrono::milliseconds(kClockWaitMs)) << writeMs << " ms writes";
+      EXPECT_GE(port.next[k] - port.returned[k], std::chrono::milliseconds(kLeastSettleMs)) << writeMs << " ms writes";
+    }
+  }
 }
 
 }  // namespace
