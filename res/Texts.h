@@ -69,7 +69,7 @@ inline constexpr const char* kStatusError = QUARROW_TEXT("Quarrow", "error");
 // library's own words. %1 is the file, call, serial or place the failure names.
 inline constexpr const char* kProgrammerLibraryUnusable =
     QUARROW_TEXT("Programmer", "cannot start the USB library (is USB usable here?)");
-// %2 is the system's reason, %3 the driver (kFtdiDriver).
+// %2 is the system's reason, %3 the driver (kFtdiDriver, kCh341aDriver).
 inline constexpr const char* kProgrammerDriverMissing =
     QUARROW_TEXT("Programmer", "%1 could not be loaded (%2): install %3, and start the program again");
 // A copy beside the program is found before the driver's own, so installing the driver does not
@@ -86,6 +86,9 @@ inline constexpr const char* kProgrammerDriverFaulty = QUARROW_TEXT(
                   "and start the program again");
 inline constexpr const char* kFtdiDriver = QUARROW_TEXT(
     "Programmer", "FTDI's D2XX driver (https://ftdichip.com/drivers/d2xx-drivers/), which every FTDI programmer needs");
+inline constexpr const char* kCh341aDriver = QUARROW_TEXT(
+    "Programmer", "WCH's CH341PAR driver (CH341PAR.EXE from https://www.wch-ic.com/downloads/CH341PAR_EXE.html), "
+                  "which a CH341A programmer needs on Windows");
 inline constexpr const char* kSomeDriver = QUARROW_TEXT("Programmer", "the programmer's driver");
 inline constexpr const char* kProgrammerListFailed = QUARROW_TEXT("Programmer", "listing the programmers failed");
 inline constexpr const char* kProgrammerSetupFailed = QUARROW_TEXT("Programmer", "%1 failed");

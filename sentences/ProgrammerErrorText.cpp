@@ -36,7 +36,9 @@ const char* SentenceOf(ProgrammerProblem problem) {
 
 // The driver a family's programmers need, where to get it.
 const char* DriverOf(const std::string& family) {
-  return family == "FTDI" ? res::kFtdiDriver : res::kSomeDriver;
+  if (family == "FTDI") return res::kFtdiDriver;
+  if (family == "CH341A") return res::kCh341aDriver;
+  return res::kSomeDriver;
 }
 
 // `sentence` with "%N" standing for `value`; false when it has no such place.
