@@ -173,13 +173,13 @@ FTD2XX_EXPORT FT_OpenEx(PVOID arg, DWORD flags, FT_HANDLE* handle) {
   if (arg == nullptr || handle == nullptr || flags != quarrow::FT_OPEN_BY_SERIAL_NUMBER) {
     return quarrow::FT_INVALID_PARAMETER;
   }
-  return OpenChoice({static_cast<const char*>(arg), -1}, handle);
+  return OpenChoice(quarrow::ProgrammerChoice::BySerial(static_cast<const char*>(arg)), handle);
 }
 
 FTD2XX_EXPORT FT_Open(int index, FT_HANDLE* handle) {
   Log("FT_Open");
   if (handle == nullptr) return quarrow::FT_INVALID_PARAMETER;
-  return OpenChoice({"", index}, handle);
+  return OpenChoice(quarrow::ProgrammerChoice::AtPlace(index), handle);
 }
 
 FTD2XX_EXPORT FT_Close(FT_HANDLE handle) {
