@@ -9,6 +9,7 @@
 #include "Ftd2xxDll.h"
 #else
 #include "ch341a/Ch341aLibrary.h"
+#include "gpio/GpioLibrary.h"
 #include "libftdi/LibFtdiProgrammers.h"
 #endif
 
@@ -22,6 +23,7 @@ std::unique_ptr<IProgrammerLibrary> CreateSystemProgrammers() {
 #else
   families.push_back({kFtdiFamily, std::make_unique<LibFtdiProgrammers>()});
   families.push_back({kCh341aFamily, std::make_unique<Ch341aLibrary>()});
+  families.push_back({kGpioFamily, std::make_unique<GpioLibrary>()});
 #endif
   return std::make_unique<ProgrammerFamilies>(std::move(families));
 }
