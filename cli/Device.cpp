@@ -68,11 +68,14 @@ bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std:
   }
   if (pins) {
     PinAssignmentParse parse = ParsePinAssignment(*pins);
-    if (!parse.assignment) {
+    // A pin by a name only one programmer knows (CLK, GPIO17) is looked up once it is connected.
+    if (!parse.assignment && parse.problem.kind != PinAssignmentProblem::Kind::UnknownPin) {
       error = source + ": " + PinAssignmentProblemText(parse.problem);
       return false;
     }
-    options.pins = *parse.assignment;
+    if (parse.assignment) options.pins = *parse.assignment;
+    options.pinsText = *pins;
+    options.pinsSource = source;
   }
   options.pinsGiven = pins.has_value();
   options.pins.invertData = texts.invertData;
@@ -164,10 +167,22 @@ std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, 
 
   PinAssignment pins = options.pins;
   if (!options.pinsGiven && !UseStoredWiring(entry.serial, pins, console)) return nullptr;
+  if (options.pinsGiven && !options.pinsText.empty()) {
+    // The pins as the programmer in use names them; one typed by serial takes the names every
+    // programmer takes.
+    PinAssignmentParse parse = ParsePinAssignment(options.pinsText, PinsOf(entry));
+    if (!parse.assignment) {
+      console.err << res::kProgramName << ": " << options.pinsSource << ": "
+                  << PrintableText(PinAssignmentProblemText(parse.problem)) << '\n';
+      return nullptr;
+    }
+    pins = *parse.assignment;
+    pins.invertData = options.pins.invertData;
+  }
   std::unique_ptr<ChipSession> session(new ChipSession(std::move(library)));
   const ConnectResult connected = session->connection_.Connect(entry, pins);
   if (!connected.ok) {
-    if (connected.pinsMissing) {
+    if (connected.pinsMissing || connected.pinsRefused) {
       console.err << PrintableText(entry.serial) << ": " << ConnectFailureText(connected) << '\n';
       return nullptr;
     }
@@ -221,7 +236,7 @@ bool ChipSession::ReadOnce(PromImage& image, ProgressBar& progress, Console& con
 WiringSelfTestResult ChipSession::SelfTest() { return connection_.SelfTest(connection_.Pins(), trace_); }
 
 void ChipSession::RecordInto(PinTrace& trace) {
-  trace = PinTraceFor(connection_.Pins());
+  trace = connection_.TraceFor(connection_.Pins());
   trace_ = &trace;
 }
 
