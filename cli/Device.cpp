@@ -2,6 +2,8 @@
 // Back-end choice, connection and read-out for the command line.
 #include "Device.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <utility>
@@ -54,6 +56,17 @@ bool UseStoredWiring(const std::string& serial, PinAssignment& pins, Console& co
   return true;
 }
 
+// Whether an unknown pin may be a name only the programmer in use knows: a GPIO line's name is at
+// most 32 characters of letters, digits and '_', '-', '.'. Anything else is refused before any
+// programmer is looked for.
+bool MayBeOwnPinName(const PinAssignmentProblem& problem) {
+  if (problem.kind != PinAssignmentProblem::Kind::UnknownPin) return false;
+  const std::string& name = problem.written;
+  return !name.empty() && name.size() <= 32 && std::all_of(name.begin(), name.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.';
+  });
+}
+
 }  // namespace
 
 bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std::string& error) {
@@ -69,7 +82,7 @@ bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std:
   if (pins) {
     PinAssignmentParse parse = ParsePinAssignment(*pins);
     // A pin by a name only one programmer knows (CLK, GPIO17) is looked up once it is connected.
-    if (!parse.assignment && parse.problem.kind != PinAssignmentProblem::Kind::UnknownPin) {
+    if (!parse.assignment && !MayBeOwnPinName(parse.problem)) {
       error = source + ": " + PinAssignmentProblemText(parse.problem);
       return false;
     }
