@@ -42,7 +42,7 @@ void ProgrammerChooser::Fill() {
   m_list->clear();
   m_devices = m_connection.List();
   if (m_devices.empty()) {
-    QString text = Text(res::kNoDevicesFound);
+    QString text = QString::fromStdString(NothingFoundText(m_connection.FamiliesSought()));
     const std::string reason = ProgrammerErrorText(m_connection.LastError());
     if (!reason.empty()) text += QStringLiteral("\n\n") + QString::fromUtf8(reason);
     m_feedback.ShowMessage(text, Text(res::kCaptionError));

@@ -1,18 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A whole PROM read on the simulated programmer with the real waits, with and without a pin trace
-// being recorded. Reports wall time per read against the protocol's floor of waiting
-// (kReadWaitFloorMs) and the CPU time the reading thread spends, which must stay small: the waits
-// are sleeps, not spins.
+// A whole PROM read with the real waits, with and without a pin trace being recorded, on the
+// programmer `--backend` names: the simulated one (the default), or a stand-in below a real library
+// (`ch341a`: the real libusb against a CH341A mocked at usbfs; run under umockdev-wrapper). Reports
+// wall time per read against the protocol's floor of waiting (kReadWaitFloorMs) and the CPU time the
+// reading thread spends, which must stay small: the waits are sleeps, not spins.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstring>
 #include <ctime>
+#include <iostream>
+#include <memory>
+#include <string>
 
 #include "Connection.h"
 #include "PinTrace.h"
 #include "ReadOut.h"
 #include "VcdWriter.h"
 #include "sim/SimulatedProgrammer.h"
+#ifdef QUARROW_BENCH_STAND_INS
+#include "FakeCh341a.h"
+#include "ch341a/Ch341aLibrary.h"
+#endif
 
 namespace quarrow {
 namespace {
@@ -29,16 +38,63 @@ double ThreadCpuMs() {
   return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
-// The simulated programmer, connected, with everything a read needs.
+// The programmer the reads go through, with the chip it holds and the wiring it is connected with.
+struct BenchProgrammer {
+  virtual ~BenchProgrammer() = default;
+  virtual IProgrammerLibrary& Library() = 0;
+  PromImage chip = SimulatedSampleImage();
+  PinAssignment wiring;
+};
+
+struct SimulatedBench final : BenchProgrammer {
+  SimulatedProgrammer sim{chip};
+  IProgrammerLibrary& Library() override { return sim; }
+};
+
+#ifdef QUARROW_BENCH_STAND_INS
+// Clock and reset where the programmer's socket puts CLK and MOSI, data on MISO, which only reads.
+struct Ch341aBench final : BenchProgrammer {
+  test::MockUsbBus bus;
+  Ch341aLibrary library;
+  Ch341aBench() {
+    wiring.clock = 3;
+    wiring.reset = 5;
+    wiring.data = 7;
+    test::Ch341aSpec spec;
+    spec.chip = chip;
+    spec.wiring = wiring;
+    auto device = std::make_unique<test::FakeCh341a>(spec);
+    const test::UsbDeviceFacts facts = device->Facts();
+    bus.Add(std::move(device), facts);
+  }
+  IProgrammerLibrary& Library() override { return library; }
+};
+#endif
+
+std::string g_backend = "simulated";
+
+std::unique_ptr<BenchProgrammer> MakeBenchProgrammer() {
+  if (g_backend == "simulated") return std::make_unique<SimulatedBench>();
+#ifdef QUARROW_BENCH_STAND_INS
+  if (g_backend == "ch341a") return std::make_unique<Ch341aBench>();
+#endif
+  return nullptr;
+}
+
+// The bench's programmer, connected, with everything a read needs.
 struct ConnectedSimulation {
-  SimulatedProgrammer sim;
-  Connection connection{sim};
+  std::unique_ptr<BenchProgrammer> programmer = MakeBenchProgrammer();
+  Connection connection{programmer->Library()};
   NullReceiver receiver;
 
-  bool Connect() { return connection.Connect(EntryForSerial(kSimulatedSerial), {}).ok; }
+  bool Connect() {
+    const std::vector<DeviceEntry> entries = connection.List();
+    return !entries.empty() && connection.Connect(entries.front(), programmer->wiring).ok;
+  }
   ReadCompletion Read(const WaitFunction& wait, PinTrace* trace = nullptr) {
     return connection.Read(receiver, nullptr, trace, wait);
   }
+  PromImage Chip() const { return programmer->chip; }
 };
 
 // A whole read with the real waits; `traced`: through the recording pin port, as read --trace
@@ -55,13 +111,13 @@ void WholeRead(benchmark::State& state, bool traced) {
   bool complete = true;
   std::size_t events = 0;
   for (auto _ : state) {
-    PinTrace trace = PinTraceFor({});
+    PinTrace trace = PinTraceFor(s.programmer->wiring);
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = ThreadCpuMs();
     const ReadCompletion result = s.Read(SleepMilliseconds, traced ? &trace : nullptr);
     cpuMs += ThreadCpuMs() - cpuStart;
     wallMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    complete = complete && result.outcome == ReadOutcome::Complete && result.image == s.sim.Chip();
+    complete = complete && result.outcome == ReadOutcome::Complete && result.image == s.Chip();
     events += trace.events.size();
     benchmark::DoNotOptimize(result);
   }
@@ -84,7 +140,7 @@ void BM_TraceToVcd(benchmark::State& state) {
     state.SkipWithError("cannot connect to the simulated programmer");
     return;
   }
-  PinTrace trace = PinTraceFor({});
+  PinTrace trace = PinTraceFor(s.programmer->wiring);
   s.Read([](int) {}, &trace);
   for (auto _ : state) benchmark::DoNotOptimize(PinTraceVcd(trace));
 }
@@ -125,4 +181,31 @@ BENCHMARK(BM_WaitsAlone)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureP
 }  // namespace
 }  // namespace quarrow
 
-BENCHMARK_MAIN();
+// --backend NAME chooses the programmer; the other arguments are Google Benchmark's.
+int main(int argc, char** argv) {
+  std::vector<char*> rest;
+  for (int i = 0; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.rfind("--backend=", 0) == 0) {
+      quarrow::g_backend = arg.substr(std::strlen("--backend="));
+    } else if (arg == "--backend" && i + 1 < argc) {
+      quarrow::g_backend = argv[++i];
+    } else {
+      rest.push_back(argv[i]);
+    }
+  }
+  if (!quarrow::MakeBenchProgrammer()) {
+    std::cerr << "read_bench: unknown back end \"" << quarrow::g_backend << "\" (simulated"
+#ifdef QUARROW_BENCH_STAND_INS
+              << ", ch341a"
+#endif
+              << ")\n";
+    return 2;
+  }
+  int count = static_cast<int>(rest.size());
+  benchmark::Initialize(&count, rest.data());
+  if (benchmark::ReportUnrecognizedArguments(count, rest.data())) return 2;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

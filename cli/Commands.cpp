@@ -92,8 +92,12 @@ ExitStatus ListCommand(const DeviceOptions& device, bool json, Console& console)
     // An empty list is still an answer a script can parse; the reason goes to standard error.
     nlohmann::ordered_json programmers = nlohmann::ordered_json::array();
     for (const DeviceEntry& entry : entries) {
+      nlohmann::ordered_json chip = nullptr;
+      if (entry.chip) chip = FactsOf(*entry.chip).name;
+      else if (!entry.model.empty()) chip = entry.model;
       programmers.push_back({{"serial", SerialSpelling(entry.serial)},
-                             {"chip", entry.chip ? FactsOf(*entry.chip).name : nullptr},
+                             {"family", entry.family.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(entry.family)},
+                             {"chip", chip},
                              {"port", PortLetter(entry.port)},
                              {"text", entry.text}});
     }

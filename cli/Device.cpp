@@ -95,11 +95,13 @@ bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std:
 
   if (texts.simulateChip) {
     const std::optional<FtdiChip> chip = ChipNamed(*texts.simulateChip);
-    if (!chip) {
+    const std::optional<SimulatedFamily> family = SimulatedFamilyNamed(*texts.simulateChip);
+    if (!chip && !family) {
       error = "--simulate-chip: unknown chip " + QuotedExcerpt(*texts.simulateChip, '"');
       return false;
     }
-    options.simulateChip = *chip;
+    if (chip) options.simulateChip = *chip;
+    options.simulateFamily = family.value_or(SimulatedFamily::Ftdi);
   }
   if (texts.simulatePins) {
     PinAssignmentParse parse = ParsePinAssignment(*texts.simulatePins);
@@ -133,6 +135,7 @@ std::unique_ptr<IProgrammerLibrary> CreateChosenBackend(const DeviceOptions& opt
   faults.failOpen = options.simulateFault == "busy";
   if (options.simulateFault == "reads-fail") faults.failReadsFromBit = kSimulatedFailingBit;
   if (options.simulateFault == "unstable-bit") faults.unstableBit = kSimulatedUnstableBit;
+  faults.family = options.simulateFamily;
   faults.chip = options.simulateChip;
   faults.wiring = options.simulateWiring;
   simulated->SetOptions(faults);
@@ -148,7 +151,7 @@ std::unique_ptr<IProgrammerLibrary> CreateBackend(const DeviceOptions& options, 
 }
 
 void ReportNoProgrammers(const IProgrammerLibrary& library, Console& console) {
-  console.err << res::kNoDevicesFound;
+  console.err << PrintableText(NothingFoundText(library.FamiliesSought()));
   const std::string cause = ProgrammerErrorText(library.LastError());
   if (!cause.empty()) console.err << ' ' << PrintableText(cause);
   console.err << '\n';

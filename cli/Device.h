@@ -14,6 +14,7 @@
 #include "ExitStatus.h"
 #include "FtdiChip.h"
 #include "Interruption.h"
+#include "sim/SimulatedProgrammer.h"
 #include "PinAssignment.h"
 #include "PinTrace.h"
 #include "ProgressBar.h"
@@ -39,6 +40,7 @@ struct DeviceOptions {
   std::string pinsText;
   std::string pinsSource;
   // How the simulated programmer is built and wired.
+  SimulatedFamily simulateFamily = SimulatedFamily::Ftdi;
   FtdiChip simulateChip = FtdiChip::FT232R;
   PinAssignment simulateWiring;
   bool simulateBoardGiven = false;  // --simulate-chip, --simulate-pins or --simulate-invert-data

@@ -76,7 +76,7 @@ class LoggingLibrary final : public IProgrammerLibrary {
       const FoundProgrammer& p = found[k];
       // The strings come from the devices themselves.
       log_ << res::kProgramName << ":   programmer " << k << ": " << PrintableText(p.family) << ' '
-           << (p.chip ? FactsOf(*p.chip).name : "?") << " port " << PortLetter(p.port) << ", serial \""
+           << (p.chip ? std::string(FactsOf(*p.chip).name) : p.model.empty() ? "?" : PrintableText(p.model)) << " port " << PortLetter(p.port) << ", serial \""
            << PrintableText(p.serial) << "\", \"" << PrintableText(p.description) << "\"\n";
     }
     return found;
@@ -96,6 +96,7 @@ class LoggingLibrary final : public IProgrammerLibrary {
   }
 
   ProgrammerError LastError() const override { return library_->LastError(); }
+  std::vector<std::string> FamiliesSought() const override { return library_->FamiliesSought(); }
 
  private:
   std::unique_ptr<IProgrammerLibrary> library_;

@@ -31,6 +31,8 @@ class Connection {
   std::vector<DeviceEntry> List();
   // The library's last failure (the connected programmer's first).
   ProgrammerError LastError() const;
+  // The families the list looks for.
+  std::vector<std::string> FamiliesSought() const { return library_.FamiliesSought(); }
 
   // Opens `entry` and sets it up for `pins` (ConnectProgrammer). The programmer in use is closed
   // before it is opened again: the driver would refuse the second open as busy, and one unplugged

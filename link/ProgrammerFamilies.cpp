@@ -56,4 +56,10 @@ ProgrammerError ProgrammerFamilies::LastError() const {
   return lastUsed_ != nullptr ? lastUsed_->LastError() : ProgrammerError{};
 }
 
+std::vector<std::string> ProgrammerFamilies::FamiliesSought() const {
+  std::vector<std::string> names;
+  for (const Family& family : families_) names.push_back(family.name);
+  return names;
+}
+
 }  // namespace quarrow

@@ -27,6 +27,7 @@ class ProgrammerFamilies final : public IProgrammerLibrary {
   std::vector<FoundProgrammer> List() override;
   OpenedProgrammer Open(const ProgrammerChoice& choice, std::uint8_t outputs) override;
   ProgrammerError LastError() const override;
+  std::vector<std::string> FamiliesSought() const override;
 
  private:
   struct Listed {

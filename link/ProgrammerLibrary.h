@@ -110,6 +110,8 @@ class IProgrammerLibrary {
   virtual OpenedProgrammer Open(const ProgrammerChoice& choice, std::uint8_t outputs) = 0;
   // The library's last failure; ProgrammerProblem::None when there was none.
   virtual ProgrammerError LastError() const = 0;
+  // The families List() looks for, so that an empty list can say what was looked for.
+  virtual std::vector<std::string> FamiliesSought() const { return {}; }
 };
 
 }  // namespace quarrow

@@ -24,8 +24,13 @@ inline constexpr const char* kStatusPaneDescription =
 inline constexpr const char* kCaptionError = QUARROW_TEXT("Quarrow", "Error");
 inline constexpr const char* kCaptionOk = QUARROW_TEXT("Quarrow", "Ok");
 
-inline constexpr const char* kNoDevicesFound =
-    QUARROW_TEXT("Quarrow", "FTDI: No FTDI FT232R USB devices found.");
+// %1: the families looked for, each a kSought* text, joined by "; ".
+inline constexpr const char* kNoDevicesFound = QUARROW_TEXT("Quarrow", "No programmer found: looked for %1.");
+inline constexpr const char* kNoDevicesFoundAtAll = QUARROW_TEXT("Quarrow", "No programmer found.");
+// %1: the FTDI chips the tool reads through, by name.
+inline constexpr const char* kSoughtFtdi = QUARROW_TEXT("Quarrow", "FTDI chips with bit-bang (%1)");
+inline constexpr const char* kSoughtCh341a = QUARROW_TEXT("Quarrow", "CH341A programmers (USB 1a86:5512)");
+inline constexpr const char* kSoughtGpio = QUARROW_TEXT("Quarrow", "GPIO chips (/dev/gpiochip*)");
 inline constexpr const char* kCantOpenDevice = QUARROW_TEXT("Quarrow", "Can't open USB device");
 inline constexpr const char* kConnected = QUARROW_TEXT("Quarrow", "Connected to programmer");
 

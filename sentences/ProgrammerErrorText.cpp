@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProgrammerErrorText.h"
 
+#include "FtdiChip.h"
+#include "ProgrammerLibrary.h"
 #include "Texts.h"
 
 namespace quarrow {
@@ -36,7 +38,7 @@ const char* SentenceOf(ProgrammerProblem problem) {
 
 // The driver a family's programmers need, where to get it.
 const char* DriverOf(const std::string& family) {
-  return family == "FTDI" ? res::kFtdiDriver : res::kSomeDriver;
+  return family == kFtdiFamily ? res::kFtdiDriver : res::kSomeDriver;
 }
 
 // `sentence` with "%N" standing for `value`; false when it has no such place.
@@ -47,7 +49,28 @@ bool Fill(std::string& sentence, const char* place, const std::string& value) {
   return true;
 }
 
+// What the list looked for in `family`, as a person would look for it.
+std::string SoughtText(const std::string& family) {
+  if (family == kCh341aFamily) return res::kSoughtCh341a;
+  if (family == kGpioFamily) return res::kSoughtGpio;
+  if (family != kFtdiFamily) return family;
+  std::string chips;
+  for (const FtdiChipFacts& facts : SupportedChips()) chips += (chips.empty() ? "" : ", ") + std::string(facts.name);
+  std::string text = res::kSoughtFtdi;
+  Fill(text, "%1", chips);
+  return text;
+}
+
 }  // namespace
+
+std::string NothingFoundText(const std::vector<std::string>& families) {
+  if (families.empty()) return res::kNoDevicesFoundAtAll;
+  std::string sought;
+  for (const std::string& family : families) sought += (sought.empty() ? "" : "; ") + SoughtText(family);
+  std::string text = res::kNoDevicesFound;
+  Fill(text, "%1", sought);
+  return text;
+}
 
 std::string ProgrammerErrorText(const ProgrammerError& error) {
   if (!error.Failed()) return {};

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "ProgrammerError.h"
 
@@ -13,5 +14,8 @@ namespace quarrow {
 // empty for no failure. Outside text (serials, the library's words) is passed as it is; the edges
 // escape it for a terminal.
 std::string ProgrammerErrorText(const ProgrammerError& error);
+
+// That no programmer was found, naming the families looked for (IProgrammerLibrary::FamiliesSought).
+std::string NothingFoundText(const std::vector<std::string>& families);
 
 }  // namespace quarrow

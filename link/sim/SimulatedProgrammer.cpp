@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The simulated FTDI programmer with an RP5H01 on its pins: by default an FT232R with the PROM on
+// The simulated programmer with an RP5H01 on its pins: by default an FTDI FT232R with the PROM on
 // D0 (clock), D1 (reset) and D4 (data).
 #include "SimulatedProgrammer.h"
 
@@ -11,7 +11,46 @@ namespace {
 
 constexpr const char* kSource = "simulated programmer";
 
+const char* FamilyName(SimulatedFamily family) {
+  switch (family) {
+    case SimulatedFamily::Ch341a: return kCh341aFamily;
+    case SimulatedFamily::Gpio: return kGpioFamily;
+    case SimulatedFamily::Ftdi: break;
+  }
+  return kFtdiFamily;
+}
+
+bool SameLetters(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// The pins as each family's board names them; a GPIO chip's header lines go by their GPIO numbers.
+std::vector<std::string> PinNamesOf(const SimulatedDevice& device) {
+  std::vector<std::string> names;
+  switch (device.family) {
+    case SimulatedFamily::Ftdi: return BoardPinNames(device.chip, device.port);
+    case SimulatedFamily::Ch341a:
+      for (int pin = 0; pin < 8; ++pin) names.push_back(PinName(pin));
+      return names;
+    case SimulatedFamily::Gpio:
+      for (int line = 0; line < kSimulatedGpioLines; ++line) names.push_back("GPIO" + std::to_string(line));
+      return names;
+  }
+  return names;
+}
+
 }  // namespace
+
+std::optional<SimulatedFamily> SimulatedFamilyNamed(std::string_view name) {
+  if (SameLetters(name, kCh341aFamily)) return SimulatedFamily::Ch341a;
+  if (SameLetters(name, "gpio")) return SimulatedFamily::Gpio;
+  return std::nullopt;
+}
 
 // An open simulated programmer: its calls go to the simulation, which knows it by its number.
 class SimulatedOpenProgrammer final : public IOpenProgrammer {
@@ -81,16 +120,25 @@ ProgrammerError SimulatedProgrammer::LastError() const {
   return lastError_;
 }
 
+std::vector<std::string> SimulatedProgrammer::FamiliesSought() const {
+  std::lock_guard lock(mutex_);
+  return {FamilyName(options_.family)};
+}
+
 std::vector<SimulatedDevice> SimulatedProgrammer::CurrentDevicesLocked() const {
   if (options_.unplugged) return {};
   if (options_.devices) return *options_.devices;
+  if (options_.family == SimulatedFamily::Ch341a)
+    return {{kSimulatedCh341aPlace, kSimulatedDescription, FtdiChip::FT232R, 0, SimulatedFamily::Ch341a}};
+  if (options_.family == SimulatedFamily::Gpio)
+    return {{kSimulatedGpioChip, kSimulatedGpioLabel, FtdiChip::FT232R, 0, SimulatedFamily::Gpio}};
   const FtdiChipFacts& facts = FactsOf(options_.chip);
   std::vector<SimulatedDevice> devices;
   for (int port = 0; port < facts.interfaces; ++port) {
     // As FTDI's drivers list them: each port of a multi-port chip ends in its letter.
     const std::string suffix = facts.interfaces > 1 ? std::string(1, static_cast<char>('A' + port)) : "";
-    devices.push_back({kSimulatedSerial + suffix,
-                       kSimulatedDescription + (suffix.empty() ? "" : " " + suffix), options_.chip, port});
+    devices.push_back({kSimulatedSerial + suffix, kSimulatedDescription + (suffix.empty() ? "" : " " + suffix),
+                       options_.chip, port, SimulatedFamily::Ftdi});
   }
   return devices;
 }
@@ -102,12 +150,16 @@ std::vector<FoundProgrammer> SimulatedProgrammer::List() {
   std::vector<FoundProgrammer> found;
   for (const SimulatedDevice& device : listed_) {
     FoundProgrammer programmer;
-    programmer.family = kFtdiFamily;
-    programmer.chip = device.chip;
+    programmer.family = FamilyName(device.family);
+    if (device.family == SimulatedFamily::Ftdi) programmer.chip = device.chip;
+    if (device.family == SimulatedFamily::Ch341a) programmer.model = kCh341aFamily;
+    if (device.family == SimulatedFamily::Gpio) programmer.model = kSimulatedGpioLabel;
     programmer.serial = device.serial;
     programmer.description = device.description;
     programmer.port = device.port;
-    programmer.pinNames = BoardPinNames(device.chip, device.port);
+    programmer.pinNames = PinNamesOf(device);
+    // The CH341A's D6 and D7 have no output driver.
+    if (device.family == SimulatedFamily::Ch341a) programmer.inputOnly = 0xC0;
     found.push_back(std::move(programmer));
   }
   return found;
@@ -118,7 +170,7 @@ ProgrammerFault SimulatedProgrammer::FailLocked(ProgrammerFault fault, Programme
   lastError_ = {};
   lastError_.problem = problem;
   lastError_.source = kSource;
-  lastError_.family = kFtdiFamily;
+  lastError_.family = FamilyName(options_.family);
   lastError_.subject = std::move(subject);
   return fault;
 }
@@ -157,9 +209,25 @@ OpenedProgrammer SimulatedProgrammer::OpenLocked(const ProgrammerChoice& choice,
     failure.error = lastError_;
     return result;
   }
+  if (options_.family == SimulatedFamily::Ch341a && (outputs & 0xC0) != 0) {
+    failure.stage = ProgrammerFailure::Stage::Setup;
+    failure.fault = FailLocked(ProgrammerFault::InvalidParameter, ProgrammerProblem::InputOnlyPin,
+                               PinName((outputs & 0x40) != 0 ? 6 : 7));
+    failure.status = static_cast<long>(failure.fault);
+    failure.error = lastError_;
+    return result;
+  }
+  // A GPIO chip's lines are asked for by number; D0..D7 of any other programmer are its own.
+  for (int pin = 0; pin < 8; ++pin) {
+    const bool mapped = static_cast<std::size_t>(pin) < choice.lines.size();
+    const int line = mapped ? choice.lines[static_cast<std::size_t>(pin)] : choice.lines.empty() ? pin : -1;
+    portLines_[static_cast<std::size_t>(pin)] = line >= 0 && line < LinesLocked() ? line : -1;
+  }
   const int id = nextId_++;
   open_[id] = place;
-  directionMask_ = outputs;
+  driven_ = 0;
+  for (int pin = 0; pin < 8; ++pin)
+    if ((outputs >> pin) & 1u && portLines_[pin] >= 0) driven_ |= 1ULL << portLines_[pin];
   SettleChipLocked();
   result.programmer = std::make_unique<SimulatedOpenProgrammer>(*this, id);
   failure = {};
@@ -181,9 +249,24 @@ bool SimulatedProgrammer::PluggedInLocked() {
 bool SimulatedProgrammer::SetOutputs(std::uint8_t mask) {
   std::lock_guard lock(mutex_);
   if (!PluggedInLocked()) return false;
-  directionMask_ = mask;
+  if (options_.family == SimulatedFamily::Ch341a && (mask & 0xC0) != 0) {
+    FailLocked(ProgrammerFault::InvalidParameter, ProgrammerProblem::InputOnlyPin, PinName((mask & 0x40) != 0 ? 6 : 7));
+    return false;
+  }
+  driven_ = 0;
+  for (int pin = 0; pin < 8; ++pin)
+    if ((mask >> pin) & 1u && portLines_[pin] >= 0) driven_ |= 1ULL << portLines_[pin];
   SettleChipLocked();
   return true;
+}
+
+int SimulatedProgrammer::LinesLocked() const {
+  switch (options_.family) {
+    case SimulatedFamily::Ch341a: return 8;
+    case SimulatedFamily::Gpio: return kSimulatedGpioLines;
+    case SimulatedFamily::Ftdi: break;
+  }
+  return FactsOf(options_.chip).bitBangPins;
 }
 
 // The level on one of the chip's pins. The PROM drives its data line whatever the FTDI chip does
@@ -191,14 +274,14 @@ bool SimulatedProgrammer::SetOutputs(std::uint8_t mask) {
 // outputs would fight, which the tests rule out through their recording of the driven pins); a pin
 // the FTDI chip drives has the level written; an input pin floats high on the chip's internal
 // pull-up. Pins the chip does not have read low.
-bool SimulatedProgrammer::LevelLocked(int pin) const {
+bool SimulatedProgrammer::LevelLocked(int line) const {
   const PinAssignment& wiring = options_.wiring;
-  if (pin >= FactsOf(options_.chip).bitBangPins) return false;
-  if (pin == wiring.data) {
+  if (line < 0 || line >= LinesLocked()) return false;
+  if (line == wiring.data) {
     const bool flipped = prom_.StreamBit() == options_.unstableBit && prom_.Resets() % 2 == 0;
     return (prom_.Data() != flipped) != wiring.invertData;
   }
-  if (directionMask_ & (1u << pin)) return (pins_ >> pin) & 1u;
+  if ((driven_ >> line) & 1u) return (written_ >> line) & 1u;
   return true;
 }
 
@@ -210,7 +293,11 @@ void SimulatedProgrammer::SettleChipLocked() {
 bool SimulatedProgrammer::WritePins(std::uint8_t value) {
   std::lock_guard lock(mutex_);
   if (!PluggedInLocked()) return false;
-  pins_ = value;
+  for (int pin = 0; pin < 8; ++pin) {
+    const int line = portLines_[pin];
+    if (line < 0) continue;
+    written_ = ((value >> pin) & 1u) != 0 ? written_ | (1ULL << line) : written_ & ~(1ULL << line);
+  }
   SettleChipLocked();
   return true;
 }
@@ -224,7 +311,7 @@ bool SimulatedProgrammer::ReadPins(std::uint8_t& value) {
   }
   std::uint8_t levels = 0;
   for (int pin = 0; pin < 8; ++pin) {
-    if (LevelLocked(pin)) levels |= static_cast<std::uint8_t>(1u << pin);
+    if (LevelLocked(portLines_[pin])) levels |= static_cast<std::uint8_t>(1u << pin);
   }
   value = levels;
   return true;

@@ -178,7 +178,7 @@ TEST_F(QuarrowDlgTest, WithoutProgrammersTellsInABoxOnlyAndConnectDoesNothing) {
   Make();
 
   ASSERT_EQ(services.boxes.size(), 1u);
-  EXPECT_TRUE(services.boxes[0].text.startsWith(res::kNoDevicesFound));
+  EXPECT_TRUE(services.boxes[0].text.startsWith("No programmer found: looked for FTDI chips with bit-bang (FT232R"));
   EXPECT_EQ(services.boxes[0].caption, res::kCaptionError);
   EXPECT_EQ(dlg->StatusText(), res::kOpenProgrammer);
   EXPECT_EQ(Control<QComboBox>("IDC_DEVICES")->count(), 0);

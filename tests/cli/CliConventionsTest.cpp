@@ -37,6 +37,26 @@ TEST(Verbose, AndQuietTogetherAreAUsageError) {
   EXPECT_EQ(run.out, "");
 }
 
+TEST(List, TheSimulationPosesAsEachFamilyAndReadsThroughIt) {
+  const struct {
+    const char* pose;
+    const char* family;
+    const char* chip;
+    const char* serial;
+  } poses[] = {{"CH341A", "CH341A", "CH341A", "1-4"}, {"gpio", "GPIO", "pinctrl-bcm2835", "gpiochip0"}};
+  for (const auto& p : poses) {
+    const CliRun list = RunCli({"--simulate-chip", p.pose, "list", "--json"});
+    ASSERT_EQ(list.status, 0) << list.err;
+    const nlohmann::json found = nlohmann::json::parse(list.out)["programmers"];
+    ASSERT_EQ(found.size(), 1u) << list.out;
+    EXPECT_EQ(found[0]["family"], p.family);
+    EXPECT_EQ(found[0]["chip"], p.chip);
+    const CliRun read = RunCli({"--simulate-chip", p.pose, "read", "--device", p.serial});
+    EXPECT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(read.out.substr(0, 33), "0123456789ABCDEF FEDCBA9876543210") << p.pose;
+  }
+}
+
 TEST(List, JsonNamesEachProgrammersSerialChipAndPort) {
   const CliRun run = RunCli({"--simulate", "--simulate-chip", "FT2232H", "list", "--json"});
   ASSERT_EQ(run.status, 0) << run.err;

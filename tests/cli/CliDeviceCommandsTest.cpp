@@ -233,12 +233,14 @@ TEST(List, ShowsTheSimulatedProgrammer) {
 }
 
 TEST(DeviceErrors, NoProgrammerOrOneThatWillNotOpenExitsThree) {
+  // What was looked for is named, every FTDI chip with bit-bang among it.
+  const std::string kNothingFtdi = "No programmer found: looked for FTDI chips with bit-bang (FT232R, FT245R, FT232H";
   struct Case {
     std::vector<std::string> args;
     std::string errorStart;
   } cases[] = {
-      {{"--simulate-fault", "unplugged", "list"}, "FTDI: No FTDI FT232R USB devices found.\n"},
-      {{"--simulate-fault", "unplugged", "read"}, "FTDI: No FTDI FT232R USB devices found.\n"},
+      {{"--simulate-fault", "unplugged", "list"}, kNothingFtdi},
+      {{"--simulate-fault", "unplugged", "read"}, kNothingFtdi},
       {{"--simulate-fault", "busy", "read"}, "Can't open USB device: "},
       {{"--simulate", "read", "--device", "NOSUCH01"}, "Can't open USB device: "},
       // A serial from the command line comes back in the error; it must stay on its line.

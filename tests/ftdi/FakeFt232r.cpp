@@ -1,18 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// An FTDI chip's side of usbfs for tests (an FT232R unless told otherwise): descriptors in the mocked sysfs, and an ioctl handler that
-// answers libusb's URBs (string descriptors, FTDI SIO requests, bulk pin writes) as the chip does.
+// An FTDI chip's side of usbfs for tests (an FT232R unless told otherwise): descriptors in the
+// mocked sysfs, and answers to libusb's URBs (string descriptors, FTDI SIO requests, bulk pin
+// writes) as the chip gives them.
 #include "FakeFt232r.h"
 
 #include <linux/usbdevice_fs.h>
-#include <sys/ioctl.h>
-#include <umockdev.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstddef>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <stdexcept>
 
 namespace quarrow::test {
 
@@ -22,16 +18,6 @@ constexpr std::uint8_t kRequestTypeVendorIn = 0xC0;
 constexpr std::uint8_t kSioReadPins = 0x0C;
 constexpr std::uint8_t kSioGetLatency = 0x0A;
 constexpr std::uint8_t kSioPollModemStatus = 0x05;
-
-std::string Hex(const std::vector<std::uint8_t>& bytes) {
-  std::string text;
-  char digits[3];
-  for (std::uint8_t b : bytes) {
-    std::snprintf(digits, sizeof digits, "%02x", b);
-    text += digits;
-  }
-  return text;
-}
 
 std::vector<std::uint8_t> Descriptors(const Ft232rSpec& spec) {
   const std::uint8_t serialIndex = spec.serial || spec.serialStalls ? 3 : 0;
@@ -61,150 +47,12 @@ std::vector<std::uint8_t> Descriptors(const Ft232rSpec& spec) {
 
 }  // namespace
 
-struct FakeFt232r::Urb {
-  UMockdevIoctlData* urb = nullptr;
-  UMockdevIoctlData* buffer = nullptr;
-  ~Urb() {
-    if (buffer) g_object_unref(buffer);
-    if (urb) g_object_unref(urb);
-  }
-  usbdevfs_urb& Fields() { return *reinterpret_cast<usbdevfs_urb*>(urb->data); }
-  std::uint8_t* Bytes() { return buffer ? buffer->data : nullptr; }
-  int Length() { return buffer ? buffer->data_len : 0; }
-};
+FakeFt232r::FakeFt232r(Ft232rSpec spec) : spec_(std::move(spec)) { SetBusy(spec_.busy); }
 
-FakeFt232r::FakeFt232r(Ft232rSpec spec, std::string devnode)
-    : spec_(std::move(spec)), devnode_(std::move(devnode)) {
-  handler_ = umockdev_ioctl_base_new();
-  g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(&FakeFt232r::OnIoctl), this);
-}
+UsbDeviceFacts FakeFt232r::Facts() const { return {0x0403, spec_.product, spec_.bcdDevice, Descriptors(spec_)}; }
 
-FakeFt232r::~FakeFt232r() {
-  // umockdev's worker thread handles the ioctls under the mutex and answers the program over a
-  // socket that ThreadSanitizer cannot see: taking the mutex here orders the last ioctl's handling
-  // before the fake goes.
-  { std::lock_guard lock(mutex_); }
-  g_signal_handlers_disconnect_by_data(handler_, this);
-  g_object_unref(handler_);
-}
-
-int FakeFt232r::OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* self) {
-  return static_cast<FakeFt232r*>(self)->HandleIoctl(client);
-}
-
-bool FakeFt232r::HandleIoctl(UMockdevIoctlClient* client) {
-  const unsigned long request = umockdev_ioctl_client_get_request(client);
-  UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
-  const std::size_t size = _IOC_SIZE(request);
-  GError* error = nullptr;
-  UMockdevIoctlData* data = size ? umockdev_ioctl_data_resolve(arg, 0, size, &error) : nullptr;
-  if (error) {
-    g_error_free(error);
-    umockdev_ioctl_client_complete(client, -1, EFAULT);
-    return true;
-  }
-  long result = 0;
-  int err = 0;
-  {
-    std::lock_guard lock(mutex_);
-    if (unplugged_) {
-      if (data) g_object_unref(data);
-      umockdev_ioctl_client_complete(client, -1, ENODEV);
-      return true;
-    }
-  }
-
-  switch (request) {
-    case USBDEVFS_GET_CAPABILITIES:
-      *reinterpret_cast<std::uint32_t*>(data->data) =
-          USBDEVFS_CAP_BULK_CONTINUATION | USBDEVFS_CAP_NO_PACKET_SIZE_LIM;
-      break;
-    case USBDEVFS_CLAIMINTERFACE:
-    case USBDEVFS_DISCONNECT_CLAIM: {
-      std::lock_guard lock(mutex_);
-      if (spec_.busy) {
-        result = -1;
-        err = EBUSY;
-      } else {
-        ++claims_;
-      }
-      break;
-    }
-    case USBDEVFS_IOCTL: {
-      // libusb's request to bind the kernel driver again after releasing the interface.
-      const auto* command = reinterpret_cast<const usbdevfs_ioctl*>(data->data);
-      if (command->ioctl_code == static_cast<int>(USBDEVFS_CONNECT)) {
-        std::lock_guard lock(mutex_);
-        ++reattaches_;
-      }
-      break;
-    }
-    case USBDEVFS_GETDRIVER:
-      result = -1;
-      err = ENODATA;
-      break;
-    case USBDEVFS_RELEASEINTERFACE:
-    case USBDEVFS_RESET:
-    case USBDEVFS_CLEAR_HALT:
-    case USBDEVFS_RESETEP:
-    case USBDEVFS_SETCONFIGURATION:
-      break;
-    case USBDEVFS_SUBMITURB: {
-      auto urb = std::make_unique<Urb>();
-      urb->urb = data;
-      data = nullptr;
-      const std::size_t offset = offsetof(usbdevfs_urb, buffer);
-      const int length = urb->Fields().buffer_length;
-      urb->buffer = length > 0 ? umockdev_ioctl_data_resolve(urb->urb, offset, length, &error)
-                               : nullptr;
-      if (error) {
-        g_error_free(error);
-        result = -1;
-        err = EFAULT;
-        break;
-      }
-      Answer(*urb);
-      std::lock_guard lock(mutex_);
-      done_[client].push_back(std::move(urb));
-      break;
-    }
-    case USBDEVFS_REAPURB:
-    case USBDEVFS_REAPURBNDELAY: {
-      std::unique_ptr<Urb> urb;
-      {
-        std::lock_guard lock(mutex_);
-        auto& queue = done_[client];
-        if (!queue.empty()) {
-          urb = std::move(queue.front());
-          queue.erase(queue.begin());
-        }
-      }
-      if (!urb) {
-        result = -1;
-        err = EAGAIN;
-        break;
-      }
-      umockdev_ioctl_data_set_ptr(data, 0, urb->urb);
-      break;
-    }
-    case USBDEVFS_DISCARDURB:
-      result = -1;
-      err = EINVAL;  // every URB is answered at once, so none is ever in flight
-      break;
-    default:
-      result = -1;
-      err = ENOTTY;
-      break;
-  }
-  if (data) g_object_unref(data);
-  umockdev_ioctl_client_complete(client, result, err);
-  return true;
-}
-
-void FakeFt232r::Answer(Urb& urb) {
+void FakeFt232r::Answer(UsbUrb& urb) {
   usbdevfs_urb& fields = urb.Fields();
-  fields.status = 0;
-  fields.actual_length = 0;
   if (fields.type == USBDEVFS_URB_TYPE_CONTROL) {
     AnswerControl(urb);
   } else if (fields.type == USBDEVFS_URB_TYPE_BULK && (fields.endpoint & 0x80) == 0 &&
@@ -225,7 +73,7 @@ void FakeFt232r::Answer(Urb& urb) {
   }
 }
 
-void FakeFt232r::AnswerControl(Urb& urb) {
+void FakeFt232r::AnswerControl(UsbUrb& urb) {
   usbdevfs_urb& fields = urb.Fields();
   std::uint8_t* setup = urb.Bytes();
   if (urb.Length() < 8) {
@@ -283,13 +131,7 @@ std::vector<std::uint8_t> FakeFt232r::StringDescriptor(std::uint8_t index, bool&
       break;
     default: stall = true; return {};
   }
-  text.resize(std::min<std::size_t>(text.size(), 126));
-  std::vector<std::uint8_t> desc{static_cast<std::uint8_t>(2 + 2 * text.size()), 0x03};
-  for (char c : text) {
-    desc.push_back(static_cast<std::uint8_t>(c));
-    desc.push_back(0);
-  }
-  return desc;
+  return UsbStringDescriptor(text);
 }
 
 std::vector<ControlRequest> FakeFt232r::VendorRequests() const {
@@ -308,79 +150,10 @@ void FakeFt232r::DrivePins(std::uint8_t levels) {
   driven_ = levels;
 }
 
-int FakeFt232r::Claims() const {
-  std::lock_guard lock(mutex_);
-  return claims_;
-}
-
-int FakeFt232r::DriverReattaches() const {
-  std::lock_guard lock(mutex_);
-  return reattaches_;
-}
-
-void FakeFt232r::Unplug() {
-  std::lock_guard lock(mutex_);
-  unplugged_ = true;
-}
-
-UsbTestbed::UsbTestbed() {
-  const char* preload = std::getenv("LD_PRELOAD");
-  if (!preload || !std::strstr(preload, "libumockdev-preload")) {
-    throw std::runtime_error("the USB tests need umockdev's preload library: run them under "
-                             "umockdev-wrapper");
-  }
-  testbed_ = umockdev_testbed_new();
-}
-
-UsbTestbed::~UsbTestbed() {
-  devices_.clear();
-  g_object_unref(testbed_);
-}
-
 FakeFt232r& UsbTestbed::Add(Ft232rSpec spec) {
-  const int number = static_cast<int>(devices_.size()) + 1;
-  const int devnum = number + 1;  // address 1 is the root hub
-  char node[32];
-  std::snprintf(node, sizeof node, "/dev/bus/usb/001/%03d", devnum);
-  char hexRelease[8];
-  std::snprintf(hexRelease, sizeof hexRelease, "%04x", spec.bcdDevice);
-  char hexProduct[8];
-  std::snprintf(hexProduct, sizeof hexProduct, "%04x", spec.product);
-
-  const std::string devpath = "/devices/pci0000:00/0000:00:14.0/usb1/1-" + std::to_string(number);
-  const std::string description =
-      "P: " + devpath + "\n" +
-      "N: " + std::string(node + 5) + "\n" +
-      "E: DEVNAME=" + node + "\n" +
-      "E: DEVTYPE=usb_device\nE: DRIVER=usb\nE: SUBSYSTEM=usb\n" +
-      "E: BUSNUM=001\nE: DEVNUM=" + std::string(node + 17) + "\n" +
-      "A: busnum=1\nA: devnum=" + std::to_string(devnum) + "\n" +
-      "A: idVendor=0403\nA: idProduct=" + hexProduct + "\nA: bcdDevice=" + hexRelease + "\n" +
-      "A: bConfigurationValue=1\nA: bNumConfigurations=1\nA: speed=12\n" +
-      "H: descriptors=" + Hex(Descriptors(spec)) + "\n";
-
-  GError* error = nullptr;
-  if (!umockdev_testbed_add_from_string(testbed_, description.c_str(), &error)) {
-    std::string text = error ? error->message : "unknown error";
-    if (error) g_error_free(error);
-    throw std::runtime_error("umockdev rejected the device description: " + text);
-  }
-  auto device = std::make_unique<FakeFt232r>(std::move(spec), node);
-  if (!umockdev_testbed_attach_ioctl(testbed_, node, device->Handler(), &error)) {
-    std::string text = error ? error->message : "unknown error";
-    if (error) g_error_free(error);
-    throw std::runtime_error("umockdev cannot attach the USB handler: " + text);
-  }
-  syspaths_[device.get()] = "/sys" + devpath;
-  devices_.push_back(std::move(device));
-  return *devices_.back();
-}
-
-void UsbTestbed::Remove(const FakeFt232r& device) {
-  umockdev_testbed_remove_device(testbed_, syspaths_.at(&device).c_str());
-  for (auto& owned : devices_) {
-    if (owned.get() == &device) owned->Unplug();
-  }
+  auto device = std::make_unique<FakeFt232r>(std::move(spec));
+  const UsbDeviceFacts facts = device->Facts();
+  return bus_.Add(std::move(device), facts);
 }
 
 }  // namespace quarrow::test

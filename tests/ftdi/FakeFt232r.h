@@ -12,10 +12,7 @@
 #include <string>
 #include <vector>
 
-typedef struct _UMockdevTestbed UMockdevTestbed;
-typedef struct _UMockdevIoctlBase UMockdevIoctlBase;
-typedef struct _UMockdevIoctlClient UMockdevIoctlClient;
-typedef struct _UMockdevIoctlData UMockdevIoctlData;
+#include "UsbFsDevice.h"
 
 namespace quarrow::test {
 
@@ -40,67 +37,44 @@ struct ControlRequest {
   bool operator==(const ControlRequest&) const = default;
 };
 
-class FakeFt232r {
+class FakeFt232r final : public UsbFsDevice {
  public:
-  FakeFt232r(Ft232rSpec spec, std::string devnode);
-  ~FakeFt232r();
-  FakeFt232r(const FakeFt232r&) = delete;
-  FakeFt232r& operator=(const FakeFt232r&) = delete;
+  explicit FakeFt232r(Ft232rSpec spec);
 
-  UMockdevIoctlBase* Handler() const { return handler_; }
-
+  // What sysfs says of it, for MockUsbBus::Add.
+  UsbDeviceFacts Facts() const;
   // Vendor-type requests (FTDI SIO commands) in the order received.
   std::vector<ControlRequest> VendorRequests() const;
   // The bytes written to the pins of one port (0: interface A).
   std::vector<std::uint8_t> BulkWritten(int port = 0) const;
   // Levels reported to a pin read: by default the last byte written to the pins.
   void DrivePins(std::uint8_t levels);
-  int Claims() const;
-  int DriverReattaches() const;
-  // Pulled out: usbfs refuses every request on the files still open with ENODEV.
-  void Unplug();
+
+ protected:
+  void Answer(UsbUrb& urb) override;
 
  private:
-  struct Urb;
-  static int OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* self);
-  bool HandleIoctl(UMockdevIoctlClient* client);
-  void Answer(Urb& urb);
-  void AnswerControl(Urb& urb);
+  void AnswerControl(UsbUrb& urb);
   std::vector<std::uint8_t> StringDescriptor(std::uint8_t index, bool& stall) const;
 
   Ft232rSpec spec_;
-  std::string devnode_;
-  UMockdevIoctlBase* handler_ = nullptr;
-
-  mutable std::mutex mutex_;
-  // Answered URBs waiting to be reaped, per open file: usbfs reaps only the opener's own URBs.
-  std::map<UMockdevIoctlClient*, std::vector<std::unique_ptr<Urb>>> done_;
   std::vector<ControlRequest> vendor_;
   std::map<int, std::vector<std::uint8_t>> written_;  // per port
   std::optional<std::uint8_t> driven_;
-  int claims_ = 0;
-  int reattaches_ = 0;
-  bool unplugged_ = false;
 };
 
-// A mocked sysfs and /dev with FT232Rs on bus 1. A device added or removed later is seen by the
-// next scan of the bus on a new libusb context.
+// A mocked sysfs and /dev with FTDI chips on bus 1 (MockUsbBus, which takes other kinds of devices
+// too). A device added or removed later is seen by the next scan of the bus on a new libusb context.
 class UsbTestbed {
  public:
-  UsbTestbed();
-  ~UsbTestbed();
-  UsbTestbed(const UsbTestbed&) = delete;
-  UsbTestbed& operator=(const UsbTestbed&) = delete;
-
   // Each device gets the next bus address, as a real bus gives a re-plugged device a new one.
   FakeFt232r& Add(Ft232rSpec spec);
   // Unplugs the device; its object stays valid for inspection.
-  void Remove(const FakeFt232r& device);
+  void Remove(const FakeFt232r& device) { bus_.Remove(device); }
+  MockUsbBus& Bus() { return bus_; }
 
  private:
-  UMockdevTestbed* testbed_ = nullptr;
-  std::vector<std::unique_ptr<FakeFt232r>> devices_;
-  std::map<const FakeFt232r*, std::string> syspaths_;
+  MockUsbBus bus_;
 };
 
 }  // namespace quarrow::test

@@ -54,6 +54,7 @@ class RecordingProgrammer final : public IProgrammerLibrary {
   }
 
   std::vector<FoundProgrammer> List() override { return inner_.List(); }
+  std::vector<std::string> FamiliesSought() const override { return inner_.FamiliesSought(); }
   OpenedProgrammer Open(const ProgrammerChoice& choice, std::uint8_t outputs) override {
     OpenedProgrammer opened = inner_.Open(choice, outputs);
     std::lock_guard lock(mutex_);

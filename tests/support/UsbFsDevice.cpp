@@ -74,6 +74,11 @@ int UsbFsDevice::Claims() const {
   return claims_;
 }
 
+int UsbFsDevice::DriverReattaches() const {
+  std::lock_guard lock(mutex_);
+  return reattaches_;
+}
+
 void UsbFsDevice::Unplug() {
   std::lock_guard lock(mutex_);
   unplugged_ = true;
@@ -125,7 +130,15 @@ bool UsbFsDevice::HandleIoctl(UMockdevIoctlClient* client) {
       result = -1;
       err = ENODATA;
       break;
-    case USBDEVFS_IOCTL:
+    case USBDEVFS_IOCTL: {
+      // libusb's request to bind the kernel driver again after releasing the interface.
+      const auto* command = reinterpret_cast<const usbdevfs_ioctl*>(data->data);
+      if (command->ioctl_code == static_cast<int>(USBDEVFS_CONNECT)) {
+        std::lock_guard lock(mutex_);
+        ++reattaches_;
+      }
+      break;
+    }
     case USBDEVFS_RELEASEINTERFACE:
     case USBDEVFS_RESET:
     case USBDEVFS_CLEAR_HALT:

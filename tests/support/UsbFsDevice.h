@@ -45,6 +45,8 @@ class UsbFsDevice {
   // Another program holds the interface: claims fail with EBUSY.
   void SetBusy(bool busy);
   int Claims() const;
+  // How often the host asked for the kernel driver back (after releasing the interface).
+  int DriverReattaches() const;
   // Pulled out: usbfs refuses every request on the files still open with ENODEV.
   void Unplug();
 
@@ -64,6 +66,7 @@ class UsbFsDevice {
   // Answered URBs waiting to be reaped, per open file: usbfs reaps only the opener's own URBs.
   std::map<UMockdevIoctlClient*, std::vector<std::unique_ptr<UsbUrb>>> done_;
   int claims_ = 0;
+  int reattaches_ = 0;
   bool busy_ = false;
   bool unplugged_ = false;
 };
