@@ -7,6 +7,7 @@
 #include "Ftd2xxDll.h"
 #else
 #include "ch341a/Ch341aLibrary.h"
+#include "gpio/GpioLibrary.h"
 #include "libftdi/LibFtdiProgrammers.h"
 #endif
 
@@ -19,6 +20,7 @@ std::unique_ptr<IProgrammerLibrary> CreateSystemProgrammers() {
 #else
   families.push_back({kFtdiFamily, std::make_unique<LibFtdiProgrammers>()});
   families.push_back({kCh341aFamily, std::make_unique<Ch341aLibrary>()});
+  families.push_back({kGpioFamily, std::make_unique<GpioLibrary>()});
 #endif
   return std::make_unique<ProgrammerFamilies>(std::move(families));
 }

@@ -103,6 +103,15 @@ inline constexpr const char* kProgrammerPermissionDenied = QUARROW_TEXT(
                   "and re-plug the programmer, or run as root");
 inline constexpr const char* kProgrammerInUse =
     QUARROW_TEXT("Programmer", "the USB device is in use by another program (or already connected here)");
+// A GPIO chip's (family GPIO): %1 is its device file.
+inline constexpr const char* kGpioPermissionDenied = QUARROW_TEXT(
+    "Programmer", "permission denied opening %1: add your user to the group that owns it (gpio on a Raspberry Pi), "
+                  "log in again, or run as root");
+// %1 is the line as the list names it ("GPIO17"), %2 the holder's consumer name as the kernel gives it.
+inline constexpr const char* kGpioLineInUse = QUARROW_TEXT(
+    "Programmer", "GPIO line %1 is held by \"%2\"; stop that program or free the line, or wire another line");
+inline constexpr const char* kGpioLineInUseUnnamed = QUARROW_TEXT(
+    "Programmer", "GPIO line %1 is held by another program or driver; free the line, or wire another line");
 inline constexpr const char* kProgrammerCannotOpen =
     QUARROW_TEXT("Programmer", "cannot open the USB device; re-plug the programmer and try again");
 inline constexpr const char* kProgrammerNoSuchSerial = QUARROW_TEXT(

@@ -9,8 +9,15 @@ namespace quarrow {
 
 namespace {
 
-const char* SentenceOf(ProgrammerProblem problem) {
-  switch (problem) {
+const char* SentenceOf(const ProgrammerError& error) {
+  // A GPIO chip is a device file and its lines, not a USB device: its own advice.
+  if (error.family == "GPIO" && !error.subject.empty()) {
+    if (error.problem == ProgrammerProblem::PermissionDenied) return res::kGpioPermissionDenied;
+    if (error.problem == ProgrammerProblem::InUse) {
+      return error.words.empty() ? res::kGpioLineInUseUnnamed : res::kGpioLineInUse;
+    }
+  }
+  switch (error.problem) {
     case ProgrammerProblem::LibraryUnusable: return res::kProgrammerLibraryUnusable;
     case ProgrammerProblem::DriverMissing: return res::kProgrammerDriverMissing;
     case ProgrammerProblem::DriverCopyBroken: return res::kProgrammerDriverCopyBroken;
@@ -75,7 +82,7 @@ std::string NothingFoundText(const std::vector<std::string>& families) {
 std::string ProgrammerErrorText(const ProgrammerError& error) {
   if (!error.Failed()) return {};
   // %1: the subject, %2: the library's words (else they follow), %3: the driver to install.
-  std::string text = SentenceOf(error.problem);
+  std::string text = SentenceOf(error);
   Fill(text, "%1", error.subject);
   Fill(text, "%3", DriverOf(error.family));
   if (!Fill(text, "%2", error.words) && !error.words.empty()) {
