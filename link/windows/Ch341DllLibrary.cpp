@@ -2,6 +2,8 @@
 // The CH341 DLL's chips as programmers, and their pins.
 #include "Ch341DllLibrary.h"
 
+#include "ProgrammerPins.h"
+
 namespace quarrow {
 
 namespace {
@@ -108,8 +110,8 @@ std::vector<FoundProgrammer> Ch341DllLibrary::List() {
     programmer.model = "CH341A";
     programmer.serial = name;
     programmer.description = "CH341A";  // the DLL gives no product text
-    programmer.pinNames = {"D0", "D1", "D2", "D3", "D4", "D5", "D6", "D7"};
-    programmer.inputOnly = static_cast<std::uint8_t>(~kCh341DrivablePins);
+    programmer.pinNames = Ch341aPinNames();
+    programmer.inputOnly = kCh341aInputOnly;
     found.push_back(std::move(programmer));
     listed.push_back(std::move(name));
   }

@@ -8,6 +8,7 @@
 #include "Ch341DllLibrary.h"
 #include "Ch341aBoard.h"
 #include "LinkTestSupport.h"
+#include "ProgrammerPins.h"
 #include "ProgrammerErrorText.h"
 
 namespace quarrow::test {
@@ -62,7 +63,7 @@ TEST(Ch341DllListing, ListsTheNumberedChipsByNameAndOpensEachUnderItsNumberNow) 
   EXPECT_EQ(found[1].model, "CH341A");
   EXPECT_EQ(found[1].serial, dll.names[3]);
   EXPECT_EQ(found[1].inputOnly, 0xC0);
-  EXPECT_EQ(found[1].pinNames.back(), "D7");
+  EXPECT_EQ(found[1].pinNames, Ch341aPinNames());
 
   EXPECT_TRUE(library.Open(ProgrammerChoice::AtPlace(1), 0b11).programmer);
   EXPECT_TRUE(dll.Called("CH341OpenDevice(3)"));
