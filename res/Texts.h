@@ -366,6 +366,9 @@ inline constexpr const char* kUsingStoredDefault =
 inline constexpr const char* kStoredIn = QUARROW_TEXT("Wiring", " in ");
 // Followed by the file, the line and what is wrong there.
 inline constexpr const char* kCantReadWirings = QUARROW_TEXT("Wiring", "Can't read the stored wirings - ");
+// After an unknown pin given to `wiring` for a programmer that is not attached.
+inline constexpr const char* kWiringConnectForNames = QUARROW_TEXT(
+    "Wiring", "; a programmer's own pin names (CLK, GPIO17) are known while it is attached, its lines as CHIP:OFFSET always");
 inline constexpr const char* kCantStoreWiring = QUARROW_TEXT("Wiring", "Can't store the wiring - ");
 inline constexpr const char* kMendWiringFile = QUARROW_TEXT("Wiring", " (mend or remove the file)");
 // Followed by the settings file and kNotARegularFile, or by the wiring file's problem.
@@ -401,6 +404,12 @@ inline constexpr const char* kPinsPinTwice = QUARROW_TEXT("Wiring", "pin ");
 inline constexpr const char* kPinsPinTwiceBoth = QUARROW_TEXT("Wiring", " is given to both the ");
 inline constexpr const char* kPinsPinTwiceAnd = QUARROW_TEXT("Wiring", " and the ");
 inline constexpr const char* kPinsPinTwiceEnd = QUARROW_TEXT("Wiring", " line");
+// "unknown pin "GPIO99" for the data line (this programmer's pins are GPIO0..GPIO53, gpiochip0:0..53)"
+inline constexpr const char* kPinsUnknownPinOwn = QUARROW_TEXT("Wiring", " line (this programmer's pins are ");
+inline constexpr const char* kPinsLineNamesOr = QUARROW_TEXT("Wiring", "its line names or ");
+// ""gpiochip1:4" is a line of another GPIO chip than ... (...)"
+inline constexpr const char* kPinsChipsMixed =
+    QUARROW_TEXT("Wiring", " is a line of another GPIO chip than the other lines name (a programmer is one chip)");
 // "the data line is missing (...)"
 inline constexpr const char* kPinsLineMissing =
     QUARROW_TEXT("Wiring", " line is missing (expected clock=PIN,reset=PIN,data=PIN)");
@@ -432,6 +441,21 @@ inline constexpr const char* kChipHasPinsBut = QUARROW_TEXT("Wiring", " only, bu
 inline constexpr const char* kChipHasPinsUses = QUARROW_TEXT("Wiring", " uses ");
 inline constexpr const char* kChipHasPinsEnd =
     QUARROW_TEXT("Wiring", "; wire the PROM to pins the chip has and give that assignment");
+
+// An assignment a programmer of another family cannot take.
+// "D6 can only be read on a CH341A: clock and reset must be driven (give the clock line another pin)"
+inline constexpr const char* kPinInputOnly = QUARROW_TEXT("Wiring", " can only be read on a ");
+inline constexpr const char* kPinInputOnlyWhy = QUARROW_TEXT("Wiring", ": clock and reset must be driven (give the ");
+inline constexpr const char* kPinInputOnlyEnd = QUARROW_TEXT("Wiring", " line another pin)");
+// "the pinctrl-bcm2835 has the lines 0..53 only, but the data line is given gpiochip0:60; ..."
+inline constexpr const char* kLinesOnly = QUARROW_TEXT("Wiring", " has the lines 0..");
+inline constexpr const char* kLinesOnlyBut = QUARROW_TEXT("Wiring", " only, but the ");
+inline constexpr const char* kLinesOnlyGiven = QUARROW_TEXT("Wiring", " line is given ");
+inline constexpr const char* kLinesOnlyEnd = QUARROW_TEXT("Wiring", "; give it a line the chip has");
+// "the pin assignment names lines of gpiochip1, but this programmer is gpiochip0: ..."
+inline constexpr const char* kPinsOtherChip = QUARROW_TEXT("Wiring", "the pin assignment names lines of ");
+inline constexpr const char* kPinsOtherChipBut = QUARROW_TEXT("Wiring", ", but this programmer is ");
+inline constexpr const char* kPinsOtherChipEnd = QUARROW_TEXT("Wiring", ": give the pins by its own names");
 
 // What is wrong with the wiring file: "FILE: " and the system's words, or "FILE:LINE: " and one of
 // these, a value between two texts quoted.

@@ -13,6 +13,8 @@
 
 #include <optional>
 
+#include "ProgrammerPins.h"
+
 namespace quarrow {
 
 namespace {
@@ -144,8 +146,8 @@ class Scan {
     f.programmer.serial = BusPosition(dev);
     f.programmer.description = Description(dev, desc);
     f.programmer.model = "CH341A";
-    f.programmer.pinNames = {"D0", "D1", "D2", "D3", "D4", "D5", "D6", "D7"};
-    f.programmer.inputOnly = 0xC0;
+    f.programmer.pinNames = Ch341aPinNames();
+    f.programmer.inputOnly = kCh341aInputOnly;
     found.push_back(std::move(f));
   }
 
