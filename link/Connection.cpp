@@ -67,6 +67,8 @@ WiringSelfTestResult Connection::SelfTest(const PinAssignment& pins, PinTrace* t
   const PinAssignment inUse = pins_;
   const bool reopen = programmerPins_.Compact() && !(pins == inUse);
   if (reopen && !Connect(programmer_, pins).ok) {
+    // Connect closed the programmer before it tried: it is opened again with the wiring in use.
+    Connect(programmer_, inUse);
     result.findings.push_back({WiringFinding::PinOperationsFailed, "", -1, true, {}, {}, {}});
     return result;
   }
