@@ -91,6 +91,25 @@ std::vector<std::string> PinNames(gpiod_chip* chip, const std::string& chipName)
   return names;
 }
 
+// The lines D0, D1, ... stand for, with their pin names: `offsets`, or lines 0..7 as far as the
+// chip has them; false for a line the chip lacks, one named twice, or more than eight.
+bool PickLines(gpiod_chip* chip, const std::string& chipName, std::vector<int> offsets, std::vector<gpiod_line*>& lines,
+               std::vector<std::string>& names) {
+  const unsigned count = gpiod_chip_num_lines(chip);
+  for (unsigned offset = 0; offsets.empty() && offset < std::min<unsigned>(count, kMostPins); ++offset) {
+    offsets.push_back(static_cast<int>(offset));
+  }
+  if (offsets.size() > kMostPins) return false;
+  const std::vector<std::string> chipPins = PinNames(chip, chipName);
+  for (const int offset : offsets) {
+    gpiod_line* line = offset >= 0 ? gpiod_chip_get_line(chip, static_cast<unsigned>(offset)) : nullptr;
+    if (line == nullptr || std::find(lines.begin(), lines.end(), line) != lines.end()) return false;
+    lines.push_back(line);
+    names.push_back(chipPins[static_cast<std::size_t>(offset)]);
+  }
+  return true;
+}
+
 // The lines of `lines` whose bits are set in `mask`, as libgpiod takes a group.
 gpiod_line_bulk BulkOf(const std::vector<gpiod_line*>& lines, std::uint8_t mask) {
   gpiod_line_bulk bulk;
@@ -215,10 +234,7 @@ bool GpioProgrammer::ReadPins(std::uint8_t& value) {
   return true;
 }
 
-ProgrammerError GpioLibrary::LastError() const {
-  std::lock_guard lock(mutex_);
-  return lastError_;
-}
+ProgrammerError GpioLibrary::LastError() const { return listed_.LastError(); }
 
 // A chip that may not be opened is left out and named in LastError; one that is no GPIO chip after
 // all (another driver's gpiochip-named node) is left out silently.
@@ -245,35 +261,20 @@ std::vector<FoundProgrammer> GpioLibrary::List() {
     gpiod_chip_close(chip);
     programmers.push_back(std::move(found));
   }
-  std::lock_guard lock(mutex_);
-  listed_.clear();
-  for (const FoundProgrammer& found : programmers) listed_.push_back(found.serial);
-  lastError_ = error;
+  std::vector<std::string> serials;
+  for (const FoundProgrammer& found : programmers) serials.push_back(found.serial);
+  listed_.Listed(std::move(serials), error);
   return programmers;
 }
 
-OpenedProgrammer GpioLibrary::Fail(ProgrammerError error, std::string step, ProgrammerFault fault, long status) {
-  OpenedProgrammer result = FailedOpen(std::move(error), std::move(step), fault, status);
-  std::lock_guard lock(mutex_);
-  lastError_ = result.failure.error;
-  return result;
-}
-
 OpenedProgrammer GpioLibrary::Open(const ProgrammerChoice& choice, std::uint8_t outputs) {
-  std::string name = choice.serial;
-  if (name.empty()) {
-    std::lock_guard lock(mutex_);
-    if (choice.index >= 0 && static_cast<std::size_t>(choice.index) < listed_.size()) {
-      name = listed_[static_cast<std::size_t>(choice.index)];
-    }
-  }
-  const ProgrammerError absent = choice.serial.empty() ? Error(ProgrammerProblem::NoSuchPlace, std::to_string(choice.index))
-                                                       : Error(ProgrammerProblem::NoSuchSerial, choice.serial);
+  const std::string name = listed_.SerialOf(choice);
+  const ProgrammerError absent = ListedProgrammers::Absent(choice, kSource, kFamily);
   // Only a chip /dev has now is opened: a typed serial ("../something") never becomes a path.
   std::vector<std::string> names;
   ChipNames(names);
   if (name.empty() || std::find(names.begin(), names.end(), name) == names.end()) {
-    return Fail(absent, "scandir", ProgrammerFault::NotFound, 0);
+    return listed_.Fail(absent, "scandir", ProgrammerFault::NotFound, 0);
   }
   gpiod_chip* chip = gpiod_chip_open_by_name(name.c_str());
   if (chip == nullptr) {
@@ -282,41 +283,26 @@ OpenedProgrammer GpioLibrary::Open(const ProgrammerChoice& choice, std::uint8_t 
     ProgrammerError error = Error(problem, problem == ProgrammerProblem::PermissionDenied ? std::string(kDevDir) + "/" + name : "",
                                   ErrnoWords("gpiod_chip_open", err));
     if (err == ENOENT || problem == ProgrammerProblem::Unplugged) error = absent;
-    return Fail(error, "gpiod_chip_open", ProgrammerFault::NotOpened, err);
+    return listed_.Fail(error, "gpiod_chip_open", ProgrammerFault::NotOpened, err);
   }
 
-  std::vector<int> offsets = choice.lines;
-  const unsigned count = gpiod_chip_num_lines(chip);
-  for (unsigned offset = 0; choice.lines.empty() && offset < std::min<unsigned>(count, kMostPins); ++offset) {
-    offsets.push_back(static_cast<int>(offset));
-  }
-  const std::vector<std::string> chipPins = PinNames(chip, name);
   std::vector<gpiod_line*> lines;
   std::vector<std::string> pinNames;
-  for (const int offset : offsets) {
-    gpiod_line* line = offset >= 0 ? gpiod_chip_get_line(chip, static_cast<unsigned>(offset)) : nullptr;
-    const bool twice = std::find(lines.begin(), lines.end(), line) != lines.end();
-    if (line == nullptr || twice || lines.size() == kMostPins) {
-      gpiod_chip_close(chip);
-      return Fail(Error(ProgrammerProblem::SetupFailed, "gpiod_chip_get_line", ErrnoWords("gpiod_chip_get_line", EINVAL)),
-                  "gpiod_chip_get_line", ProgrammerFault::InvalidParameter, EINVAL);
-    }
-    lines.push_back(line);
-    pinNames.push_back(chipPins[static_cast<std::size_t>(offset)]);
+  if (!PickLines(chip, name, choice.lines, lines, pinNames)) {
+    gpiod_chip_close(chip);
+    return listed_.Fail(Error(ProgrammerProblem::SetupFailed, "gpiod_chip_get_line", ErrnoWords("gpiod_chip_get_line", EINVAL)),
+                        "gpiod_chip_get_line", ProgrammerFault::InvalidParameter, EINVAL);
   }
   auto programmer = std::make_unique<GpioProgrammer>(chip, std::move(lines), std::move(pinNames));
-  OpenedProgrammer opened;
   if (!programmer->SetOutputs(outputs)) {
     // The lines are what the tool takes of the chip: not getting them is not getting the programmer.
     const auto [call, err] = programmer->FailedCall();
-    opened = FailedOpen(programmer->LastError(), call, err == EBUSY ? ProgrammerFault::NotOpened : ProgrammerFault::Io, err);
-    std::lock_guard lock(mutex_);
-    lastError_ = opened.failure.error;
-    return opened;  // the chip closes again as the programmer goes
+    return listed_.Fail(programmer->LastError(), call, err == EBUSY ? ProgrammerFault::NotOpened : ProgrammerFault::Io,
+                        err);  // the chip closes again as the programmer goes
   }
+  listed_.Record({});
+  OpenedProgrammer opened;
   opened.programmer = std::move(programmer);
-  std::lock_guard lock(mutex_);
-  lastError_ = {};
   return opened;
 }
 

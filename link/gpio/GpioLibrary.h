@@ -72,11 +72,7 @@ class GpioLibrary final : public IProgrammerLibrary {
   ProgrammerError LastError() const override;
 
  private:
-  OpenedProgrammer Fail(ProgrammerError error, std::string step, ProgrammerFault fault, long status);
-
-  mutable std::mutex mutex_;
-  std::vector<std::string> listed_;  // the chip name of each programmer of the last List()
-  ProgrammerError lastError_;
+  ListedProgrammers listed_;  // by chip name
 };
 
 }  // namespace quarrow
