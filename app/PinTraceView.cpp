@@ -20,15 +20,18 @@ QString Text(const char* text) { return QString::fromUtf8(text); }
 struct Line {
   const char* name;
   int pin;
+  std::string pinName;  // the programmer's own name of the pin
 };
 
-std::array<Line, 3> LinesOf(const PinAssignment& pins) {
-  return {Line{"clock", pins.clock}, Line{"reset", pins.reset}, Line{"data", pins.data}};
+std::array<Line, 3> LinesOf(const PinTrace& trace) {
+  const PinAssignment& pins = trace.pins;
+  const auto name = [&](std::size_t line, int pin) { return trace.names.size() == 3 ? trace.names[line] : PinName(pin); };
+  return {Line{"clock", pins.clock, name(0, pins.clock)}, Line{"reset", pins.reset, name(1, pins.reset)},
+          Line{"data", pins.data, name(2, pins.data)}};
 }
 
 QString LineLabel(const Line& line) {
-  return Text(line.name) + QStringLiteral(" (") + QString::fromStdString(PinName(line.pin)) +
-         QLatin1Char(')');
+  return Text(line.name) + QStringLiteral(" (") + QString::fromStdString(line.pinName) + QLatin1Char(')');
 }
 
 // How many times the pin goes to `high` (from the other level or from unknown).
@@ -52,7 +55,7 @@ std::int64_t TickMicroseconds(std::int64_t span) {
 
 QString PinTraceSummary(const PinTrace& trace) {
   if (trace.events.empty()) return Text(res::kTraceViewEmpty);
-  const auto [clock, reset, data] = LinesOf(trace.pins);
+  const auto [clock, reset, data] = LinesOf(trace);
   QString text = Text(res::kTraceViewOf) + QString::number((trace.endMicroseconds + 500) / 1000) +
                  QStringLiteral(" ms: ");
   text += LineLabel(clock) + QLatin1Char(' ') +
@@ -110,7 +113,7 @@ void CPinTraceView::paintEvent(QPaintEvent*) {
     return;
   }
 
-  const std::array<Line, 3> lines = LinesOf(m_trace.pins);
+  const std::array<Line, 3> lines = LinesOf(m_trace);
   const int margin = metrics.averageCharWidth();
   int labelWidth = 0;
   for (const Line& line : lines) {

@@ -34,6 +34,7 @@ void WiringCommands::ChooseWiring() {
                        m_feedback.Owner());
   dialog.SetNote(note);
   if (chip) dialog.NameBoardPins(*chip, entry->port);
+  if (entry) dialog.UseProgrammer(PinsOf(*entry));
   if (dialog.exec() != QDialog::Accepted) return;
   if (!m_wiring.Remember(serial, dialog.Chosen(), error)) {
     m_feedback.ShowError(error);
@@ -52,7 +53,7 @@ WiringCheck WiringCommands::CheckFor(const std::optional<DeviceEntry>& entry) {
     WiringSelfTestResult result;
     if (programmer.chip) result.refused = PinsOnChip(*programmer.chip, pins, programmer.port);
     if (result.refused) return result;
-    trace = PinTraceFor(pins);
+    trace = m_connection.TraceFor(pins);
     return m_connection.SelfTest(pins, &trace, m_wait);
   };
 }

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "PinTraceView.h"
@@ -141,6 +142,27 @@ QDialogButtonBox* CWiringDialog::AddDialogButtons(QVBoxLayout* layout) {
   return buttons;
 }
 
+void CWiringDialog::UseProgrammer(const ProgrammerPins& programmer) {
+  if (programmer.chip || programmer.family.empty()) return;  // an FTDI chip's lists are named as its board names them
+  const PinAssignment shown = Chosen();
+  m_programmer = programmer;
+  for (QComboBox* list : {m_clock, m_reset, m_data}) {
+    const QSignalBlocker quiet(list);
+    list->clear();
+    for (int pin = 0; pin < programmer.count; ++pin) {
+      if (list != m_data && programmer.InputOnly(pin)) continue;
+      // A GPIO line by its name and by CHIP:OFFSET, as --pins takes either; a CH341A's pin as "D3/CLK".
+      std::string item = programmer.NameOf(pin);
+      if (programmer.Compact()) {
+        const std::string line = programmer.chipName + ":" + std::to_string(pin);
+        if (item != line) item += " (" + line + ")";
+      }
+      list->addItem(QString::fromStdString(item), pin);
+    }
+  }
+  Show(shown);
+}
+
 PinAssignment CWiringDialog::Chosen() const {
   const auto pin = [](const QComboBox* list) { return list->currentIndex() < 0 ? -1 : list->currentData().toInt(); };
   PinAssignment pins;
@@ -148,12 +170,18 @@ PinAssignment CWiringDialog::Chosen() const {
   pins.reset = pin(m_reset);
   pins.data = pin(m_data);
   pins.invertData = m_invert->isChecked();
+  // A GPIO chip's lines are stored as CHIP:OFFSET, which reads back without the chip attached.
+  if (m_programmer && m_programmer->Compact()) pins.namedChip = m_programmer->chipName;
   return pins;
 }
 
 void CWiringDialog::Show(const PinAssignment& pins) {
   // A pin the chip lacks leaves its list empty; the problem line then says what selftest says.
   m_missingPins = m_chip ? MissingPinsText(*m_chip, pins) : std::string();
+  if (m_programmer) {
+    const std::optional<PinsOnProgrammerProblem> refused = PinsOnProgrammer(*m_programmer, pins);
+    m_missingPins = refused ? PinsOnProgrammerText(*refused) : std::string();
+  }
   m_clock->setCurrentIndex(m_clock->findData(pins.clock));
   m_reset->setCurrentIndex(m_reset->findData(pins.reset));
   m_data->setCurrentIndex(m_data->findData(pins.data));

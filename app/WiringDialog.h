@@ -13,6 +13,7 @@
 #include "FtdiChip.h"
 #include "PinAssignment.h"
 #include "PinTrace.h"
+#include "ProgrammerPins.h"
 #include "SelfTest.h"
 
 class QCheckBox;
@@ -46,6 +47,9 @@ class CWiringDialog : public QDialog {
   // Names the pins in the lists as port `port` (0 = A) of `chip` prints them; an FT232R's names
   // until then.
   void NameBoardPins(FtdiChip chip, int port);
+  // Offers the pins of `programmer` by its names: a CH341A's "D3/CLK", a GPIO chip's lines by
+  // their names; pins it can only read are not offered for clock and reset.
+  void UseProgrammer(const ProgrammerPins& programmer);
   // A note above the buttons, such as what $QUARROW_PINS does; empty: none.
   void SetNote(const QString& note);
 
@@ -64,6 +68,7 @@ class CWiringDialog : public QDialog {
   PinAssignment m_defaults;
   std::optional<FtdiChip> m_chip;
   std::string m_missingPins;  // why the wiring last shown cannot be used on this chip
+  std::optional<ProgrammerPins> m_programmer;  // the programmer of another family than FTDI's
   WiringCheck m_check;
   QComboBox* m_clock = nullptr;
   QComboBox* m_reset = nullptr;

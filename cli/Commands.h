@@ -75,8 +75,10 @@ struct WiringOptions {
   bool invertData = false;
   bool forget = false;  // drop the wiring stored for SERIAL
 };
-// Shows the stored wirings (or SERIAL's), or stores or drops SERIAL's.
-ExitStatus WiringCommand(const WiringOptions& options, Console& console);
+// Shows the stored wirings (or SERIAL's), or stores or drops SERIAL's. Pins given by a programmer's
+// own names (a CH341A's CLK, a GPIO chip's GPIO17) are looked up on SERIAL among the programmers
+// `device` lists, and checked against it, when it is attached.
+ExitStatus WiringCommand(const WiringOptions& options, Console& console, const DeviceOptions* device = nullptr);
 
 // Exit status 0 when the wiring is plausible, 3 when a fault is likely or the check could not run.
 // `trace`, when not empty, receives the check's pin traffic.

@@ -2,6 +2,8 @@
 // Back-end choice, connection and read-out for the command line.
 #include "Device.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <utility>
@@ -54,6 +56,17 @@ bool UseStoredWiring(const std::string& serial, PinAssignment& pins, Console& co
   return true;
 }
 
+// Whether an unknown pin may be a name only the programmer in use knows: a GPIO line's name is at
+// most 32 characters of letters, digits and '_', '-', '.'. Anything else is refused before any
+// programmer is looked for.
+bool MayBeOwnPinName(const PinAssignmentProblem& problem) {
+  if (problem.kind != PinAssignmentProblem::Kind::UnknownPin) return false;
+  const std::string& name = problem.written;
+  return !name.empty() && name.size() <= 32 && std::all_of(name.begin(), name.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.';
+  });
+}
+
 }  // namespace
 
 bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std::string& error) {
@@ -68,11 +81,14 @@ bool ResolvePinOptions(const PinOptionTexts& texts, DeviceOptions& options, std:
   }
   if (pins) {
     PinAssignmentParse parse = ParsePinAssignment(*pins);
-    if (!parse.assignment) {
+    // A pin by a name only one programmer knows (CLK, GPIO17) is looked up once it is connected.
+    if (!parse.assignment && !MayBeOwnPinName(parse.problem)) {
       error = source + ": " + PinAssignmentProblemText(parse.problem);
       return false;
     }
-    options.pins = *parse.assignment;
+    if (parse.assignment) options.pins = *parse.assignment;
+    options.pinsText = *pins;
+    options.pinsSource = source;
   }
   options.pinsGiven = pins.has_value();
   options.pins.invertData = texts.invertData;
@@ -167,10 +183,22 @@ std::unique_ptr<ChipSession> ChipSession::Connect(const DeviceOptions& options, 
 
   PinAssignment pins = options.pins;
   if (!options.pinsGiven && !UseStoredWiring(entry.serial, pins, console)) return nullptr;
+  if (options.pinsGiven && !options.pinsText.empty()) {
+    // The pins as the programmer in use names them; one typed by serial takes the names every
+    // programmer takes.
+    PinAssignmentParse parse = ParsePinAssignment(options.pinsText, PinsOf(entry));
+    if (!parse.assignment) {
+      console.err << res::kProgramName << ": " << options.pinsSource << ": "
+                  << PrintableText(PinAssignmentProblemText(parse.problem)) << '\n';
+      return nullptr;
+    }
+    pins = *parse.assignment;
+    pins.invertData = options.pins.invertData;
+  }
   std::unique_ptr<ChipSession> session(new ChipSession(std::move(library)));
   const ConnectResult connected = session->connection_.Connect(entry, pins);
   if (!connected.ok) {
-    if (connected.pinsMissing) {
+    if (connected.pinsMissing || connected.pinsRefused) {
       console.err << PrintableText(entry.serial) << ": " << ConnectFailureText(connected) << '\n';
       return nullptr;
     }
@@ -224,7 +252,7 @@ bool ChipSession::ReadOnce(PromImage& image, ProgressBar& progress, Console& con
 WiringSelfTestResult ChipSession::SelfTest() { return connection_.SelfTest(connection_.Pins(), trace_); }
 
 void ChipSession::RecordInto(PinTrace& trace) {
-  trace = PinTraceFor(connection_.Pins());
+  trace = connection_.TraceFor(connection_.Pins());
   trace_ = &trace;
 }
 

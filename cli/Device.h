@@ -34,6 +34,11 @@ struct DeviceOptions {
   PinAssignment pins;  // how the programmer is wired, as the person says
   // --pins or QUARROW_PINS named the pins; else the wiring stored for the programmer applies.
   bool pinsGiven = false;
+  // The pins as given and where ("--pins", "QUARROW_PINS"): resolved again at Connect by the
+  // names of the programmer in use (a CH341A's CLK, a GPIO chip's GPIO17), which `pins` cannot
+  // hold before it is known.
+  std::string pinsText;
+  std::string pinsSource;
   // How the simulated programmer is built and wired.
   SimulatedFamily simulateFamily = SimulatedFamily::Ftdi;
   FtdiChip simulateChip = FtdiChip::FT232R;
@@ -95,6 +100,8 @@ class ChipSession {
   // The serial number of the programmer in use, as its device list gave it.
   const std::string& Serial() const { return connection_.Programmer().serial; }
   const PinAssignment& Pins() const { return connection_.Pins(); }
+  // The wiring in use by the programmer's own pins: "clock=GPIO17,reset=GPIO27,data=GPIO22".
+  std::string PinsText() const { return connection_.PinsOfProgrammer().ShownText(connection_.Pins()); }
 
  private:
   explicit ChipSession(std::unique_ptr<IProgrammerLibrary> library)

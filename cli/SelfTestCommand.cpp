@@ -19,21 +19,24 @@ ExitStatus SelfTestCommand(const DeviceOptions& device, bool json, const std::st
   if (!trace.empty()) session->RecordInto(recorded);
   const WiringSelfTestResult result = session->SelfTest();
   const PinAssignment pins = session->Pins();
+  const std::string pinsText = session->PinsText();
   session.reset();
   const bool traced = trace.empty() || SaveTraceReporting(trace, recorded, console);
   const bool invertData = device.pins.invertData;
 
   if (json) {
     nlohmann::ordered_json report{{"command", "selftest"},
-                                  {"pins", pins.Text()},
+                                  {"pins", pinsText},
                                   {"invert_data", pins.invertData}};
     nlohmann::ordered_json findings = nlohmann::ordered_json::array();
     for (const WiringFindingLine& finding : result.findings) {
       nlohmann::ordered_json item{{"line", finding.line}};
-      item["pin"] = finding.pin >= 0 ? nlohmann::ordered_json(PinName(finding.pin)) : nullptr;
+      const std::string pin = finding.pinName.empty() ? PinName(finding.pin) : finding.pinName;
+      item["pin"] = finding.pin >= 0 ? nlohmann::ordered_json(pin) : nullptr;
       item["fault"] = finding.fault;
       if (finding.fix) {
-        item["fix"] = {{"pins", finding.fix->Text()}, {"invert_data", finding.fix->invertData}};
+        const std::string fix = finding.fixText.empty() ? finding.fix->Text() : finding.fixText;
+        item["fix"] = {{"pins", fix}, {"invert_data", finding.fix->invertData}};
       }
       item["text"] = WiringFindingText(finding, invertData);
       findings.push_back(std::move(item));

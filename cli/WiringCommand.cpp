@@ -5,7 +5,10 @@
 #include "Texts.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "ConnectionText.h"
+#include "Device.h"
 #include "PrintableText.h"
+#include "Programmer.h"
 #include "WiringFile.h"
 #include "WiringText.h"
 
@@ -34,9 +37,43 @@ void ShowOne(const StoredWirings& stored, const std::string& serial, Console& co
   }
 }
 
+// The programmer SERIAL names among those attached (as the device gave it, or as list spells it);
+// nothing when it is not attached or nothing can be listed.
+std::optional<DeviceEntry> AttachedProgrammer(const std::string& serial, const DeviceOptions& device, Console& console) {
+  const std::unique_ptr<IProgrammerLibrary> library = CreateBackend(device, console);
+  if (!library) return std::nullopt;
+  for (const DeviceEntry& listed : EnumerateProgrammers(*library)) {
+    if (listed.serial == serial || SerialSpelling(listed.serial) == serial) return listed;
+  }
+  return std::nullopt;
+}
+
+// The pins to store: by the names of SERIAL's programmer when it is attached, checked against it,
+// else by the names every programmer takes. False, reported, when they cannot be stored.
+bool PinsToStore(const WiringOptions& options, const DeviceOptions* device, PinAssignment& pins, Console& console) {
+  const std::optional<DeviceEntry> programmer =
+      device ? AttachedProgrammer(options.serial, *device, console) : std::nullopt;
+  const PinAssignmentParse parse = programmer ? ParsePinAssignment(*options.pins, PinsOf(*programmer))
+                                              : ParsePinAssignment(*options.pins);
+  if (!parse.assignment) {
+    console.err << res::kProgramName << ": --pins: " << PrintableText(PinAssignmentProblemText(parse.problem))
+                << (programmer ? "" : res::kWiringConnectForNames) << '\n';
+    return false;
+  }
+  pins = *parse.assignment;
+  pins.invertData = options.invertData;
+  if (programmer) {
+    if (const std::optional<PinsOnProgrammerProblem> refused = PinsOnProgrammer(PinsOf(*programmer), pins)) {
+      console.err << res::kProgramName << ": " << PrintableText(PinsOnProgrammerText(*refused)) << '\n';
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
-ExitStatus WiringCommand(const WiringOptions& options, Console& console) {
+ExitStatus WiringCommand(const WiringOptions& options, Console& console, const DeviceOptions* device) {
   if (options.serial.empty() && (options.pins || options.forget)) {
     console.err << res::kProgramName << ": " << res::kWiringNeedsSerial << " (see " << res::kProgramName << " wiring --help)\n";
     return kExitUsage;
@@ -71,9 +108,8 @@ ExitStatus WiringCommand(const WiringOptions& options, Console& console) {
       return kExitSuccess;
     }
   } else {
-    // Checked by the option parsing already; parsed again here for the assignment itself.
-    PinAssignment pins = ParsePinAssignment(*options.pins).assignment.value_or(PinAssignment{});
-    pins.invertData = options.invertData;
+    PinAssignment pins;
+    if (!PinsToStore(options, device, pins, console)) return kExitFailure;
     stored.Store(options.serial, pins);
   }
   if (!SaveWirings(file, stored, problem)) {
@@ -96,6 +132,8 @@ Command DeclareWiring(CLI::App& program, CommonOptions& common) {
   quarrow-cli wiring                       every stored wiring, and where they are stored
   quarrow-cli wiring A12BC3DE --pins clock=RTS,reset=CTS,data=DCD
                                            remember that wiring for programmer A12BC3DE
+  quarrow-cli wiring gpiochip0 --pins clock=GPIO17,reset=GPIO27,data=GPIO22
+                                           a Raspberry Pi's header lines, by their names
   quarrow-cli wiring A12BC3DE --forget     drop it again
 
 With --pins (and --invert-data), stores that wiring for SERIAL; read, compare, archive and
@@ -115,7 +153,7 @@ Exit status:
   return {wiring, false, nullptr, [options, &common](const CommandContext& context) {
             options->pins = common.pinTexts.pins;
             options->invertData = common.pinTexts.invertData;
-            return WiringCommand(*options, context.console);
+            return WiringCommand(*options, context.console, &context.device);
           }};
 }
 

@@ -44,9 +44,18 @@ class Connection {
   bool Connected() const { return open_ != nullptr; }
   // The programmer in use and the wiring it was set up with; meaningful while Connected().
   const DeviceEntry& Programmer() const { return programmer_; }
+  // The wiring as it was given, by the programmer's pins (GPIO lines beyond D7 too): the one shown
+  // to people and stored.
   const PinAssignment& Pins() const { return pins_; }
-  // D0..D(n-1) of the chip in use; 8 for a chip not known.
+  // What is known of the connected programmer's pins, and the wiring its opened port is driven
+  // with (CompactPortWiring), which the read, the self-test and the trace run on.
+  const ProgrammerPins& PinsOfProgrammer() const { return programmerPins_; }
+  const PinAssignment& PortPins() const { return portPins_; }
+  // D0..D(n-1) of the opened port; 8 for a chip not known.
   int BitBangPins() const;
+  // An empty recording of the opened port set up for `pins`, its signals named by the
+  // programmer's pins.
+  PinTrace TraceFor(const PinAssignment& pins) const;
 
   // The connected programmer's pins.
   IPinPort& Port() { return port_; }
@@ -58,8 +67,9 @@ class Connection {
                       PinTrace* trace = nullptr, const WaitFunction& wait = SleepMilliseconds);
   // The wiring self-test on the connected programmer with `pins`, which may differ from the
   // wiring in use (the caller has made sure the chip has them): the direction mask is set for
-  // `pins` and back for the wiring in use. The traffic goes into `trace`, set up for
-  // `pins`, when there is one.
+  // `pins` and back for the wiring in use; a compact programmer is opened again with the lines of
+  // `pins`, and then with those in use. The traffic goes into `trace` (TraceFor(pins)) when there is
+  // one; the findings name the programmer's pins.
   WiringSelfTestResult SelfTest(const PinAssignment& pins, PinTrace* trace = nullptr,
                                 const WaitFunction& wait = SleepMilliseconds);
 
@@ -79,8 +89,13 @@ class Connection {
   IProgrammerLibrary& library_;
   std::unique_ptr<IOpenProgrammer> open_;
   ConnectedPort port_{open_};
+  // The findings of a self-test on the compact port wiring `port`, told of the lines of `pins`.
+  void NameFindings(WiringSelfTestResult& result, const PinAssignment& pins, const PinAssignment& port) const;
+
   DeviceEntry programmer_;
   PinAssignment pins_;
+  ProgrammerPins programmerPins_;
+  PinAssignment portPins_;
 };
 
 }  // namespace quarrow

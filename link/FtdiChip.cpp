@@ -118,23 +118,46 @@ std::vector<std::string> BoardPinNames(FtdiChip chip, int port) {
   return names;
 }
 
+namespace {
+
+// A GPIO chip's line as CHIP:OFFSET. The chip is named as the kernel names its device (letters,
+// digits, '-', '_', '.'), so that no other pin name is taken for one.
+std::optional<NamedPin> ParseChipLine(std::string_view name) {
+  const std::size_t colon = name.rfind(':');
+  if (colon == std::string_view::npos || colon == 0 || colon + 1 == name.size()) return std::nullopt;
+  const std::string_view chip = name.substr(0, colon);
+  const std::string_view offset = name.substr(colon + 1);
+  const auto chipChar = [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.';
+  };
+  if (!std::all_of(chip.begin(), chip.end(), chipChar)) return std::nullopt;
+  // No GPIO chip has a line beyond 9999; more digits would overflow the number.
+  if (offset.size() > 4 || !std::all_of(offset.begin(), offset.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return std::nullopt;
+  }
+  return NamedPin{std::stoi(std::string(offset)), -1, std::string(chip)};
+}
+
+}  // namespace
+
 std::optional<NamedPin> ParseBoardPinName(std::string_view name) {
+  if (std::optional<NamedPin> line = ParseChipLine(name)) return line;
   const std::string upper = Upper(name);
   auto digit = [&](std::size_t at) -> std::optional<int> {
     if (upper.size() != at + 1 || upper[at] < '0' || upper[at] > '7') return std::nullopt;
     return upper[at] - '0';
   };
   if (upper.size() == 2 && upper[0] == 'D') {
-    if (auto pin = digit(1)) return NamedPin{*pin, -1};
+    if (auto pin = digit(1)) return NamedPin{*pin, -1, {}};
   }
   for (std::size_t i = 0; i < kSignalNames.size(); ++i) {
-    if (upper == kSignalNames[i]) return NamedPin{static_cast<int>(i), -1};
+    if (upper == kSignalNames[i]) return NamedPin{static_cast<int>(i), -1, {}};
   }
   // ADBUS3 or AD3, BDBUS3 or BD3, up to port D.
   if (upper.size() >= 3 && upper[0] >= 'A' && upper[0] < 'A' + kMostPorts && upper[1] == 'D') {
     const int port = upper[0] - 'A';
     const std::size_t at = upper.compare(2, 3, "BUS") == 0 ? 5 : 2;
-    if (auto pin = digit(at)) return NamedPin{*pin, port};
+    if (auto pin = digit(at)) return NamedPin{*pin, port, {}};
   }
   return std::nullopt;
 }

@@ -69,9 +69,10 @@ std::vector<std::string> BoardPinNames(FtdiChip chip, int port);
 struct NamedPin {
   int pin = 0;
   int port = -1;  // 0 = A for ADBUS2 or AD2, 1 = B ...; -1 for D2 and the signal names
+  std::string chip;  // "gpiochip0" for a line named gpiochip0:17; empty otherwise
 };
-// "D0".."D7", the FT232R's signal names, or a port's bus names "ADBUS0".."DDBUS7" and "AD0".."DD7",
-// case-insensitive; nothing else.
+// "D0".."D7", the FT232R's signal names, a port's bus names "ADBUS0".."DDBUS7" and "AD0".."DD7",
+// case-insensitive, or a GPIO chip's line as CHIP:OFFSET ("gpiochip0:17"); nothing else.
 std::optional<NamedPin> ParseBoardPinName(std::string_view name);
 
 // "A" for port 0.

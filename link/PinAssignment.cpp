@@ -35,14 +35,17 @@ std::uint8_t PinAssignment::AfterRead(std::uint8_t written, std::uint8_t read) c
 int PinAssignment::HighestPin() const { return std::max({clock, reset, data}); }
 
 std::string PinAssignment::Text() const {
-  return "clock=" + PinName(clock) + ",reset=" + PinName(reset) + ",data=" + PinName(data);
+  const auto name = [&](int pin) { return namedChip.empty() ? PinName(pin) : namedChip + ":" + std::to_string(pin); };
+  return "clock=" + name(clock) + ",reset=" + name(reset) + ",data=" + name(data);
 }
 
 std::string PinName(int pin) { return "D" + std::to_string(pin); }
 
 std::string_view PinLineName(int line) { return kLines[static_cast<std::size_t>(line) % kLines.size()]; }
 
-PinAssignmentParse ParsePinAssignment(std::string_view text) {
+PinAssignmentParse ParsePinAssignment(std::string_view text) { return ParsePinAssignment(text, ParseBoardPinName); }
+
+PinAssignmentParse ParsePinAssignment(std::string_view text, const PinResolver& pinNamed) {
   PinAssignmentParse result;
   using Kind = PinAssignmentProblem::Kind;
   auto fail = [&](Kind kind, std::string_view written, std::size_t line) {
@@ -53,6 +56,7 @@ PinAssignmentParse ParsePinAssignment(std::string_view text) {
   };
   std::array<std::optional<int>, 3> pins;
   int namedPort = -1;
+  std::string namedChip;
   std::string_view rest = text;
   while (true) {
     const std::size_t comma = rest.find(',');
@@ -70,8 +74,12 @@ PinAssignmentParse ParsePinAssignment(std::string_view text) {
     }
     const std::size_t index = static_cast<std::size_t>(known - kLines.begin());
     if (pins[index]) return fail(Kind::LineTwice, {}, index);
-    const std::optional<NamedPin> named = ParseBoardPinName(pinText);
+    const std::optional<NamedPin> named = pinNamed(pinText);
     if (!named) return fail(Kind::UnknownPin, pinText, index);
+    if (!named->chip.empty()) {
+      if (!namedChip.empty() && namedChip != named->chip) return fail(Kind::ChipsMixed, pinText, index);
+      namedChip = named->chip;
+    }
     if (named->port >= 0) {
       if (namedPort >= 0 && namedPort != named->port) {
         result.problem.port = named->port;
@@ -95,7 +103,7 @@ PinAssignmentParse ParsePinAssignment(std::string_view text) {
   for (std::size_t i = 0; i < pins.size(); ++i) {
     if (!pins[i]) return fail(Kind::LineMissing, {}, i);
   }
-  result.assignment = PinAssignment{*pins[0], *pins[1], *pins[2], false, namedPort};
+  result.assignment = PinAssignment{*pins[0], *pins[1], *pins[2], false, namedPort, namedChip};
   return result;
 }
 

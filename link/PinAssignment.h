@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,10 +24,19 @@ struct PinAssignment {
   // Connect; -1 when the pins were named otherwise. It says how the wiring was written, not what
   // it is, and takes no part in comparisons.
   int namedPort = -1;
+  // The GPIO chip whose lines the text named as CHIP:OFFSET ("gpiochip0"), checked against the
+  // programmer at Connect; empty when the pins were named otherwise. The pins are then lines of
+  // that chip, which may lie beyond D7; like namedPort it takes no part in comparisons.
+  std::string namedChip;
 
-  std::uint8_t ClockMask() const { return static_cast<std::uint8_t>(1u << clock); }
-  std::uint8_t ResetMask() const { return static_cast<std::uint8_t>(1u << reset); }
-  std::uint8_t DataMask() const { return static_cast<std::uint8_t>(1u << data); }
+  // A pin beyond D7 has no bit in the byte: such a wiring is driven through its compact port
+  // wiring (CompactPortWiring).
+  static std::uint8_t MaskOf(int pin) {
+    return pin >= 0 && pin < 8 ? static_cast<std::uint8_t>(1u << pin) : std::uint8_t{0};
+  }
+  std::uint8_t ClockMask() const { return MaskOf(clock); }
+  std::uint8_t ResetMask() const { return MaskOf(reset); }
+  std::uint8_t DataMask() const { return MaskOf(data); }
   // The board the program was first built for: D0, D1, D4, data not inverted.
   bool IsDefault() const { return *this == PinAssignment{}; }
   // The bit-bang direction mask (1 = output): clock and reset only, on every wiring, so that the
@@ -41,7 +51,8 @@ struct PinAssignment {
   // The highest pin named, for a chip with fewer than eight bit-bang pins.
   int HighestPin() const;
 
-  // "clock=D0,reset=D1,data=D4" (the polarity is not part of the text).
+  // "clock=D0,reset=D1,data=D4", or "clock=gpiochip0:17,..." for lines of a GPIO chip (the
+  // polarity is not part of the text).
   std::string Text() const;
 
   friend bool operator==(const PinAssignment& a, const PinAssignment& b) {
@@ -65,6 +76,7 @@ struct PinAssignmentProblem {
     PortsMixed,        // `written` is a pin of `port`, another line was named on `otherPort`
     PinTwice,          // `pin` is given to `otherLine` and to `line`
     LineMissing,       // `line` is not named
+    ChipsMixed,        // `written` is a line of another GPIO chip than the one another line named
   };
   Kind kind = Kind::LineMissing;
   std::string written;  // outside text as written: the edge quotes it cut short
@@ -73,6 +85,11 @@ struct PinAssignmentProblem {
   int pin = 0;
   int port = 0;
   int otherPort = 0;
+  // The pins this programmer takes, for an unknown pin on a programmer that is not FTDI's
+  // ("D0/CS D1 D2 D3/CLK ...", or "gpiochip0:0..53" beside a GPIO chip's own line names when
+  // `lineNames`); empty for the names every programmer takes.
+  std::string known;
+  bool lineNames = false;
 };
 
 struct PinAssignmentParse {
@@ -83,6 +100,9 @@ struct PinAssignmentParse {
 // named twice, a pin used twice, an unknown line or pin, a missing line and the names of two ports
 // are errors.
 PinAssignmentParse ParsePinAssignment(std::string_view text);
+// The same with the pins named as `pinNamed` resolves them (nothing for an unknown pin).
+using PinResolver = std::function<std::optional<NamedPin>(std::string_view)>;
+PinAssignmentParse ParsePinAssignment(std::string_view text, const PinResolver& pinNamed);
 
 // Why port `port` of a chip cannot take an assignment: the names given are another port's (or the
 // chip has no lettered ports), or it lacks pins the assignment names.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "PinAssignment.h"
@@ -26,10 +27,13 @@ struct PinTrace {
   std::uint8_t driven = 0;  // the direction mask: the pins a write drives
   std::vector<PinEvent> events;
   std::int64_t endMicroseconds = 0;  // the end of the last wait
+  // Clock, reset and data by the programmer's own pins ("GPIO17"), where its port's D-numbers
+  // stand for other pins; empty otherwise.
+  std::vector<std::string> names;
 };
 
 // An empty recording of a programmer set up for `pins`.
-inline PinTrace PinTraceFor(const PinAssignment& pins) { return {pins, pins.DirectionMask(), {}, 0}; }
+inline PinTrace PinTraceFor(const PinAssignment& pins) { return {pins, pins.DirectionMask(), {}, 0, {}}; }
 
 // The pins whose level an operation shows: a write the pins it drives, a read every pin, a failed
 // operation none.

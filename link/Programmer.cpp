@@ -66,6 +66,9 @@ std::vector<DeviceEntry> EnumerateProgrammers(IProgrammerLibrary& library) {
 ConnectResult ConnectProgrammer(IProgrammerLibrary& library, const DeviceEntry& entry,
                                 std::unique_ptr<IOpenProgrammer>& opened, const PinAssignment& pins) {
   ConnectResult result;
+  const ProgrammerPins programmer = PinsOf(entry);
+  result.pinsRefused = PinsOnProgrammer(programmer, pins);
+  if (result.pinsRefused) return result;
   if (entry.chip) {
     result.pinsMissing = PinsOnChip(*entry.chip, pins, entry.port);
     if (result.pinsMissing) return result;
@@ -85,7 +88,8 @@ ConnectResult ConnectProgrammer(IProgrammerLibrary& library, const DeviceEntry& 
   choice.serial = entry.serial;
   choice.index = bySerial ? -1 : entry.index;
   choice.family = entry.family;
-  OpenedProgrammer open = library.Open(choice, pins.DirectionMask());
+  if (programmer.Compact()) choice.lines = {pins.clock, pins.reset, pins.data};
+  OpenedProgrammer open = library.Open(choice, CompactPortWiring(programmer, pins).DirectionMask());
   if (!open.programmer) {
     const bool setUp = open.failure.stage == ProgrammerFailure::Stage::Setup;
     result.failure = setUp ? ConnectResult::Failure::SetupFailed : ConnectResult::Failure::OpenFailed;
@@ -98,6 +102,16 @@ ConnectResult ConnectProgrammer(IProgrammerLibrary& library, const DeviceEntry& 
   opened = std::move(open.programmer);
   result.ok = true;
   return result;
+}
+
+PinAssignment CompactPortWiring(const ProgrammerPins& programmer, const PinAssignment& pins) {
+  if (!programmer.Compact()) return pins;
+  PinAssignment port;
+  port.clock = 0;
+  port.reset = 1;
+  port.data = 2;
+  port.invertData = pins.invertData;
+  return port;
 }
 
 DeviceEntry EntryForSerial(const std::string& serial) {

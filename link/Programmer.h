@@ -10,6 +10,7 @@
 #include "FtdiChip.h"
 #include "PinAssignment.h"
 #include "ProgrammerLibrary.h"
+#include "ProgrammerPins.h"
 
 namespace quarrow {
 
@@ -51,12 +52,21 @@ struct ConnectResult {
   // Refused before the open: the chip lacks a pin the assignment names, or the names are another
   // port's.
   std::optional<PinsOnChipProblem> pinsMissing;
+  // Refused before the open: the programmer cannot drive a pin the assignment drives, lacks a line
+  // it names, or the lines named are another GPIO chip's.
+  std::optional<PinsOnProgrammerProblem> pinsRefused;
 };
+
+// The wiring the opened programmer's port is driven with: a compact programmer (a GPIO chip) is
+// opened with only the wiring's three lines, as clock=D0, reset=D1, data=D2; any other programmer's
+// port is wired as the assignment says.
+PinAssignment CompactPortWiring(const ProgrammerPins& programmer, const PinAssignment& pins);
 
 // Opens the entry's device set up for bit-bang with the assignment's pins driven (the library's
 // set-up). On success stores the open programmer in `opened`; on failure `opened` keeps what it
-// held. An assignment that names a pin the entry's chip does not have is refused before the device
-// is opened.
+// held. An assignment that names a pin the entry's programmer does not have, or drives one it can
+// only read, is refused before the device is opened. A compact programmer is opened with the lines
+// of the assignment (ProgrammerChoice::lines) as its port's D0..D2.
 ConnectResult ConnectProgrammer(IProgrammerLibrary& library, const DeviceEntry& entry,
                                 std::unique_ptr<IOpenProgrammer>& opened, const PinAssignment& pins = {});
 

@@ -18,8 +18,10 @@ enum class ProgrammerProblem {
                      // words: the call
   DriverOutdated,    // the installed driver library lacks a call; subject: its path, words: the call
   DriverFaulty,      // the driver library answers what cannot be; subject: the count it gave
-  PermissionDenied,  // the USB device file may not be opened (no udev rule)
-  InUse,             // another program holds the programmer, or it is connected here already
+  PermissionDenied,  // the USB device file may not be opened (no udev rule); for a GPIO chip,
+                     // subject: its device file
+  InUse,             // another program holds the programmer, or it is connected here already; for
+                     // a GPIO chip, subject: the line held, words: its holder's consumer name
   CannotOpen,        // the open failed for another reason
   NoSuchSerial,      // no programmer with that serial is attached; subject: the serial
   NoSuchPlace,       // the list no longer has a programmer at that place; subject: the place

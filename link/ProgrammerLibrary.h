@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -98,6 +99,50 @@ inline OpenedProgrammer FailedOpen(ProgrammerError error, std::string step, Prog
   result.failure.error = std::move(error);
   return result;
 }
+
+// What a back end keeps between its calls, which may come from several threads: the serial of
+// each programmer its last List() found, by place, and its last failure.
+class ListedProgrammers {
+ public:
+  // After a List(): the programmers' serials in its order, and why it found fewer, if it did.
+  void Listed(std::vector<std::string> serials, ProgrammerError error) {
+    std::lock_guard lock(mutex_);
+    serials_ = std::move(serials);
+    lastError_ = std::move(error);
+  }
+  // The serial `choice` names: its own, else the one listed at its place; empty when neither.
+  std::string SerialOf(const ProgrammerChoice& choice) const {
+    if (!choice.serial.empty()) return choice.serial;
+    std::lock_guard lock(mutex_);
+    const bool listed = choice.index >= 0 && static_cast<std::size_t>(choice.index) < serials_.size();
+    return listed ? serials_[static_cast<std::size_t>(choice.index)] : std::string();
+  }
+  // That `choice` names no programmer attached now, from `source` of `family`.
+  static ProgrammerError Absent(const ProgrammerChoice& choice, const char* source, const char* family) {
+    return choice.serial.empty()
+               ? ProgrammerError{ProgrammerProblem::NoSuchPlace, source, family, std::to_string(choice.index), ""}
+               : ProgrammerError{ProgrammerProblem::NoSuchSerial, source, family, choice.serial, ""};
+  }
+  void Record(ProgrammerError error) {
+    std::lock_guard lock(mutex_);
+    lastError_ = std::move(error);
+  }
+  // An open that failed, recorded as the last failure.
+  OpenedProgrammer Fail(ProgrammerError error, std::string step, ProgrammerFault fault, long status) {
+    OpenedProgrammer result = FailedOpen(std::move(error), std::move(step), fault, status);
+    Record(result.failure.error);
+    return result;
+  }
+  ProgrammerError LastError() const {
+    std::lock_guard lock(mutex_);
+    return lastError_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<std::string> serials_;
+  ProgrammerError lastError_;
+};
 
 class IProgrammerLibrary {
  public:

@@ -127,11 +127,11 @@ WiringSelfTestResult RunWiringSelfTest(IPinPort& port, const PinAssignment& pins
       return (s.read & mask) == (s.written & mask);
     });
     result.findings.push_back(
-        {follows ? WiringFinding::OutputFollows : WiringFinding::OutputStuck, line, pin, !follows, {}});
+        {follows ? WiringFinding::OutputFollows : WiringFinding::OutputStuck, line, pin, !follows, {}, {}, {}});
   }
 
   const WiringFinding data = Classify(told, pins.data);
-  result.findings.push_back({data, "data", pins.data, data != WiringFinding::DataLikeAChip, {}});
+  result.findings.push_back({data, "data", pins.data, data != WiringFinding::DataLikeAChip, {}, {}, {}});
   int answers = data == WiringFinding::DataLikeAChip ? pins.data : -1;  // the pin the chip answers on
   if (answers < 0) {
     // The chip may be there, on a pin the assignment does not name. The other pins are inputs
@@ -139,7 +139,7 @@ WiringSelfTestResult RunWiringSelfTest(IPinPort& port, const PinAssignment& pins
     if (const int other = ChipOnInputPin(told, pins, bitBangPins, false); other >= 0) {
       PinAssignment fix = pins;
       fix.data = other;
-      result.findings.push_back({WiringFinding::ChipOnOtherPin, "data", other, true, fix});
+      result.findings.push_back({WiringFinding::ChipOnOtherPin, "data", other, true, fix, {}, {}});
       answers = other;
     }
   }
@@ -151,12 +151,12 @@ WiringSelfTestResult RunWiringSelfTest(IPinPort& port, const PinAssignment& pins
     const Trial crossed = probe.Try(swapped);
     if (const int pin = ChipOnInputPin(crossed, swapped, bitBangPins, true); pin >= 0) {
       swapped.data = pin;
-      result.findings.push_back({WiringFinding::ClockAndResetSwapped, "", pin, true, swapped});
+      result.findings.push_back({WiringFinding::ClockAndResetSwapped, "", pin, true, swapped, {}, {}});
       answers = pin;
     }
   }
-  if (answers >= 0) result.findings.push_back({WiringFinding::PolarityUnseen, "data", answers, false, {}});
-  if (probe.failed() > 0) result.findings.push_back({WiringFinding::PinOperationsFailed, "", -1, true, {}});
+  if (answers >= 0) result.findings.push_back({WiringFinding::PolarityUnseen, "data", answers, false, {}, {}, {}});
+  if (probe.failed() > 0) result.findings.push_back({WiringFinding::PinOperationsFailed, "", -1, true, {}, {}, {}});
 
   result.plausible = std::none_of(result.findings.begin(), result.findings.end(),
                                   [](const WiringFindingLine& f) { return f.fault; });

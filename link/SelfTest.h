@@ -42,6 +42,10 @@ struct WiringFindingLine {
   int pin = -1;
   bool fault = false;
   std::optional<PinAssignment> fix;  // the wiring that reads the chip, where one was found
+  // The pin and the fix by the programmer's own names ("GPIO22"), where they are not its D-numbers;
+  // empty otherwise.
+  std::string pinName;
+  std::string fixText;
 };
 
 struct WiringSelfTestResult {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 
 namespace quarrow {
 
@@ -21,10 +22,17 @@ std::string WireName(const PinAssignment& pins, int pin) {
 // The identifier code of a pin's wire: a letter, which no reader takes for a keyword or a value.
 char Code(int pin) { return static_cast<char>('a' + pin); }
 
+// The wiring as the person gave it: by the programmer's own pins where the port's D-numbers stand
+// for others.
+std::string WiringText(const PinTrace& trace) {
+  if (trace.names.size() != 3) return trace.pins.Text();
+  return "clock=" + trace.names[0] + ",reset=" + trace.names[1] + ",data=" + trace.names[2];
+}
+
 }  // namespace
 
 std::string PinTraceVcd(const PinTrace& trace, const std::string& comment) {
-  std::string vcd = "$comment Quarrow pin trace: " + trace.pins.Text() +
+  std::string vcd = "$comment Quarrow pin trace: " + WiringText(trace) +
                     (trace.pins.invertData ? ", data inverted on the board" : "") +
                     "; the time is the programmer's waits" +
                     (comment.empty() ? "" : "; " + comment) + " $end\n";
@@ -32,14 +40,17 @@ std::string PinTraceVcd(const PinTrace& trace, const std::string& comment) {
   // The named lines first, as a viewer lists them.
   std::array<int, kPins> order{trace.pins.clock, trace.pins.reset, trace.pins.data};
   int next = 3;
-  for (int pin = 0; pin < kPins; ++pin) {
+  // A port that stands for three of a programmer's pins has no others to show.
+  const int pins = trace.names.empty() ? kPins : 3;
+  for (int pin = 0; pin < pins; ++pin) {
     if (pin != trace.pins.clock && pin != trace.pins.reset && pin != trace.pins.data) order[next++] = pin;
   }
-  for (int pin : order) {
+  const std::span<const int> shown(order.data(), static_cast<std::size_t>(next));
+  for (int pin : shown) {
     vcd += std::string("$var wire 1 ") + Code(pin) + ' ' + WireName(trace.pins, pin) + " $end\n";
   }
   vcd += "$upscope $end\n$enddefinitions $end\n#0\n$dumpvars\n";
-  for (int pin : order) vcd += std::string("x") + Code(pin) + '\n';
+  for (int pin : shown) vcd += std::string("x") + Code(pin) + '\n';
   vcd += "$end\n";
 
   std::array<std::optional<bool>, kPins> level{};
@@ -47,7 +58,7 @@ std::string PinTraceVcd(const PinTrace& trace, const std::string& comment) {
   for (const PinEvent& event : trace.events) {
     const std::uint8_t changes = PinsShownBy(trace, event);
     std::string lines;
-    for (int pin : order) {
+    for (int pin : shown) {
       if ((changes & (1u << pin)) == 0) continue;
       const bool high = (event.value & (1u << pin)) != 0;
       if (level[pin] == high) continue;

@@ -74,7 +74,7 @@ inline constexpr const char* kStatusError = QUARROW_TEXT("Quarrow", "error");
 // library's own words. %1 is the file, call, serial or place the failure names.
 inline constexpr const char* kProgrammerLibraryUnusable =
     QUARROW_TEXT("Programmer", "cannot start the USB library (is USB usable here?)");
-// %2 is the system's reason, %3 the driver (kFtdiDriver).
+// %2 is the system's reason, %3 the driver (kFtdiDriver, kCh341aDriver).
 inline constexpr const char* kProgrammerDriverMissing =
     QUARROW_TEXT("Programmer", "%1 could not be loaded (%2): install %3, and start the program again");
 // A copy beside the program is found before the driver's own, so installing the driver does not
@@ -91,6 +91,9 @@ inline constexpr const char* kProgrammerDriverFaulty = QUARROW_TEXT(
                   "and start the program again");
 inline constexpr const char* kFtdiDriver = QUARROW_TEXT(
     "Programmer", "FTDI's D2XX driver (https://ftdichip.com/drivers/d2xx-drivers/), which every FTDI programmer needs");
+inline constexpr const char* kCh341aDriver = QUARROW_TEXT(
+    "Programmer", "WCH's CH341PAR driver (CH341PAR.EXE from https://www.wch-ic.com/downloads/CH341PAR_EXE.html), "
+                  "which a CH341A programmer needs on Windows");
 inline constexpr const char* kSomeDriver = QUARROW_TEXT("Programmer", "the programmer's driver");
 inline constexpr const char* kProgrammerListFailed = QUARROW_TEXT("Programmer", "listing the programmers failed");
 inline constexpr const char* kProgrammerSetupFailed = QUARROW_TEXT("Programmer", "%1 failed");
@@ -103,6 +106,15 @@ inline constexpr const char* kProgrammerPermissionDenied = QUARROW_TEXT(
                   "and re-plug the programmer, or run as root");
 inline constexpr const char* kProgrammerInUse =
     QUARROW_TEXT("Programmer", "the USB device is in use by another program (or already connected here)");
+// A GPIO chip's (family GPIO): %1 is its device file.
+inline constexpr const char* kGpioPermissionDenied = QUARROW_TEXT(
+    "Programmer", "permission denied opening %1: add your user to the group that owns it (gpio on a Raspberry Pi), "
+                  "log in again, or run as root");
+// %1 is the line as the list names it ("GPIO17"), %2 the holder's consumer name as the kernel gives it.
+inline constexpr const char* kGpioLineInUse = QUARROW_TEXT(
+    "Programmer", "GPIO line %1 is held by \"%2\"; stop that program or free the line, or wire another line");
+inline constexpr const char* kGpioLineInUseUnnamed = QUARROW_TEXT(
+    "Programmer", "GPIO line %1 is held by another program or driver; free the line, or wire another line");
 inline constexpr const char* kProgrammerCannotOpen =
     QUARROW_TEXT("Programmer", "cannot open the USB device; re-plug the programmer and try again");
 inline constexpr const char* kProgrammerNoSuchSerial = QUARROW_TEXT(
@@ -357,6 +369,9 @@ inline constexpr const char* kUsingStoredDefault =
 inline constexpr const char* kStoredIn = QUARROW_TEXT("Wiring", " in ");
 // Followed by the file, the line and what is wrong there.
 inline constexpr const char* kCantReadWirings = QUARROW_TEXT("Wiring", "Can't read the stored wirings - ");
+// After an unknown pin given to `wiring` for a programmer that is not attached.
+inline constexpr const char* kWiringConnectForNames = QUARROW_TEXT(
+    "Wiring", "; a programmer's own pin names (CLK, GPIO17) are known while it is attached, its lines as CHIP:OFFSET always");
 inline constexpr const char* kCantStoreWiring = QUARROW_TEXT("Wiring", "Can't store the wiring - ");
 inline constexpr const char* kMendWiringFile = QUARROW_TEXT("Wiring", " (mend or remove the file)");
 // Followed by the settings file and kNotARegularFile, or by the wiring file's problem.
@@ -392,6 +407,12 @@ inline constexpr const char* kPinsPinTwice = QUARROW_TEXT("Wiring", "pin ");
 inline constexpr const char* kPinsPinTwiceBoth = QUARROW_TEXT("Wiring", " is given to both the ");
 inline constexpr const char* kPinsPinTwiceAnd = QUARROW_TEXT("Wiring", " and the ");
 inline constexpr const char* kPinsPinTwiceEnd = QUARROW_TEXT("Wiring", " line");
+// "unknown pin "GPIO99" for the data line (this programmer's pins are GPIO0..GPIO53, gpiochip0:0..53)"
+inline constexpr const char* kPinsUnknownPinOwn = QUARROW_TEXT("Wiring", " line (this programmer's pins are ");
+inline constexpr const char* kPinsLineNamesOr = QUARROW_TEXT("Wiring", "its line names or ");
+// ""gpiochip1:4" is a line of another GPIO chip than ... (...)"
+inline constexpr const char* kPinsChipsMixed =
+    QUARROW_TEXT("Wiring", " is a line of another GPIO chip than the other lines name (a programmer is one chip)");
 // "the data line is missing (...)"
 inline constexpr const char* kPinsLineMissing =
     QUARROW_TEXT("Wiring", " line is missing (expected clock=PIN,reset=PIN,data=PIN)");
@@ -423,6 +444,21 @@ inline constexpr const char* kChipHasPinsBut = QUARROW_TEXT("Wiring", " only, bu
 inline constexpr const char* kChipHasPinsUses = QUARROW_TEXT("Wiring", " uses ");
 inline constexpr const char* kChipHasPinsEnd =
     QUARROW_TEXT("Wiring", "; wire the PROM to pins the chip has and give that assignment");
+
+// An assignment a programmer of another family cannot take.
+// "D6 can only be read on a CH341A: clock and reset must be driven (give the clock line another pin)"
+inline constexpr const char* kPinInputOnly = QUARROW_TEXT("Wiring", " can only be read on a ");
+inline constexpr const char* kPinInputOnlyWhy = QUARROW_TEXT("Wiring", ": clock and reset must be driven (give the ");
+inline constexpr const char* kPinInputOnlyEnd = QUARROW_TEXT("Wiring", " line another pin)");
+// "the pinctrl-bcm2835 has the lines 0..53 only, but the data line is given gpiochip0:60; ..."
+inline constexpr const char* kLinesOnly = QUARROW_TEXT("Wiring", " has the lines 0..");
+inline constexpr const char* kLinesOnlyBut = QUARROW_TEXT("Wiring", " only, but the ");
+inline constexpr const char* kLinesOnlyGiven = QUARROW_TEXT("Wiring", " line is given ");
+inline constexpr const char* kLinesOnlyEnd = QUARROW_TEXT("Wiring", "; give it a line the chip has");
+// "the pin assignment names lines of gpiochip1, but this programmer is gpiochip0: ..."
+inline constexpr const char* kPinsOtherChip = QUARROW_TEXT("Wiring", "the pin assignment names lines of ");
+inline constexpr const char* kPinsOtherChipBut = QUARROW_TEXT("Wiring", ", but this programmer is ");
+inline constexpr const char* kPinsOtherChipEnd = QUARROW_TEXT("Wiring", ": give the pins by its own names");
 
 // What is wrong with the wiring file: "FILE: " and the system's words, or "FILE:LINE: " and one of
 // these, a value between two texts quoted.

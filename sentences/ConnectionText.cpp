@@ -27,6 +27,7 @@ std::string StatusText(ProgrammerFault fault, long status) {
 
 std::string ConnectFailureText(const ConnectResult& result) {
   using Failure = ConnectResult::Failure;
+  if (result.pinsRefused) return PinsOnProgrammerText(*result.pinsRefused);
   if (result.pinsMissing) return PinsOnChipText(*result.pinsMissing);
   switch (result.failure) {
     case Failure::NoSerial: return res::kConnectNoSerial;

@@ -9,8 +9,15 @@ namespace quarrow {
 
 namespace {
 
-const char* SentenceOf(ProgrammerProblem problem) {
-  switch (problem) {
+const char* SentenceOf(const ProgrammerError& error) {
+  // A GPIO chip is a device file and its lines, not a USB device: its own advice.
+  if (error.family == "GPIO" && !error.subject.empty()) {
+    if (error.problem == ProgrammerProblem::PermissionDenied) return res::kGpioPermissionDenied;
+    if (error.problem == ProgrammerProblem::InUse) {
+      return error.words.empty() ? res::kGpioLineInUseUnnamed : res::kGpioLineInUse;
+    }
+  }
+  switch (error.problem) {
     case ProgrammerProblem::LibraryUnusable: return res::kProgrammerLibraryUnusable;
     case ProgrammerProblem::DriverMissing: return res::kProgrammerDriverMissing;
     case ProgrammerProblem::DriverCopyBroken: return res::kProgrammerDriverCopyBroken;
@@ -38,7 +45,9 @@ const char* SentenceOf(ProgrammerProblem problem) {
 
 // The driver a family's programmers need, where to get it.
 const char* DriverOf(const std::string& family) {
-  return family == kFtdiFamily ? res::kFtdiDriver : res::kSomeDriver;
+  if (family == kFtdiFamily) return res::kFtdiDriver;
+  if (family == kCh341aFamily) return res::kCh341aDriver;
+  return res::kSomeDriver;
 }
 
 // `sentence` with "%N" standing for `value`; false when it has no such place.
@@ -75,7 +84,7 @@ std::string NothingFoundText(const std::vector<std::string>& families) {
 std::string ProgrammerErrorText(const ProgrammerError& error) {
   if (!error.Failed()) return {};
   // %1: the subject, %2: the library's words (else they follow), %3: the driver to install.
-  std::string text = SentenceOf(error.problem);
+  std::string text = SentenceOf(error);
   Fill(text, "%1", error.subject);
   Fill(text, "%3", DriverOf(error.family));
   if (!Fill(text, "%2", error.words) && !error.words.empty()) {

@@ -11,8 +11,21 @@ namespace quarrow {
 
 namespace {
 
-std::string LineHeading(const std::string& line, int pin, bool inverted) {
-  return line + " (" + PinName(pin) + (inverted ? ", inverted" : "") + "): ";
+// The pin by the programmer's own name where the finding gives one, else its D-number.
+std::string PinOf(const WiringFindingLine& finding) {
+  return finding.pinName.empty() ? PinName(finding.pin) : finding.pinName;
+}
+
+std::string LineHeading(const WiringFindingLine& finding, bool inverted) {
+  return finding.line + " (" + PinOf(finding) + (inverted ? ", inverted" : "") + "): ";
+}
+
+std::string FixText(const WiringFindingLine& finding, bool invertData) {
+  if (finding.fixText.empty()) {
+    PinAssignment fix = finding.fix.value_or(PinAssignment{});
+    return PinsOptionText(fix);
+  }
+  return res::kPinsOption + finding.fixText + (invertData ? res::kInvertDataOption : "");
 }
 
 const char* DataText(WiringFinding finding) {
@@ -36,16 +49,16 @@ std::string WiringFindingText(const WiringFindingLine& finding, bool invertData)
   switch (finding.finding) {
     case WiringFinding::OutputFollows:
     case WiringFinding::OutputStuck:
-      return LineHeading(finding.line, finding.pin, false) +
+      return LineHeading(finding, false) +
              (finding.finding == WiringFinding::OutputFollows ? res::kOutputFollows : res::kOutputStuck);
     case WiringFinding::ChipOnOtherPin:
-      return PinName(finding.pin) + res::kInputPinHeading + res::kChipOnOtherPin +
-             PinsOptionText(finding.fix.value_or(PinAssignment{}));
+      return PinOf(finding) + res::kInputPinHeading + res::kChipOnOtherPin +
+             FixText(finding, finding.fix && finding.fix->invertData);
     case WiringFinding::ClockAndResetSwapped:
-      return res::kClockResetSwapped + PinName(finding.pin) + res::kClockResetSwappedFix +
-             PinsOptionText(finding.fix.value_or(PinAssignment{}));
+      return res::kClockResetSwapped + PinOf(finding) + res::kClockResetSwappedFix +
+             FixText(finding, finding.fix && finding.fix->invertData);
     case WiringFinding::PinOperationsFailed: return res::kPinOperationsFailed;
-    default: return LineHeading(finding.line, finding.pin, invertData) + DataText(finding.finding);
+    default: return LineHeading(finding, invertData) + DataText(finding.finding);
   }
 }
 

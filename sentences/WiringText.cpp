@@ -78,7 +78,11 @@ std::string PinAssignmentProblemText(const PinAssignmentProblem& problem) {
     case Kind::LineTwice: return res::kPinsThe + Line(problem.line) + res::kPinsLineTwice;
     case Kind::UnknownPin:
       return res::kPinsUnknownPin + Quoted(problem.written) + res::kPinsUnknownPinFor + Line(problem.line) +
-             res::kPinsUnknownPinEnd;
+             (problem.known.empty() ? std::string(res::kPinsUnknownPinEnd)
+                                    : res::kPinsUnknownPinOwn +
+                                          (problem.lineNames ? std::string(res::kPinsLineNamesOr) : std::string()) +
+                                          problem.known + ")");
+    case Kind::ChipsMixed: return Quoted(problem.written) + res::kPinsChipsMixed;
     case Kind::PortsMixed:
       return Quoted(problem.written) + res::kPinsPortsMixed + PortLetter(problem.port) +
              res::kPinsPortsMixedOther + PortLetter(problem.otherPort) + res::kPinsPortsMixedEnd;
@@ -95,6 +99,21 @@ std::string PinsOnChipText(const PinsOnChipProblem& problem) {
   for (int pin : problem.missing) missing += (missing.empty() ? "" : ", ") + PinName(pin);
   return res::kPinsThe + std::string(FactsOf(problem.chip).name) + res::kChipHasPins + PinRangeOf(problem.chip) +
          res::kChipHasPinsBut + problem.pins.Text() + res::kChipHasPinsUses + missing + res::kChipHasPinsEnd;
+}
+
+std::string PinsOnProgrammerText(const PinsOnProgrammerProblem& problem) {
+  using Kind = PinsOnProgrammerProblem::Kind;
+  switch (problem.kind) {
+    case Kind::InputOnly:
+      return problem.pinName + res::kPinInputOnly + problem.model + res::kPinInputOnlyWhy + Line(problem.line) +
+             res::kPinInputOnlyEnd;
+    case Kind::NoSuchLine:
+      return res::kPinsThe + problem.model + res::kLinesOnly + std::to_string(problem.count - 1) + res::kLinesOnlyBut +
+             Line(problem.line) + res::kLinesOnlyGiven + problem.pinName + res::kLinesOnlyEnd;
+    default:
+      return res::kPinsOtherChip + problem.namedChip + res::kPinsOtherChipBut +
+             (problem.chipName.empty() ? problem.model : problem.chipName) + res::kPinsOtherChipEnd;
+  }
 }
 
 std::string MissingPinsText(FtdiChip chip, const PinAssignment& pins, int port) {

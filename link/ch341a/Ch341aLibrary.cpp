@@ -13,6 +13,8 @@
 
 #include <optional>
 
+#include "ProgrammerPins.h"
+
 namespace quarrow {
 
 namespace {
@@ -144,8 +146,8 @@ class Scan {
     f.programmer.serial = BusPosition(dev);
     f.programmer.description = Description(dev, desc);
     f.programmer.model = "CH341A";
-    f.programmer.pinNames = {"D0", "D1", "D2", "D3", "D4", "D5", "D6", "D7"};
-    f.programmer.inputOnly = 0xC0;
+    f.programmer.pinNames = Ch341aPinNames();
+    f.programmer.inputOnly = kCh341aInputOnly;
     found.push_back(std::move(f));
   }
 
@@ -241,29 +243,18 @@ bool Ch341aProgrammer::ReadPins(std::uint8_t& value) {
   return true;
 }
 
-ProgrammerError Ch341aLibrary::LastError() const {
-  std::lock_guard lock(mutex_);
-  return lastError_;
-}
+ProgrammerError Ch341aLibrary::LastError() const { return listed_.LastError(); }
 
 std::vector<FoundProgrammer> Ch341aLibrary::List() {
   Scan scan;
   std::vector<FoundProgrammer> programmers;
-  std::lock_guard lock(mutex_);
-  listed_.clear();
-  lastError_ = scan.error;
+  std::vector<std::string> positions;
   for (const Found& f : scan.found) {
     programmers.push_back(f.programmer);
-    listed_.push_back(f.programmer.serial);
+    positions.push_back(f.programmer.serial);
   }
+  listed_.Listed(std::move(positions), scan.error);
   return programmers;
-}
-
-OpenedProgrammer Ch341aLibrary::Fail(ProgrammerError error, std::string step, ProgrammerFault fault, long status) {
-  OpenedProgrammer result = FailedOpen(std::move(error), std::move(step), fault, status);
-  std::lock_guard lock(mutex_);
-  lastError_ = result.failure.error;
-  return result;
 }
 
 // The choice's serial is a bus position; an index names the position listed there last time. The
@@ -271,32 +262,24 @@ OpenedProgrammer Ch341aLibrary::Fail(ProgrammerError error, std::string step, Pr
 OpenedProgrammer Ch341aLibrary::Open(const ProgrammerChoice& choice, std::uint8_t outputs) {
   // Refused before anything is opened: the chip is never asked to do what it cannot.
   if (const std::string pin = InputOnlyPinOf(outputs); !pin.empty()) {
-    return Fail({ProgrammerProblem::InputOnlyPin, kFamily, kFamily, pin, ""}, "UIO_STM_DIR",
+    return listed_.Fail({ProgrammerProblem::InputOnlyPin, kFamily, kFamily, pin, ""}, "UIO_STM_DIR",
                 ProgrammerFault::InvalidParameter, 0);
   }
-  std::string position = choice.serial;
-  if (position.empty()) {
-    std::lock_guard lock(mutex_);
-    if (choice.index >= 0 && static_cast<std::size_t>(choice.index) < listed_.size()) {
-      position = listed_[static_cast<std::size_t>(choice.index)];
-    }
-  }
-  const ProgrammerError absent = choice.serial.empty()
-      ? Error(ProgrammerProblem::NoSuchPlace, std::to_string(choice.index), "")
-      : Error(ProgrammerProblem::NoSuchSerial, choice.serial, "");
-  if (position.empty()) return Fail(absent, "libusb_get_device_list", ProgrammerFault::NotFound, 0);
+  const std::string position = listed_.SerialOf(choice);
+  const ProgrammerError absent = ListedProgrammers::Absent(choice, kSource, kFamily);
+  if (position.empty()) return listed_.Fail(absent, "libusb_get_device_list", ProgrammerFault::NotFound, 0);
 
   Scan scan;
-  if (scan.error.Failed()) return Fail(scan.error, "libusb_get_device_list", ProgrammerFault::Other, scan.status);
+  if (scan.error.Failed()) return listed_.Fail(scan.error, "libusb_get_device_list", ProgrammerFault::Other, scan.status);
   std::optional<std::size_t> at;
   for (std::size_t i = 0; i < scan.found.size(); ++i) {
     if (scan.found[i].programmer.serial == position) at = i;
   }
-  if (!at) return Fail(absent, "libusb_get_device_list", ProgrammerFault::NotFound, 0);
+  if (!at) return listed_.Fail(absent, "libusb_get_device_list", ProgrammerFault::NotFound, 0);
 
   libusb_device_handle* handle = nullptr;
   int rc = libusb_open(scan.found[*at].dev, &handle);
-  if (rc != 0) return Fail(Error(OpenProblem(rc), "", CallWords("libusb_open", rc)), "libusb_open",
+  if (rc != 0) return listed_.Fail(Error(OpenProblem(rc), "", CallWords("libusb_open", rc)), "libusb_open",
                            ProgrammerFault::NotOpened, rc);
   // A kernel driver bound to the chip (ch341 for its serial mode) lets go on claim and comes back
   // on release.
@@ -304,7 +287,7 @@ OpenedProgrammer Ch341aLibrary::Open(const ProgrammerChoice& choice, std::uint8_
   rc = libusb_claim_interface(handle, kInterface);
   if (rc != 0) {
     libusb_close(handle);
-    return Fail(Error(OpenProblem(rc), "", CallWords("libusb_claim_interface", rc)), "libusb_claim_interface",
+    return listed_.Fail(Error(OpenProblem(rc), "", CallWords("libusb_claim_interface", rc)), "libusb_claim_interface",
                 ProgrammerFault::NotOpened, rc);
   }
   auto programmer = std::make_unique<Ch341aProgrammer>(scan.TakeContext(), handle);
@@ -314,13 +297,11 @@ OpenedProgrammer Ch341aLibrary::Open(const ProgrammerChoice& choice, std::uint8_
     opened.failure.step = "UIO_STM_DIR";
     opened.failure.fault = ProgrammerFault::Io;
     opened.failure.error = programmer->LastError();
-    std::lock_guard lock(mutex_);
-    lastError_ = opened.failure.error;
+    listed_.Record(opened.failure.error);
     return opened;  // the programmer closes again as it goes
   }
   opened.programmer = std::move(programmer);
-  std::lock_guard lock(mutex_);
-  lastError_ = {};
+  listed_.Record({});
   return opened;
 }
 

@@ -58,11 +58,7 @@ class Ch341aLibrary final : public IProgrammerLibrary {
   ProgrammerError LastError() const override;
 
  private:
-  OpenedProgrammer Fail(ProgrammerError error, std::string step, ProgrammerFault fault, long status);
-
-  mutable std::mutex mutex_;
-  std::vector<std::string> listed_;  // the bus position of each programmer of the last List()
-  ProgrammerError lastError_;
+  ListedProgrammers listed_;  // by bus position
 };
 
 }  // namespace quarrow

@@ -5,6 +5,8 @@
 
 #include <utility>
 
+#include "ProgrammerPins.h"
+
 namespace quarrow {
 
 namespace {
@@ -34,9 +36,7 @@ std::vector<std::string> PinNamesOf(const SimulatedDevice& device) {
   std::vector<std::string> names;
   switch (device.family) {
     case SimulatedFamily::Ftdi: return BoardPinNames(device.chip, device.port);
-    case SimulatedFamily::Ch341a:
-      for (int pin = 0; pin < 8; ++pin) names.push_back(PinName(pin));
-      return names;
+    case SimulatedFamily::Ch341a: return Ch341aPinNames();
     case SimulatedFamily::Gpio:
       for (int line = 0; line < kSimulatedGpioLines; ++line) names.push_back("GPIO" + std::to_string(line));
       return names;
@@ -159,7 +159,7 @@ std::vector<FoundProgrammer> SimulatedProgrammer::List() {
     programmer.port = device.port;
     programmer.pinNames = PinNamesOf(device);
     // The CH341A's D6 and D7 have no output driver.
-    if (device.family == SimulatedFamily::Ch341a) programmer.inputOnly = 0xC0;
+    if (device.family == SimulatedFamily::Ch341a) programmer.inputOnly = kCh341aInputOnly;
     found.push_back(std::move(programmer));
   }
   return found;

@@ -16,7 +16,7 @@
 #include <memory>
 #include <vector>
 
-#include "WindowsErrorText.h"
+#include "ProgrammerLibrary.h"
 
 namespace quarrow {
 
@@ -53,41 +53,9 @@ struct Ftd2xxDll::Api {
 
 namespace {
 
-template <typename F>
-bool Resolve(HMODULE module, const char* name, F& function) {
-  function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-  return function != nullptr;
-}
-
-std::string Utf8(const wchar_t* text, DWORD length) {
-  if (length == 0) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string result(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), result.data(), size, nullptr,
-                      nullptr);
-  return result;
-}
-
 // No machine has this many FTDI devices attached; a larger count is a library that lies, and a list
 // of that size would not fit in memory.
 constexpr DWORD kMostDevices = 1024;
-
-// The folder the program was started from, with a trailing separator.
-std::wstring ProgramFolder() {
-  std::wstring file(32768, L'\0');
-  file.resize(GetModuleFileNameW(nullptr, file.data(), static_cast<DWORD>(file.size())));
-  return file.substr(0, file.find_last_of(L"\\/") + 1);
-}
-
-bool FileExists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool SameFile(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
 
 const char* StatusName(FT_STATUS status) {
   static const char* const names[] = {
@@ -103,59 +71,28 @@ const char* StatusName(FT_STATUS status) {
 }  // namespace
 
 
-Ftd2xxDll::Ftd2xxDll() {
-  lastError_.family = "FTDI";
-  // FTDI's installer puts the library into the system folder; a copy beside the program also
-  // counts. The current folder and PATH do not: a stray ftd2xx.dll in a download folder would
-  // otherwise run with the program's rights.
-  HMODULE module = LoadLibraryExW(L"ftd2xx.dll", nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
-  if (!module) {
-    const DWORD error = GetLastError();
-    const std::wstring besideProgram = ProgramFolder() + L"ftd2xx.dll";
-    if (error != ERROR_MOD_NOT_FOUND && FileExists(besideProgram)) {
-      Fail(ProgrammerProblem::DriverCopyBroken, Utf8(besideProgram.c_str(), static_cast<DWORD>(besideProgram.size())),
-           WindowsErrorReason(error, "ftd2xx.dll"));
-      return;
-    }
-    Fail(ProgrammerProblem::DriverMissing, "ftd2xx.dll", WindowsErrorReason(error, "ftd2xx.dll"));
-    return;
-  }
+Ftd2xxDll::Ftd2xxDll() : dll_(L"ftd2xx.dll", kFtdiFamily) {
+  lastError_.family = kFtdiFamily;
   auto api = std::make_unique<Api>();
-  const char* missing = nullptr;
-  auto resolve = [&](const char* name, auto& function) {
-    if (!missing && !Resolve(module, name, function)) missing = name;
-  };
-  resolve("FT_CreateDeviceInfoList", api->createDeviceInfoList);
-  resolve("FT_GetDeviceInfoList", api->getDeviceInfoList);
-  resolve("FT_OpenEx", api->openEx);
-  resolve("FT_Open", api->open);
-  resolve("FT_Close", api->close);
-  resolve("FT_SetBitMode", api->setBitMode);
-  resolve("FT_SetBaudRate", api->setBaudRate);
-  resolve("FT_SetTimeouts", api->setTimeouts);
-  resolve("FT_ResetDevice", api->resetDevice);
-  resolve("FT_Write", api->write);
-  resolve("FT_GetBitMode", api->getBitMode);
-  if (missing) {
-    const DWORD error = GetLastError();
-    // Which copy was loaded: an old one beside the program may hide a current one in the system.
-    std::wstring file(32768, L'\0');
-    file.resize(GetModuleFileNameW(module, file.data(), static_cast<DWORD>(file.size())));
-    const bool besideProgram = SameFile(file, ProgramFolder() + L"ftd2xx.dll");
-    Fail(besideProgram ? ProgrammerProblem::DriverIncomplete : ProgrammerProblem::DriverOutdated,
-         Utf8(file.c_str(), static_cast<DWORD>(file.size())),
-         std::string(missing) + " (" + WindowsErrorReason(error, "ftd2xx.dll") + ")");
-    FreeLibrary(module);
+  dll_.Resolve("FT_CreateDeviceInfoList", api->createDeviceInfoList);
+  dll_.Resolve("FT_GetDeviceInfoList", api->getDeviceInfoList);
+  dll_.Resolve("FT_OpenEx", api->openEx);
+  dll_.Resolve("FT_Open", api->open);
+  dll_.Resolve("FT_Close", api->close);
+  dll_.Resolve("FT_SetBitMode", api->setBitMode);
+  dll_.Resolve("FT_SetBaudRate", api->setBaudRate);
+  dll_.Resolve("FT_SetTimeouts", api->setTimeouts);
+  dll_.Resolve("FT_ResetDevice", api->resetDevice);
+  dll_.Resolve("FT_Write", api->write);
+  dll_.Resolve("FT_GetBitMode", api->getBitMode);
+  if (!dll_.Usable()) {
+    lastError_ = dll_.Error();
     return;
   }
-  module_ = module;
   api_ = api.release();
 }
 
-Ftd2xxDll::~Ftd2xxDll() {
-  delete api_;
-  if (module_) FreeLibrary(static_cast<HMODULE>(module_));
-}
+Ftd2xxDll::~Ftd2xxDll() { delete api_; }
 
 ProgrammerError Ftd2xxDll::LastError() const {
   std::lock_guard lock(errorMutex_);

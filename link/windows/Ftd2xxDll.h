@@ -7,6 +7,7 @@
 #include <string>
 
 #include "D2xx.h"
+#include "DriverDll.h"
 
 namespace quarrow {
 
@@ -37,8 +38,8 @@ class Ftd2xxDll : public ID2xx {
   void Fail(ProgrammerProblem problem, std::string subject, std::string words);
   FT_STATUS Check(FT_STATUS status, ProgrammerProblem problem, const char* call = "");
 
-  void* module_ = nullptr;  // HMODULE
-  Api* api_ = nullptr;
+  DriverDll dll_;
+  Api* api_ = nullptr;  // null when the library is missing or lacks a call
   mutable std::mutex errorMutex_;  // the worker's pin calls fail while the window may ask
   ProgrammerError lastError_;
 };

@@ -138,6 +138,24 @@ TEST_F(WiringDialogTest, ListsEachPinOfTheChosenProgrammerUnderItsBoardName) {
   });
 }
 
+TEST_F(WiringDialogTest, ACh341aOffersItsSocketNamesAndNotItsInputOnlyPinsForClockAndReset) {
+  SimulatedOptions board;
+  board.family = SimulatedFamily::Ch341a;
+  board.wiring = ParsePinAssignment("clock=D3,reset=D0,data=D7").assignment.value();
+  sim.SetOptions(board);
+  Make();
+  InDialog([](CWiringDialog& d) {
+    auto* clock = In<QComboBox>(d, res::kWiringClockName);
+    auto* data = In<QComboBox>(d, res::kWiringDataName);
+    EXPECT_EQ(clock->count(), 6) << "D6 and D7 only read";
+    EXPECT_EQ(clock->itemText(3), QStringLiteral("D3/CLK"));
+    EXPECT_EQ(data->itemText(7), QStringLiteral("D7/MISO"));
+    Choose(d, 3, 0, 7, false);
+    d.accept();
+  });
+  EXPECT_EQ(Connect(), QStringLiteral("Connected to programmer - Pin assignment in use: clock=D3,reset=D0,data=D7"));
+}
+
 TEST_F(WiringDialogTest, TheChoiceSurvivesARestartAndTakesEffectAtTheNextConnect) {
   const SimulatedOptions board = RtsBoard();
   sim.SetOptions(board);

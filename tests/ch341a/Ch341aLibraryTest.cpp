@@ -43,7 +43,8 @@ TEST(Ch341aListing, ListsEachChipByItsBusPositionWithoutClaimingIt) {
   EXPECT_FALSE(found[0].chip);
   EXPECT_EQ(found[0].serial, "1-1");
   EXPECT_EQ(found[0].description, "USB UART-LPT");
-  EXPECT_EQ(found[0].pinNames, (std::vector<std::string>{"D0", "D1", "D2", "D3", "D4", "D5", "D6", "D7"}));
+  EXPECT_EQ(found[0].pinNames,
+            (std::vector<std::string>{"D0/CS", "D1", "D2", "D3/CLK", "D4", "D5/MOSI", "D6", "D7/MISO"}));
   EXPECT_EQ(found[1].serial, "1-2");
   EXPECT_EQ(found[1].description, "CH341A");  // no product string of its own
   EXPECT_EQ(first.Claims() + second.Claims(), 0);

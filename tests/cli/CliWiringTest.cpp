@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // quarrow-cli with programmers wired other ways: --pins, --invert-data, QUARROW_PINS, chips with
-// fewer pins, and the wiring self-test, against simulated boards.
+// fewer pins, other families' pin names, and the wiring self-test, against simulated boards.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -125,6 +125,30 @@ TEST(Wiring, AWiringStoredForTheProgrammerIsUsedAndSaidUnlessPinsAreGiven) {
   EXPECT_EQ(RunChild(On(kRtsBoard, {"selftest"}), setUp).status, 3);
   EXPECT_EQ(RunChild({"wiring", "QSIM0001"}, setUp).out,
             "Wiring file: " + file + "\nQSIM0001: nothing stored (the default board: clock=D0,reset=D1,data=D4)\n");
+}
+
+TEST(Wiring, ACh341aAndAGpioChipTakeTheirOwnPinNamesAndStoreAGpioWiringAsChipOffset) {
+  const CliRun socket = RunCli({"--simulate-chip", "CH341A", "--simulate-pins", "clock=D3,reset=D0,data=D7", "--pins",
+                                "clock=CLK,reset=CS,data=MISO", "read"});
+  EXPECT_EQ(socket.status, 0) << socket.err;
+  EXPECT_EQ(socket.out.substr(0, 34), kSampleText);
+  const CliRun inputOnly = RunCli({"--simulate-chip", "CH341A", "--pins", "clock=D6,reset=D0,data=D7", "read"});
+  EXPECT_EQ(inputOnly.status, 3);
+  EXPECT_EQ(inputOnly.err, "1-4: D6 can only be read on a CH341A: clock and reset must be driven (give the clock "
+                           "line another pin)\n");
+
+  TempFolder settings;
+  ChildSetUp setUp;
+  setUp.environment = {"XDG_CONFIG_HOME=" + settings.path().string()};
+  const std::vector<std::string> pi = {"--simulate-chip", "gpio", "--simulate-pins",
+                                       "clock=gpiochip0:17,reset=gpiochip0:27,data=gpiochip0:22"};
+  const CliRun stored = RunChild(On(pi, {"wiring", "gpiochip0", "--pins", "clock=GPIO17,reset=GPIO27,data=GPIO22"}), setUp);
+  EXPECT_EQ(stored.status, 0) << stored.err;
+  EXPECT_NE(stored.out.find(": clock=gpiochip0:17,reset=gpiochip0:27,data=gpiochip0:22\n"), std::string::npos)
+      << stored.out;
+  const CliRun read = RunChild(On(pi, {"read"}), setUp);
+  EXPECT_EQ(read.status, 0) << read.err;
+  EXPECT_EQ(read.out.substr(0, 34), kSampleText);
 }
 
 TEST(Wiring, ADamagedWiringFileStopsTheCommandNamingTheFileAndLine) {

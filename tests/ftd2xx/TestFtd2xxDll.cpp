@@ -8,7 +8,8 @@
 //   QUARROW_TEST_FAULT   "reads-fail": pin reads fail from the 64th clock after a reset on;
 //                        "setup-fails": FT_SetBaudRate fails; "short-write": FT_Write reports
 //                        success but takes nothing; "absurd-count": FT_CreateDeviceInfoList
-//                        counts 0xFFFFFFFF devices; "long-serial": the serial fills all 16 bytes
+//                        counts 0xFFFFFFFF devices; "long-serial": the serial fills all 16 bytes;
+//                        "no-devices": the list is empty
 //   QUARROW_TEST_CALL_LOG  a file each D2XX call appends its name to, one a line
 //   QUARROW_TEST_CHIP_TYPE  the FTDI chip it poses as (FT232R default, FT232H, FT2232H, ...): its
 //                        device type in the list, one record per port (serials ending A, B, ...)
@@ -145,6 +146,7 @@ FTD2XX_EXPORT FT_CreateDeviceInfoList(LPDWORD count) {
   std::vector<quarrow::FoundProgrammer> found = Programmer().List();
   std::lock_guard lock(mutex);
   listed = std::move(found);
+  if (Fault(L"no-devices")) listed.clear();
   *count = Fault(L"absurd-count") ? 0xFFFFFFFF : static_cast<DWORD>(listed.size());
   return quarrow::FT_OK;
 }
@@ -171,13 +173,13 @@ FTD2XX_EXPORT FT_OpenEx(PVOID arg, DWORD flags, FT_HANDLE* handle) {
   if (arg == nullptr || handle == nullptr || flags != quarrow::FT_OPEN_BY_SERIAL_NUMBER) {
     return quarrow::FT_INVALID_PARAMETER;
   }
-  return OpenChoice({static_cast<const char*>(arg), -1}, handle);
+  return OpenChoice(quarrow::ProgrammerChoice::BySerial(static_cast<const char*>(arg)), handle);
 }
 
 FTD2XX_EXPORT FT_Open(int index, FT_HANDLE* handle) {
   Log("FT_Open");
   if (handle == nullptr) return quarrow::FT_INVALID_PARAMETER;
-  return OpenChoice({"", index}, handle);
+  return OpenChoice(quarrow::ProgrammerChoice::AtPlace(index), handle);
 }
 
 FTD2XX_EXPORT FT_Close(FT_HANDLE handle) {

@@ -20,6 +20,8 @@ struct RecordedOpen {
   std::string serial;  // the serial asked for, or empty when opened by its place
   int index = -1;      // the place in the list asked for
   bool opened = false;
+  std::vector<int> lines;  // the lines a GPIO chip was asked to open as D0, D1, ...
+  std::uint8_t outputs = 0;
 };
 
 class RecordingProgrammer final : public IProgrammerLibrary {
@@ -56,7 +58,7 @@ class RecordingProgrammer final : public IProgrammerLibrary {
   OpenedProgrammer Open(const ProgrammerChoice& choice, std::uint8_t outputs) override {
     OpenedProgrammer opened = inner_.Open(choice, outputs);
     std::lock_guard lock(mutex_);
-    opens_.push_back({choice.serial, choice.index, opened.programmer != nullptr});
+    opens_.push_back({choice.serial, choice.index, opened.programmer != nullptr, choice.lines, outputs});
     if (opened.programmer) {
       Outputs(outputs);
       opened.programmer = std::make_unique<Recorded>(std::move(opened.programmer), *this);
