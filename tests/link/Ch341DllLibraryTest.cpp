@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The CH341 DLL's chips read as programmers, over a DLL that numbers the chips it is given, has an
-// RP5H01 on the pins of its one board and notes every call made to it.
+// The CH341 DLL's chips as programmers, over a DLL that numbers the chips it is given and notes
+// every call made to it: what only this layer decides. Reads, a chip pulled out and a missing DLL
+// go through the real loader and the stand-in DLL under Wine (tests/cli/CliCh341DllTest.cpp).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +10,6 @@
 #include "Ch341aBoard.h"
 #include "LinkTestSupport.h"
 #include "ProgrammerPins.h"
-#include "ProgrammerErrorText.h"
 
 namespace quarrow::test {
 namespace {
@@ -17,7 +17,6 @@ namespace {
 struct FakeCh341Dll : ICh341Dll {
   std::vector<std::string> names = std::vector<std::string>(kCh341MostDevices);  // empty: no chip
   Ch341aBoard board{SimulatedSampleImage(), {}};
-  long long unplugAtClock = -1;  // pin reads fail once the PROM has been clocked this often
   ProgrammerError error;
   std::vector<std::string> calls;
 
@@ -36,10 +35,6 @@ struct FakeCh341Dll : ICh341Dll {
     return true;
   }
   bool CH341GetInput(std::uint32_t, std::uint32_t* status) override {
-    if (unplugAtClock >= 0 && board.Prom().ClocksSinceReset() >= unplugAtClock) {
-      error = {ProgrammerProblem::Unplugged, "CH341DLLA64.DLL", kCh341aFamily, "", "CH341GetInput failed"};
-      return false;
-    }
     *status = 0xF00u | board.Pins();  // the chip's other pins above D7..D0
     return true;
   }
@@ -77,26 +72,6 @@ TEST(Ch341DllListing, ListsTheNumberedChipsByNameAndOpensEachUnderItsNumberNow) 
   EXPECT_EQ(gone.failure.error.problem, ProgrammerProblem::NoSuchSerial);
 }
 
-// Clock and reset away from D0/D1 and the data on D7, which only reads: a direction or level must
-// not be lost when the other changes, since the DLL sets both in one call.
-TEST(Ch341DllRead, ReadsTheWholePromByteExactOnAnotherWiring) {
-  const PinAssignment wiring = Pins("clock=D3,reset=D5,data=D7");
-  FakeCh341Dll dll;
-  dll.names[0] = "ch341";
-  dll.board = Ch341aBoard(SimulatedSampleImage(), wiring);
-  Ch341DllLibrary library(dll);
-  OpenedProgrammer opened = library.Open(ProgrammerChoice::BySerial("ch341"), wiring.DirectionMask());
-  ASSERT_TRUE(opened.programmer) << opened.failure.step;
-  EXPECT_EQ(dll.board.Directions(), 0b101000);
-
-  RecordingReceiver receiver;
-  const ReadCompletion done = ReadProm({*opened.programmer, receiver, [](int) {}, nullptr, wiring});
-  EXPECT_EQ(done.outcome, ReadOutcome::Complete);
-  EXPECT_EQ(done.image, SimulatedSampleImage());
-  EXPECT_EQ(dll.board.Directions(), 0b101000);
-  EXPECT_FALSE(opened.programmer->LastError().Failed());
-}
-
 TEST(Ch341DllPins, RefusesToDriveTheInputOnlyPins) {
   FakeCh341Dll dll;
   dll.names[0] = "ch341";
@@ -114,38 +89,6 @@ TEST(Ch341DllPins, RefusesToDriveTheInputOnlyPins) {
   EXPECT_FALSE(opened.programmer->SetOutputs(0b10000001));
   EXPECT_EQ(opened.programmer->LastError().subject, "D7");
   EXPECT_EQ(dll.board.Directions(), 0b11);  // as they were
-}
-
-TEST(Ch341DllUnplug, APinReadFailingMidReadFailsTheReadWithTheDllsReason) {
-  FakeCh341Dll dll;
-  dll.names[0] = "ch341";
-  dll.unplugAtClock = 40;
-  Ch341DllLibrary library(dll);
-  OpenedProgrammer opened = library.Open(ProgrammerChoice::BySerial("ch341"), PinAssignment{}.DirectionMask());
-  ASSERT_TRUE(opened.programmer);
-
-  RecordingReceiver receiver;
-  const ReadCompletion done = ReadProm({*opened.programmer, receiver, [](int) {}, nullptr, {}});
-  EXPECT_EQ(done.outcome, ReadOutcome::Failed);
-  EXPECT_EQ(opened.programmer->LastError().problem, ProgrammerProblem::Unplugged);
-  EXPECT_EQ(opened.programmer->LastError().words, "CH341GetInput failed");
-}
-
-// Without WCH's DLL nothing is listed, and both a list and an open say which driver to install.
-TEST(Ch341DllMissing, TheListAndAnOpenNameWchsDriver) {
-  FakeCh341Dll dll;
-  dll.names[0] = "ch341";
-  dll.error = {ProgrammerProblem::DriverMissing, "", kCh341aFamily, "CH341DLLA64.DLL", "not found"};
-  Ch341DllLibrary library(dll);
-
-  EXPECT_TRUE(library.List().empty());
-  EXPECT_EQ(library.LastError().problem, ProgrammerProblem::DriverMissing);
-  const OpenedProgrammer opened = library.Open(ProgrammerChoice::BySerial("ch341"), 0b11);
-  EXPECT_EQ(opened.failure.error.problem, ProgrammerProblem::DriverMissing);
-  const std::string text = ProgrammerErrorText(opened.failure.error);
-  EXPECT_NE(text.find("CH341DLLA64.DLL could not be loaded (not found): install WCH's CH341PAR driver (CH341PAR.EXE"),
-            std::string::npos)
-      << text;
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Several families listed as one, each open reaching the library that listed the programmer; and
-// the simulation posing as the other families.
+// Several families listed as one, each open reaching the library that listed the programmer.
 #include <gtest/gtest.h>
 
 #include "LinkTestSupport.h"
@@ -86,33 +85,6 @@ TEST_F(Families, OneFamilyThatCannotLookHidesNoOtherAndNothingFoundNamesWhatWasS
   EXPECT_NE(said.find("FT232H"), std::string::npos) << said;
   EXPECT_NE(said.find("CH341A programmers (USB 1a86:5512)"), std::string::npos) << said;
   EXPECT_NE(said.find("GPIO chips"), std::string::npos) << said;
-}
-
-TEST(SimulatedPoses, AGpioChipReadsOnTheLinesAskedForAndACh341aWillNotDriveD6) {
-  SimulatedOptions board = Posing(SimulatedFamily::Gpio);
-  board.wiring.clock = 17;
-  board.wiring.reset = 27;
-  board.wiring.data = 22;
-  SimulatedProgrammer gpio;
-  gpio.SetOptions(board);
-  ProgrammerChoice choice = ProgrammerChoice::BySerial(kSimulatedGpioChip);
-  choice.lines = {17, 27, 22};
-  OpenedProgrammer opened = gpio.Open(choice, 0b011);
-  ASSERT_TRUE(opened.programmer);
-  RecordingReceiver receiver;
-  PinAssignment port;  // D0, D1, D2 of the opened programmer stand for lines 17, 27, 22
-  port.data = 2;
-  const ReadPromJob job{*opened.programmer, receiver, [](int) {}, nullptr, port};
-  EXPECT_EQ(ReadProm(job).outcome, ReadOutcome::Complete);
-  EXPECT_EQ(receiver.image, SimulatedSampleImage());
-  opened.programmer.reset();
-
-  SimulatedProgrammer ch341a;
-  ch341a.SetOptions(Posing(SimulatedFamily::Ch341a));
-  const OpenedProgrammer refused = ch341a.Open(ProgrammerChoice::BySerial(kSimulatedCh341aPlace), 0b01000011);
-  EXPECT_FALSE(refused.programmer);
-  EXPECT_EQ(refused.failure.error.problem, ProgrammerProblem::InputOnlyPin);
-  EXPECT_EQ(refused.failure.error.subject, "D6");
 }
 
 }  // namespace

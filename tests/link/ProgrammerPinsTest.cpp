@@ -59,18 +59,6 @@ TEST(ProgrammerPins, AGpioChipTakesItsLineNamesAndChipOffsetButNoDNumbers) {
             PinAssignmentProblem::Kind::ChipsMixed);
 }
 
-TEST(ProgrammerPins, AGpioWiringIsStoredAsChipOffsetAndReadsBackWithoutTheChip) {
-  StoredWirings stored;
-  stored.Store("gpiochip0", On(Gpio(), "clock=GPIO17,reset=GPIO27,data=GPIO22"));
-  const std::string text = FormatWirings(stored);
-  EXPECT_NE(text.find("clock=gpiochip0:17,reset=gpiochip0:27,data=gpiochip0:22"), std::string::npos) << text;
-  StoredWirings back;
-  WiringFileProblem problem;
-  ASSERT_TRUE(ParseWirings(text, "wiring.conf", back, problem)) << WiringFileProblemText(problem);
-  EXPECT_EQ(back.Own("gpiochip0"), stored.Own("gpiochip0"));
-  EXPECT_FALSE(PinsOnProgrammer(PinsOf(Gpio()), *back.Own("gpiochip0")));
-}
-
 TEST(ProgrammerPins, WhatAProgrammerCannotTakeIsRefusedBeforeAnyOpenSayingWhy) {
   SimulatedProgrammer sim;
   RecordingProgrammer record(sim);
