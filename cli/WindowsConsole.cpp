@@ -14,30 +14,19 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 
 #include "PlatformConsole.h"
+#include "WindowsErrorText.h"
 
 namespace quarrow::cli {
-
-namespace {
-
-std::string Utf8(const wchar_t* text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return {};
-  std::string result(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, result.data(), size, nullptr, nullptr);
-  result.pop_back();  // the terminating zero the conversion counted
-  return result;
-}
-
-}  // namespace
 
 Utf8Arguments::Utf8Arguments(int argc, char** argv) {
   int count = 0;
   wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
   if (wide != nullptr) {
-    for (int i = 0; i < count; ++i) strings_.push_back(Utf8(wide[i]));
+    for (int i = 0; i < count; ++i) strings_.push_back(Utf8(wide[i], std::wcslen(wide[i])));
     LocalFree(wide);
   } else {
     strings_.assign(argv, argv + argc);  // out of memory: the ANSI arguments are better than none

@@ -36,6 +36,14 @@ std::string FillInserts(const std::string& text, const std::string& subject) {
 
 }  // namespace
 
+std::string Utf8(const wchar_t* text, std::size_t length) {
+  if (length == 0) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+  std::string result(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), result.data(), size, nullptr, nullptr);
+  return result;
+}
+
 std::string WindowsErrorText(unsigned long error, const std::string& subject) {
   wchar_t* text = nullptr;
   const DWORD length = FormatMessageW(
@@ -44,11 +52,7 @@ std::string WindowsErrorText(unsigned long error, const std::string& subject) {
   std::string reason;
   if (length > 0 && text != nullptr) {
     // UTF-8 whatever the system's code page: a German or Russian system's words arrive intact.
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
-                                         nullptr, nullptr);
-    reason.resize(static_cast<std::size_t>(size > 0 ? size : 0));
-    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), reason.data(), size, nullptr,
-                        nullptr);
+    reason = Utf8(text, length);
   }
   if (text != nullptr) LocalFree(text);
   while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) {

@@ -3,9 +3,14 @@
 #pragma once
 
 #ifdef _WIN32
+#include <cstddef>
 #include <string>
 
 namespace quarrow {
+
+// `length` wide characters of Windows's UTF-16 as UTF-8, whatever the system's code page.
+std::string Utf8(const wchar_t* text, std::size_t length);
+inline std::string Utf8(const std::wstring& text) { return Utf8(text.data(), text.size()); }
 
 // FormatMessageW's text for `error` in UTF-8, without the trailing full stop and line break; empty
 // when the system has no text for it. The places the system leaves for names ("%1 is not a valid

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 
+#include "Names.h"
 
 namespace quarrow {
 
@@ -33,12 +33,6 @@ constexpr std::array<std::string_view, 8> kSignalNames = {"TXD", "RXD", "RTS", "
                                                           "DTR", "DSR", "DCD", "RI"};
 // Ports A..D of the multi-port chips (the FT232H has port A only).
 constexpr int kMostPorts = 4;
-
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper;
-}
 
 }  // namespace
 

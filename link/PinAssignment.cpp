@@ -6,16 +6,11 @@
 #include <array>
 #include <cctype>
 
+#include "Names.h"
 
 namespace quarrow {
 
 namespace {
-
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper;
-}
 
 constexpr std::array<std::string_view, 3> kLines = {"clock", "reset", "data"};
 

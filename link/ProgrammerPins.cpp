@@ -5,17 +5,12 @@
 #include <algorithm>
 #include <cctype>
 
+#include "Names.h"
 #include "Programmer.h"
 
 namespace quarrow {
 
 namespace {
-
-bool SameFolded(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-         });
-}
 
 // The names the common CH341A programmer's 25-series socket prints, by D-number. WCH's CH341
 // datasheet gives the same pins' serial-interface functions: D0 is CS0, D3 is DCK (the clock), D5
@@ -58,7 +53,7 @@ std::string ProgrammerPins::NameOf(int pin) const {
 std::optional<NamedPin> ProgrammerPins::PinNamed(std::string_view name) const {
   for (std::size_t pin = 0; pin < names.size(); ++pin) {
     for (const std::string& own : names[pin]) {
-      if (!own.empty() && SameFolded(own, name)) return NamedPin{static_cast<int>(pin), -1, Compact() ? chipName : ""};
+      if (!own.empty() && SameName(own, name)) return NamedPin{static_cast<int>(pin), -1, Compact() ? chipName : ""};
     }
   }
   std::optional<NamedPin> named = ParseBoardPinName(name);

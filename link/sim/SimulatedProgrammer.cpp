@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "Names.h"
 #include "ProgrammerPins.h"
 
 namespace quarrow {
@@ -20,15 +21,6 @@ const char* FamilyName(SimulatedFamily family) {
     case SimulatedFamily::Ftdi: break;
   }
   return kFtdiFamily;
-}
-
-bool SameLetters(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
 }
 
 // The pins as each family's board names them; a GPIO chip's header lines go by their GPIO numbers.
@@ -47,8 +39,8 @@ std::vector<std::string> PinNamesOf(const SimulatedDevice& device) {
 }  // namespace
 
 std::optional<SimulatedFamily> SimulatedFamilyNamed(std::string_view name) {
-  if (SameLetters(name, kCh341aFamily)) return SimulatedFamily::Ch341a;
-  if (SameLetters(name, "gpio")) return SimulatedFamily::Gpio;
+  if (SameName(name, kCh341aFamily)) return SimulatedFamily::Ch341a;
+  if (SameName(name, "gpio")) return SimulatedFamily::Gpio;
   return std::nullopt;
 }
 

@@ -90,10 +90,7 @@ class Ch341DllProgrammer final : public IOpenProgrammer {
 
 }  // namespace
 
-ProgrammerError Ch341DllLibrary::LastError() const {
-  std::lock_guard lock(mutex_);
-  return lastError_;
-}
+ProgrammerError Ch341DllLibrary::LastError() const { return listed_.LastError(); }
 
 // A CH341A has no serial number. The DLL's numbers follow the order the driver found the chips in,
 // which a re-plug changes; the device name is the system's name for the chip in its USB socket,
@@ -115,57 +112,39 @@ std::vector<FoundProgrammer> Ch341DllLibrary::List() {
     found.push_back(std::move(programmer));
     listed.push_back(std::move(name));
   }
-  std::lock_guard lock(mutex_);
-  listed_ = std::move(listed);
-  lastError_ = DriverFailure(dll_);
+  listed_.Listed(std::move(listed), DriverFailure(dll_));
   return found;
-}
-
-OpenedProgrammer Ch341DllLibrary::Fail(ProgrammerError error, std::string step, ProgrammerFault fault) {
-  OpenedProgrammer result = FailedOpen(std::move(error), std::move(step), fault, 0);
-  std::lock_guard lock(mutex_);
-  lastError_ = result.failure.error;
-  return result;
 }
 
 OpenedProgrammer Ch341DllLibrary::Open(const ProgrammerChoice& choice, std::uint8_t outputs) {
   // Refused before anything is opened: the chip is never asked to do what it cannot.
   if (const std::string pin = InputOnlyPinOf(outputs); !pin.empty()) {
-    return Fail(InputOnly(pin), "CH341Set_D5_D0", ProgrammerFault::InvalidParameter);
+    return listed_.Fail(InputOnly(pin), "CH341Set_D5_D0", ProgrammerFault::InvalidParameter, 0);
   }
-  std::string name = choice.serial;
-  if (name.empty()) {
-    std::lock_guard lock(mutex_);
-    if (choice.index >= 0 && static_cast<std::size_t>(choice.index) < listed_.size()) {
-      name = listed_[static_cast<std::size_t>(choice.index)];
-    }
-  }
+  const std::string name = listed_.SerialOf(choice);
   // The number the chip of that name has now.
   std::optional<std::uint32_t> index;
   for (std::uint32_t i = 0; !name.empty() && !index && i < kCh341MostDevices; ++i) {
     if (dll_.CH341GetDeviceName(i) == name) index = i;
   }
   if (!index) {
-    ProgrammerError absent = choice.serial.empty()
-        ? ProgrammerError{ProgrammerProblem::NoSuchPlace, kCh341aFamily, kCh341aFamily, std::to_string(choice.index), ""}
-        : ProgrammerError{ProgrammerProblem::NoSuchSerial, kCh341aFamily, kCh341aFamily, choice.serial, ""};
+    ProgrammerError absent = ListedProgrammers::Absent(choice, kCh341aFamily, kCh341aFamily);
     if (const ProgrammerError driver = DriverFailure(dll_); driver.Failed()) absent = driver;
-    return Fail(std::move(absent), "CH341GetDeviceName", ProgrammerFault::NotFound);
+    return listed_.Fail(std::move(absent), "CH341GetDeviceName", ProgrammerFault::NotFound, 0);
   }
   if (!dll_.CH341OpenDevice(*index)) {
-    return Fail(dll_.LastError(), "CH341OpenDevice(" + std::to_string(*index) + ")", ProgrammerFault::NotOpened);
+    return listed_.Fail(dll_.LastError(), "CH341OpenDevice(" + std::to_string(*index) + ")", ProgrammerFault::NotOpened, 0);
   }
   // Outputs low until the read-out sets them: the levels of an earlier program are not kept.
   if (!dll_.CH341Set_D5_D0(*index, outputs, 0)) {
-    OpenedProgrammer result = Fail(dll_.LastError(), "CH341Set_D5_D0", ProgrammerFault::Io);
+    OpenedProgrammer result = listed_.Fail(dll_.LastError(), "CH341Set_D5_D0", ProgrammerFault::Io, 0);
     result.failure.stage = ProgrammerFailure::Stage::Setup;
     dll_.CH341CloseDevice(*index);
     return result;
   }
   OpenedProgrammer opened;
   opened.programmer = std::make_unique<Ch341DllProgrammer>(dll_, *index, outputs);
-  std::lock_guard lock(mutex_);
-  lastError_ = {};
+  listed_.Record({});
   return opened;
 }
 

@@ -6,7 +6,6 @@
 
 #include <memory>
 #include <optional>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -28,13 +27,9 @@ class Ch341DllLibrary final : public IProgrammerLibrary {
   ProgrammerError LastError() const override;
 
  private:
-  OpenedProgrammer Fail(ProgrammerError error, std::string step, ProgrammerFault fault);
-
   std::unique_ptr<ICh341Dll> owned_;
   ICh341Dll& dll_;
-  mutable std::mutex mutex_;
-  std::vector<std::string> listed_;  // the device name of each programmer of the last List()
-  ProgrammerError lastError_;
+  ListedProgrammers listed_;  // by device name
 };
 
 }  // namespace quarrow

@@ -17,16 +17,6 @@ namespace quarrow {
 
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string result(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr,
-                      nullptr);
-  return result;
-}
-
 std::wstring ModuleFile(HMODULE module) {
   std::wstring file(32768, L'\0');
   file.resize(GetModuleFileNameW(module, file.data(), static_cast<DWORD>(file.size())));

@@ -1,14 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // quarrow-cli on Windows through its real CH341DLLA64.DLL loader, against the test stand-in
 // (tests/ch341dll) placed beside a copy of the program, where the loader finds WCH's library too.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
-#include "CliRunner.h"
+#include "InstalledCli.h"
 
 namespace quarrow::testing {
 namespace {
@@ -18,31 +11,16 @@ namespace fs = std::filesystem;
 constexpr const char* kEntry = R"(\\?\usb#vid_1a86&pid_5512#5&2f1c0a7&0&3#{quarrow-test} - CH341A)";
 constexpr const char* kInstallDriver = "install WCH's CH341PAR driver (CH341PAR.EXE";
 
-class Ch341Dll : public ::testing::Test {
+class Ch341Dll : public InstalledCli {
  protected:
-  void TearDown() override {
-    for (const wchar_t* name : {L"QUARROW_TEST_CHIP", L"QUARROW_TEST_FAULT", L"QUARROW_TEST_CH341_FAULT",
-                                L"QUARROW_TEST_CH341_WIRING"}) {
-      SetEnvironmentVariableW(name, nullptr);
-    }
-  }
-  // A copy of quarrow-cli.exe in a folder of its own, with `dll` beside it as CH341DLLA64.DLL (none
-  // when null) and no ftd2xx.dll.
-  fs::path Install(const char* dll) {
-    fs::copy_file(QUARROW_CLI_PATH, folder_ / "quarrow-cli.exe");
-    if (dll != nullptr) fs::copy_file(dll, folder_ / "CH341DLLA64.DLL");
-    return folder_ / "quarrow-cli.exe";
-  }
-
-  TempFolder folder_;
+  Ch341Dll() : InstalledCli("CH341DLLA64.DLL") {}
 };
 
 // Clock and reset away from D0/D1 and the data on D7, which only reads.
 TEST_F(Ch341Dll, ListsTheChipAndReadsItByteExactOnAnotherWiring) {
   const fs::path cli = Install(QUARROW_TEST_CH341DLL);
   const Bytes chip = RandomBytes(41);
-  WriteFileBytes(folder_ / "chip.prm", chip);
-  SetEnvironmentVariableW(L"QUARROW_TEST_CHIP", (folder_ / "chip.prm").c_str());
+  UseChip(chip);
   SetEnvironmentVariableW(L"QUARROW_TEST_CH341_WIRING", L"clock=D3,reset=D5,data=D7");
 
   const CliRun list = RunCli({"list"}, {}, cli);

@@ -1,14 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // quarrow-cli on Windows through its real ftd2xx.dll loader, against the test stand-in (tests/ftd2xx)
 // placed beside a copy of the program, where the loader finds FTDI's library too.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
-#include "CliRunner.h"
+#include "InstalledCli.h"
 
 namespace quarrow::testing {
 namespace {
@@ -18,27 +11,9 @@ namespace fs = std::filesystem;
 constexpr const char* kDllEntry = "FTQ2XX01 - FT232R USB UART (test ftd2xx.dll)\n";
 constexpr const char* kInstallDriver = "install FTDI's D2XX driver";
 
-class Ftd2xxDll : public ::testing::Test {
+class Ftd2xxDll : public InstalledCli {
  protected:
-  void TearDown() override {
-    SetEnvironmentVariableW(L"QUARROW_TEST_CHIP", nullptr);
-    SetEnvironmentVariableW(L"QUARROW_TEST_FAULT", nullptr);
-    SetEnvironmentVariableW(L"QUARROW_TEST_CHIP_TYPE", nullptr);
-  }
-  // A copy of quarrow-cli.exe in a folder of its own, with `dll` beside it as ftd2xx.dll (none when
-  // null).
-  fs::path Install(const char* dll) {
-    fs::copy_file(QUARROW_CLI_PATH, folder_ / "quarrow-cli.exe");
-    if (dll != nullptr) fs::copy_file(dll, folder_ / "ftd2xx.dll");
-    return folder_ / "quarrow-cli.exe";
-  }
-  // The stand-in's chip holds `mame`.
-  void UseChip(const Bytes& mame) {
-    WriteFileBytes(folder_ / "chip.prm", mame);
-    SetEnvironmentVariableW(L"QUARROW_TEST_CHIP", (folder_ / "chip.prm").c_str());
-  }
-
-  TempFolder folder_;
+  Ftd2xxDll() : InstalledCli("ftd2xx.dll") {}
 };
 
 TEST_F(Ftd2xxDll, ListsTheProgrammerAndReadsItsChipIntoANonAsciiFile) {
