@@ -160,33 +160,30 @@ TEST(ReadOut, AFailureBeforeAStopIsReportedAsFailed) {
   EXPECT_EQ(s.receiver.doneOutcome, ReadOutcome::Failed);
 }
 
-}  // namespace
-}  // namespace quarrow::test
-
-namespace quarrow::test {
-namespace {
-
-// A programmer whose writes return only once the transfer is done, taking `writeMs`; it notes when
-// each write was issued and returned and when the next operation came.
+// A programmer whose writes return only once the transfer is done, taking `writeMs`. For each write
+// it notes when the operation before it had ended (the write cannot have been issued earlier),
+// when it returned, and when the next operation came.
 struct SlowWritingPort final : IPinPort {
   using Clock = std::chrono::steady_clock;
   explicit SlowWritingPort(int writeMs) : writeMs(writeMs) {}
   bool WritePins(std::uint8_t) override {
     Next();
-    issued.push_back(Clock::now());
+    notBefore.push_back(lastEnd);
     std::this_thread::sleep_for(std::chrono::milliseconds(writeMs));
-    returned.push_back(Clock::now());
+    returned.push_back(lastEnd = Clock::now());
     return true;
   }
   bool ReadPins(std::uint8_t&) override {
     Next();
+    lastEnd = Clock::now();
     return true;
   }
   void Next() {
-    if (next.size() < issued.size()) next.push_back(Clock::now());
+    if (next.size() < notBefore.size()) next.push_back(Clock::now());
   }
   int writeMs;
-  std::vector<Clock::time_point> issued, returned, next;
+  Clock::time_point lastEnd = Clock::now();
+  std::vector<Clock::time_point> notBefore, returned, next;
 };
 
 // The real wait counts from the write being issued, as the transfer is part of what it waits for,
@@ -201,7 +198,7 @@ TEST(ReadOut, TheRealWaitCountsFromTheWriteAndNeverEndsBeforeItReturned) {
     clocking.Run(kBitSteps);
     ASSERT_EQ(port.next.size(), 6u);
     for (std::size_t k = 0; k < port.next.size(); ++k) {
-      EXPECT_GE(port.next[k] - port.issued[k], std::chrono::milliseconds(kClockWaitMs)) << writeMs << " ms writes";
+      EXPECT_GE(port.next[k] - port.notBefore[k], std::chrono::milliseconds(kClockWaitMs)) << writeMs << " ms writes";
       EXPECT_GE(port.next[k] - port.returned[k], std::chrono::milliseconds(kLeastSettleMs)) << writeMs << " ms writes";
     }
   }
