@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A whole PROM read with the real waits, with and without a pin trace being recorded, on the
 // programmer `--backend` names: the simulated one (the default), or a stand-in below a real library
-// (`ch341a`: the real libusb against a CH341A mocked at usbfs; run under umockdev-wrapper). Reports
+// (`ch341a`: the real libusb against a CH341A mocked at usbfs, run under umockdev-wrapper; `gpio`:
+// the real libgpiod against a GPIO chip emulated at the kernel's ioctls, in this process). Reports
 // wall time per read against the protocol's floor of waiting (kReadWaitFloorMs) and the CPU time the
 // reading thread spends, which must stay small: the waits are sleeps, not spins.
 #include <benchmark/benchmark.h>
@@ -21,6 +22,10 @@
 #ifdef QUARROW_BENCH_STAND_INS
 #include "FakeCh341a.h"
 #include "ch341a/Ch341aLibrary.h"
+#endif
+#ifdef QUARROW_BENCH_GPIO
+#include "FakeGpioKernel.h"
+#include "gpio/GpioLibrary.h"
 #endif
 
 namespace quarrow {
@@ -71,12 +76,31 @@ struct Ch341aBench final : BenchProgrammer {
 };
 #endif
 
+#ifdef QUARROW_BENCH_GPIO
+// A Raspberry Pi's header with the PROM's clock, reset and data on GPIO17, GPIO27 and GPIO22.
+struct GpioBench final : BenchProgrammer {
+  test::FakeGpioKernel kernel;
+  GpioLibrary library;
+  GpioBench() {
+    const test::GpioChipSpec pi = test::RaspberryPiWithProm(chip);
+    kernel.Add(pi);
+    wiring.clock = pi.clock;
+    wiring.reset = pi.reset;
+    wiring.data = pi.data;
+  }
+  IProgrammerLibrary& Library() override { return library; }
+};
+#endif
+
 std::string g_backend = "simulated";
 
 std::unique_ptr<BenchProgrammer> MakeBenchProgrammer() {
   if (g_backend == "simulated") return std::make_unique<SimulatedBench>();
 #ifdef QUARROW_BENCH_STAND_INS
   if (g_backend == "ch341a") return std::make_unique<Ch341aBench>();
+#endif
+#ifdef QUARROW_BENCH_GPIO
+  if (g_backend == "gpio") return std::make_unique<GpioBench>();
 #endif
   return nullptr;
 }
@@ -111,7 +135,7 @@ void WholeRead(benchmark::State& state, bool traced) {
   bool complete = true;
   std::size_t events = 0;
   for (auto _ : state) {
-    PinTrace trace = PinTraceFor(s.programmer->wiring);
+    PinTrace trace = s.connection.TraceFor(s.programmer->wiring);
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = ThreadCpuMs();
     const ReadCompletion result = s.Read(SleepMilliseconds, traced ? &trace : nullptr);
@@ -140,7 +164,7 @@ void BM_TraceToVcd(benchmark::State& state) {
     state.SkipWithError("cannot connect to the simulated programmer");
     return;
   }
-  PinTrace trace = PinTraceFor(s.programmer->wiring);
+  PinTrace trace = s.connection.TraceFor(s.programmer->wiring);
   s.Read([](int) {}, &trace);
   for (auto _ : state) benchmark::DoNotOptimize(PinTraceVcd(trace));
 }
@@ -198,6 +222,9 @@ int main(int argc, char** argv) {
     std::cerr << "read_bench: unknown back end \"" << quarrow::g_backend << "\" (simulated"
 #ifdef QUARROW_BENCH_STAND_INS
               << ", ch341a"
+#endif
+#ifdef QUARROW_BENCH_GPIO
+              << ", gpio"
 #endif
               << ")\n";
     return 2;
