@@ -68,9 +68,7 @@ struct Ch341aBench final : BenchProgrammer {
     test::Ch341aSpec spec;
     spec.chip = chip;
     spec.wiring = wiring;
-    auto device = std::make_unique<test::FakeCh341a>(spec);
-    const test::UsbDeviceFacts facts = device->Facts();
-    bus.Add(std::move(device), facts);
+    test::PlugCh341a(bus, spec);
   }
   IProgrammerLibrary& Library() override { return library; }
 };

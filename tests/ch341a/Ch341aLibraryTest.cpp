@@ -20,19 +20,14 @@ namespace {
 using test::Ch341aSpec;
 using test::FakeCh341a;
 using test::MockUsbBus;
-
-FakeCh341a& Plug(MockUsbBus& bus, Ch341aSpec spec = {}) {
-  auto device = std::make_unique<FakeCh341a>(std::move(spec));
-  const test::UsbDeviceFacts facts = device->Facts();
-  return bus.Add(std::move(device), facts);
-}
+using test::PlugCh341a;
 
 TEST(Ch341aListing, ListsEachChipByItsBusPositionWithoutClaimingIt) {
   MockUsbBus bus;
-  FakeCh341a& first = Plug(bus);
+  FakeCh341a& first = PlugCh341a(bus);
   Ch341aSpec plain;
   plain.product.clear();
-  FakeCh341a& second = Plug(bus, plain);
+  FakeCh341a& second = PlugCh341a(bus, plain);
 
   Ch341aLibrary library;
   std::vector<FoundProgrammer> found = library.List();
@@ -57,7 +52,7 @@ TEST(Ch341aRead, ReadsTheWholePromByteExactOnAnotherWiring) {
   Ch341aSpec spec;
   spec.chip = SimulatedSampleImage();
   spec.wiring = test::Pins("clock=D3,reset=D5,data=D7");
-  FakeCh341a& device = Plug(bus, spec);
+  FakeCh341a& device = PlugCh341a(bus, spec);
 
   Ch341aLibrary library;
   ASSERT_EQ(library.List().size(), 1u);
@@ -75,7 +70,7 @@ TEST(Ch341aRead, ReadsTheWholePromByteExactOnAnotherWiring) {
 
 TEST(Ch341aPins, RefusesToDriveTheInputOnlyPins) {
   MockUsbBus bus;
-  FakeCh341a& device = Plug(bus);
+  FakeCh341a& device = PlugCh341a(bus);
   Ch341aLibrary library;
   const std::string position = library.List().at(0).serial;
 
@@ -101,7 +96,7 @@ TEST(Ch341aUnplug, AChipPulledOutMidReadFailsTheReadAsUnplugged) {
   Ch341aSpec spec;
   spec.chip = SimulatedSampleImage();
   spec.unplugAtRead = 40;
-  Plug(bus, spec);
+  PlugCh341a(bus, spec);
   Ch341aLibrary library;
   OpenedProgrammer opened = library.Open(ProgrammerChoice::BySerial("1-1"), PinAssignment{}.DirectionMask());
   ASSERT_TRUE(opened.programmer);
@@ -117,7 +112,7 @@ TEST(Ch341aUnplug, AChipPulledOutMidReadFailsTheReadAsUnplugged) {
 
 TEST(Ch341aOpen, AChipHeldByAnotherProgramIsInUseAndAnUnknownPositionIsNamed) {
   MockUsbBus bus;
-  Plug(bus).SetBusy(true);
+  PlugCh341a(bus).SetBusy(true);
   Ch341aLibrary library;
 
   const OpenedProgrammer busy = library.Open(ProgrammerChoice::BySerial("1-1"), 0b11);

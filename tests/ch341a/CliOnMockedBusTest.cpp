@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,11 +39,7 @@ struct MixedBus : ::testing::Test {
     spec.chip = chip;
     spec.wiring = test::Pins("clock=D3,reset=D5,data=D7");
   }
-  test::FakeCh341a& PlugCh341a() {
-    auto device = std::make_unique<test::FakeCh341a>(spec);
-    const test::UsbDeviceFacts facts = device->Facts();
-    return bed.Bus().Add(std::move(device), facts);
-  }
+  test::FakeCh341a& PlugCh341a() { return test::PlugCh341a(bed.Bus(), spec); }
 };
 
 TEST_F(MixedBus, ListsEveryFamilyAndReadsThroughTheCh341aByteExact) {

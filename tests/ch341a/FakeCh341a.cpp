@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 namespace quarrow::test {
 
@@ -25,7 +26,14 @@ std::vector<std::uint8_t> Descriptors(bool hasProduct) {
 
 }  // namespace
 
-FakeCh341a::FakeCh341a(Ch341aSpec spec) : spec_(std::move(spec)) {}
+FakeCh341a::FakeCh341a(Ch341aSpec spec)
+    : spec_(std::move(spec)), board_(spec_.chip, spec_.wiring, kCh341aDrivenPins) {}
+
+FakeCh341a& PlugCh341a(MockUsbBus& bus, Ch341aSpec spec) {
+  auto device = std::make_unique<FakeCh341a>(std::move(spec));
+  const UsbDeviceFacts facts = device->Facts();
+  return bus.Add(std::move(device), facts);
+}
 
 UsbDeviceFacts FakeCh341a::Facts() const {
   return {0x1a86, 0x5512, 0x0304, Descriptors(!spec_.product.empty())};
@@ -102,36 +110,13 @@ bool FakeCh341a::RunStreamLocked(const std::uint8_t* bytes, int length) {
     const auto bits = static_cast<std::uint8_t>(command & 0x3F);
     if ((command & 0xC0) == 0x40) directions_ = bits;
     if ((command & 0xC0) == 0x80) levels_ = bits;
-    SettleChipLocked();
+    board_.Set(directions_, levels_);
     if (command == 0x00) {
-      std::uint8_t levels = 0;
-      for (int pin = 0; pin < 8; ++pin) levels |= static_cast<std::uint8_t>(LevelLocked(pin) << pin);
-      answers_.push_back(levels);
+      answers_.push_back(board_.Pins());
       if (reads_++ == spec_.unplugAtRead) UnplugLocked();
     }
   }
   return true;
-}
-
-// The PROM drives its data pin; a pin set as output shows its level; an input nothing drives floats
-// high.
-bool FakeCh341a::LevelLocked(int pin) const {
-  if (pin == spec_.wiring.data) return spec_.chip.Bit(bit_) != spec_.wiring.invertData;
-  if (pin < 6 && (directions_ >> pin) & 1u) return (levels_ >> pin) & 1u;
-  return true;
-}
-
-// A high reset holds the PROM at stream bit 0; each falling clock edge outside the reset moves it on.
-void FakeCh341a::SettleChipLocked() {
-  const bool clock = LevelLocked(spec_.wiring.clock);
-  const bool reset = LevelLocked(spec_.wiring.reset);
-  const bool clockFell = promClock_ && !clock;
-  promClock_ = clock;
-  if (reset) {
-    bit_ = 0;
-  } else if (clockFell) {
-    bit_ = (bit_ + 1) % PromImage::kBits;
-  }
 }
 
 }  // namespace quarrow::test

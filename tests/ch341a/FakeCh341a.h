@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "PinAssignment.h"
+#include "PromBoard.h"
 #include "PromImage.h"
 #include "UsbFsDevice.h"
 
@@ -38,17 +39,17 @@ class FakeCh341a final : public UsbFsDevice {
   void AnswerControl(UsbUrb& urb);
   // Runs one bulk OUT packet if it is a whole UIO stream; false when the chip would ignore it.
   bool RunStreamLocked(const std::uint8_t* bytes, int length);
-  bool LevelLocked(int pin) const;
-  void SettleChipLocked();
 
   Ch341aSpec spec_;
+  PromBoard board_;
   std::uint8_t directions_ = 0;  // after power-up every pin is an input
   std::uint8_t levels_ = 0;
   std::vector<std::uint8_t> answers_;  // pin levels waiting for a bulk IN
   int ignored_ = 0;
   int reads_ = 0;
-  bool promClock_ = false;
-  int bit_ = 0;
 };
+
+// Plugs a CH341A into the next port of `bus`.
+FakeCh341a& PlugCh341a(MockUsbBus& bus, Ch341aSpec spec = {});
 
 }  // namespace quarrow::test

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for WCH's CH341DLLA64.DLL, for tests under Wine or Windows only, never installed: one
-// CH341A with an RP5H01 on its pins (Ch341aBoard) behind the DLL's calls the program loads, with
+// CH341A with an RP5H01 on its pins (PromBoard) behind the DLL's calls the program loads, with
 // the signatures of WCH's CH341DLL.H: CH341GetDeviceName its list, CH341OpenDevice and
 // CH341CloseDevice, CH341Set_D5_D0 its directions and levels, CH341GetInput its pins.
 //   QUARROW_TEST_CHIP          a MAME-layout image file the PROM holds (default: the simulator's sample)
@@ -22,7 +22,7 @@
 #include <mutex>
 #include <string>
 
-#include "Ch341aBoard.h"
+#include "PromBoard.h"
 #include "ImageFile.h"
 #include "sim/SimulatedProgrammer.h"
 
@@ -46,7 +46,7 @@ bool Fault(const char* name) {
 // The chip, made on first use, not in DllMain, where the loader lock forbids most of what this does.
 struct Chip {
   std::mutex mutex;
-  std::unique_ptr<quarrow::test::Ch341aBoard> board;
+  std::unique_ptr<quarrow::test::PromBoard> board;
   bool open = false;
   bool unplugged = false;
 };
@@ -64,7 +64,7 @@ Chip& TheChip() {
     if (const std::string text = Environment("QUARROW_TEST_CH341_WIRING"); !text.empty()) {
       wiring = quarrow::ParsePinAssignment(text).assignment.value_or(wiring);
     }
-    made->board = std::make_unique<quarrow::test::Ch341aBoard>(prom, wiring);
+    made->board = std::make_unique<quarrow::test::PromBoard>(prom, wiring, quarrow::test::kCh341aDrivenPins);
     return made;
   }();
   return *chip;
@@ -72,7 +72,7 @@ Chip& TheChip() {
 
 // The open chip at `index`, its lock held by `lock`; null, with the system's error set as the
 // driver's failed request leaves it, when there is none.
-quarrow::test::Ch341aBoard* Opened(ULONG index, std::unique_lock<std::mutex>& lock) {
+quarrow::test::PromBoard* Opened(ULONG index, std::unique_lock<std::mutex>& lock) {
   Chip& chip = TheChip();
   lock = std::unique_lock(chip.mutex);
   if (chip.unplugged) {
@@ -118,7 +118,7 @@ CH341_EXPORT(VOID) CH341CloseDevice(ULONG index) {
 
 CH341_EXPORT(BOOL) CH341Set_D5_D0(ULONG index, ULONG directions, ULONG levels) {
   std::unique_lock<std::mutex> lock;
-  quarrow::test::Ch341aBoard* board = Opened(index, lock);
+  quarrow::test::PromBoard* board = Opened(index, lock);
   if (board == nullptr) return FALSE;
   board->Set(static_cast<std::uint8_t>(directions), static_cast<std::uint8_t>(levels));
   return TRUE;
@@ -127,7 +127,7 @@ CH341_EXPORT(BOOL) CH341Set_D5_D0(ULONG index, ULONG directions, ULONG levels) {
 #ifndef QUARROW_TEST_WITHOUT_GETINPUT
 CH341_EXPORT(BOOL) CH341GetInput(ULONG index, PULONG status) {
   std::unique_lock<std::mutex> lock;
-  quarrow::test::Ch341aBoard* board = Opened(index, lock);
+  quarrow::test::PromBoard* board = Opened(index, lock);
   if (board == nullptr || status == nullptr) return FALSE;
   if (Fault("unplugged-mid-read") && board->Prom().ClocksSinceReset() >= kUnplugAtClock) {
     TheChip().unplugged = true;

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "Ch341DllLibrary.h"
-#include "Ch341aBoard.h"
+#include "PromBoard.h"
 #include "LinkTestSupport.h"
 #include "ProgrammerPins.h"
 
@@ -16,7 +16,7 @@ namespace {
 
 struct FakeCh341Dll : ICh341Dll {
   std::vector<std::string> names = std::vector<std::string>(kCh341MostDevices);  // empty: no chip
-  Ch341aBoard board{SimulatedSampleImage(), {}};
+  PromBoard board{SimulatedSampleImage(), {}, kCh341aDrivenPins};
   ProgrammerError error;
   std::vector<std::string> calls;
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A CH341A's D0..D7 with an RP5H01 on them, as the CH341 DLL's stand-ins see it: D5..D0 set as
-// outputs or inputs with their levels, D0..D7 read, the PROM's clock, reset and data on the pins a
-// wiring names.
+// A programmer's D0..D7 with an RP5H01 on them, as the programmers' stand-ins see them: the pins the
+// programmer can drive set as outputs or inputs with their levels, D0..D7 read, the PROM's clock,
+// reset and data on the pins a wiring names.
 #pragma once
 
 #include <cstdint>
@@ -11,17 +11,21 @@
 
 namespace quarrow::test {
 
-class Ch341aBoard {
- public:
-  Ch341aBoard(const PromImage& chip, const PinAssignment& wiring) : prom_(chip), wiring_(wiring) {}
+// A CH341A drives D5..D0 only (CH341Set_D5_D0, its UIO stream); D6 and D7 only read.
+inline constexpr std::uint8_t kCh341aDrivenPins = 0x3F;
 
-  // D5..D0 as CH341Set_D5_D0 sets them: 1 = output, and the outputs' levels.
+class PromBoard {
+ public:
+  PromBoard(const PromImage& chip, const PinAssignment& wiring, std::uint8_t drivenPins = 0xFF)
+      : prom_(chip), wiring_(wiring), drivenPins_(drivenPins) {}
+
+  // The pins that can be driven set as outputs (1) or inputs, and the outputs' levels.
   void Set(std::uint8_t directions, std::uint8_t levels) {
-    directions_ = directions & 0x3F;
-    levels_ = levels & 0x3F;
+    directions_ = directions & drivenPins_;
+    levels_ = levels & drivenPins_;
     prom_.SetInputs(Level(wiring_.clock), Level(wiring_.reset));
   }
-  // D7..D0 as CH341GetInput reads them.
+  // D7..D0 as a pin read gives them.
   std::uint8_t Pins() const {
     std::uint8_t pins = 0;
     for (int pin = 0; pin < 8; ++pin) pins |= static_cast<std::uint8_t>(Level(pin) << pin);
@@ -41,6 +45,7 @@ class Ch341aBoard {
 
   SimulatedRp5h01 prom_;
   PinAssignment wiring_;
+  std::uint8_t drivenPins_;
   std::uint8_t directions_ = 0;  // after power-up every pin is an input
   std::uint8_t levels_ = 0;
 };
