@@ -1,23 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Shared helpers of the window tests: scripted answers for the dialog seam, and pumping the event
-// loop until a condition holds.
+// Shared helpers of the window tests: scripted answers for the dialog seam, pumping the event loop
+// until a condition holds, and working the wiring dialog.
 #pragma once
 
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QTextDocument>
 #include <QThread>
+#include <QTimer>
+
+#include <gtest/gtest.h>
 
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <ostream>
 #include <vector>
 
 #include "DialogServices.h"
+#include "QuarrowDlg.h"
+#include "Resources.h"
+#include "Texts.h"
+#include "WiringDialog.h"
 
 // Failure messages show texts as text rather than as arrays of UTF-16 code units.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
@@ -84,12 +96,13 @@ inline QString ShownToolTip(const QString& tip) {
   return document.toPlainText();
 }
 
-// Processes the window's events, or runs `pump` instead, until `done` holds or five seconds pass.
-inline bool PumpUntil(const std::function<bool()>& done, const std::function<void()>& pump = {}) {
+// Processes the window's events, or runs `pump` instead, until `done` holds or `timeoutMs` pass.
+inline bool PumpUntil(const std::function<bool()>& done, const std::function<void()>& pump = {},
+                      qint64 timeoutMs = 5000) {
   QElapsedTimer timer;
   timer.start();
   while (!done()) {
-    if (timer.elapsed() > 5000) return false;
+    if (timer.elapsed() > timeoutMs) return false;
     if (pump) {
       pump();
     } else {
@@ -98,6 +111,38 @@ inline bool PumpUntil(const std::function<bool()>& done, const std::function<voi
     QThread::usleep(200);
   }
   return true;
+}
+
+// The control named `name` inside `parent`.
+template <class T>
+T* In(QWidget& parent, const char* name) {
+  T* widget = parent.findChild<T*>(QString::fromUtf8(name));
+  EXPECT_NE(widget, nullptr) << name;
+  return widget;
+}
+
+// Opens the wiring dialog from the window's File menu and lets `act` work in it while it is shown.
+inline void InWiringDialog(CQuarrowDlg& window, const std::function<void(CWiringDialog&)>& act) {
+  bool ran = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<CWiringDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    ran = true;
+    act(*dialog);
+    if (dialog->isVisible()) dialog->reject();
+  });
+  window.MenuItem(res::ID_FILE_WIRING)->trigger();
+  EXPECT_TRUE(ran);
+}
+
+// Chooses the PROM's pins in the wiring dialog, each as its list names it.
+inline void ChoosePins(CWiringDialog& d, int clock, int reset, int data, bool invert) {
+  for (const auto& [name, pin] : {std::pair{res::kWiringClockName, clock}, std::pair{res::kWiringResetName, reset},
+                                  std::pair{res::kWiringDataName, data}}) {
+    QComboBox* list = In<QComboBox>(d, name);
+    list->setCurrentIndex(list->findData(pin));
+  }
+  In<QCheckBox>(d, res::kWiringInvertName)->setChecked(invert);
 }
 
 // A wait function that holds the worker at its `stopAt`-th wait until released; all other waits

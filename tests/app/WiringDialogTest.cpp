@@ -39,6 +39,8 @@ namespace quarrow {
 namespace {
 
 using testing::FakeDialogServices;
+using testing::ChoosePins;
+using testing::In;
 using testing::PumpUntil;
 
 class WiringDialogTest : public ::testing::Test, protected testing::SimulatedWindowState {
@@ -50,31 +52,7 @@ class WiringDialogTest : public ::testing::Test, protected testing::SimulatedWin
     dlg = std::make_unique<CQuarrowDlg>(std::move(context));
     return *dlg;
   }
-  // Opens the wiring dialog from the File menu and lets `act` work in it while it is shown.
-  void InDialog(const std::function<void(CWiringDialog&)>& act) {
-    bool ran = false;
-    QTimer::singleShot(0, [&] {
-      auto* dialog = qobject_cast<CWiringDialog*>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
-      ran = true;
-      act(*dialog);
-      if (dialog->isVisible()) dialog->reject();
-    });
-    dlg->MenuItem(res::ID_FILE_WIRING)->trigger();
-    EXPECT_TRUE(ran);
-  }
-  template <class T>
-  static T* In(QWidget& parent, const char* name) {
-    T* widget = parent.findChild<T*>(QString::fromUtf8(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-  }
-  static void Choose(CWiringDialog& d, int clock, int reset, int data, bool invert) {
-    In<QComboBox>(d, res::kWiringClockName)->setCurrentIndex(clock);
-    In<QComboBox>(d, res::kWiringResetName)->setCurrentIndex(reset);
-    In<QComboBox>(d, res::kWiringDataName)->setCurrentIndex(data);
-    In<QCheckBox>(d, res::kWiringInvertName)->setChecked(invert);
-  }
+  void InDialog(const std::function<void(CWiringDialog&)>& act) { testing::InWiringDialog(*dlg, act); }
   // A board wired to RTS, CTS and DCD through an inverter.
   static SimulatedOptions RtsBoard() {
     SimulatedOptions board;
@@ -150,7 +128,7 @@ TEST_F(WiringDialogTest, ACh341aOffersItsSocketNamesAndNotItsInputOnlyPinsForClo
     EXPECT_EQ(clock->count(), 6) << "D6 and D7 only read";
     EXPECT_EQ(clock->itemText(3), QStringLiteral("D3/CLK"));
     EXPECT_EQ(data->itemText(7), QStringLiteral("D7/MISO"));
-    Choose(d, 3, 0, 7, false);
+    ChoosePins(d, 3, 0, 7, false);
     d.accept();
   });
   EXPECT_EQ(Connect(), QStringLiteral("Connected to programmer - Pin assignment in use: clock=D3,reset=D0,data=D7"));
@@ -162,7 +140,7 @@ TEST_F(WiringDialogTest, TheChoiceSurvivesARestartAndTakesEffectAtTheNextConnect
 
   Make();
   InDialog([](CWiringDialog& d) {
-    Choose(d, 2, 3, 6, true);
+    ChoosePins(d, 2, 3, 6, true);
     d.accept();
   });
   dlg.reset();  // a restart: the choice lives only in the wiring file, as quarrow-cli reads it
@@ -209,11 +187,11 @@ TEST_F(WiringDialogTest, CheckWiringRunsOnTheConnectedProgrammerWithTheChosenPin
   InDialog([](CWiringDialog& d) {
     In<QPushButton>(d, res::kWiringCheckName)->click();
     EXPECT_TRUE(In<QPlainTextEdit>(d, res::kWiringReportName)->toPlainText().endsWith(res::kWiringPlausible));
-    Choose(d, 2, 3, 6, false);
+    ChoosePins(d, 2, 3, 6, false);
     In<QPushButton>(d, res::kWiringCheckName)->click();
     EXPECT_TRUE(In<QPlainTextEdit>(d, res::kWiringReportName)->toPlainText().contains(res::kWiringFaulty));
     // Two lines on one pin cannot be chosen.
-    Choose(d, 2, 2, 6, false);
+    ChoosePins(d, 2, 2, 6, false);
     EXPECT_FALSE(d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled());
   });
   // The check leaves the programmer set up for the wiring in use, and drove no pin but the clock and
@@ -229,7 +207,7 @@ TEST_F(WiringDialogTest, OkOnTheConnectedProgrammerConnectsItAgainAndANoProgramm
   Connect();
   InDialog([](CWiringDialog& d) {
     EXPECT_EQ(In<QLabel>(d, res::kWiringHintName)->text(), QString::fromUtf8(res::kWiringAppliesNow));
-    Choose(d, 2, 3, 6, true);
+    ChoosePins(d, 2, 3, 6, true);
     d.accept();
   });
   EXPECT_EQ(dlg->StatusText(), QStringLiteral("Connected again with the new wiring - Pin assignment in use: "
@@ -246,7 +224,7 @@ TEST_F(WiringDialogTest, OkOnTheConnectedProgrammerConnectsItAgainAndANoProgramm
   devices->setCurrentIndex(-1);
   devices->setEditText(QString());
   InDialog([](CWiringDialog& d) {
-    Choose(d, 1, 0, 5, false);
+    ChoosePins(d, 1, 0, 5, false);
     d.accept();
   });
   devices->setCurrentIndex(0);
@@ -271,7 +249,7 @@ TEST_F(WiringDialogTest, AChipWithFourPinsOffersThoseAndShowsWhySelftestWouldRef
     bool said = false;
     for (QLabel* label : d.findChildren<QLabel*>()) said = said || label->text().startsWith(QStringLiteral("the FT230X has the bit-bang pins D0-D3 only"));
     EXPECT_TRUE(said);
-    Choose(d, 0, 1, 3, false);
+    ChoosePins(d, 0, 1, 3, false);
     d.accept();
   });
   StoredWirings stored;

@@ -15,6 +15,7 @@ namespace quarrow::test {
 namespace {
 
 constexpr std::uint8_t kRequestTypeVendorIn = 0xC0;
+constexpr std::uint8_t kSioSetBitmode = 0x0B;
 constexpr std::uint8_t kSioReadPins = 0x0C;
 constexpr std::uint8_t kSioGetLatency = 0x0A;
 constexpr std::uint8_t kSioPollModemStatus = 0x05;
@@ -47,7 +48,10 @@ std::vector<std::uint8_t> Descriptors(const Ft232rSpec& spec) {
 
 }  // namespace
 
-FakeFt232r::FakeFt232r(Ft232rSpec spec) : spec_(std::move(spec)) { SetBusy(spec_.busy); }
+FakeFt232r::FakeFt232r(Ft232rSpec spec) : spec_(std::move(spec)) {
+  SetBusy(spec_.busy);
+  if (spec_.promWiring) board_.emplace(spec_.prom, *spec_.promWiring);
+}
 
 UsbDeviceFacts FakeFt232r::Facts() const { return {0x0403, spec_.product, spec_.bcdDevice, Descriptors(spec_)}; }
 
@@ -58,8 +62,14 @@ void FakeFt232r::Answer(UsbUrb& urb) {
   } else if (fields.type == USBDEVFS_URB_TYPE_BULK && (fields.endpoint & 0x80) == 0 &&
              fields.endpoint % 2 == 0 && fields.endpoint / 2 <= spec_.interfaces) {
     std::lock_guard lock(mutex_);
-    std::vector<std::uint8_t>& written = written_[fields.endpoint / 2 - 1];
+    const int port = fields.endpoint / 2 - 1;
+    std::vector<std::uint8_t>& written = written_[port];
     if (urb.Length() > 0) written.insert(written.end(), urb.Bytes(), urb.Bytes() + urb.Length());
+    // In bit-bang mode the chip puts each byte on the pins in turn.
+    for (int i = 0; port == 0 && board_ && i < urb.Length(); ++i) {
+      levels_ = urb.Bytes()[i];
+      board_->Set(outputs_, levels_);
+    }
     fields.actual_length = urb.Length();
   } else if (fields.type == USBDEVFS_URB_TYPE_BULK && (fields.endpoint & 0x80) != 0 &&
              fields.endpoint % 2 == 1 && (fields.endpoint & 0x7F) / 2 < spec_.interfaces &&
@@ -93,12 +103,18 @@ void FakeFt232r::AnswerControl(UsbUrb& urb) {
       if (request.request == kSioReadPins) {
         // The index names the port: 1 for interface A.
         const std::vector<std::uint8_t>& written = written_[request.index - 1];
-        reply = {driven_ ? *driven_ : (written.empty() ? std::uint8_t{0xFF} : written.back())};
+        const std::uint8_t last = written.empty() ? std::uint8_t{0xFF} : written.back();
+        reply = {driven_ ? *driven_ : board_ && request.index == 1 ? board_->Pins() : last};
       } else if (request.request == kSioGetLatency) {
         reply = {16};
       } else if (request.request == kSioPollModemStatus) {
         reply = {0x01, 0x60};
       }
+    } else if (request.request == kSioSetBitmode && request.index == 1) {
+      // The value's low byte is the direction mask, its high byte the mode; mode 0 ends bit-bang
+      // and leaves every pin to the UART, an input here.
+      outputs_ = (request.value >> 8) == 0 ? 0 : static_cast<std::uint8_t>(request.value & 0xFF);
+      if (board_) board_->Set(outputs_, levels_);
     }
   } else if (request.requestType == 0x80 && request.request == 0x06 && (request.value >> 8) == 3) {
     bool stall = false;

@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "PinAssignment.h"
+#include "PromBoard.h"
+#include "PromImage.h"
 #include "UsbFsDevice.h"
 
 namespace quarrow::test {
@@ -26,6 +29,10 @@ struct Ft232rSpec {
   std::uint16_t product = 0x6001;
   int interfaces = 1;
   bool busy = false;  // another program holds the interface: claims fail with EBUSY
+  // An RP5H01 on port A's pins, wired as this says; without one a pin read gives the last byte
+  // written.
+  std::optional<PinAssignment> promWiring;
+  PromImage prom;
 };
 
 // A control request as the device received it.
@@ -61,6 +68,9 @@ class FakeFt232r final : public UsbFsDevice {
   std::vector<ControlRequest> vendor_;
   std::map<int, std::vector<std::uint8_t>> written_;  // per port
   std::optional<std::uint8_t> driven_;
+  std::optional<PromBoard> board_;
+  std::uint8_t outputs_ = 0;  // port A's bit-bang direction mask
+  std::uint8_t levels_ = 0;   // as last written to port A
 };
 
 // A mocked sysfs and /dev with FTDI chips on bus 1 (MockUsbBus, which takes other kinds of devices
