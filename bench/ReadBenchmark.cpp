@@ -81,7 +81,8 @@ struct GpioBench final : BenchProgrammer {
   GpioLibrary library;
   GpioBench() {
     const test::GpioChipSpec pi = test::RaspberryPiWithProm(chip);
-    kernel.Add(pi);
+    // A GPIO chip takes a wiring only as lines of its own.
+    wiring.namedChip = "gpiochip" + std::to_string(kernel.Add(pi));
     wiring.clock = pi.clock;
     wiring.reset = pi.reset;
     wiring.data = pi.data;
@@ -124,7 +125,7 @@ struct ConnectedSimulation {
 void WholeRead(benchmark::State& state, bool traced) {
   ConnectedSimulation s;
   if (!s.Connect()) {
-    state.SkipWithError("cannot connect to the simulated programmer");
+    state.SkipWithError("cannot connect to the programmer --backend names");
     return;
   }
 
@@ -159,7 +160,7 @@ void BM_WholeReadTraced(benchmark::State& state) { WholeRead(state, true); }
 void BM_TraceToVcd(benchmark::State& state) {
   ConnectedSimulation s;
   if (!s.Connect()) {
-    state.SkipWithError("cannot connect to the simulated programmer");
+    state.SkipWithError("cannot connect to the programmer --backend names");
     return;
   }
   PinTrace trace = s.connection.TraceFor(s.programmer->wiring);
@@ -172,7 +173,7 @@ void BM_TraceToVcd(benchmark::State& state) {
 void BM_ReadWithoutWaits(benchmark::State& state) {
   ConnectedSimulation s;
   if (!s.Connect()) {
-    state.SkipWithError("cannot connect to the simulated programmer");
+    state.SkipWithError("cannot connect to the programmer --backend names");
     return;
   }
   for (auto _ : state) {
