@@ -178,13 +178,17 @@ PinAssignment CWiringDialog::Chosen() const {
 void CWiringDialog::Show(const PinAssignment& pins) {
   // A pin the chip lacks leaves its list empty; the problem line then says what selftest says.
   m_missingPins = m_chip ? MissingPinsText(*m_chip, pins) : std::string();
+  bool unwired = false;
   if (m_programmer) {
     const std::optional<PinsOnProgrammerProblem> refused = PinsOnProgrammer(*m_programmer, pins);
     m_missingPins = refused ? PinsOnProgrammerText(*refused) : std::string();
+    // A GPIO chip without a wiring of its own starts with no line chosen: nothing is driven until
+    // the person names where the PROM is.
+    unwired = refused && refused->kind == PinsOnProgrammerProblem::Kind::NoWiring;
   }
-  m_clock->setCurrentIndex(m_clock->findData(pins.clock));
-  m_reset->setCurrentIndex(m_reset->findData(pins.reset));
-  m_data->setCurrentIndex(m_data->findData(pins.data));
+  m_clock->setCurrentIndex(unwired ? -1 : m_clock->findData(pins.clock));
+  m_reset->setCurrentIndex(unwired ? -1 : m_reset->findData(pins.reset));
+  m_data->setCurrentIndex(unwired ? -1 : m_data->findData(pins.data));
   m_invert->setChecked(pins.invertData);
   Revalidate();
 }

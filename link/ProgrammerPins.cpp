@@ -119,6 +119,10 @@ std::optional<PinsOnProgrammerProblem> PinsOnProgrammer(const ProgrammerPins& pr
   problem.model = programmer.model;
   problem.count = programmer.count;
   problem.chipName = programmer.chipName;
+  if (programmer.Compact() && pins.namedChip.empty()) {
+    problem.kind = Kind::NoWiring;
+    return problem;
+  }
   if (!pins.namedChip.empty() && pins.namedChip != programmer.chipName) {
     problem.kind = Kind::OtherChip;
     problem.namedChip = pins.namedChip;

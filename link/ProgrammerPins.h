@@ -64,6 +64,7 @@ struct PinsOnProgrammerProblem {
     InputOnly,    // `pin` (for `line`) can only be read, but clock and reset are driven
     NoSuchLine,   // `pin` (for `line`) is beyond the programmer's `count` lines
     OtherChip,    // the pins are named as lines of `namedChip`, not of this programmer
+    NoWiring,     // a GPIO chip, and the pins are not named as its lines: nothing says where the PROM is
   };
   Kind kind = Kind::InputOnly;
   std::string model;  // "CH341A", "pinctrl-bcm2835"
@@ -75,6 +76,8 @@ struct PinsOnProgrammerProblem {
   std::string chipName;
 };
 // Nothing when the programmer has every pin the assignment names and can drive clock and reset.
+// A GPIO chip takes only a wiring named as its own lines: no line of a header is free on every
+// board (a Raspberry Pi's lines 0 and 1 are its HAT EEPROM's bus), so none is driven by default.
 // An FTDI chip's pins are checked by PinsOnChip.
 std::optional<PinsOnProgrammerProblem> PinsOnProgrammer(const ProgrammerPins& programmer, const PinAssignment& pins);
 

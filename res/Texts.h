@@ -455,6 +455,12 @@ inline constexpr const char* kLinesOnly = QUARROW_TEXT("Wiring", " has the lines
 inline constexpr const char* kLinesOnlyBut = QUARROW_TEXT("Wiring", " only, but the ");
 inline constexpr const char* kLinesOnlyGiven = QUARROW_TEXT("Wiring", " line is given ");
 inline constexpr const char* kLinesOnlyEnd = QUARROW_TEXT("Wiring", "; give it a line the chip has");
+// "no wiring is set for gpiochip0 (pinctrl-bcm2835): ..."
+inline constexpr const char* kPinsNoWiring = QUARROW_TEXT("Wiring", "no wiring is set for ");
+inline constexpr const char* kPinsNoWiringWhy =
+    QUARROW_TEXT("Wiring", ": a GPIO header has no usual place for the PROM, so no line is driven until the clock, reset "
+                           "and data lines are named, as clock=GPIO17,reset=GPIO27,data=GPIO22 (the README's "
+                           "Raspberry Pi panel)");
 // "the pin assignment names lines of gpiochip1, but this programmer is gpiochip0: ..."
 inline constexpr const char* kPinsOtherChip = QUARROW_TEXT("Wiring", "the pin assignment names lines of ");
 inline constexpr const char* kPinsOtherChipBut = QUARROW_TEXT("Wiring", ", but this programmer is ");

@@ -110,6 +110,8 @@ std::string PinsOnProgrammerText(const PinsOnProgrammerProblem& problem) {
     case Kind::NoSuchLine:
       return res::kPinsThe + problem.model + res::kLinesOnly + std::to_string(problem.count - 1) + res::kLinesOnlyBut +
              Line(problem.line) + res::kLinesOnlyGiven + problem.pinName + res::kLinesOnlyEnd;
+    case Kind::NoWiring:
+      return res::kPinsNoWiring + problem.chipName + " (" + problem.model + ")" + res::kPinsNoWiringWhy;
     default:
       return res::kPinsOtherChip + problem.namedChip + res::kPinsOtherChipBut +
              (problem.chipName.empty() ? problem.model : problem.chipName) + res::kPinsOtherChipEnd;

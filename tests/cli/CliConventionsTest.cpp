@@ -43,7 +43,11 @@ TEST(List, TheSimulationPosesAsEachFamilyAndReadsThroughIt) {
     const char* family;
     const char* chip;
     const char* serial;
-  } poses[] = {{"CH341A", "CH341A", "CH341A", "1-4"}, {"gpio", "GPIO", "pinctrl-bcm2835", "gpiochip0"}};
+    const char* board;  // where the simulated PROM is
+    const char* pins;   // the same, as the programmer names its pins
+  } poses[] = {{"CH341A", "CH341A", "CH341A", "1-4", "clock=D3,reset=D0,data=D7", "clock=CLK,reset=CS,data=MISO"},
+               {"gpio", "GPIO", "pinctrl-bcm2835", "gpiochip0", "clock=gpiochip0:17,reset=gpiochip0:27,data=gpiochip0:22",
+                "clock=GPIO17,reset=GPIO27,data=GPIO22"}};
   for (const auto& p : poses) {
     const CliRun list = RunCli({"--simulate-chip", p.pose, "list", "--json"});
     ASSERT_EQ(list.status, 0) << list.err;
@@ -51,7 +55,8 @@ TEST(List, TheSimulationPosesAsEachFamilyAndReadsThroughIt) {
     ASSERT_EQ(found.size(), 1u) << list.out;
     EXPECT_EQ(found[0]["family"], p.family);
     EXPECT_EQ(found[0]["chip"], p.chip);
-    const CliRun read = RunCli({"--simulate-chip", p.pose, "read", "--device", p.serial});
+    const CliRun read = RunCli({"--simulate-chip", p.pose, "--simulate-pins", p.board, "read", "--device", p.serial,
+                                "--pins", p.pins});
     EXPECT_EQ(read.status, 0) << read.err;
     EXPECT_EQ(read.out.substr(0, 33), "0123456789ABCDEF FEDCBA9876543210") << p.pose;
   }

@@ -50,7 +50,8 @@ TEST_F(Families, ListsEveryFamilyAndOpensThroughTheOneThatListedIt) {
 
   // By place in the whole list: the GPIO chip is second in the families' own order, first in its own.
   std::unique_ptr<IOpenProgrammer> opened;
-  ASSERT_TRUE(ConnectProgrammer(*all, entries[1], opened).ok);
+  const PinAssignment lines = *ParsePinAssignment("clock=GPIO17,reset=GPIO27,data=GPIO22", PinsOf(entries[1])).assignment;
+  ASSERT_TRUE(ConnectProgrammer(*all, entries[1], opened, lines).ok);
   EXPECT_EQ(gpio.OpenPlaces(), std::vector<int>{0});
   EXPECT_TRUE(ftdi.OpenPlaces().empty());
   opened.reset();

@@ -70,8 +70,10 @@ TEST(ProgrammerPins, WhatAProgrammerCannotTakeIsRefusedBeforeAnyOpenSayingWhy) {
        "the pinctrl-bcm2835 has the lines 0..53 only, but the reset line is given gpiochip0:54"},
       {Pins("clock=gpiochip1:1,reset=gpiochip1:2,data=gpiochip1:3"),
        "the pin assignment names lines of gpiochip1, but this programmer is gpiochip0"},
+      // Lines 0 and 1 of a Raspberry Pi are its HAT EEPROM's bus: a header has no default wiring.
+      {PinAssignment{}, "no wiring is set for gpiochip0 (pinctrl-bcm2835)"},
   };
-  const DeviceEntry entries[] = {Ch341a(), Gpio(), Gpio()};
+  const DeviceEntry entries[] = {Ch341a(), Gpio(), Gpio(), Gpio()};
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     const ConnectResult result = ConnectProgrammer(record, entries[i], opened, cases[i].first);
     EXPECT_FALSE(result.ok);
