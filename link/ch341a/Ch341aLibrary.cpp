@@ -41,7 +41,8 @@ constexpr std::size_t kMostStreamReads = kPacketBytes - 3;
 // a CH341A that has not answered in a second is not going to, and the read-out then fails rather
 // than hangs. The chip's own microsecond delay (mCH341A_CMD_UIO_STM_US) is not used: the read-out
 // waits milliseconds between pin operations on the host, far longer than anything the PROM needs
-// between an edge and its data settling, and each operation is a transfer of its own.
+// between an edge and its data settling, and each write is a transfer of its own (with the reads
+// held for it ahead of it).
 constexpr unsigned kTransferTimeoutMs = 1000;
 
 ProgrammerError Error(ProgrammerProblem problem, std::string subject, std::string words) {
