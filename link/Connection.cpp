@@ -74,7 +74,13 @@ WiringSelfTestResult Connection::SelfTest(const PinAssignment& pins, PinTrace* t
   }
   // The direction mask differs between assignments: the pins are set up for the one tried.
   const bool setUp = !reopen && port.DirectionMask() != portPins_.DirectionMask();
-  if (setUp && open_) open_->SetOutputs(port.DirectionMask());
+  // Pins left as the wiring in use set them would drive the wrong lines, and every finding would
+  // be about a wiring that was never tried.
+  if (setUp && open_ && !open_->SetOutputs(port.DirectionMask())) {
+    open_->SetOutputs(portPins_.DirectionMask());
+    result.findings.push_back({WiringFinding::PinOperationsFailed, "", -1, true, {}, {}, {}});
+    return result;
+  }
   if (trace == nullptr) {
     result = RunWiringSelfTest(port_, port, wait, BitBangPins());
   } else {

@@ -164,5 +164,20 @@ TEST(Connection, ItsPortFollowsTheConnectedProgrammerAndKeepsTheValueOnFailure) 
   EXPECT_EQ(value, 0x5A);
 }
 
+TEST(Connection, ASelfTestWhosePinsCannotBeSetUpTriesNothingAndSaysSo) {
+  SimulatedProgrammer sim;
+  sim.SetOptions({.family = SimulatedFamily::Ch341a});
+  RecordingProgrammer record(sim);
+  Connection connection(record);
+  ASSERT_TRUE(connection.Connect(EntryForSerial(kSimulatedCh341aPlace), {}).ok);
+  // The chip refuses to drive D6: the wiring tried was never set up, so no finding may be about it.
+  PinAssignment onD6;
+  onD6.clock = 6;
+  const WiringSelfTestResult result = connection.SelfTest(onD6, nullptr, [](int) {});
+  ASSERT_EQ(result.findings.size(), 1u);
+  EXPECT_EQ(result.findings[0].finding, WiringFinding::PinOperationsFailed);
+  EXPECT_EQ(record.PinWrites(), 0);
+}
+
 }  // namespace
 }  // namespace quarrow::test
