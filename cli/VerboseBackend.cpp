@@ -3,6 +3,7 @@
 // what the library said about a failure.
 #include "VerboseBackend.h"
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -56,6 +57,15 @@ class LoggingProgrammer final : public IOpenProgrammer {
     if (!ok) Step(log_, "read pins", ok, {}, ProgrammerErrorText(programmer_->LastError()));
     return ok;
   }
+  // Passed on whole, so that the programmer still takes the reads and the write in one exchange.
+  bool ReadThenWrite(std::span<std::optional<std::uint8_t>> levels, std::uint8_t value) override {
+    const bool ok = programmer_->ReadThenWrite(levels, value);
+    const bool readsOk = std::all_of(levels.begin(), levels.end(), [](const auto& level) { return level.has_value(); });
+    if (!readsOk) Step(log_, "read pins", false, {}, ProgrammerErrorText(programmer_->LastError()));
+    if (!ok) Step(log_, "write pins " + Hex(value), ok, {}, ProgrammerErrorText(programmer_->LastError()));
+    return ok;
+  }
+  bool ExchangesReadsWithWrite() const override { return programmer_->ExchangesReadsWithWrite(); }
   ProgrammerError LastError() const override { return programmer_->LastError(); }
 
  private:

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <span>
 #include <thread>
 
 #if defined(__linux__)
@@ -61,41 +62,79 @@ bool IsRealSleep(const WaitFunction& wait) {
 
 PinClocking::PinClocking(IPinPort& port, const PinAssignment& pins, const WaitFunction& wait,
                          std::initializer_list<PinSample> taken)
-    : port_(port), pins_(pins), wait_(wait) {
+    : port_(port), pins_(pins), wait_(wait), holdReads_(port.ExchangesReadsWithWrite()) {
   for (PinSample sample : taken) taken_ |= Bit(sample);
+}
+
+std::uint8_t PinClocking::ByteFor(ClockingStep::Kind kind, std::uint8_t byte) const {
+  const std::uint8_t clock = pins_.ClockMask();
+  const std::uint8_t reset = pins_.ResetMask();
+  switch (kind) {
+    case ClockingStep::Kind::ResetHigh: return clock | reset;
+    case ClockingStep::Kind::ResetLow: return static_cast<std::uint8_t>(byte & ~reset);
+    case ClockingStep::Kind::ClockHigh: return byte | clock;
+    case ClockingStep::Kind::ClockLow: return static_cast<std::uint8_t>(byte & ~clock);
+    case ClockingStep::Kind::Read: break;
+  }
+  return byte;
 }
 
 // The protocol's waits count from the write being issued, as the transfer to the pins is part of
 // what they wait for: D2XX queues a write and returns at once, while libftdi and the CH341A return
 // only once the programmer has taken it. Counting from the return would wait for each transfer
 // twice, a fifth longer over a whole read. The pins changed before the write returned; a little
-// settling after it is kept whatever the write took.
-void PinClocking::Write(int waitMs) {
+// settling after it is kept whatever the write took. Reads held for the write go out in the same
+// exchange, before it, so they cost the wait nothing.
+void PinClocking::Write(ClockingStep::Kind kind, int waitMs) {
   const auto issued = std::chrono::steady_clock::now();
-  if (!port_.WritePins(byte_)) ++failed_;
+  if (heldCount_ == 0) {
+    byte_ = ByteFor(kind, byte_);
+    if (!port_.WritePins(byte_)) ++failed_;
+  } else {
+    const std::uint8_t predicted = ByteFor(kind, byte_);
+    std::array<std::optional<std::uint8_t>, kMostHeld> levels;
+    if (!port_.ReadThenWrite(std::span(levels.data(), heldCount_), predicted)) ++failed_;
+    for (std::size_t i = 0; i < heldCount_; ++i) Took(held_[i].sample, levels[i], held_[i].sink);
+    heldCount_ = 0;
+    byte_ = ByteFor(kind, byte_);
+    // Only a driven pin makes the difference: the byte's other bits land on inputs.
+    if (((byte_ ^ predicted) & pins_.DirectionMask()) != 0 && !port_.WritePins(byte_)) ++failed_;
+  }
   if (!IsRealSleep(wait_)) return wait_(waitMs);
   const auto returned = std::chrono::steady_clock::now();
   SleepUntil(std::max(issued + std::chrono::milliseconds(waitMs), returned + std::chrono::milliseconds(kLeastSettleMs)));
 }
 
-void PinClocking::Step(const ClockingStep& step, const SampleSink& sink) {
-  const std::uint8_t clock = pins_.ClockMask();
-  const std::uint8_t reset = pins_.ResetMask();
-  switch (step.kind) {
-    case ClockingStep::Kind::ResetHigh: byte_ = clock | reset; return Write(step.waitMs);
-    case ClockingStep::Kind::ResetLow: byte_ = static_cast<std::uint8_t>(byte_ & ~reset); return Write(step.waitMs);
-    case ClockingStep::Kind::ClockHigh: byte_ |= clock; return Write(step.waitMs);
-    case ClockingStep::Kind::ClockLow: byte_ = static_cast<std::uint8_t>(byte_ & ~clock); return Write(step.waitMs);
-    case ClockingStep::Kind::Read: break;
-  }
-  if ((taken_ & Bit(step.sample)) == 0) return;
+void PinClocking::Took(PinSample sample, std::optional<std::uint8_t> level, const SampleSink& sink) {
+  if (!level) ++failed_;
   const std::uint8_t written = byte_;
-  std::uint8_t levels = written;
-  if (!port_.ReadPins(levels)) ++failed_;
-  if (step.sample == PinSample::BitLevel || step.sample == PinSample::AfterPulse) {
-    byte_ = pins_.AfterRead(byte_, levels);
-  }
-  if (sink) sink(step.sample, written, levels);
+  const std::uint8_t levels = level.value_or(written);
+  if (sample == PinSample::BitLevel || sample == PinSample::AfterPulse) byte_ = pins_.AfterRead(byte_, levels);
+  if (sink) sink(sample, written, levels);
+}
+
+void PinClocking::ReadNow(PinSample sample, const SampleSink& sink) {
+  std::uint8_t level = byte_;
+  const bool read = port_.ReadPins(level);
+  Took(sample, read ? std::optional(level) : std::nullopt, sink);
+}
+
+void PinClocking::ReadHeld() {
+  for (std::size_t i = 0; i < heldCount_; ++i) ReadNow(held_[i].sample, held_[i].sink);
+  heldCount_ = 0;
+}
+
+int PinClocking::Finish() {
+  ReadHeld();
+  return failed_;
+}
+
+void PinClocking::Step(const ClockingStep& step, const SampleSink& sink) {
+  if (step.kind != ClockingStep::Kind::Read) return Write(step.kind, step.waitMs);
+  if ((taken_ & Bit(step.sample)) == 0) return;
+  if (!holdReads_) return ReadNow(step.sample, sink);
+  if (heldCount_ == kMostHeld) ReadHeld();
+  held_[heldCount_++] = {step.sample, sink};
 }
 
 }  // namespace quarrow

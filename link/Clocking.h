@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "PinAssignment.h"
 #include "PinPort.h"
@@ -60,6 +61,14 @@ inline constexpr std::array<ClockingStep, 6> kBitSteps = {{
 // moments the runner does not take are skipped. A read with the clock high before or after the
 // pulse carries the clock, reset and data levels read into the byte (PinAssignment::AfterRead),
 // so reset and data are written back at the levels just read; the other pins stay as written.
+//
+// On a port that exchanges reads with a write (IPinPort::ExchangesReadsWithWrite) a taken read is
+// held until the next write and goes out with it, ahead of it: nothing is written in between, so
+// the levels are those the read would have had on its own, and a round trip is saved. The
+// exchange's byte is the one the written pins predict (they read back what they drive); when a
+// driven pin read otherwise, the byte the read would have led to follows at once. Samples reach the
+// sink in the same order and with the same values either way, a held one once its exchange is back
+// or at Finish().
 class PinClocking {
  public:
   // `written`: the byte last written; `read`: the levels read, or `written`'s levels when the
@@ -72,20 +81,37 @@ class PinClocking {
   void Run(const std::array<ClockingStep, N>& steps, const SampleSink& sink = {}) {
     for (const ClockingStep& step : steps) Step(step, sink);
   }
-  // Pin operations that failed so far. The steps never branch on one (the clocking must stay in
-  // step with the chip), but a single failure means the levels read cannot be trusted.
-  int Failed() const { return failed_; }
+  // Takes the reads still held, then returns the pin operations that failed in all. Called after
+  // the last step and at a stop; without it a held read would be lost and the count short. The steps never branch on one (the clocking must stay in step
+  // with the chip), but a single failure means the levels read cannot be trusted.
+  int Finish();
 
  private:
+  // A taken read not yet made, with the sink of the Run it came from.
+  struct HeldRead {
+    PinSample sample = PinSample::BitLevel;
+    SampleSink sink;
+  };
+  // A handful covers the reads between two writes of any steps; more go out on their own.
+  static constexpr std::size_t kMostHeld = 4;
+
   void Step(const ClockingStep& step, const SampleSink& sink);
-  void Write(int waitMs);
+  void Write(ClockingStep::Kind kind, int waitMs);
+  std::uint8_t ByteFor(ClockingStep::Kind kind, std::uint8_t byte) const;
+  // A read made with `level` (nothing when it failed): counted, carried into the byte, sampled.
+  void Took(PinSample sample, std::optional<std::uint8_t> level, const SampleSink& sink);
+  void ReadNow(PinSample sample, const SampleSink& sink);
+  void ReadHeld();
 
   IPinPort& port_;
   const PinAssignment& pins_;
   const WaitFunction& wait_;
+  const bool holdReads_;
   unsigned taken_ = 0;  // bit per PinSample
   std::uint8_t byte_ = 0;
   int failed_ = 0;
+  std::array<HeldRead, kMostHeld> held_;
+  std::size_t heldCount_ = 0;
 };
 
 }  // namespace quarrow

@@ -3,6 +3,7 @@
 // connect, connect again, read, check the wiring, close (also when it goes).
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -81,6 +82,12 @@ class Connection {
     explicit ConnectedPort(const std::unique_ptr<IOpenProgrammer>& open) : open_(open) {}
     bool WritePins(std::uint8_t value) override { return open_ && open_->WritePins(value); }
     bool ReadPins(std::uint8_t& value) override { return open_ && open_->ReadPins(value); }
+    bool ReadThenWrite(std::span<std::optional<std::uint8_t>> levels, std::uint8_t value) override {
+      if (open_) return open_->ReadThenWrite(levels, value);
+      std::fill(levels.begin(), levels.end(), std::nullopt);
+      return false;
+    }
+    bool ExchangesReadsWithWrite() const override { return open_ && open_->ExchangesReadsWithWrite(); }
 
    private:
     const std::unique_ptr<IOpenProgrammer>& open_;

@@ -34,7 +34,7 @@ ReadCompletion ReadProm(const ReadPromJob& job) {
     result.bitsRead = n + 1;
     job.receiver.OnReadProgress(ReadProgress{n + 1});
   }
-  result.failedPinOperations = clocking.Failed();
+  result.failedPinOperations = clocking.Finish();
 
   // A failure outranks a stop: the bits read before the stop are not trustworthy either.
   if (result.failedPinOperations > 0) {

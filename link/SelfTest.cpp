@@ -45,7 +45,7 @@ class Probe {
     };
     clocking.Run(kResetSteps, keep);
     for (int n = 0; n < bits; ++n) clocking.Run(kBitSteps, keep);
-    failed_ += clocking.Failed();
+    failed_ += clocking.Finish();
     return pass;
   }
   Trial Try(const PinAssignment& pins) {

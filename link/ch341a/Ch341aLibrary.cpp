@@ -11,6 +11,7 @@
 
 #include <libusb.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "ProgrammerPins.h"
@@ -32,12 +33,16 @@ constexpr std::uint8_t kStmDir = 0x40;     // mCH341A_CMD_UIO_STM_DIR: D5..D0, 1
 constexpr std::uint8_t kStmOut = 0x80;     // mCH341A_CMD_UIO_STM_OUT: D5..D0 levels
 constexpr std::uint8_t kStmEnd = 0x20;     // mCH341A_CMD_UIO_STM_END
 constexpr std::uint8_t kDrivablePins = 0x3F;  // D0..D5; D6 and D7 are inputs only
+// Reads in one stream beside its start, a write and its end, within the 32-byte packet; each answer
+// byte fits the 32-byte bulk IN likewise.
+constexpr std::size_t kMostStreamReads = kPacketBytes - 3;
 
 // A packet of a few bytes goes out and comes back within a frame or two (1 ms each at full speed);
 // a CH341A that has not answered in a second is not going to, and the read-out then fails rather
 // than hangs. The chip's own microsecond delay (mCH341A_CMD_UIO_STM_US) is not used: the read-out
 // waits milliseconds between pin operations on the host, far longer than anything the PROM needs
-// between an edge and its data settling, and each operation is a transfer of its own.
+// between an edge and its data settling, and each write is a transfer of its own (with the reads
+// held for it ahead of it).
 constexpr unsigned kTransferTimeoutMs = 1000;
 
 ProgrammerError Error(ProgrammerProblem problem, std::string subject, std::string words) {
@@ -216,30 +221,48 @@ bool Ch341aProgrammer::SetOutputs(std::uint8_t mask) {
   return Send({kUioStream, static_cast<std::uint8_t>(kStmDir | mask), kStmEnd}, ProgrammerProblem::SetupFailed);
 }
 
-bool Ch341aProgrammer::WritePins(std::uint8_t value) {
-  std::lock_guard lock(usb_);
-  // D6 and D7 cannot be driven; their bits in `value` have nowhere to go.
-  return Send({kUioStream, static_cast<std::uint8_t>(kStmOut | (value & kDrivablePins)), kStmEnd},
-              ProgrammerProblem::PinWriteFailed);
-}
+bool Ch341aProgrammer::WritePins(std::uint8_t value) { return Stream({}, value); }
 
 bool Ch341aProgrammer::ReadPins(std::uint8_t& value) {
+  std::optional<std::uint8_t> level;
+  Stream({&level, 1}, std::nullopt);
+  if (level) value = *level;
+  return level.has_value();
+}
+
+bool Ch341aProgrammer::ReadThenWrite(std::span<std::optional<std::uint8_t>> levels, std::uint8_t value) {
+  if (levels.size() > kMostStreamReads) return IOpenProgrammer::ReadThenWrite(levels, value);
+  return Stream(levels, value);
+}
+
+// One packet: a read for each of `levels`, then the write when there is one; the chip answers the
+// reads in one bulk IN, a byte each, in order. The pins stay as they were until the write, so the
+// reads see what reads of their own would have seen.
+bool Ch341aProgrammer::Stream(std::span<std::optional<std::uint8_t>> levels, std::optional<std::uint8_t> value) {
+  std::fill(levels.begin(), levels.end(), std::nullopt);
+  std::vector<std::uint8_t> packet(levels.size() + 1, kStmIn);
+  packet.front() = kUioStream;
+  // D6 and D7 cannot be driven; their bits in `value` have nowhere to go.
+  if (value) packet.push_back(static_cast<std::uint8_t>(kStmOut | (*value & kDrivablePins)));
+  packet.push_back(kStmEnd);
   std::lock_guard lock(usb_);
-  if (!Send({kUioStream, kStmIn, kStmEnd}, ProgrammerProblem::PinReadFailed)) return false;
+  if (!Send(packet, value ? ProgrammerProblem::PinWriteFailed : ProgrammerProblem::PinReadFailed)) return false;
+  if (levels.empty()) return true;
   unsigned char answer[kPacketBytes] = {};
   int got = 0;
   const int rc = libusb_bulk_transfer(handle_, kBulkIn, answer, sizeof answer, &got, kTransferTimeoutMs);
   if (rc != 0) {
     Failed(ProgrammerProblem::PinReadFailed, "libusb_bulk_transfer", rc);
-    return false;
+    return true;
   }
-  // Without its byte the levels are unknown; no level is made up.
-  if (got < 1) {
-    std::lock_guard lock(errorMutex_);
-    lastError_ = {ProgrammerProblem::PinReadFailed, kFamily, kFamily, "", "answered no byte"};
-    return false;
+  const std::size_t answered = std::min(levels.size(), static_cast<std::size_t>(got));
+  for (std::size_t i = 0; i < answered; ++i) levels[i] = answer[i];
+  // The reads without their byte have unknown levels; no level is made up.
+  if (answered < levels.size()) {
+    std::lock_guard errorLock(errorMutex_);
+    lastError_ = {ProgrammerProblem::PinReadFailed, kFamily, kFamily, "",
+                  "answered " + std::to_string(got) + " of " + std::to_string(levels.size()) + " bytes"};
   }
-  value = answer[0];
   return true;
 }
 

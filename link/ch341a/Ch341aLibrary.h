@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -34,9 +36,16 @@ class Ch341aProgrammer final : public IOpenProgrammer {
   bool SetOutputs(std::uint8_t mask) override;
   bool WritePins(std::uint8_t value) override;
   bool ReadPins(std::uint8_t& value) override;
+  // The reads and the write in one stream packet, the levels in one bulk IN: a round trip for the
+  // lot, where reads of their own would cost one each.
+  bool ReadThenWrite(std::span<std::optional<std::uint8_t>> levels, std::uint8_t value) override;
+  bool ExchangesReadsWithWrite() const override { return true; }
   ProgrammerError LastError() const override;
 
  private:
+  // Reads the pins once for each of `levels`, then drives them to `value` when there is one, in
+  // one stream. Returns whether the packet went out whole, and with it the write.
+  bool Stream(std::span<std::optional<std::uint8_t>> levels, std::optional<std::uint8_t> value);
   // Sends one stream command; false (with the error recorded as `problem`) when it did not go
   // out whole.
   bool Send(const std::vector<std::uint8_t>& command, ProgrammerProblem problem);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The CH341A back end over the real libusb, against CH341As mocked at the usbfs level with an RP5H01
-// on their pins: listing, opening, a whole read, the pins the chip cannot drive, a programmer pulled
-// out mid-read and one held by another program.
+// on their pins: listing, opening, a whole read, the wiring self-test, the pins the chip cannot
+// drive, a programmer pulled out mid-read and one held by another program.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include "FakeCh341a.h"
 #include "LinkTestSupport.h"
 #include "ProgrammerErrorText.h"
+#include "SelfTest.h"
 #include "ch341a/Ch341aLibrary.h"
 
 namespace quarrow {
@@ -47,25 +48,41 @@ TEST(Ch341aListing, ListsEachChipByItsBusPositionWithoutClaimingIt) {
 
 // Clock and reset away from D0/D1 and the data on D7, which only reads: the stream commands must
 // carry every pin to its place, and the chip must never be sent a packet it would ignore.
-TEST(Ch341aRead, ReadsTheWholePromByteExactOnAnotherWiring) {
+struct Ch341aOnAnotherWiring : ::testing::Test {
   MockUsbBus bus;
-  Ch341aSpec spec;
-  spec.chip = SimulatedSampleImage();
-  spec.wiring = test::Pins("clock=D3,reset=D5,data=D7");
+  Ch341aSpec spec = [] {
+    Ch341aSpec sample;
+    sample.chip = SimulatedSampleImage();
+    sample.wiring = test::Pins("clock=D3,reset=D5,data=D7");
+    return sample;
+  }();
   FakeCh341a& device = PlugCh341a(bus, spec);
-
   Ch341aLibrary library;
-  ASSERT_EQ(library.List().size(), 1u);
-  OpenedProgrammer opened = library.Open(ProgrammerChoice::AtPlace(0), spec.wiring.DirectionMask());
-  ASSERT_TRUE(opened.programmer) << opened.failure.step << ": " << opened.failure.error.words;
-  EXPECT_EQ(device.Directions(), 0b101000);
+  OpenedProgrammer opened;
 
+  void SetUp() override {
+    ASSERT_EQ(library.List().size(), 1u);
+    opened = library.Open(ProgrammerChoice::AtPlace(0), spec.wiring.DirectionMask());
+    ASSERT_TRUE(opened.programmer) << opened.failure.step << ": " << opened.failure.error.words;
+  }
+  void TearDown() override { EXPECT_EQ(device.IgnoredPackets(), 0); }
+};
+
+TEST_F(Ch341aOnAnotherWiring, ReadsTheWholePromByteExact) {
+  EXPECT_EQ(device.Directions(), 0b101000);
   test::RecordingReceiver receiver;
   const ReadCompletion done = ReadProm({*opened.programmer, receiver, [](int) {}, nullptr, spec.wiring});
   EXPECT_EQ(done.outcome, ReadOutcome::Complete);
   EXPECT_EQ(done.image, SimulatedSampleImage());
-  EXPECT_EQ(device.IgnoredPackets(), 0);
   EXPECT_FALSE(opened.programmer->LastError().Failed());
+}
+
+// The self-test holds its read inside each clock pulse for the write that ends the pulse: the
+// stream must read before it writes, or the clock would show high in the pulse and seem stuck.
+TEST_F(Ch341aOnAnotherWiring, TheSelfTestFindsTheChipThroughReadsCarriedWithTheWrites) {
+  const WiringSelfTestResult result = RunWiringSelfTest(*opened.programmer, spec.wiring, [](int) {});
+  EXPECT_TRUE(result.plausible);
+  EXPECT_EQ(result.findings.at(2).finding, WiringFinding::DataLikeAChip);
 }
 
 TEST(Ch341aPins, RefusesToDriveTheInputOnlyPins) {
