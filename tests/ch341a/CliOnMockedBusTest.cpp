@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // quarrow-cli itself, run as a child on a mocked USB bus holding programmers of several families,
-// beside a Raspberry Pi's GPIO chip emulated at the kernel's interface: the list names each, reads
-// through the CH341A and the GPIO chip are byte-exact, and a CH341A pulled out mid-read leaves a
-// clear error and no file.
+// beside a Raspberry Pi's GPIO chip emulated at the kernel's interface: the list names each, a read
+// through each is byte-exact, and a CH341A pulled out mid-read leaves a clear error and no file.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -35,6 +34,7 @@ struct MixedBus : ::testing::Test {
   const fs::path home = folder.path();
   test::UsbTestbed bed;  // its bus takes the CH341A too
   PromImage chip = test::ImageWithBits({0, 5, 64, 100, 127});
+  PromImage ftdiChip = test::ImageWithBits({8, 9, 70});
   test::Ch341aSpec spec;
   PromImage gpioChip = test::ImageWithBits({1, 2, 3, 63, 64, 126});  // on the GPIO chip's header
 
@@ -51,14 +51,17 @@ struct MixedBus : ::testing::Test {
   }
 
   void SetUp() override {
-    bed.Add({});  // an FT232R, serial A1B2C3D4
+    test::Ft232rSpec ft232r;  // serial A1B2C3D4
+    ft232r.promWiring = test::Pins("clock=D0,reset=D1,data=D4");
+    ft232r.prom = ftdiChip;
+    bed.Add(ft232r);
     spec.chip = chip;
     spec.wiring = test::Pins("clock=D3,reset=D5,data=D7");
   }
   test::FakeCh341a& PlugCh341a() { return test::PlugCh341a(bed.Bus(), spec); }
 };
 
-TEST_F(MixedBus, ListsEveryFamilyAndReadsThroughTheCh341aAndTheGpioChipByteExact) {
+TEST_F(MixedBus, ListsEveryFamilyAndReadsThroughEachByteExact) {
   PlugCh341a();
   const testing::CliRun list = RunCli({"list"});
   EXPECT_EQ(list.status, 0) << list.err;
