@@ -43,8 +43,10 @@ void ProgrammerChooser::Fill() {
   m_devices = m_connection.List();
   if (m_devices.empty()) {
     QString text = QString::fromStdString(NothingFoundText(m_connection.FamiliesSought()));
-    const std::string reason = ProgrammerErrorText(m_connection.LastError());
-    if (!reason.empty()) text += QStringLiteral("\n\n") + QString::fromUtf8(reason);
+    for (const ProgrammerError& failure : m_connection.ListFailures()) {
+      const std::string reason = ProgrammerErrorText(failure);
+      if (!reason.empty()) text += QStringLiteral("\n\n") + QString::fromUtf8(reason);
+    }
     m_feedback.ShowMessage(text, Text(res::kCaptionError));
     return;
   }

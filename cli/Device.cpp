@@ -152,8 +152,10 @@ std::unique_ptr<IProgrammerLibrary> CreateBackend(const DeviceOptions& options, 
 
 void ReportNoProgrammers(const IProgrammerLibrary& library, Console& console) {
   console.err << PrintableText(NothingFoundText(library.FamiliesSought()));
-  const std::string cause = ProgrammerErrorText(library.LastError());
-  if (!cause.empty()) console.err << ' ' << PrintableText(cause);
+  for (const ProgrammerError& failure : library.ListFailures()) {
+    const std::string cause = ProgrammerErrorText(failure);
+    if (!cause.empty()) console.err << ' ' << PrintableText(cause);
+  }
   console.err << '\n';
 }
 

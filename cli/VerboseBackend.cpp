@@ -106,6 +106,7 @@ class LoggingLibrary final : public IProgrammerLibrary {
   }
 
   ProgrammerError LastError() const override { return library_->LastError(); }
+  std::vector<ProgrammerError> ListFailures() const override { return library_->ListFailures(); }
   std::vector<std::string> FamiliesSought() const override { return library_->FamiliesSought(); }
 
  private:

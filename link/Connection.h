@@ -34,6 +34,7 @@ class Connection {
   ProgrammerError LastError() const;
   // The families the list looks for.
   std::vector<std::string> FamiliesSought() const { return library_.FamiliesSought(); }
+  std::vector<ProgrammerError> ListFailures() const { return library_.ListFailures(); }
 
   // Opens `entry` and sets it up for `pins` (ConnectProgrammer). The programmer in use is closed
   // before it is opened again: the driver would refuse the second open as busy, and one unplugged

@@ -9,10 +9,13 @@ std::vector<FoundProgrammer> ProgrammerFamilies::List() {
   std::vector<FoundProgrammer> all;
   std::vector<Listed> listed;
   IProgrammerLibrary* failed = nullptr;
+  std::vector<ProgrammerError> failures;
   for (Family& family : families_) {
     std::vector<FoundProgrammer> found = family.library->List();
-    if (found.empty() && failed == nullptr && family.library->LastError().problem != ProgrammerProblem::None)
-      failed = family.library.get();
+    if (found.empty()) {
+      for (ProgrammerError& failure : family.library->ListFailures()) failures.push_back(std::move(failure));
+      if (failed == nullptr && family.library->LastError().Failed()) failed = family.library.get();
+    }
     for (std::size_t i = 0; i < found.size(); ++i) {
       listed.push_back({family.library.get(), found[i].serial, static_cast<int>(i)});
       all.push_back(std::move(found[i]));
@@ -21,6 +24,8 @@ std::vector<FoundProgrammer> ProgrammerFamilies::List() {
   std::lock_guard lock(mutex_);
   listed_ = std::move(listed);
   lastUsed_ = all.empty() ? failed : nullptr;
+  if (!all.empty()) failures.clear();
+  listFailures_ = std::move(failures);
   return all;
 }
 
@@ -54,6 +59,11 @@ OpenedProgrammer ProgrammerFamilies::Open(const ProgrammerChoice& choice, std::u
 ProgrammerError ProgrammerFamilies::LastError() const {
   std::lock_guard lock(mutex_);
   return lastUsed_ != nullptr ? lastUsed_->LastError() : ProgrammerError{};
+}
+
+std::vector<ProgrammerError> ProgrammerFamilies::ListFailures() const {
+  std::lock_guard lock(mutex_);
+  return listFailures_;
 }
 
 std::vector<std::string> ProgrammerFamilies::FamiliesSought() const {

@@ -22,11 +22,12 @@ class ProgrammerFamilies final : public IProgrammerLibrary {
   // goes to the first.
   explicit ProgrammerFamilies(std::vector<Family> families);
 
-  // Every library's programmers; one library that cannot look does not hide the others' (its
-  // failure is still LastError when nothing was found at all).
+  // Every library's programmers; one library that cannot look does not hide the others' (when
+  // nothing was found at all, the first failure is LastError and each is in ListFailures).
   std::vector<FoundProgrammer> List() override;
   OpenedProgrammer Open(const ProgrammerChoice& choice, std::uint8_t outputs) override;
   ProgrammerError LastError() const override;
+  std::vector<ProgrammerError> ListFailures() const override;
   std::vector<std::string> FamiliesSought() const override;
 
  private:
@@ -39,6 +40,7 @@ class ProgrammerFamilies final : public IProgrammerLibrary {
   std::vector<Family> families_;
   mutable std::mutex mutex_;
   std::vector<Listed> listed_;
+  std::vector<ProgrammerError> listFailures_;  // when the last list was empty
   IProgrammerLibrary* lastUsed_ = nullptr;
 };
 

@@ -155,6 +155,13 @@ class IProgrammerLibrary {
   virtual OpenedProgrammer Open(const ProgrammerChoice& choice, std::uint8_t outputs) = 0;
   // The library's last failure; ProgrammerProblem::None when there was none.
   virtual ProgrammerError LastError() const = 0;
+  // Why the last List() found nothing: each failure of a library that could not look (one library
+  // may stand for several families, each with its own driver to install); empty when every one
+  // looked and none was attached.
+  virtual std::vector<ProgrammerError> ListFailures() const {
+    const ProgrammerError error = LastError();
+    return error.Failed() ? std::vector<ProgrammerError>{error} : std::vector<ProgrammerError>{};
+  }
   // The families List() looks for, so that an empty list can say what was looked for.
   virtual std::vector<std::string> FamiliesSought() const { return {}; }
 };

@@ -15,7 +15,19 @@ struct Borrowed final : IProgrammerLibrary {
   std::vector<FoundProgrammer> List() override { return inner.List(); }
   OpenedProgrammer Open(const ProgrammerChoice& c, std::uint8_t outputs) override { return inner.Open(c, outputs); }
   ProgrammerError LastError() const override { return inner.LastError(); }
+  std::vector<ProgrammerError> ListFailures() const override { return inner.ListFailures(); }
   IProgrammerLibrary& inner;
+};
+
+// A family whose driver is not installed: it cannot look at all.
+struct NoDriver final : IProgrammerLibrary {
+  explicit NoDriver(std::string family) : family(std::move(family)) {}
+  std::vector<FoundProgrammer> List() override { return {}; }
+  OpenedProgrammer Open(const ProgrammerChoice&, std::uint8_t) override {
+    return FailedOpen(LastError(), "open", ProgrammerFault::NotFound, 0);
+  }
+  ProgrammerError LastError() const override { return {ProgrammerProblem::DriverMissing, "", family, family + ".dll", ""}; }
+  std::string family;
 };
 
 SimulatedOptions Posing(SimulatedFamily family) {
@@ -86,6 +98,25 @@ TEST_F(Families, OneFamilyThatCannotLookHidesNoOtherAndNothingFoundNamesWhatWasS
   EXPECT_NE(said.find("FT232H"), std::string::npos) << said;
   EXPECT_NE(said.find("CH341A programmers (USB 1a86:5512)"), std::string::npos) << said;
   EXPECT_NE(said.find("GPIO chips"), std::string::npos) << said;
+}
+
+// Each family that could not look says why, so that the driver to install is named for each; a
+// family that looked and found nothing adds nothing.
+TEST(FamiliesWithoutDrivers, EachMissingDriverIsAFailureOfItsOwn) {
+  SimulatedProgrammer none;
+  SimulatedOptions gone = Posing(SimulatedFamily::Gpio);
+  gone.unplugged = true;
+  none.SetOptions(gone);
+  std::vector<ProgrammerFamilies::Family> families;
+  families.push_back({kFtdiFamily, std::make_unique<NoDriver>(kFtdiFamily)});
+  families.push_back({kCh341aFamily, std::make_unique<NoDriver>(kCh341aFamily)});
+  families.push_back({kGpioFamily, std::make_unique<Borrowed>(none)});
+  ProgrammerFamilies all(std::move(families));
+  EXPECT_TRUE(all.List().empty());
+  std::vector<std::string> failed;
+  for (const ProgrammerError& failure : all.ListFailures()) failed.push_back(failure.subject);
+  EXPECT_EQ(failed, (std::vector<std::string>{"FTDI.dll", "CH341A.dll"}));
+  EXPECT_EQ(all.LastError().family, kFtdiFamily);
 }
 
 }  // namespace
