@@ -152,9 +152,13 @@ std::unique_ptr<IProgrammerLibrary> CreateBackend(const DeviceOptions& options, 
 
 void ReportNoProgrammers(const IProgrammerLibrary& library, Console& console) {
   console.err << PrintableText(NothingFoundText(library.FamiliesSought()));
+  // The first cause follows the sentence; each further one, another family's, has a line of its own.
+  char before = ' ';
   for (const ProgrammerError& failure : library.ListFailures()) {
     const std::string cause = ProgrammerErrorText(failure);
-    if (!cause.empty()) console.err << ' ' << PrintableText(cause);
+    if (cause.empty()) continue;
+    console.err << before << PrintableText(cause);
+    before = '\n';
   }
   console.err << '\n';
 }
