@@ -10,6 +10,13 @@ string(REPLACE "-O3" "-O2" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")
 
 set(ZLIB_USE_STATIC_LIBS ON)
 
+# Tests and tools run under Wine through wine-run, which starts a program once more when Wine ended
+# it with a failure before any of it ran. (Set here, not in the toolchain file, which keys the
+# cached Qt build.)
+if(QUARROW_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run ${QUARROW_WINE})
+endif()
+
 # A Windows program sits at the top of its folder, beside its README, not in a bin/ below it.
 set(CMAKE_INSTALL_BINDIR .)
 

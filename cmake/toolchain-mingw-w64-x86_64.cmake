@@ -20,7 +20,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # /usr/lib/wine; its `wine` wrapper would print a hint about the missing 32-bit Wine to standard
 # error on every run, which the programs' own messages would then be mixed with.
 find_program(QUARROW_WINE NAMES wine64 wine PATHS /usr/lib/wine)
-# Each run goes through wine-run, which starts a program again that Wine ended before it began.
 if(QUARROW_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run ${QUARROW_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${QUARROW_WINE})
 endif()
