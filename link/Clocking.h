@@ -82,8 +82,9 @@ class PinClocking {
     for (const ClockingStep& step : steps) Step(step, sink);
   }
   // Takes the reads still held, then returns the pin operations that failed in all. Called after
-  // the last step and at a stop; without it a held read would be lost and the count short. The steps never branch on one (the clocking must stay in step
-  // with the chip), but a single failure means the levels read cannot be trusted.
+  // the last step and at a stop; without it a held read would be lost and the count short. The
+  // steps never branch on one (the clocking must stay in step with the chip), but a single failure
+  // means the levels read cannot be trusted.
   int Finish();
 
  private:

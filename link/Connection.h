@@ -3,7 +3,6 @@
 // connect, connect again, read, check the wiring, close (also when it goes).
 #pragma once
 
-#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -84,9 +83,7 @@ class Connection {
     bool WritePins(std::uint8_t value) override { return open_ && open_->WritePins(value); }
     bool ReadPins(std::uint8_t& value) override { return open_ && open_->ReadPins(value); }
     bool ReadThenWrite(std::span<std::optional<std::uint8_t>> levels, std::uint8_t value) override {
-      if (open_) return open_->ReadThenWrite(levels, value);
-      std::fill(levels.begin(), levels.end(), std::nullopt);
-      return false;
+      return open_ ? open_->ReadThenWrite(levels, value) : IPinPort::ReadThenWrite(levels, value);
     }
     bool ExchangesReadsWithWrite() const override { return open_ && open_->ExchangesReadsWithWrite(); }
 
